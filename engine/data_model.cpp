@@ -1,0 +1,29 @@
+#include "engine/data_model.h"
+
+void DataModel::ResetToDefaults() {
+  if (freshInstance && output.preservePortChannel == 0) {
+    output.port = 0;
+    output.channel = 0;
+  }
+  pan = 0;
+  volume = 0;
+  output.ccGhosting = 0;
+  output.midiExtend = 0;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    bank.iconId[slot] = kDefaultIcon;
+    bank.keyswitch[slot] = kUnset;
+    bank.uacc[slot] = kUnset;
+    bank.modwheel[slot] = kUnset;
+    bank.name[slot].clear();
+  }
+  controllers.value = {127, 127, 127, 127, 127, 0};
+  currentSlot = 0;
+  sent = SentCache{};
+}
+
+int DataModel::ControllerForParameter(int32_t parameter) {
+  for (int i = 0; i < kControllerCount; ++i) {
+    if (controllerCcNumbers[i] == static_cast<int64_t>(parameter) + 1) return i;
+  }
+  return -1;
+}

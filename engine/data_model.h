@@ -1,0 +1,82 @@
+// The plug-in's settings: sixteen articulation slots selected by note
+// colour, the output address, the six performance controllers, pan and
+// volume, the record of articulation messages last sent, and the editor view
+// state saved with the settings. Plain fields; the engine, the state stream
+// and the editor read and write them directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+constexpr int kSlotCount = 16;
+constexpr int kControllerCount = 6;
+constexpr int kMaxNameLength = 255;
+constexpr int32_t kUnset = -1;       // no keyswitch / UACC / modwheel for a slot
+constexpr int32_t kNothingSent = 255;  // SentCache entry before anything was sent
+constexpr int32_t kDefaultIcon = 55;
+constexpr int32_t kIconLimit = 127;  // icons a slot may choose, 0..127
+
+// CC numbers of the six controllers; a controller's parameter index is its
+// CC number minus one.
+constexpr std::array<int32_t, kControllerCount> controllerCcNumbers = {1, 2, 11, 16, 21, 64};
+
+// Pages of the editor panel.
+enum Page : int32_t { kArticulationPage = 0, kControllerPage = 1, kSettingsPage = 2 };
+
+struct ArticulationBank {
+  std::array<std::string, kSlotCount> name;   // at most 255 bytes, no zero byte
+  std::array<int32_t, kSlotCount> iconId{};   // 0..127
+  std::array<int32_t, kSlotCount> keyswitch{};  // -1 or note 0..127
+  std::array<int32_t, kSlotCount> uacc{};     // -1 or 0..127, sent as CC 32
+  std::array<int32_t, kSlotCount> modwheel{};  // -1 or 0..127, sent as CC 1
+};
+
+struct OutputSettings {
+  int32_t channel = 0;  // 0-based MIDI channel; its low four bits are used
+  int32_t port = 0;     // output port; its low eight bits are used
+  int32_t ccGhosting = 0;  // non-zero: controller broadcasts and pan/volume silenced
+  int32_t midiExtend = 0;  // kept in the state stream, always 0
+  int32_t preservePortChannel = 0;  // later loads keep channel and port
+};
+
+struct ControllerBank {
+  std::array<int32_t, kControllerCount> value{};  // paired with controllerCcNumbers
+};
+
+struct SentCache {
+  int32_t lastKeyswitch = kNothingSent;
+  int32_t lastUacc = kNothingSent;
+  int32_t lastModwheel = kNothingSent;
+};
+
+struct DataModel {
+  int32_t pageIndex = kControllerPage;
+  int32_t selectedSlot = 0;
+  OutputSettings output;
+  uint8_t freshInstance = 1;  // until the first state load
+  ControllerBank controllers;
+  uint8_t pan = 0;
+  uint8_t volume = 0;
+  ArticulationBank bank;
+  int32_t currentSlot = 0;  // slot of the latest note
+  SentCache sent;
+
+  DataModel() { ResetToDefaults(); }
+
+  // Defaults for everything a state carries; keeps the view state,
+  // preservePortChannel and freshInstance. Channel and port return to 0 only
+  // on an instance that has not loaded a state and does not preserve them.
+  // Sends and repaints nothing.
+  void ResetToDefaults();
+
+  // Forget what was sent, so the next note re-sends its slot's messages
+  // (after a change of output address).
+  void ForgetSentArticulation() {
+    currentSlot = 0;
+    sent = SentCache{};
+  }
+
+  // Index of the controller whose CC number is parameter + 1, or -1.
+  static int ControllerForParameter(int32_t parameter);
+};
