@@ -169,11 +169,15 @@ static_assert(offsetof(TFruityPlug, editorHandle) == 3 * sizeof(void*),
 static_assert(sizeof(TFruityPlug) == 4 * sizeof(void*), "no hidden members in TFruityPlug");
 static_assert(sizeof(PluginHost) == sizeof(void*), "PluginHost is a bare table pointer");
 static_assert(offsetof(HostMenuEntry, flags) == sizeof(void*), "menu entry: text, then flags");
-static_assert(offsetof(PluginDescriptor, flags) == 3 * sizeof(void*), "descriptor word 3");
-static_assert(offsetof(PluginDescriptor, parameterCount) == 4 * sizeof(void*),
-              "descriptor word 4");
+static_assert(offsetof(PluginDescriptor, parameterCount) == offsetof(PluginDescriptor, flags) + 4,
+              "flags, then the parameter count");
 #if defined(__i386__)
 static_assert(sizeof(PluginDescriptor) == 38 * 4, "descriptor is 38 words");
+static_assert(offsetof(PluginDescriptor, longName) == 4 && offsetof(PluginDescriptor, shortName) == 8 &&
+                  offsetof(PluginDescriptor, flags) == 12 &&
+                  offsetof(PluginDescriptor, parameterCount) == 16 &&
+                  offsetof(PluginDescriptor, reserved) == 32,
+              "descriptor words 1 to 4, counts 5 to 7, reserved from 8");
 static_assert(offsetof(TFruityPlug, hostTag) == 4 && offsetof(TFruityPlug, descriptor) == 8 &&
                   offsetof(TFruityPlug, editorHandle) == 12,
               "host-visible members at 4, 8, 12");
