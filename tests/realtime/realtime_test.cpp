@@ -1,0 +1,151 @@
+// Drives every audio-thread operation hard under RealtimeSanitizer: chords,
+// stacked notes, a full table, every parameter with every flag, events, bad
+// handles and bad pitches. The operations are [[clang::nonblocking]], so any
+// allocation, lock or blocking call inside them (or inside what they call)
+// ends the program with a report. The host and repaint target below keep
+// counters only, so whatever is reported is the engine's.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "engine/engine.h"
+#include "engine/voice_params.h"
+
+namespace {
+
+class CountingHost : public PluginHost {
+ public:
+  long midi = 0, hints = 0, ended = 0, queries = 0, badDataBytes = 0;
+  int32_t colour = 0;
+
+  intptr_t PLUG_CALL HostDispatch(int32_t, int32_t, int32_t, intptr_t) override { return 0; }
+  void PLUG_CALL NotifyParamChanged(int32_t, int32_t, int32_t) override {}
+  void PLUG_CALL ShowHint(int32_t, const char* text) override { hints += text[0] != 0; }
+  void PLUG_CALL EndVoice(int32_t, int32_t) override { ++ended; }
+  int32_t PLUG_CALL QueryVoice(int32_t, int32_t, int32_t, int32_t) override {
+    ++queries;
+    colour = (colour + 7) % 18;  // 16 and 17 lie outside the bank
+    return colour;
+  }
+  void PLUG_CALL SendMidi(int32_t, uint32_t message) override {
+    ++midi;
+    badDataBytes += ((message >> 8) & 0x80) != 0 || ((message >> 16) & 0x80) != 0;
+  }
+  int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
+    return 0;
+  }
+};
+
+struct CountingRepaint : EditorRepaint {
+  long requests = 0;
+  void InvalidateEditor(bool) override { ++requests; }
+};
+
+struct Params {
+  unsigned char bytes[32] = {};
+  void Set(float pitch, float level) {
+    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
+    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
+  }
+};
+
+intptr_t g_handles[kVoiceCapacity];
+int g_failures = 0;
+
+void Expect(bool condition, const char* what) {
+  if (!condition) {
+    std::printf("FAILED: %s\n", what);
+    ++g_failures;
+  }
+}
+
+}  // namespace
+
+int main() {
+  CountingHost host;
+  CountingRepaint repaint;
+  // On the heap: the engine owns a large record array only through a pointer,
+  // but keep the test's own stack small regardless.
+  auto* engine = new ArticulationEngine(&host, 1);
+  engine->InitState();
+  engine->SetRepaint(&repaint);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    engine->model.bank.keyswitch[slot] = slot % 3 ? 24 + slot : kUnset;
+    engine->model.bank.uacc[slot] = slot % 2 ? slot * 5 : kUnset;
+    engine->model.bank.modwheel[slot] = slot % 4 ? slot * 8 : kUnset;
+  }
+  engine->model.pageIndex = kControllerPage;
+
+  Params params;
+  float buffer[2 * 256];
+  const int32_t frames = 256;
+  long expectedEnded = 0;
+
+  for (int round = 0; round < 200; ++round) {
+    // A 128-note chord with varied levels, rendered, released, killed.
+    for (int note = 0; note < 128; ++note) {
+      params.Set(static_cast<float>((note - 60) * 100) + 0.5f, 0.02f * static_cast<float>(note));
+      g_handles[note] = engine->TriggerVoice(params.bytes, note);
+    }
+    for (int note = 0; note < 128; ++note) engine->RenderVoice(g_handles[note], buffer, &frames);
+    for (int note = 0; note < 128; ++note) engine->ReleaseVoice(g_handles[note]);
+    for (int note = 0; note < 128; ++note) engine->KillVoice(g_handles[note]);
+    expectedEnded += 128;
+    // Stacked voices on a few notes, killed out of order without release.
+    for (int i = 0; i < 64; ++i) {
+      params.Set(static_cast<float>((i % 4) * 100), 1.0f);
+      g_handles[i] = engine->TriggerVoice(params.bytes, i);
+    }
+    for (int i = 63; i >= 0; i -= 2) engine->KillVoice(g_handles[i]);
+    for (int i = 0; i < 64; i += 2) {
+      engine->ReleaseVoice(g_handles[i]);
+      engine->KillVoice(g_handles[i]);
+    }
+    expectedEnded += 32;
+    // Every parameter with every flag combination, and a few extreme values.
+    for (int32_t index = -3; index <= 130; ++index) {
+      for (int32_t flags = 0; flags < 0x40; ++flags) {
+        engine->ProcessParam(index, round * 331 - 20000 + index, flags);
+      }
+    }
+    engine->ProcessParam(0, std::numeric_limits<int32_t>::max(), 0x25);
+    engine->ProcessParam(0, std::numeric_limits<int32_t>::min(), 0x25);
+    engine->ShowPercentHint(std::numeric_limits<int32_t>::min(), 0);
+    // Events, ghosted and not.
+    for (int32_t event = 0; event < 6; ++event) engine->ProcessEvent(event, round * 37, 0);
+    engine->model.output.ccGhosting = round & 1;
+    // Things that must be turned away.
+    params.Set(std::numeric_limits<float>::quiet_NaN(), 1.0f);
+    engine->TriggerVoice(params.bytes, 0);
+    params.Set(7000.0f, 1.0f);
+    engine->TriggerVoice(params.bytes, 0);
+    engine->TriggerVoice(nullptr, 0);
+    engine->ReleaseVoice(reinterpret_cast<intptr_t>(&params));
+    engine->KillVoice(g_handles[0] + 1);
+    engine->KillVoice(g_handles[0]);  // already freed
+  }
+
+  // A full table, a trigger too many, then every voice released and killed.
+  for (int pass = 0; pass < 3; ++pass) {
+    params.Set(0.0f, 0.7f);
+    for (int i = 0; i < kVoiceCapacity; ++i) {
+      params.Set(static_cast<float>((i % 128 - 60) * 100), 0.7f);
+      g_handles[i] = engine->TriggerVoice(params.bytes, i);
+    }
+    Expect(engine->TriggerVoice(params.bytes, -1) == 0, "full table answers null");
+    for (int i = 0; i < kVoiceCapacity; ++i) engine->ReleaseVoice(g_handles[i]);
+    for (int i = kVoiceCapacity - 1; i >= 0; --i) engine->KillVoice(g_handles[i]);
+    expectedEnded += kVoiceCapacity;
+  }
+
+  Expect(engine->voices().LiveCount() == 0, "every voice freed");
+  Expect(host.ended == expectedEnded, "EndVoice once per release");
+  Expect(host.badDataBytes == 0, "no data byte above 127");
+  Expect(host.midi > 100000, "the run sent messages");
+  Expect(host.hints > 0 && repaint.requests > 0, "hints and repaints happened");
+  std::printf("realtime_tests: %ld messages, %ld colour queries, %ld hints, %ld repaints\n",
+              host.midi, host.queries, host.hints, repaint.requests);
+  delete engine;
+  return g_failures == 0 ? 0 : 1;
+}

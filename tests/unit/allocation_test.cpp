@@ -1,0 +1,150 @@
+// The audio-thread operations must not touch the heap. This executable's
+// global operator new counts every allocation made through it (the standard
+// library's containers and strings included); a burst of note, parameter and
+// event calls must leave the count unchanged. Direct malloc calls are caught
+// by the RealtimeSanitizer check of the realtime build instead.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string>
+
+#include "engine/engine.h"
+#include "engine/voice_params.h"
+
+namespace {
+std::atomic<long> g_allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// A host that keeps only counters, so the host itself allocates nothing.
+class CountingHost : public PluginHost {
+ public:
+  long midi = 0, hints = 0, ended = 0, queries = 0;
+  uint32_t lastMessage = 0;
+  int32_t colour = 0;
+
+  intptr_t PLUG_CALL HostDispatch(int32_t, int32_t, int32_t, intptr_t) override { return 0; }
+  void PLUG_CALL NotifyParamChanged(int32_t, int32_t, int32_t) override {}
+  void PLUG_CALL ShowHint(int32_t, const char* text) override { hints += text[0] != 0; }
+  void PLUG_CALL EndVoice(int32_t, int32_t) override { ++ended; }
+  int32_t PLUG_CALL QueryVoice(int32_t, int32_t, int32_t, int32_t) override {
+    ++queries;
+    colour = (colour + 5) % 17;  // includes 16, a colour outside the bank
+    return colour;
+  }
+  void PLUG_CALL SendMidi(int32_t, uint32_t message) override {
+    ++midi;
+    lastMessage = message;
+  }
+  int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
+    return 0;
+  }
+};
+
+struct CountingRepaint : EditorRepaint {
+  long requests = 0;
+  void InvalidateEditor(bool) override { ++requests; }
+};
+
+struct Params {
+  unsigned char bytes[32] = {};
+  void Set(float pitch, float level) {
+    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
+    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
+  }
+};
+
+intptr_t g_handles[kVoiceCapacity];
+
+TEST(Allocation, CounterSeesLibraryAllocations) {
+  // Guards the test below: the replacement must be the operator new in use.
+  const long before = g_allocations.load();
+  std::string grown(1000, 'x');
+  grown += grown;
+  int* single = new int(3);
+  delete single;
+  EXPECT_GE(g_allocations.load() - before, 2);
+}
+
+TEST(Allocation, NoteParameterAndEventBurstAllocatesNothing) {
+  CountingHost host;
+  CountingRepaint repaint;
+  ArticulationEngine engine(&host, 1);
+  engine.InitState();
+  engine.SetRepaint(&repaint);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    engine.model.bank.keyswitch[slot] = slot % 3 ? 24 + slot : kUnset;
+    engine.model.bank.uacc[slot] = slot % 2 ? slot : kUnset;
+    engine.model.bank.modwheel[slot] = slot * 8;
+    engine.model.bank.name[slot] = "a name long enough to live on the heap, not inline";
+  }
+  engine.model.pageIndex = kControllerPage;
+  Params params;
+  float buffer[2 * 64];
+  const int32_t frames = 64;
+
+  const long before = g_allocations.load();
+  for (int round = 0; round < 20; ++round) {
+    // A 128-note chord, rendered, released, killed.
+    for (int note = 0; note < 128; ++note) {
+      params.Set(static_cast<float>((note - 60) * 100), 0.01f * static_cast<float>(note));
+      g_handles[note] = engine.TriggerVoice(params.bytes, note);
+    }
+    for (int note = 0; note < 128; ++note) engine.RenderVoice(g_handles[note], buffer, &frames);
+    for (int note = 0; note < 128; ++note) engine.ReleaseVoice(g_handles[note]);
+    for (int note = 0; note < 128; ++note) engine.KillVoice(g_handles[note]);
+    // Stacked voices on one note, killed unreleased.
+    params.Set(0.0f, 1.0f);
+    for (int i = 0; i < 8; ++i) g_handles[i] = engine.TriggerVoice(params.bytes, i);
+    for (int i = 0; i < 8; ++i) engine.KillVoice(g_handles[i]);
+    // Parameters with every flag, and events.
+    for (int32_t index = -2; index < 130; ++index) {
+      engine.ProcessParam(index, round * 3000 + index, 0x01 | 0x04 | 0x10 | 0x20);
+      engine.ProcessParam(index, index, 0x11);
+    }
+    engine.ShowPercentHint(std::numeric_limits<int32_t>::min(), 0);
+    engine.ProcessEvent(2, round * 13, 0);
+    engine.ProcessEvent(3, round * 7, 0);
+    // Pitches that make no voice, and handles that were never issued.
+    params.Set(9000.0f, 1.0f);
+    engine.TriggerVoice(params.bytes, 0);
+    engine.ReleaseVoice(reinterpret_cast<intptr_t>(&params));
+    engine.KillVoice(12345);
+  }
+  // A full table, one trigger too many, then everything ended and killed.
+  params.Set(0.0f, 0.5f);
+  for (int i = 0; i < kVoiceCapacity; ++i) g_handles[i] = engine.TriggerVoice(params.bytes, i);
+  const intptr_t overflow = engine.TriggerVoice(params.bytes, -1);
+  engine.EndAllVoices();
+  for (int i = 0; i < kVoiceCapacity; ++i) engine.ReleaseVoice(g_handles[i]);
+  for (int i = 0; i < kVoiceCapacity; ++i) engine.KillVoice(g_handles[i]);
+  const long allocations = g_allocations.load() - before;
+
+  EXPECT_EQ(allocations, 0);
+  // The burst did what it claims.
+  EXPECT_EQ(overflow, 0);
+  EXPECT_NE(g_handles[kVoiceCapacity - 1], 0);
+  EXPECT_EQ(engine.voices().LiveCount(), 0);
+  EXPECT_GT(host.midi, 20 * 128 * 2);
+  EXPECT_EQ(host.ended, 20 * 128 + 2 * kVoiceCapacity);
+  EXPECT_GT(host.hints, 0);
+  EXPECT_GT(repaint.requests, 0);
+}
+
+}  // namespace
