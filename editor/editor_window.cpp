@@ -1,6 +1,38 @@
 #include "editor/editor_window.h"
 
+#include <cstring>
+
 #include "editor/editor_resources.h"
+#include "editor/panel_painter.h"
+
+namespace {
+
+// Flags of ProcessParam for an edit made on the panel: store and send the
+// value, and repaint the controller page.
+constexpr int32_t kPanelEditFlags = kParamUpdateValue | kParamUpdateControl;
+
+constexpr int32_t kMenuCommandBase = 1024;
+// A host that never ends its entry list must not hang the editor.
+constexpr int32_t kMenuEntryLimit = 4096;
+
+constexpr int32_t kHoldController = 5;
+
+PanelPoint PointFromLParam(LPARAM lParam) {
+  const auto bits = static_cast<uint32_t>(lParam);
+  return {static_cast<int16_t>(bits & 0xFFFF), static_cast<int16_t>(bits >> 16)};
+}
+
+PanelPoint CursorPosition() {
+  POINT point{-1, -1};
+  GetCursorPos(&point);
+  return {static_cast<int32_t>(point.x), static_cast<int32_t>(point.y)};
+}
+
+bool ShiftDown() {
+  return (GetKeyState(VK_LSHIFT) & 0x8000) != 0 || (GetKeyState(VK_RSHIFT) & 0x8000) != 0;
+}
+
+}  // namespace
 
 EditorWindow::EditorWindow(ArticulationEngine& engine, HINSTANCE module, void** handleSlot)
     : engine_(engine), module_(module), handleSlot_(handleSlot) {}
@@ -12,6 +44,7 @@ void EditorWindow::Create() {
 }
 
 void EditorWindow::Destroy() {
+  CancelDrag();
   if (HWND window = handle()) DestroyWindow(window);
   *handleSlot_ = nullptr;
 }
@@ -19,19 +52,52 @@ void EditorWindow::Destroy() {
 void EditorWindow::ShowIn(HWND parent) {
   HWND window = handle();
   if (!window) return;
-  SetParent(window, parent);
-  ShowWindow(window, parent ? SW_SHOW : SW_HIDE);
+  if (parent) {
+    SetParent(window, parent);
+    ShowWindow(window, SW_SHOW);
+    return;
+  }
+  // Hidden before it leaves its parent, so it never shows as a window of
+  // its own on the desktop in between.
+  CancelDrag();
+  ShowWindow(window, SW_HIDE);
+  SetParent(window, nullptr);
 }
 
 void EditorWindow::InvalidateEditor(bool gridOnly) {
   HWND window = handle();
   if (!window) return;
   if (gridOnly) {
-    const RECT grid = {5, 5, 233, 94};
-    InvalidateRect(window, &grid, FALSE);
+    const PanelRect& grid = panel::kSlotGridRect;
+    const RECT rect{grid.left, grid.top, grid.right, grid.bottom};
+    InvalidateRect(window, &rect, FALSE);
   } else {
     InvalidateRect(window, nullptr, FALSE);
   }
+}
+
+void EditorWindow::PaintEditor(HWND window) {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(window, &paint);
+  if (!dc) return;
+  RECT client{};
+  GetClientRect(window, &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+
+  // Composed off-screen and copied in one go; the paint context is clipped
+  // to the invalid region, so only that part changes on screen.
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP backBuffer = CreateCompatibleBitmap(dc, width, height);
+  if (memory && backBuffer) {
+    HGDIOBJ kept = SelectObject(memory, backBuffer);
+    ComposePanel(memory, SharedEditorResources(), engine_.model, drag_.pointerPoint);
+    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    if (kept && kept != HGDI_ERROR) SelectObject(memory, kept);
+  }
+  if (memory) DeleteDC(memory);
+  if (backBuffer) DeleteObject(backBuffer);
+  EndPaint(window, &paint);
 }
 
 INT_PTR CALLBACK EditorWindow::EditorDialogProc(HWND window, UINT message, WPARAM wParam,
@@ -48,4 +114,237 @@ INT_PTR CALLBACK EditorWindow::EditorDialogProc(HWND window, UINT message, WPARA
   return editor->HandleMessage(window, message, wParam, lParam);
 }
 
-INT_PTR EditorWindow::HandleMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      return PointerMove(PointFromLParam(lParam));
+    case WM_LBUTTONDOWN:
+      Press(PointFromLParam(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      Release(PointFromLParam(lParam));
+      return 0;
+    case WM_RBUTTONUP:
+      return RightRelease() ? 1 : 0;
+    case WM_ACTIVATE:
+    case WM_KILLFOCUS:
+      CancelDrag();
+      return 0;
+    case WM_SETCURSOR:
+      // Handled while dragging, so the system does not bring a cursor back.
+      return drag_.Dragging() ? 1 : 0;
+    case WM_PAINT:
+      if (SharedEditorResources().background) PaintEditor(handle());
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Pointer.
+
+INT_PTR EditorWindow::PointerMove(PanelPoint point) {
+  // The move the drag itself just made.
+  if (drag_.warpGuard) return 0;
+  drag_.pointerPoint = point;
+  if (drag_.Dragging()) StepDrag();
+  if (panel::kSlotGridBox.Contains(point)) {
+    InvalidateEditor(true);
+    PaintEditor(handle());
+  }
+  return 1;
+}
+
+void EditorWindow::Press(PanelPoint point) {
+  drag_.pressPoint = point;
+  drag_.pointerPoint = point;
+  drag_.dragTarget = PressTargetAt(engine_.model.pageIndex, point);
+  if (drag_.dragTarget == kDragNone) return;
+  drag_.dragStartValue = TargetValue(engine_.model, drag_.dragTarget);
+  if (IsControllerTarget(drag_.dragTarget)) {
+    char text[kMessageSize];
+    FormatControllerMessage(text, controllerCcNumbers[ControllerOfTarget(drag_.dragTarget)],
+                            drag_.dragStartValue);
+    showMessage(text);
+  }
+  StartDrag();
+}
+
+void EditorWindow::StartDrag() {
+  // Hidden for the drag; a press during a drag keeps the cursor it hid.
+  HCURSOR previous = SetCursor(nullptr);
+  if (!drag_.Dragging()) savedCursor = previous;
+  drag_.verticalAccumulator = 0.0f;
+  drag_.horizontalAccumulator = 0.0f;
+  drag_.dragAnchor = CursorPosition();
+  const RECT confine{drag_.dragAnchor.x - 20, drag_.dragAnchor.y - 10, drag_.dragAnchor.x + 20,
+                     drag_.dragAnchor.y + 10};
+  ClipCursor(&confine);
+  ReturnPointerToAnchor();
+  // Measured after the first return, which may land a pixel off the anchor.
+  drag_.dragReference = CursorPosition();
+}
+
+void EditorWindow::StepDrag() {
+  const float divisor = DragDivisor(ShiftDown());
+  const PanelPoint now = CursorPosition();
+  drag_.warpGuard = 1;
+  AccumulateDrag(drag_, now.x - drag_.dragReference.x, now.y - drag_.dragReference.y, divisor);
+  ReturnPointerToAnchor();
+  drag_.warpGuard = 0;
+  ApplyDragValue();
+}
+
+void EditorWindow::ApplyDragValue() {
+  DataModel& model = engine_.model;
+  const int32_t target = drag_.dragTarget;
+  if (target < kDragIcon || target > kDragLastKnob) return;
+  const int32_t value = DragValue(target, drag_.dragStartValue, drag_.verticalAccumulator,
+                                  drag_.horizontalAccumulator);
+  if (!IsControllerTarget(target)) {
+    if (StoreTargetValue(model, target, value)) InvalidateEditor(false);
+    return;
+  }
+  const int32_t controller = ControllerOfTarget(target);
+  if (value == model.controllers.value[controller]) return;
+  const int32_t cc = controllerCcNumbers[controller];
+  engine_.ProcessParam(cc - 1, value, kPanelEditFlags);
+  if (PluginHost* host = engine_.host()) host->NotifyParamChanged(engine_.hostTag(), cc - 1, value);
+  char text[kMessageSize];
+  FormatControllerSetMessage(text, cc, model.controllers.value[controller]);
+  showMessage(text);
+}
+
+void EditorWindow::ReturnPointerToAnchor() const {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input.mi.dx = AbsoluteInputCoordinate(drag_.dragAnchor.x, GetSystemMetrics(SM_CXSCREEN));
+  input.mi.dy = AbsoluteInputCoordinate(drag_.dragAnchor.y, GetSystemMetrics(SM_CYSCREEN));
+  SendInput(1, &input, sizeof input);
+}
+
+void EditorWindow::Release(PanelPoint point) {
+  CancelDrag();
+  if (IsClick(drag_.pressPoint, drag_.pointerPoint)) {
+    drag_.pointerPoint = point;
+    Click();
+  }
+}
+
+void EditorWindow::CancelDrag() {
+  if (!drag_.Dragging()) return;
+  drag_.dragReference = kNoPoint;
+  if (savedCursor) SetCursor(savedCursor);
+  savedCursor = nullptr;
+  ClipCursor(nullptr);
+}
+
+void EditorWindow::Click() {
+  DataModel& model = engine_.model;
+  const ClickAction action = ClickActionAt(model.pageIndex, drag_.pointerPoint);
+  switch (action.kind) {
+    case ClickAction::kSelectSlot:
+      model.selectedSlot = action.index;
+      InvalidateEditor(false);
+      break;
+    case ClickAction::kToggleGhosting:
+      model.output.ccGhosting = model.output.ccGhosting == 0 ? 1 : 0;
+      InvalidateEditor(false);
+      break;
+    case ClickAction::kTogglePreserve:
+      model.output.preservePortChannel = model.output.preservePortChannel == 0 ? 1 : 0;
+      InvalidateEditor(false);
+      break;
+    case ClickAction::kToggleHold: {
+      const int32_t hold = model.controllers.value[kHoldController];
+      const int32_t cc = controllerCcNumbers[kHoldController];
+      engine_.ProcessParam(cc - 1, hold < 64 ? 127 : 0, kPanelEditFlags);
+      char text[kMessageSize];
+      FormatControllerMessage(text, cc, model.controllers.value[kHoldController]);
+      showMessage(text);
+      break;
+    }
+    case ClickAction::kSelectPage:
+      model.pageIndex = action.index;
+      InvalidateEditor(false);
+      break;
+    case ClickAction::kNone:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Right button: prompts and parameter menus.
+
+bool EditorWindow::RightRelease() {
+  const RightClickAction action = RightClickActionAt(engine_.model.pageIndex, drag_.pointerPoint);
+  switch (action.kind) {
+    case RightClickAction::kParameterMenu:
+      ShowParameterMenu(action.value);
+      return true;
+    case RightClickAction::kPrompt:
+      PromptForValue(action.value);
+      return true;
+    case RightClickAction::kNone:
+      break;
+  }
+  return false;
+}
+
+void EditorWindow::PromptForValue(int32_t field) {
+  DataModel& model = engine_.model;
+  char buffer[kPromptBufferSize];
+  if (field == kPromptName) {
+    FillNamePrompt(buffer, model.bank.name[ShownSlot(model.selectedSlot)]);
+  } else {
+    FillNumberPrompt(buffer, PromptFieldValue(model, field));
+  }
+  PluginHost* host = engine_.host();
+  int32_t colour = -1;
+  if (!host || !host->PromptText(-1, -1, PromptCaption(field), buffer, &colour)) return;
+  // The host may leave the buffer unterminated: never read past its end.
+  if (field == kPromptName) {
+    model.bank.name[ShownSlot(model.selectedSlot)] = PromptName(buffer, sizeof buffer);
+  } else {
+    StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
+  }
+  InvalidateEditor(false);
+}
+
+void EditorWindow::ShowParameterMenu(int32_t parameter) {
+  PluginHost* host = engine_.host();
+  if (!host) return;
+  const int32_t sender = engine_.hostTag();
+  const PanelPoint at = CursorPosition();
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (int count = GetMenuItemCount(menu); count > 0; --count) DeleteMenu(menu, 0, MF_BYPOSITION);
+  for (int32_t entry = 0; entry < kMenuEntryLimit; ++entry) {
+    const auto* item = reinterpret_cast<const HostMenuEntry*>(
+        host->HostDispatch(sender, kHostMenuEntry, parameter, entry));
+    if (!item) break;
+    const char* text = item->text ? item->text : "";
+    if (std::strcmp(text, "-") == 0) {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING;
+    if (item->flags & 1) flags |= MF_GRAYED;
+    if (item->flags & 2) flags |= MF_CHECKED;
+    AppendMenuA(menu, flags, static_cast<UINT_PTR>(kMenuCommandBase + entry), text);
+  }
+  const int command = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, handle(), nullptr));
+  if (command >= kMenuCommandBase) {
+    host->HostDispatch(sender, kHostMenuChoice, parameter, command - kMenuCommandBase);
+  }
+  DestroyMenu(menu);
+}
+
+void EditorWindow::showMessage(const char* text) const {
+  if (PluginHost* host = engine_.host()) {
+    host->HostDispatch(engine_.hostTag(), kHostShowMessage, 0, reinterpret_cast<intptr_t>(text));
+  }
+}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "editor/panel_editing.h"
 #include "engine/editor_repaint.h"
 #include "engine/engine.h"
 
@@ -18,8 +19,11 @@ class EditorWindow final : public EditorRepaint {
 
   // Creates the hidden, parentless window from the dialog template.
   void Create();
+  // Ends a drag in progress (pointer freed, cursor back), then destroys
+  // the window.
   void Destroy();
   // Shows the panel as a child of parent, or hides it when parent is null.
+  // Hiding ends a drag in progress.
   void ShowIn(HWND parent);
 
   HWND handle() const { return static_cast<HWND>(*handleSlot_); }
@@ -27,14 +31,41 @@ class EditorWindow final : public EditorRepaint {
   // [any thread] Marks the slot grid or the whole panel for repainting.
   void InvalidateEditor(bool gridOnly) override;
 
-  // Every message but WM_INITDIALOG, from the dialog procedure.
+  // [editor thread] Paints the invalid part of the window from a complete
+  // composition of the panel. Begins and ends painting itself, so it serves
+  // WM_PAINT and direct calls after an invalidation alike.
+  void PaintEditor(HWND window);
+
+  // Every message but WM_INITDIALOG, from the dialog procedure. Returns what
+  // the dialog procedure hands back to the system.
   INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // What the painter reads.
+  const DataModel& model() const { return engine_.model; }
+  const EditorDragState& dragState() const { return drag_; }
+
  private:
-  static INT_PTR CALLBACK EditorDialogProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam);
+  static INT_PTR CALLBACK EditorDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  INT_PTR PointerMove(PanelPoint point);
+  void Press(PanelPoint point);
+  void Release(PanelPoint point);
+  bool RightRelease();
+  void Click();
+  void CancelDrag();
+
+  void StartDrag();
+  void StepDrag();
+  void ApplyDragValue();
+  void ReturnPointerToAnchor() const;
+
+  void PromptForValue(int32_t field);
+  void ShowParameterMenu(int32_t parameter);
+  void showMessage(const char* text) const;
 
   ArticulationEngine& engine_;
   HINSTANCE module_;
   void** handleSlot_;
+  EditorDragState drag_;
+  HCURSOR savedCursor = nullptr;  // the cursor a drag hid; null when none
 };
