@@ -5,12 +5,7 @@
 #include <cstdio>
 #include <string>
 
-inline std::string NoteName(int note) {
-  static const char* const kNames[] = {"C", "C#", "D", "D#", "E", "F",
-                                       "F#", "G", "G#", "A", "A#", "B"};
-  if (note < 0 || note > 127) return "?";
-  return std::string(kNames[note % 12]) + std::to_string(note / 12 - 2);
-}
+#include "tools/plughost/note_names.h"
 
 inline std::string ControllerName(int cc) {
   switch (cc) {

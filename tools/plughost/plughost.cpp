@@ -1,126 +1,142 @@
 // plughost: a small host of our own. Loads the plug-in DLL through its
 // export and drives it only through the operation table, as a music host
-// does.
+// does. This file holds the command line; each command has its own file.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "plugin/fruity_interface.h"
-#include "tools/plughost/midi_text.h"
-#include "tools/plughost/plugin_library.h"
+#include "tools/plughost/commands.h"
+#include "tools/plughost/file_io.h"
 
 namespace {
 
-// A host that prints what the plug-in sends, as it arrives.
-class ConsoleHost final : public PluginHost {
- public:
-  bool echo = true;
-  std::vector<uint32_t> sent;
-  int32_t colour = 0;
-
-  intptr_t PLUG_CALL HostDispatch(int32_t, int32_t request, int32_t, intptr_t value) override {
-    if (request == kHostNameText) return reinterpret_cast<intptr_t>("plughost");
-    if (request == kHostShowMessage && value && echo)
-      std::printf("    host message: %s\n", reinterpret_cast<const char*>(value));
-    return 0;
-  }
-  void PLUG_CALL NotifyParamChanged(int32_t, int32_t, int32_t) override {}
-  void PLUG_CALL ShowHint(int32_t, const char* text) override {
-    if (echo && text) std::printf("    hint: %s\n", text);
-  }
-  void PLUG_CALL EndVoice(int32_t, int32_t) override {}
-  int32_t PLUG_CALL QueryVoice(int32_t, int32_t, int32_t, int32_t) override { return colour; }
-  void PLUG_CALL SendMidi(int32_t, uint32_t message) override {
-    sent.push_back(message);
-    if (echo) std::printf("    %s\n", DescribeMessage(message).c_str());
-  }
-  int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
-    return 0;
-  }
-};
-
-int Usage(FILE* out) {
-  std::fprintf(out,
-               "usage: plughost [--dll PATH] COMMAND\n"
-               "commands:\n"
-               "  describe   create an instance, print its descriptor and everything it sends\n"
-               "             on construction and on a playback start, then destroy it\n"
-               "options:\n"
-               "  --dll PATH the plug-in DLL (default: QuindleVelmora.dll beside plughost)\n");
-  return out == stdout ? 0 : 2;
-}
+const char kUsage[] =
+    "usage: plughost [--dll PATH] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Drives the articulation switcher plug-in as a music host does.\n"
+    "\n"
+    "commands:\n"
+    "  map-to-state MAP STATE    convert an articulation map (JSON) to the plug-in's\n"
+    "                            binary state, by loading it into the plug-in and saving\n"
+    "  state-to-map STATE MAP    convert a saved state (any version the plug-in reads)\n"
+    "                            to an articulation map\n"
+    "  render SETTINGS IN OUT    play the MIDI file IN through the plug-in with the\n"
+    "                            settings of a map or state file; note channels 1..16\n"
+    "                            are the colours 0..15. Writes what the plug-in sends\n"
+    "                            to the MIDI file OUT and prints a summary\n"
+    "  dump-midi FILE [--limit N]\n"
+    "                            print a MIDI file readably (time, message, note names)\n"
+    "  edit MAP [--close-after SECONDS]\n"
+    "                            open the plug-in's editor on a map (a new one if MAP\n"
+    "                            does not exist); closing the window saves it back.\n"
+    "                            --close-after closes it by itself, for scripts\n"
+    "  screenshot SETTINGS DIR   write editor-articulation.png, editor-controllers.png\n"
+    "                            and editor-settings.png of the editor to DIR\n"
+    "  describe                  print what a host sees of a new instance\n"
+    "\n"
+    "options:\n"
+    "  --dll PATH                the plug-in DLL (default: QuindleVelmora.dll beside\n"
+    "                            plughost.exe)\n"
+    "  -h, --help                show this text\n"
+    "\n"
+    "Output files are written whole or not at all. Exit status: 0 success, 1 bad\n"
+    "input or unwritable output, 2 bad command line, 3 the plug-in could not be\n"
+    "loaded or used.\n";
 
 std::string DefaultDllPath() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder = path;
-  const size_t slash = folder.find_last_of("\\/");
-  folder = slash == std::string::npos ? "" : folder.substr(0, slash + 1);
-  return folder + "QuindleVelmora.dll";
+  return FolderOf(path) + "QuindleVelmora.dll";
 }
 
-int Describe(const std::string& dllPath) {
-  PluginLibrary library(dllPath);
-  if (!library.loaded()) {
-    std::fprintf(stderr, "plughost: cannot load the plug-in DLL %s\n", dllPath.c_str());
-    return 3;
-  }
-  if (!library.hasFactory()) {
-    std::fprintf(stderr, "plughost: %s has no CreatePlugInstance export\n", dllPath.c_str());
-    return 3;
-  }
-  ConsoleHost host;
-  std::printf("Loaded %s\n\nCreating an instance (host tag 1); it sends:\n", dllPath.c_str());
-  void* object = library.Create(&host, 1);
-  if (!object) {
-    std::fprintf(stderr, "plughost: the plug-in did not create an instance\n");
-    return 4;
-  }
-  RawPlugin plugin(object);
-  const int32_t* words = plugin.descriptorWords();
-  std::printf("\nDescriptor (%d words at %p):\n", 38, static_cast<const void*>(words));
-  std::printf("  interface version  %d\n", words[0]);
-  std::printf("  long name          \"%s\"\n", reinterpret_cast<const char*>(words[1]));
-  std::printf("  short name         \"%s\"\n", reinterpret_cast<const char*>(words[2]));
-  std::printf("  flags              0x%06X\n", static_cast<unsigned>(words[3]));
-  std::printf("  parameters         %d\n", words[4]);
-  int nonZero = 0;
-  for (int i = 5; i < 38; ++i) nonZero += words[i] != 0;
-  std::printf("  words 5..37        %s\n", nonZero ? "NOT all zero" : "all zero");
-  std::printf("Host tag word        %d\n", plugin.hostTagWord());
-  std::printf("Editor window        %s\n", plugin.editorWindow() ? "created, hidden" : "none");
-
-  std::printf("\nPlayback starts (Dispatch 12, 1); it sends:\n");
-  plugin.Dispatch(12, 0, 1);
-  std::printf("\nPlayback stops (Dispatch 12, 0); it sends:\n");
-  const size_t before = host.sent.size();
-  plugin.Dispatch(12, 0, 0);
-  if (host.sent.size() == before) std::printf("    nothing\n");
-  plugin.Destroy();
-  std::printf("\nInstance destroyed.\n");
-  return 0;
+int UsageError(const std::string& text) {
+  std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands)\n", text.c_str());
+  return kExitUsage;
 }
+
+bool ParseNumber(const std::string& text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end && *end == '\0';
+}
+
+struct Arguments {
+  std::string command;
+  std::vector<std::string> positional;
+  int limit = -1;
+  double closeAfter = 0;
+};
 
 }  // namespace
 
+int Fail(int status, const std::string& text) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "plughost: %s\n", text.c_str());
+  return status;
+}
+
 int main(int argc, char** argv) {
-  std::string dll = DefaultDllPath();
-  std::vector<std::string> args;
+  CommonOptions options;
+  options.dll = DefaultDllPath();
+  Arguments args;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") return Usage(stdout);
-    if (arg == "--dll") {
-      if (++i >= argc) return Usage(stderr);
-      dll = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string text;
+    double number = 0;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (arg == "--dll") {
+      if (!value(text)) return UsageError("--dll needs a path");
+      options.dll = text;
+    } else if (arg == "--limit") {
+      if (!value(text) || !ParseNumber(text, number) || number < 0)
+        return UsageError("--limit needs a number of events");
+      args.limit = static_cast<int>(number);
+    } else if (arg == "--close-after") {
+      if (!value(text) || !ParseNumber(text, number) || number <= 0)
+        return UsageError("--close-after needs a time in seconds");
+      args.closeAfter = number;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return UsageError("unknown option " + arg);
+    } else if (args.command.empty()) {
+      args.command = arg;
     } else {
-      args.push_back(arg);
+      args.positional.push_back(arg);
     }
   }
-  if (args.empty()) return Usage(stderr);
-  if (args[0] == "describe") return Describe(dll);
-  std::fprintf(stderr, "plughost: unknown command '%s'\n", args[0].c_str());
-  return Usage(stderr);
+  if (args.command.empty()) return UsageError("no command given");
+
+  const auto& p = args.positional;
+  auto expect = [&](size_t count, const char* shape) {
+    if (p.size() == count) return true;
+    UsageError(args.command + " takes " + shape);
+    return false;
+  };
+
+  if (args.command == "map-to-state")
+    return expect(2, "MAP STATE") ? MapToStateCommand(options, p[0], p[1]) : kExitUsage;
+  if (args.command == "state-to-map")
+    return expect(2, "STATE MAP") ? StateToMapCommand(options, p[0], p[1]) : kExitUsage;
+  if (args.command == "render")
+    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid") ? RenderCommand(options, p[0], p[1], p[2])
+                                                      : kExitUsage;
+  if (args.command == "dump-midi")
+    return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
+  if (args.command == "edit")
+    return expect(1, "MAP [--close-after SECONDS]") ? EditCommand(options, p[0], args.closeAfter)
+                                                    : kExitUsage;
+  if (args.command == "screenshot")
+    return expect(2, "SETTINGS FOLDER") ? ScreenshotCommand(options, p[0], p[1]) : kExitUsage;
+  if (args.command == "describe")
+    return expect(0, "no arguments") ? DescribeCommand(options) : kExitUsage;
+  return UsageError("unknown command '" + args.command + "'");
 }

@@ -85,7 +85,7 @@ class PluginLibrary {
  public:
   using Factory = void*(__stdcall*)(PluginHost*, int32_t);
 
-  explicit PluginLibrary(const std::string& path) {
+  explicit PluginLibrary(const std::string& path) : path_(path) {
     module_ = LoadLibraryA(path.c_str());
     if (module_) {
       factory_ = reinterpret_cast<Factory>(
@@ -101,6 +101,7 @@ class PluginLibrary {
   bool loaded() const { return module_ != nullptr; }
   bool hasFactory() const { return factory_ != nullptr; }
   HMODULE module() const { return module_; }
+  const std::string& path() const { return path_; }
 
   // Null when the factory is missing or failed.
   void* Create(PluginHost* host, int32_t tag) const {
@@ -108,6 +109,7 @@ class PluginLibrary {
   }
 
  private:
+  std::string path_;
   HMODULE module_ = nullptr;
   Factory factory_ = nullptr;
 };

@@ -1,0 +1,194 @@
+"""Rendering: a MIDI file of coloured notes through the plug-in, checked
+message by message with mido."""
+import os
+import re
+import subprocess
+import sys
+import unittest
+
+import mido
+
+from plughost_support import EXAMPLES, PlughostTest, broadcast, read_track, sent, write_midi
+
+ON, OFF, CC = 0x90, 0x80, 0xB0
+
+
+def note_on(ch, note, vel):
+    return mido.Message("note_on", channel=ch, note=note, velocity=vel)
+
+
+def note_off(ch, note):
+    return mido.Message("note_off", channel=ch, note=note, velocity=64)
+
+
+def cc(ch, control, value):
+    return mido.Message("control_change", channel=ch, control=control, value=value)
+
+
+def tempo(bpm):
+    return mido.MetaMessage("set_tempo", tempo=mido.bpm2tempo(bpm))
+
+
+# Shown channel 3 (status low nibble 2), port 5. Slot 1 (colour 0) selects by
+# keyswitch, UACC and modwheel; slot 2 (colour 1) by keyswitch only; slot 4
+# (colour 3) by UACC only.
+MAP = {"channel": 3, "port": 5,
+       "controllers": {"Dynamics": 90, "Expression": 100},
+       "slots": [{"slot": 1, "name": "Legato", "keyswitch": "C0", "uacc": 10, "modwheel": 64},
+                 {"slot": 2, "name": "Staccato", "keyswitch": "D0"},
+                 {"slot": 4, "name": "Pizzicato", "uacc": 56}]}
+C = 2  # the map's channel as a status nibble
+
+
+def summary(run):
+    numbers = {}
+    for key in ("notes in", "messages out", "keyswitches sent"):
+        match = re.search(key + r":\s+(\d+)", run.out)
+        numbers[key] = int(match.group(1)) if match else None
+    return numbers
+
+
+class Render(PlughostTest):
+    def render(self, settings, tracks, **midi):
+        write_midi(self.path("in.mid"), tracks, **midi)
+        run = self.run_ok("render", settings, "in.mid", "out.mid")
+        return run, sent(self.path("out.mid"))
+
+    def test_known_phrase_gives_exactly_the_expected_messages(self):
+        self.write_json("map.json", MAP)
+        conductor = [(0, tempo(120)), (960, tempo(60))]
+        notes = [
+            (0, note_on(0, 60, 100)),      # colour 0: keyswitch C0, UACC 10, modwheel 64
+            (100, cc(4, 11, 80)),          # Expression, any input channel: a parameter
+            (200, cc(0, 10, 30)),          # pan: a host event
+            (210, cc(0, 7, 99)),           # volume: a host event
+            (220, cc(0, 74, 5)),           # not the plug-in's: ignored
+            (230, mido.Message("pitchwheel", channel=0, pitch=100)),  # ignored
+            (240, note_off(0, 60)),
+            (240, note_on(0, 62, 90)),     # same colour: nothing re-sent
+            (480, note_off(0, 62)),
+            (480, note_on(1, 64, 80)),     # colour 1: keyswitch D0 only
+            (720, note_on(1, 65, 81)),     # colour 1 again: nothing re-sent
+            (720, note_off(1, 64)),
+            (960, note_off(1, 65)),
+            (960, note_on(3, 67, 70)),     # colour 3: UACC 56 only
+            (1000, note_on(0, 69, 71)),    # colour 0: keyswitch C0 again; UACC back to 10
+            (1100, note_off(3, 67)),
+            (1100, note_off(0, 69)),
+            (1200, note_on(0, 67, 60)),    # two voices on one note ...
+            (1300, note_on(0, 67, 61)),
+            (1400, note_off(0, 67)),       # ... the first release sends nothing
+            (1500, note_off(0, 67)),       # the second sends the note-off
+            (1600, note_on(0, 72, 127)),   # never released: ended at stop
+            (1920, mido.MetaMessage("end_of_track")),
+        ]
+        run, (midi, messages) = self.render("map.json", [conductor, notes])
+        expected = [(0, ("port", 5))]
+        expected += [(0, m) for m in broadcast(C, controllers=(90, 127, 100, 127, 127, 0))]
+        expected += [
+            (0, (ON | C, 24, 127)), (0, (OFF | C, 24, 0)), (0, (CC | C, 32, 10)),
+            (0, (CC | C, 1, 64)), (0, (ON | C, 60, 100)),
+            (100, (CC | C, 11, 80)),
+            (200, (CC | C, 10, 30)),
+            (210, (CC | C, 7, 99)),
+            (240, (OFF | C, 60, 0)),
+            (240, (ON | C, 62, 90)),
+            (480, (OFF | C, 62, 0)),
+            (480, (ON | C, 26, 127)), (480, (OFF | C, 26, 0)), (480, (ON | C, 64, 80)),
+            (720, (ON | C, 65, 81)),
+            (720, (OFF | C, 64, 0)),
+            (960, (OFF | C, 65, 0)),
+            (960, (CC | C, 32, 56)), (960, (ON | C, 67, 70)),
+            (1000, (ON | C, 24, 127)), (1000, (OFF | C, 24, 0)), (1000, (CC | C, 32, 10)),
+            (1000, (ON | C, 69, 71)),
+            (1100, (OFF | C, 67, 0)),
+            (1100, (OFF | C, 69, 0)),
+            (1200, (ON | C, 67, 60)),
+            (1300, (ON | C, 67, 61)),
+            (1500, (OFF | C, 67, 0)),
+            (1600, (ON | C, 72, 127)),
+            (1920, (OFF | C, 72, 0)),
+        ]
+        self.assertEqual(messages, expected)
+        self.assertEqual(summary(run), {"notes in": 9, "messages out": len(expected) - 1,
+                                        "keyswitches sent": 3})
+        # The output keeps the input's timing: same division, same tempo changes.
+        self.assertEqual(midi.ticks_per_beat, 480)
+        _, conductor_out = read_track(self.path("out.mid"), 0)
+        self.assertEqual([(t, m.tempo) for t, m in conductor_out if m.type == "set_tempo"],
+                         [(0, 500000), (960, 1000000)])
+        now, last = 0.0, None
+        for m in mido.MidiFile(self.path("out.mid")):
+            now += m.time
+            if not m.is_meta:
+                last = now
+        # 960 ticks at 120 BPM, then 960 at 60 BPM: the final note-off at 3 s.
+        self.assertAlmostEqual(last, 3.0, places=6)
+
+    def test_format_0_with_running_status(self):
+        # mido writes running status; this file holds it throughout, note-offs
+        # as note-ons of velocity 0.
+        self.write_json("map.json", {"slots": [{"slot": 2, "keyswitch": 30}]})
+        track = []
+        for i in range(4):
+            track += [(i * 100, note_on(1, 50 + i, 40 + i)), (i * 100 + 50, note_on(1, 50 + i, 0))]
+        run, (_, messages) = self.render("map.json", [track], type=0)
+        with open(self.path("in.mid"), "rb") as f:
+            raw = f.read()
+        self.assertIn(bytes([0x32, 0x32, 0x00]), raw, "running status in the input")
+        expected = [(0, m) for m in broadcast()]
+        expected += [(0, (ON, 30, 127)), (0, (OFF, 30, 0))]
+        for i in range(4):
+            expected += [(i * 100, (ON, 50 + i, 40 + i)), (i * 100 + 50, (OFF, 50 + i, 0))]
+        self.assertEqual(messages, expected)
+        self.assertEqual(summary(run)["keyswitches sent"], 1)
+
+    def test_options_and_state_files_are_settings_too(self):
+        # CC ghosting silences the playback broadcast and host pan; the
+        # settings come from a state file the plug-in wrote.
+        self.write_json("map.json", {"channel": 16, "options": {"ccGhosting": True},
+                                     "slots": [{"slot": 16, "modwheel": 5}]})
+        self.run_ok("map-to-state", "map.json", "map.state")
+        run, (_, messages) = self.render("map.state", [[
+            (0, cc(0, 10, 64)), (10, note_on(15, 60, 64)), (20, note_off(15, 60))]])
+        self.assertEqual(messages, [(10, (CC | 15, 1, 5)), (10, (ON | 15, 60, 64)),
+                                    (20, (OFF | 15, 60, 0))])
+
+    def test_the_example_phrase_renders(self):
+        run = self.run_ok("render", os.path.join(EXAMPLES, "strings.json"),
+                          os.path.join(EXAMPLES, "phrase.mid"), "out.mid")
+        numbers = summary(run)
+        self.assertEqual(numbers["notes in"], 32)
+        self.assertGreaterEqual(numbers["keyswitches sent"], 8)
+        _, messages = sent(self.path("out.mid"))
+        self.assertEqual(len(messages), numbers["messages out"])
+        # Every note-on of the input comes out, with its note and velocity,
+        # after its keyswitch.
+        source = [m for m in mido.MidiFile(os.path.join(EXAMPLES, "phrase.mid"))
+                  if m.type == "note_on" and m.velocity]
+        def is_keyswitch(i):
+            tick, b = messages[i]
+            return (b[2] == 127 and i + 1 < len(messages) and
+                    messages[i + 1] == (tick, (OFF, b[1], 0)))
+
+        ons = [b for i, (_, b) in enumerate(messages) if b[0] == ON and not is_keyswitch(i)]
+        self.assertEqual([(b[1], b[2]) for b in ons], [(m.note, m.velocity) for m in source])
+
+    def test_the_committed_phrase_is_what_its_script_writes(self):
+        subprocess.run([sys.executable, os.path.join(EXAMPLES, "make_phrase.py"),
+                        self.path("phrase.mid")], check=True, capture_output=True)
+        with open(os.path.join(EXAMPLES, "phrase.mid"), "rb") as f:
+            self.assertEqual(self.read_bytes("phrase.mid"), f.read())
+
+    def test_dump_midi_prints_names(self):
+        self.write_json("map.json", MAP)
+        self.render("map.json", [[(0, note_on(0, 60, 100)), (480, note_off(0, 60))]])
+        run = self.run_ok("dump-midi", "out.mid", "--limit", "200")
+        self.assertIn("Note On   ch 3  C0", run.out)
+        self.assertIn("C3   ( 60) vel 100", run.out)
+        self.assertIn("Port      5", run.out)
+        self.assertRegex(run.out, r"\n\s+0\.500\s+480  Note Off  ch 3  C3")
+
+
+if __name__ == "__main__":
+    unittest.main()

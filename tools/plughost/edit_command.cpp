@@ -1,0 +1,148 @@
+// edit: the plug-in's editor in a window of ours, with the settings of a map
+// file; closing the window writes the edited settings back to the map.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "tools/plughost/articulation_map.h"
+#include "tools/plughost/commands.h"
+#include "tools/plughost/file_io.h"
+#include "tools/plughost/host_window.h"
+#include "tools/plughost/settings_file.h"
+#include "tools/plughost/state_bytes.h"
+#include "tools/plughost/text_dialog.h"
+
+namespace {
+
+constexpr int32_t kParameterCount = 127;
+constexpr int32_t kParamUpdateValue = 0x01;
+constexpr int32_t kParamUpdateControl = 0x10;
+constexpr size_t kPromptBufferSize = 256;  // the plug-in's text buffer
+
+// The host's menu for a parameter: three fixed values and a typed one.
+enum MenuEntryNumber { kSetMinimum, kSetMiddle, kSetMaximum, kSeparator, kTypeValue, kEntryCount };
+
+class EditSession final : public HostListener {
+ public:
+  EditSession(HostWindow& window, const std::string& title, const PluginSettings& settings)
+      : window_(window), title_(title) {
+    for (int i = 0; i < kControllerCount; ++i)
+      values_[kControllerCcNumbers[i] - 1] = settings.controllers[i];
+  }
+
+  void SetPlugin(const RawPlugin* plugin) { plugin_ = plugin; }
+
+  void OnHint(const char* text) override { ShowStatus(text); }
+  void OnMessage(const char* text) override { ShowStatus(text); }
+  void OnParamChanged(int32_t index, int32_t value) override {
+    if (index >= 0 && index < kParameterCount) values_[index] = value;
+  }
+
+  const HostMenuEntry* OnMenuEntry(int32_t index, int32_t entry) override {
+    if (entry < 0 || entry >= kEntryCount) return nullptr;
+    static const char* const kTexts[kEntryCount] = {"Set to 0", "Set to 64", "Set to 127", "-",
+                                                    "Type a value..."};
+    static const int32_t kValues[3] = {0, 64, 127};
+    const int32_t current = index >= 0 && index < kParameterCount ? values_[index] : -1;
+    menu_[entry] = {kTexts[entry], entry < 3 && kValues[entry] == current ? 2 : 0};
+    return &menu_[entry];
+  }
+
+  void OnMenuChoice(int32_t index, int32_t entry) override {
+    if (!plugin_ || index < 0 || index >= kParameterCount) return;
+    int32_t value = 0;
+    if (entry == kSetMinimum)
+      value = 0;
+    else if (entry == kSetMiddle)
+      value = 64;
+    else if (entry == kSetMaximum)
+      value = 127;
+    else if (entry == kTypeValue) {
+      std::string text = std::to_string(values_[index]);
+      if (!AskForText(window_.handle(), title_,
+                      "Value of CC " + std::to_string(index + 1) + " (0 to 127)", text, 3))
+        return;
+      char* end = nullptr;
+      const long typed = std::strtol(text.c_str(), &end, 10);
+      if (end == text.c_str() || typed < 0 || typed > 127) {
+        MessageBoxA(window_.handle(), "Please type a whole number from 0 to 127.", title_.c_str(),
+                    MB_OK | MB_ICONWARNING);
+        return;
+      }
+      value = static_cast<int32_t>(typed);
+    } else {
+      return;
+    }
+    // As a host changes a parameter: through the plug-in, which sends it
+    // and redraws its control.
+    values_[index] = value;
+    plugin_->ProcessParam(index, value, kParamUpdateValue | kParamUpdateControl);
+  }
+
+  bool OnPromptText(const char* caption, char* buffer) override {
+    std::string text(buffer, strnlen(buffer, kPromptBufferSize - 1));
+    if (!AskForText(window_.handle(), title_, caption, text, kPromptBufferSize - 1)) return false;
+    std::snprintf(buffer, kPromptBufferSize, "%s", text.c_str());
+    return true;
+  }
+
+ private:
+  void ShowStatus(const char* text) {
+    SetWindowTextA(window_.handle(), (title_ + " - " + text).c_str());
+  }
+
+  HostWindow& window_;
+  std::string title_;
+  const RawPlugin* plugin_ = nullptr;
+  int32_t values_[kParameterCount] = {};
+  HostMenuEntry menu_[kEntryCount] = {};
+};
+
+}  // namespace
+
+int EditCommand(const CommonOptions& options, const std::string& mapPath,
+                double closeAfterSeconds) {
+  std::string error;
+  PluginSettings settings;
+  const bool exists = FileExists(mapPath);
+  if (exists && !ReadMapFile(mapPath, settings, error)) return Fail(kExitBadInput, error);
+
+  const auto library = OpenPluginLibrary(options.dll, error);
+  if (!library) return Fail(kExitPlugin, error);
+
+  const std::string name = mapPath.substr(FolderOf(mapPath).size());
+  HostWindow window;
+  if (!window.Create("plughost - " + name, true, error)) return Fail(kExitPlugin, error);
+  EditSession session(window, "plughost - " + name, settings);
+  PlugHost host(&session);
+  std::vector<uint8_t> saved;
+  PluginSettings edited;
+  {
+    PluginInstance instance(*library, &host);
+    if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
+    if (!instance.LoadState(EncodeState(settings), error)) return Fail(kExitPlugin, error);
+    session.SetPlugin(&instance.plugin());
+    if (!window.ShowEditor(instance.plugin()))
+      std::fprintf(stderr, "plughost: warning: the plug-in has no editor window\n");
+    std::printf("Editing %s%s; close the window to save.\n", mapPath.c_str(),
+                exists ? "" : " (new map)");
+    std::fflush(stdout);
+    // The editor goes back to the plug-in before our window is destroyed,
+    // which would otherwise destroy it as a child.
+    window.onClose = [&] { window.HideEditor(instance.plugin()); };
+    if (closeAfterSeconds > 0) window.CloseAfter(closeAfterSeconds);
+    window.RunUntilClosed();
+    session.SetPlugin(nullptr);
+    if (!instance.SaveState(saved, error)) return Fail(kExitPlugin, error);
+  }
+  if (!DecodeState(saved, edited, error))
+    return Fail(kExitPlugin, "the plug-in saved a state this host cannot read: " + error);
+  std::string text;
+  MapError problem;
+  if (!FormatArticulationMap(edited, text, problem))
+    return Fail(kExitBadInput, "the edited settings cannot be written as a map: " + problem.field +
+                                   ": " + problem.message);
+  if (!WriteFileAtomically(mapPath, text, error)) return Fail(kExitBadInput, error);
+  std::printf("Saved %s\n", mapPath.c_str());
+  return kExitOk;
+}

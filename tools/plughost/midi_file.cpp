@@ -1,0 +1,40 @@
+#include "tools/plughost/midi_file.h"
+
+#include <algorithm>
+
+std::vector<MidiEvent> MergeTracks(const MidiFile& file) {
+  std::vector<MidiEvent> merged;
+  for (const auto& track : file.tracks) merged.insert(merged.end(), track.begin(), track.end());
+  std::stable_sort(merged.begin(), merged.end(),
+                   [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
+  return merged;
+}
+
+TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) {
+  if (division & 0x8000) {
+    // SMPTE: frames per second (as a negative byte) times ticks per frame;
+    // tempo events do not apply.
+    const int fps = -static_cast<int8_t>(division >> 8);
+    const int perFrame = division & 0xFF;
+    const double perTick = fps > 0 && perFrame > 0 ? 1.0 / (fps * perFrame) : 0.0;
+    changes_.push_back({0, 0.0, perTick});
+    return;
+  }
+  const double quarter = division ? division : 1;
+  changes_.push_back({0, 0.0, 0.5 / quarter});
+  for (const MidiEvent& e : merged) {
+    if (e.kind != MidiEvent::Kind::Meta || e.metaType != kMetaTempo || e.payload.size() != 3)
+      continue;
+    const uint32_t micros = e.payload[0] << 16 | e.payload[1] << 8 | e.payload[2];
+    const double at = Seconds(e.tick);
+    if (changes_.back().tick == e.tick) changes_.pop_back();
+    changes_.push_back({e.tick, at, micros / 1e6 / quarter});
+  }
+}
+
+double TempoMap::Seconds(uint64_t tick) const {
+  auto it = std::upper_bound(changes_.begin(), changes_.end(), tick,
+                             [](uint64_t t, const Change& c) { return t < c.tick; });
+  const Change& c = *(it - 1);
+  return c.seconds + static_cast<double>(tick - c.tick) * c.secondsPerTick;
+}

@@ -1,0 +1,58 @@
+// screenshot: a PNG picture of each of the editor's three pages.
+#include <cstdio>
+
+#include "tools/plughost/commands.h"
+#include "tools/plughost/file_io.h"
+#include "tools/plughost/host_window.h"
+#include "tools/plughost/png_writer.h"
+#include "tools/plughost/settings_file.h"
+#include "tools/plughost/state_bytes.h"
+#include "tools/plughost/window_capture.h"
+
+int ScreenshotCommand(const CommonOptions& options, const std::string& settingsPath,
+                      const std::string& folder) {
+  std::string error;
+  std::vector<uint8_t> state;
+  if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
+  const auto library = OpenPluginLibrary(options.dll, error);
+  if (!library) return Fail(kExitPlugin, error);
+  PlugHost host(nullptr);
+
+  // The settings as the plug-in holds them, whatever version the file had.
+  PluginSettings settings;
+  {
+    PluginInstance instance(*library, &host);
+    if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
+    std::vector<uint8_t> saved;
+    if (!RoundTripThroughPlugin(instance, state, saved, settings, error))
+      return Fail(kExitPlugin, error);
+  }
+  if (!EnsureFolder(folder)) return Fail(kExitBadInput, "cannot create the folder " + folder);
+
+  for (int page = 0; page < 3; ++page) {
+    // The page shown is part of the state; a new instance per page takes it
+    // on its first load whatever the preserve option says.
+    settings.pageIndex = page;
+    Picture picture;
+    {
+      PluginInstance instance(*library, &host);
+      if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
+      if (!instance.LoadState(EncodeState(settings), error)) return Fail(kExitPlugin, error);
+      HostWindow window;
+      if (!window.Create("plughost", false, error)) return Fail(kExitPlugin, error);
+      HWND editor = window.ShowEditor(instance.plugin());
+      const bool captured = editor && CaptureClientArea(editor, picture);
+      window.HideEditor(instance.plugin());
+      if (!editor) return Fail(kExitPlugin, "the plug-in has no editor window to picture");
+      if (!captured) return Fail(kExitPlugin, "cannot read back the editor's pixels");
+    }
+    // Joined with the separator the folder already uses, so messages read naturally.
+    const char separator = folder.find('/') != std::string::npos ? '/' : '\\';
+    const std::string path = folder + separator + "editor-" + kPageNames[page] + ".png";
+    if (!WriteFileAtomically(path, EncodePng(picture.width, picture.height, picture.rgb), error))
+      return Fail(kExitBadInput, error);
+    std::printf("Wrote %s (%d x %d, %s page)\n", path.c_str(), picture.width, picture.height,
+                kPageNames[page]);
+  }
+  return kExitOk;
+}

@@ -1,0 +1,62 @@
+#include "tools/plughost/settings_file.h"
+
+#include "tools/plughost/articulation_map.h"
+#include "tools/plughost/file_io.h"
+#include "tools/plughost/state_bytes.h"
+
+bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, error)) {
+    error = "cannot read the map " + path + ": " + error;
+    return false;
+  }
+  MapError problem;
+  if (!ParseArticulationMap(std::string(bytes.begin(), bytes.end()), settings, problem)) {
+    error = path + ": " + (problem.field.empty() ? "" : problem.field + ": ") + problem.message;
+    return false;
+  }
+  return true;
+}
+
+bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes, error)) {
+    error = "cannot read the settings " + path + ": " + error;
+    return false;
+  }
+  size_t first = 0;
+  while (first < bytes.size() && (bytes[first] == ' ' || bytes[first] == '\t' ||
+                                  bytes[first] == '\r' || bytes[first] == '\n'))
+    ++first;
+  if (first < bytes.size() && bytes[first] == '{') {
+    PluginSettings settings;
+    if (!ReadMapFile(path, settings, error)) return false;
+    state = EncodeState(settings);
+    return true;
+  }
+  int32_t version = 0;
+  if (!StateVersion(bytes, version)) {
+    error = path + ": neither a map (JSON) nor a plug-in state: " + std::to_string(bytes.size()) +
+            " bytes, too short for a state's version word";
+    return false;
+  }
+  if (version < 1 || version > kWrittenStateVersion) {
+    error = path + ": neither a map (JSON) nor a plug-in state: it begins with version word " +
+            std::to_string(version) + ", and the plug-in reads versions 1 to 5";
+    return false;
+  }
+  state = std::move(bytes);
+  return true;
+}
+
+bool RoundTripThroughPlugin(const PluginInstance& instance, const std::vector<uint8_t>& state,
+                            std::vector<uint8_t>& saved, PluginSettings& settings,
+                            std::string& error) {
+  if (!instance.LoadState(state, error) || !instance.SaveState(saved, error)) return false;
+  std::string why;
+  if (!DecodeState(saved, settings, why)) {
+    error = "the plug-in saved a state this host cannot read: " + why;
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,67 @@
+// map-to-state and state-to-map: the map goes into the plug-in as a host
+// restores a project, and what the plug-in then saves comes back out.
+#include <cstdio>
+
+#include "tools/plughost/articulation_map.h"
+#include "tools/plughost/commands.h"
+#include "tools/plughost/file_io.h"
+#include "tools/plughost/settings_file.h"
+#include "tools/plughost/state_bytes.h"
+
+namespace {
+
+// Loads the state into a new instance of the plug-in and takes back what it
+// saves. Returns kExitOk, or the exit code after reporting the failure.
+int ThroughPlugin(const CommonOptions& options, const std::vector<uint8_t>& state,
+                  std::vector<uint8_t>& saved, PluginSettings& kept) {
+  std::string error;
+  const auto library = OpenPluginLibrary(options.dll, error);
+  if (!library) return Fail(kExitPlugin, error);
+  PlugHost host(nullptr);
+  PluginInstance instance(*library, &host);
+  if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
+  if (!RoundTripThroughPlugin(instance, state, saved, kept, error))
+    return Fail(kExitPlugin, error);
+  return kExitOk;
+}
+
+}  // namespace
+
+int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
+                      const std::string& statePath) {
+  std::string error;
+  PluginSettings wanted;
+  if (!ReadMapFile(mapPath, wanted, error)) return Fail(kExitBadInput, error);
+
+  std::vector<uint8_t> saved;
+  PluginSettings kept;
+  if (const int failed = ThroughPlugin(options, EncodeState(wanted), saved, kept)) return failed;
+  // A map value the plug-in changed on loading would be lost without a word.
+  const std::string difference = FirstDifference(wanted, kept);
+  if (!difference.empty())
+    return Fail(kExitPlugin, "the plug-in did not keep " + difference + "; nothing written");
+  if (!WriteFileAtomically(statePath, saved, error)) return Fail(kExitBadInput, error);
+  std::printf("%s -> %s: %u bytes, state version %d\n", mapPath.c_str(), statePath.c_str(),
+              static_cast<unsigned>(saved.size()), kWrittenStateVersion);
+  return kExitOk;
+}
+
+int StateToMapCommand(const CommonOptions& options, const std::string& statePath,
+                      const std::string& mapPath) {
+  std::string error;
+  std::vector<uint8_t> state;
+  if (!ReadSettingsFile(statePath, state, error)) return Fail(kExitBadInput, error);
+
+  std::vector<uint8_t> saved;
+  PluginSettings kept;
+  if (const int failed = ThroughPlugin(options, state, saved, kept)) return failed;
+  std::string text;
+  MapError problem;
+  if (!FormatArticulationMap(kept, text, problem))
+    return Fail(kExitBadInput, statePath + ": " + problem.field + ": " + problem.message);
+  if (!WriteFileAtomically(mapPath, text, error)) return Fail(kExitBadInput, error);
+  int32_t version = 0;
+  StateVersion(state, version);
+  std::printf("%s -> %s (state version %d)\n", statePath.c_str(), mapPath.c_str(), version);
+  return kExitOk;
+}

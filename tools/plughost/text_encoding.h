@@ -1,0 +1,14 @@
+// Articulation names are byte strings typed into the plug-in's panel, which
+// uses the Windows ANSI code page (1252 on Western systems). Map files are
+// JSON, so UTF-8. The conversion is one-to-one over all 256 byte values: the
+// five bytes 1252 leaves undefined map to the control characters of the same
+// value, as Windows itself maps them.
+#pragma once
+
+#include <string>
+
+std::string Windows1252ToUtf8(const std::string& bytes);
+
+// False (and the offending character in `bad`, as U+XXXX) when the text
+// holds a character 1252 cannot store, or is not valid UTF-8.
+bool Utf8ToWindows1252(const std::string& text, std::string& bytes, std::string& bad);
