@@ -11,44 +11,9 @@
 
 #include "engine/engine.h"
 #include "engine/voice_params.h"
+#include "tests/support/counting_host.h"
 
 namespace {
-
-class CountingHost : public PluginHost {
- public:
-  long midi = 0, hints = 0, ended = 0, queries = 0, badDataBytes = 0;
-  int32_t colour = 0;
-
-  intptr_t PLUG_CALL HostDispatch(int32_t, int32_t, int32_t, intptr_t) override { return 0; }
-  void PLUG_CALL NotifyParamChanged(int32_t, int32_t, int32_t) override {}
-  void PLUG_CALL ShowHint(int32_t, const char* text) override { hints += text[0] != 0; }
-  void PLUG_CALL EndVoice(int32_t, int32_t) override { ++ended; }
-  int32_t PLUG_CALL QueryVoice(int32_t, int32_t, int32_t, int32_t) override {
-    ++queries;
-    colour = (colour + 7) % 18;  // 16 and 17 lie outside the bank
-    return colour;
-  }
-  void PLUG_CALL SendMidi(int32_t, uint32_t message) override {
-    ++midi;
-    badDataBytes += ((message >> 8) & 0x80) != 0 || ((message >> 16) & 0x80) != 0;
-  }
-  int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
-    return 0;
-  }
-};
-
-struct CountingRepaint : EditorRepaint {
-  long requests = 0;
-  void InvalidateEditor(bool) override { ++requests; }
-};
-
-struct Params {
-  unsigned char bytes[32] = {};
-  void Set(float pitch, float level) {
-    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
-    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
-  }
-};
 
 intptr_t g_handles[kVoiceCapacity];
 int g_failures = 0;
@@ -64,6 +29,8 @@ void Expect(bool condition, const char* what) {
 
 int main() {
   CountingHost host;
+  host.colourStep = 7;  // 16 and 17 lie outside the bank
+  host.colourCycle = 18;
   CountingRepaint repaint;
   // On the heap: the engine owns a large record array only through a pointer,
   // but keep the test's own stack small regardless.

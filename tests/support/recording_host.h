@@ -92,3 +92,15 @@ inline std::string DescribeMidi(uint32_t m) {
                 (m >> 16) & 0xFF, m >> 24);
   return text;
 }
+
+// A packed message from its bytes.
+inline uint32_t Msg(uint8_t status, uint8_t d1, uint8_t d2, uint8_t port = 0) {
+  return status | d1 << 8 | d2 << 16 | static_cast<uint32_t>(port) << 24;
+}
+
+// Readable forms of a message list, so a failing comparison shows bytes.
+inline std::vector<std::string> Describe(const std::vector<uint32_t>& messages) {
+  std::vector<std::string> out;
+  for (uint32_t m : messages) out.push_back(DescribeMidi(m));
+  return out;
+}

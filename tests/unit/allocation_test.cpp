@@ -14,6 +14,7 @@
 
 #include "engine/engine.h"
 #include "engine/voice_params.h"
+#include "tests/support/counting_host.h"
 
 namespace {
 std::atomic<long> g_allocations{0};
@@ -31,44 +32,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
-
-// A host that keeps only counters, so the host itself allocates nothing.
-class CountingHost : public PluginHost {
- public:
-  long midi = 0, hints = 0, ended = 0, queries = 0;
-  uint32_t lastMessage = 0;
-  int32_t colour = 0;
-
-  intptr_t PLUG_CALL HostDispatch(int32_t, int32_t, int32_t, intptr_t) override { return 0; }
-  void PLUG_CALL NotifyParamChanged(int32_t, int32_t, int32_t) override {}
-  void PLUG_CALL ShowHint(int32_t, const char* text) override { hints += text[0] != 0; }
-  void PLUG_CALL EndVoice(int32_t, int32_t) override { ++ended; }
-  int32_t PLUG_CALL QueryVoice(int32_t, int32_t, int32_t, int32_t) override {
-    ++queries;
-    colour = (colour + 5) % 17;  // includes 16, a colour outside the bank
-    return colour;
-  }
-  void PLUG_CALL SendMidi(int32_t, uint32_t message) override {
-    ++midi;
-    lastMessage = message;
-  }
-  int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
-    return 0;
-  }
-};
-
-struct CountingRepaint : EditorRepaint {
-  long requests = 0;
-  void InvalidateEditor(bool) override { ++requests; }
-};
-
-struct Params {
-  unsigned char bytes[32] = {};
-  void Set(float pitch, float level) {
-    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
-    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
-  }
-};
 
 intptr_t g_handles[kVoiceCapacity];
 

@@ -9,16 +9,6 @@
 
 namespace {
 
-uint32_t Msg(uint8_t status, uint8_t d1, uint8_t d2, uint8_t port = 0) {
-  return status | d1 << 8 | d2 << 16 | static_cast<uint32_t>(port) << 24;
-}
-
-std::vector<std::string> Describe(const std::vector<uint32_t>& messages) {
-  std::vector<std::string> out;
-  for (uint32_t m : messages) out.push_back(DescribeMidi(m));
-  return out;
-}
-
 class MidiOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {

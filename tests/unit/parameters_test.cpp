@@ -29,12 +29,6 @@ uint32_t Cc(uint8_t controller, uint8_t value, uint8_t channel = 0, uint8_t port
   return (0xB0u | channel) | controller << 8 | value << 16 | static_cast<uint32_t>(port) << 24;
 }
 
-std::vector<std::string> Describe(const std::vector<uint32_t>& messages) {
-  std::vector<std::string> out;
-  for (uint32_t m : messages) out.push_back(DescribeMidi(m));
-  return out;
-}
-
 class ParametersTest : public ::testing::Test {
  protected:
   void SetUp() override {
