@@ -37,7 +37,7 @@ void CreateEditorResources(HINSTANCE module) {
 
 void ReleaseEditorResources() {
   HGDIOBJ handles[] = {g_resources.background, g_resources.knobs, g_resources.switches,
-                       g_resources.slider, g_resources.icons, g_resources.labelFont};
+                       g_resources.slider,     g_resources.icons, g_resources.labelFont};
   for (HGDIOBJ& handle : handles) DeleteHandle(handle);
   g_resources = EditorResources{};
 }

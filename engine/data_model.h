@@ -12,7 +12,7 @@
 constexpr int kSlotCount = 16;
 constexpr int kControllerCount = 6;
 constexpr int kMaxNameLength = 255;
-constexpr int32_t kUnset = -1;       // no keyswitch / UACC / modwheel for a slot
+constexpr int32_t kUnset = -1;         // no keyswitch / UACC / modwheel for a slot
 constexpr int32_t kNothingSent = 255;  // SentCache entry before anything was sent
 constexpr int32_t kDefaultIcon = 55;
 constexpr int32_t kIconLimit = 127;  // icons a slot may choose, 0..127
@@ -25,18 +25,18 @@ constexpr std::array<int32_t, kControllerCount> controllerCcNumbers = {1, 2, 11,
 enum Page : int32_t { kArticulationPage = 0, kControllerPage = 1, kSettingsPage = 2 };
 
 struct ArticulationBank {
-  std::array<std::string, kSlotCount> name;   // at most 255 bytes, no zero byte
-  std::array<int32_t, kSlotCount> iconId{};   // 0..127
+  std::array<std::string, kSlotCount> name;     // at most 255 bytes, no zero byte
+  std::array<int32_t, kSlotCount> iconId{};     // 0..127
   std::array<int32_t, kSlotCount> keyswitch{};  // -1 or note 0..127
-  std::array<int32_t, kSlotCount> uacc{};     // -1 or 0..127, sent as CC 32
-  std::array<int32_t, kSlotCount> modwheel{};  // -1 or 0..127, sent as CC 1
+  std::array<int32_t, kSlotCount> uacc{};       // -1 or 0..127, sent as CC 32
+  std::array<int32_t, kSlotCount> modwheel{};   // -1 or 0..127, sent as CC 1
 };
 
 struct OutputSettings {
-  int32_t channel = 0;  // 0-based MIDI channel; its low four bits are used
-  int32_t port = 0;     // output port; its low eight bits are used
-  int32_t ccGhosting = 0;  // non-zero: controller broadcasts and pan/volume silenced
-  int32_t midiExtend = 0;  // kept in the state stream, always 0
+  int32_t channel = 0;              // 0-based MIDI channel; its low four bits are used
+  int32_t port = 0;                 // output port; its low eight bits are used
+  int32_t ccGhosting = 0;           // non-zero: controller broadcasts and pan/volume silenced
+  int32_t midiExtend = 0;           // kept in the state stream, always 0
   int32_t preservePortChannel = 0;  // later loads keep channel and port
 };
 

@@ -21,5 +21,6 @@ void ArticulationEngine::PlaybackChanged(bool playing) {
 }
 
 void ArticulationEngine::EndAllVoices() {
-  voices_.ForEachLive([this](const VoiceRecord& record) { host_->EndVoice(record.hostVoiceTag, 1); });
+  voices_.ForEachLive(
+      [this](const VoiceRecord& record) { host_->EndVoice(record.hostVoiceTag, 1); });
 }

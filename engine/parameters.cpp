@@ -38,16 +38,26 @@ void FormatPercent(int32_t value, char* text) {
 
 const char* ParameterName(int32_t index) {
   switch (index) {
-    case 0: return "Dynamics";
-    case 1: return "Breath";
-    case 10: return "Expression";
-    case 15: return "Speed";
-    case 16: return "Release";
-    case 17: return "Tightness";
-    case 19: return "Portamento";
-    case 20: return "Vibrato";
-    case 63: return "Hold";
-    default: return nullptr;
+    case 0:
+      return "Dynamics";
+    case 1:
+      return "Breath";
+    case 10:
+      return "Expression";
+    case 15:
+      return "Speed";
+    case 16:
+      return "Release";
+    case 17:
+      return "Tightness";
+    case 19:
+      return "Portamento";
+    case 20:
+      return "Vibrato";
+    case 63:
+      return "Hold";
+    default:
+      return nullptr;
   }
 }
 
@@ -92,14 +102,14 @@ void ArticulationEngine::ShowPercentHint(int32_t value, int32_t maximum) {
   if (maximum != 0) {
     percent = product / maximum;
   } else {
-    percent = product > 0 ? std::numeric_limits<int64_t>::max()
+    percent = product > 0   ? std::numeric_limits<int64_t>::max()
               : product < 0 ? std::numeric_limits<int64_t>::min()
                             : 0;
   }
   char text[kHintTextSize];
-  FormatPercent(Clamp(percent, std::numeric_limits<int32_t>::min(),
-                      std::numeric_limits<int32_t>::max()),
-                text);
+  FormatPercent(
+      Clamp(percent, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()),
+      text);
   host_->ShowHint(hostTag_, text);
 }
 

@@ -18,7 +18,8 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
   if (voiceParams == nullptr) return 0;
   // The pitch is checked before a record is taken, so a note that cannot be
   // sent leaves no trace: no colour query, no slot change, no repaint.
-  const int32_t note = NoteNumberForPitch(ReadVoiceParamsFloat(voiceParams, kVoiceParamsPitchOffset));
+  const int32_t note =
+      NoteNumberForPitch(ReadVoiceParamsFloat(voiceParams, kVoiceParamsPitchOffset));
   if (note == kNoNote) return 0;
 
   VoiceRecord* record = voices_.Allocate(hostVoiceTag);
@@ -35,7 +36,8 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
   if (knownColour) SwitchArticulation(colour);
 
   const uint8_t status = midi::kNoteOn | output_.Channel();
-  const uint8_t velocity = VelocityForLevel(ReadVoiceParamsFloat(voiceParams, kVoiceParamsLevelOffset));
+  const uint8_t velocity =
+      VelocityForLevel(ReadVoiceParamsFloat(voiceParams, kVoiceParamsLevelOffset));
   voices_.SetMessage(record, midi::Pack(status, note, velocity, output_.Port()));
   output_.EmitMidi(record->message);
   return VoiceTable::Handle(record);
@@ -69,8 +71,8 @@ void ArticulationEngine::SwitchArticulation(int32_t slot) {
 void ArticulationEngine::SendNoteOff(VoiceRecord* record) {
   // Channel as it is now; the port stays the one the note-on went to.
   const MidiMessage m = record->message;
-  voices_.SetMessage(record, midi::Pack(midi::kNoteOff | output_.Channel(), midi::Data1(m), 0,
-                                        midi::Port(m)));
+  voices_.SetMessage(
+      record, midi::Pack(midi::kNoteOff | output_.Channel(), midi::Data1(m), 0, midi::Port(m)));
   output_.EmitMidi(record->message);
 }
 

@@ -5,8 +5,7 @@
 TCPPFruityPlug::TCPPFruityPlug(int32_t tag, PluginHost* host) : host_(host) {
   hostTag = tag;
   if (!host_) return;
-  const auto* text =
-      reinterpret_cast<const char*>(host_->HostDispatch(tag, kHostNameText, 0, 0));
+  const auto* text = reinterpret_cast<const char*>(host_->HostDispatch(tag, kHostNameText, 0, 0));
   if (!text) return;
   // The host's text may be unterminated: read no further than the field.
   const void* end = std::memchr(text, 0, kHostTextSize - 1);

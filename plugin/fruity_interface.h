@@ -173,7 +173,8 @@ static_assert(offsetof(PluginDescriptor, parameterCount) == offsetof(PluginDescr
               "flags, then the parameter count");
 #if defined(__i386__)
 static_assert(sizeof(PluginDescriptor) == 38 * 4, "descriptor is 38 words");
-static_assert(offsetof(PluginDescriptor, longName) == 4 && offsetof(PluginDescriptor, shortName) == 8 &&
+static_assert(offsetof(PluginDescriptor, longName) == 4 &&
+                  offsetof(PluginDescriptor, shortName) == 8 &&
                   offsetof(PluginDescriptor, flags) == 12 &&
                   offsetof(PluginDescriptor, parameterCount) == 16 &&
                   offsetof(PluginDescriptor, reserved) == 32,

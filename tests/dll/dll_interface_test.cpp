@@ -111,8 +111,8 @@ TEST_F(DllTest, EditorIsShownInTheHostWindowAndHiddenAgain) {
   HWND editor = plugin.editorWindow();
   EXPECT_EQ(plugin.Dispatch(0, 0, 0), 0);  // hide an already hidden window
   EXPECT_FALSE(IsWindowVisible(editor));
-  HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                400, 400, nullptr, nullptr, nullptr, nullptr);
+  HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                                400, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
   plugin.Dispatch(0, 0, reinterpret_cast<intptr_t>(parent));
   EXPECT_EQ(GetAncestor(editor, GA_PARENT), parent);

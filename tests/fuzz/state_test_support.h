@@ -121,9 +121,9 @@ inline std::string BrokenLimit(const DataModel& m) {
 inline std::string CheckLoadProperties(const uint8_t* data, size_t size) {
   int32_t version = 5;
   if (size >= 4) {
-    version = static_cast<int32_t>(static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
-                                   static_cast<uint32_t>(data[2]) << 16 |
-                                   static_cast<uint32_t>(data[3]) << 24);
+    version = static_cast<int32_t>(
+        static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
+        static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24);
   }
 
   // A new instance takes everything the stream holds.
@@ -139,7 +139,8 @@ inline std::string CheckLoadProperties(const uint8_t* data, size_t size) {
     return "not reset first";
   }
   if (version == 4 || version == 5) {
-    if (loaded.output.ccGhosting != 0 && loaded.output.ccGhosting != 1) return "ccGhosting not reduced";
+    if (loaded.output.ccGhosting != 0 && loaded.output.ccGhosting != 1)
+      return "ccGhosting not reduced";
   }
 
   // What it saves loads back into another new instance and saves the same.

@@ -49,7 +49,8 @@ class StreamBytes {
  public:
   size_t Int32(int32_t value) {
     const auto word = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(word >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes.push_back(static_cast<uint8_t>(word >> shift));
     return bytes.size();
   }
   size_t Uint16(uint16_t value) {
@@ -78,7 +79,8 @@ class StreamBytes {
   }
 
   std::vector<uint8_t> Prefix(size_t size) const {
-    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(size, bytes.size()))};
+    return {bytes.begin(),
+            bytes.begin() + static_cast<std::ptrdiff_t>(std::min(size, bytes.size()))};
   }
 
   std::vector<uint8_t> bytes;

@@ -18,19 +18,19 @@ class RecordingHost : public PluginHost {
     intptr_t value;
   };
 
-  std::vector<uint32_t> midi;            // every SendMidi message, in order
+  std::vector<uint32_t> midi;  // every SendMidi message, in order
   std::vector<int32_t> midiSenders;
-  std::vector<std::string> hints;        // ShowHint texts
-  std::vector<int32_t> endedVoices;      // EndVoice tags
-  std::vector<int32_t> colourQueries;    // QueryVoice tags
-  std::vector<Call> dispatches;          // HostDispatch calls
-  std::vector<std::string> messages;     // request 22 texts
+  std::vector<std::string> hints;                         // ShowHint texts
+  std::vector<int32_t> endedVoices;                       // EndVoice tags
+  std::vector<int32_t> colourQueries;                     // QueryVoice tags
+  std::vector<Call> dispatches;                           // HostDispatch calls
+  std::vector<std::string> messages;                      // request 22 texts
   std::vector<std::pair<int32_t, int32_t>> paramChanges;  // NotifyParamChanged
 
-  int32_t colour = 0;              // answer to QueryVoice
-  std::deque<int32_t> colourQueue;  // answers used first, one per query
-  const char* nameText = "Test Host";  // answer to request 29 (may be null)
-  std::vector<HostMenuEntry> menu;  // answers to request 18
+  int32_t colour = 0;                                // answer to QueryVoice
+  std::deque<int32_t> colourQueue;                   // answers used first, one per query
+  const char* nameText = "Test Host";                // answer to request 29 (may be null)
+  std::vector<HostMenuEntry> menu;                   // answers to request 18
   std::deque<std::pair<bool, std::string>> prompts;  // scripted PromptText answers
   std::vector<std::string> promptCaptions;
 
@@ -38,7 +38,8 @@ class RecordingHost : public PluginHost {
                                   intptr_t value) override {
     dispatches.push_back({sender, request, index, value});
     if (request == kHostNameText) return reinterpret_cast<intptr_t>(nameText);
-    if (request == kHostShowMessage && value) messages.emplace_back(reinterpret_cast<const char*>(value));
+    if (request == kHostShowMessage && value)
+      messages.emplace_back(reinterpret_cast<const char*>(value));
     if (request == kHostMenuEntry) {
       if (value >= 0 && static_cast<size_t>(value) < menu.size())
         return reinterpret_cast<intptr_t>(&menu[static_cast<size_t>(value)]);
@@ -49,7 +50,9 @@ class RecordingHost : public PluginHost {
   void PLUG_CALL NotifyParamChanged(int32_t, int32_t index, int32_t value) override {
     paramChanges.emplace_back(index, value);
   }
-  void PLUG_CALL ShowHint(int32_t, const char* text) override { hints.emplace_back(text ? text : ""); }
+  void PLUG_CALL ShowHint(int32_t, const char* text) override {
+    hints.emplace_back(text ? text : "");
+  }
   void PLUG_CALL EndVoice(int32_t tag, int32_t) override { endedVoices.push_back(tag); }
   int32_t PLUG_CALL QueryVoice(int32_t tag, int32_t, int32_t, int32_t) override {
     colourQueries.push_back(tag);
@@ -79,8 +82,14 @@ class RecordingHost : public PluginHost {
   }
 
   void ClearRecords() {
-    midi.clear(); midiSenders.clear(); hints.clear(); endedVoices.clear();
-    colourQueries.clear(); dispatches.clear(); messages.clear(); paramChanges.clear();
+    midi.clear();
+    midiSenders.clear();
+    hints.clear();
+    endedVoices.clear();
+    colourQueries.clear();
+    dispatches.clear();
+    messages.clear();
+    paramChanges.clear();
     promptCaptions.clear();
   }
 };

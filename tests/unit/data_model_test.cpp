@@ -90,9 +90,9 @@ TEST(DataModel, ControllerOfAParameterIsTheOneWhoseCcIsOneHigher) {
 
 TEST(NoteNames, CoverEveryNoteWithinFourCharacters) {
   const NoteNameTable table = BuildNoteNameTable();
-  const std::pair<int, const char*> expected[] = {
-      {0, "C-2"}, {1, "C#-2"}, {11, "B-2"}, {12, "C-1"}, {59, "B2"},
-      {60, "C3"}, {61, "C#3"}, {120, "C8"}, {127, "G8"}};
+  const std::pair<int, const char*> expected[] = {{0, "C-2"},  {1, "C#-2"}, {11, "B-2"},
+                                                  {12, "C-1"}, {59, "B2"},  {60, "C3"},
+                                                  {61, "C#3"}, {120, "C8"}, {127, "G8"}};
   for (auto [note, name] : expected) EXPECT_STREQ(table[note].data(), name) << note;
   for (const auto& entry : table) EXPECT_LE(std::strlen(entry.data()), 4u);
   EXPECT_STREQ(KeyswitchText(table, -1), "----");

@@ -28,8 +28,9 @@ TEST(MidiOutputInit, InitStateSendsTheNineMessagesOfTheFullBroadcast) {
   engine.model.output.port = 9;
   engine.InitState();
   const std::vector<uint32_t> expected = {
-      Msg(0xB0, 10, 0), Msg(0xB0, 7, 0),    Msg(0xE0, 0, 64),  Msg(0xB0, 1, 127), Msg(0xB0, 2, 127),
-      Msg(0xB0, 11, 127), Msg(0xB0, 16, 127), Msg(0xB0, 21, 127), Msg(0xB0, 64, 0)};
+      Msg(0xB0, 10, 0),   Msg(0xB0, 7, 0),    Msg(0xE0, 0, 64),
+      Msg(0xB0, 1, 127),  Msg(0xB0, 2, 127),  Msg(0xB0, 11, 127),
+      Msg(0xB0, 16, 127), Msg(0xB0, 21, 127), Msg(0xB0, 64, 0)};
   EXPECT_EQ(Describe(host.midi), Describe(expected));
   EXPECT_EQ(host.midiSenders, std::vector<int32_t>(9, 5));
 }
@@ -42,9 +43,9 @@ TEST_F(MidiOutputTest, FullBroadcastUsesCurrentValuesAndAddress) {
   engine.model.controllers.value = {1, 2, 3, 4, 5, 6};
   out().BroadcastControllers(0, -1);
   const std::vector<uint32_t> expected = {
-      Msg(0xB2, 10, 20, 6), Msg(0xB2, 7, 90, 6), Msg(0xE2, 0, 64, 6), Msg(0xB2, 1, 1, 6),
-      Msg(0xB2, 2, 2, 6),   Msg(0xB2, 11, 3, 6), Msg(0xB2, 16, 4, 6), Msg(0xB2, 21, 5, 6),
-      Msg(0xB2, 64, 6, 6)};
+      Msg(0xB2, 10, 20, 6), Msg(0xB2, 7, 90, 6), Msg(0xE2, 0, 64, 6),
+      Msg(0xB2, 1, 1, 6),   Msg(0xB2, 2, 2, 6),  Msg(0xB2, 11, 3, 6),
+      Msg(0xB2, 16, 4, 6),  Msg(0xB2, 21, 5, 6), Msg(0xB2, 64, 6, 6)};
   EXPECT_EQ(Describe(host.midi), Describe(expected));
 }
 
@@ -77,8 +78,8 @@ TEST_F(MidiOutputTest, SingleKinds) {
 
 TEST_F(MidiOutputTest, KindZeroNarrowsItsControllersByTheParameter) {
   out().BroadcastControllers(0, 20);
-  EXPECT_EQ(Describe(host.midi), Describe({Msg(0xB0, 10, 0), Msg(0xB0, 7, 0), Msg(0xE0, 0, 64),
-                                           Msg(0xB0, 21, 127)}));
+  EXPECT_EQ(Describe(host.midi),
+            Describe({Msg(0xB0, 10, 0), Msg(0xB0, 7, 0), Msg(0xE0, 0, 64), Msg(0xB0, 21, 127)}));
 }
 
 TEST_F(MidiOutputTest, UnknownKindsSendNothing) {
@@ -143,8 +144,8 @@ TEST_F(MidiOutputTest, NoDataByteAbove127LeavesThePlugIn) {
     EXPECT_LE(midi::Data2(m), 127) << DescribeMidi(m);
   }
   EXPECT_EQ(Describe({host.midi[0], host.midi[1], host.midi[3], host.midi[6], host.midi[8]}),
-            Describe({Msg(0xB0, 10, 127), Msg(0xB0, 7, 127), Msg(0xB0, 1, 127),
-                      Msg(0xB0, 16, 0), Msg(0xB0, 64, 0)}));
+            Describe({Msg(0xB0, 10, 127), Msg(0xB0, 7, 127), Msg(0xB0, 1, 127), Msg(0xB0, 16, 0),
+                      Msg(0xB0, 64, 0)}));
 }
 
 }  // namespace

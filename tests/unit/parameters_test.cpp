@@ -86,8 +86,8 @@ TEST_F(ParametersTest, RescaledHoldIsStoredSentAndReturned) {
 TEST_F(ParametersTest, RescaleTruncatesTowardZero) {
   EXPECT_EQ(engine.ProcessParam(2, 65535, 0x20), 126);
   EXPECT_EQ(engine.ProcessParam(2, 32768, 0x20), 63);
-  EXPECT_EQ(engine.ProcessParam(2, 516, 0x20), 0);   // 0.99..
-  EXPECT_EQ(engine.ProcessParam(2, 517, 0x20), 1);   // 1.0018..
+  EXPECT_EQ(engine.ProcessParam(2, 516, 0x20), 0);  // 0.99..
+  EXPECT_EQ(engine.ProcessParam(2, 517, 0x20), 1);  // 1.0018..
   EXPECT_EQ(engine.ProcessParam(2, -517, 0x20), -1);
   EXPECT_EQ(engine.ProcessParam(2, -65536, 0x20), -127);
   // The whole 32-bit range rescales without overflow.
@@ -173,7 +173,8 @@ TEST_F(ParametersTest, UpdateControlRepaintsTheWholePanelOnlyOnTheControllerPage
 }
 
 TEST_F(ParametersTest, OtherFlagBitsAreIgnored) {
-  EXPECT_EQ(engine.ProcessParam(0, 77, static_cast<int32_t>(0xFFFFFF4Au)), 77);  // no 0x01/0x04/0x10/0x20
+  EXPECT_EQ(engine.ProcessParam(0, 77, static_cast<int32_t>(0xFFFFFF4Au)),
+            77);  // no 0x01/0x04/0x10/0x20
   EXPECT_TRUE(host.midi.empty());
   EXPECT_EQ(engine.ProcessParam(0, 77, 0x01 | 0x02 | 0x08 | 0x40 | 0x80), 77);
   EXPECT_EQ(Describe(host.midi), Describe({Cc(1, 77)}));
@@ -259,16 +260,15 @@ TEST_F(ParametersTest, PercentHintOfNormalValues) {
 TEST_F(ParametersTest, PercentHintNeverOverflows) {
   engine.ShowPercentHint(kMax, 127);  // 32-bit product would overflow; quotient fits
   engine.ShowPercentHint(kMin, 127);
-  engine.ShowPercentHint(kMax, 1);    // saturates
+  engine.ShowPercentHint(kMax, 1);  // saturates
   engine.ShowPercentHint(kMin, 1);
   engine.ShowPercentHint(kMin, -1);
-  engine.ShowPercentHint(5, 0);       // no division by zero
+  engine.ShowPercentHint(5, 0);  // no division by zero
   engine.ShowPercentHint(-5, 0);
   engine.ShowPercentHint(0, 0);
   EXPECT_EQ(host.hints,
-            (std::vector<std::string>{"1690932005%", "-1690932006%", "2147483647%",
-                                      "-2147483648%", "2147483647%", "2147483647%",
-                                      "-2147483648%", "0%"}));
+            (std::vector<std::string>{"1690932005%", "-1690932006%", "2147483647%", "-2147483648%",
+                                      "2147483647%", "2147483647%", "-2147483648%", "0%"}));
 }
 
 TEST_F(ParametersTest, PercentHintUsesTheHostTag) {

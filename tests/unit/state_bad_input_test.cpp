@@ -84,7 +84,8 @@ TEST(StateTruncated, EveryPrefixOfAVersion5StreamLoadsExactlyTheFieldsThatArrive
       ASSERT_EQ(f.get(m), expected) << f.what << " ending at " << f.end << ", cut at " << n;
     }
     for (const NameField& f : ms.names) {
-      const std::string& expected = f.end <= n ? complete.bank.name[f.slot] : before.bank.name[f.slot];
+      const std::string& expected =
+          f.end <= n ? complete.bank.name[f.slot] : before.bank.name[f.slot];
       ASSERT_EQ(m.bank.name[f.slot], expected) << "name " << f.slot << ", cut at " << n;
     }
     ASSERT_EQ(m.freshInstance, 0);
@@ -102,7 +103,8 @@ TEST(StateTruncated, EveryPrefixOfAVersion2StreamConvertsOnlyTheWordsThatArrived
   const std::vector<uint8_t> bytes = EarlyStream(9, 200, 1, 1, values);
   for (size_t n = 0; n <= bytes.size(); ++n) {
     DataModel m;
-    LoadBytes(m, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
+    LoadBytes(m,
+              std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
     ASSERT_EQ(BrokenLimit(m), "");
     ASSERT_EQ(m.output.channel, n >= 8 ? 9 : 0) << n;
     ASSERT_EQ(m.output.port, n >= 12 ? 200 : 0) << n;
@@ -215,11 +217,25 @@ TEST(StateBadValues, ANameStartingWithAZeroByteIsEmpty) {
 
 TEST(StateBadValues, ArticulationValuesAreLimitedAndValidOnesKeptExactly) {
   const std::array<std::pair<int32_t, int32_t>, 9> messageValues = {{
-      {-2, -1}, {INT_MIN, -1}, {128, 127}, {INT_MAX, 127}, {1000, 127},
-      {-1, -1}, {0, 0}, {127, 127}, {64, 64},
+      {-2, -1},
+      {INT_MIN, -1},
+      {128, 127},
+      {INT_MAX, 127},
+      {1000, 127},
+      {-1, -1},
+      {0, 0},
+      {127, 127},
+      {64, 64},
   }};
   const std::array<std::pair<int32_t, int32_t>, 8> icons = {{
-      {-1, 0}, {INT_MIN, 0}, {128, 127}, {149, 127}, {INT_MAX, 127}, {0, 0}, {127, 127}, {55, 55},
+      {-1, 0},
+      {INT_MIN, 0},
+      {128, 127},
+      {149, 127},
+      {INT_MAX, 127},
+      {0, 0},
+      {127, 127},
+      {55, 55},
   }};
   for (int32_t version : {3, 4, 5}) {
     StoredState s;
@@ -236,7 +252,8 @@ TEST(StateBadValues, ArticulationValuesAreLimitedAndValidOnesKeptExactly) {
       EXPECT_EQ(m.bank.uacc[i + 1], messageValues[i].second) << messageValues[i].first;
       EXPECT_EQ(m.bank.modwheel[i + 2], messageValues[i].second) << messageValues[i].first;
     }
-    for (size_t i = 0; i < icons.size(); ++i) EXPECT_EQ(m.bank.iconId[i], icons[i].second) << icons[i].first;
+    for (size_t i = 0; i < icons.size(); ++i)
+      EXPECT_EQ(m.bank.iconId[i], icons[i].second) << icons[i].first;
   }
 }
 
@@ -339,7 +356,9 @@ TEST(StateBadValues, GhostingFromOldVersionsSurvivesASaveAndLoad) {
 
 TEST(StateRoundTrip, RandomValidSettingsSaveLoadSaveIdentically) {
   std::mt19937 rng(20240611);
-  auto pick = [&rng](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
+  auto pick = [&rng](int32_t lo, int32_t hi) {
+    return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
+  };
   for (int round = 0; round < 300; ++round) {
     DataModel m;
     m.output.channel = pick(0, 15);
@@ -391,7 +410,8 @@ TEST(StateCorrupt, MutatedStreamsKeepEveryLoadProperty) {
     for (int e = 0; e < edits; ++e) {
       switch (below(4)) {
         case 0:  // overwrite a byte, often with a boundary value
-          bytes[below(bytes.size())] = std::array<uint8_t, 5>{0x00, 0x7F, 0x80, 0xFF, 0x01}[below(5)];
+          bytes[below(bytes.size())] =
+              std::array<uint8_t, 5>{0x00, 0x7F, 0x80, 0xFF, 0x01}[below(5)];
           break;
         case 1:
           bytes.resize(below(bytes.size() + 1));

@@ -10,7 +10,8 @@
 
 namespace {
 
-void AppendWord(std::vector<uint8_t>& bytes, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3, int times = 1) {
+void AppendWord(std::vector<uint8_t>& bytes, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3,
+                int times = 1) {
   for (int i = 0; i < times; ++i) bytes.insert(bytes.end(), {b0, b1, b2, b3});
 }
 
@@ -358,8 +359,9 @@ TEST(StateLoad, ResetsBeforeReading) {
 TEST(StateLoad, VersionsBefore5LeavePreservePortChannelAsItWas) {
   for (int32_t version : {1, 2, 3, 4}) {
     DataModel m = LoadedInstance(1);
-    const std::vector<uint8_t> bytes =
-        version <= 2 ? EarlyStream(1, 1, version == 2 ? 0 : -1, 0, {}) : StoredState{}.Bytes(version);
+    const std::vector<uint8_t> bytes = version <= 2
+                                           ? EarlyStream(1, 1, version == 2 ? 0 : -1, 0, {})
+                                           : StoredState{}.Bytes(version);
     LoadBytes(m, bytes);
     EXPECT_EQ(m.output.preservePortChannel, 1) << version;
   }
@@ -393,8 +395,8 @@ TEST(StateLoad, SendsNothingOnTheMidiOutput) {
   StoredState s = GuardTestState(0);
   s.controllers = {1, 2, 3, 4, 5, 6};
   for (int32_t version : {1, 2, 3, 4, 5, 6}) {
-    const std::vector<uint8_t> bytes = version <= 2 ? EarlyStream(1, 1, version == 2 ? 1 : -1, 0, s.keyswitch)
-                                                    : s.Bytes(version);
+    const std::vector<uint8_t> bytes =
+        version <= 2 ? EarlyStream(1, 1, version == 2 ? 1 : -1, 0, s.keyswitch) : s.Bytes(version);
     LoadBytes(engine.model, bytes);
   }
   EXPECT_TRUE(host.midi.empty());

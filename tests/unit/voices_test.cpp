@@ -95,10 +95,10 @@ TEST(Velocity, CurveTable) {
     float level, curve, tolerance;
     int velocity;
   } table[] = {
-      {0.0f, 0.0f, 0.0f, 1},        {0.001f, 0.42f, 0.005f, 1},  {0.01f, 3.98f, 0.005f, 3},
-      {0.1f, 28.91f, 0.005f, 28},   {0.25f, 52.26f, 0.005f, 52}, {0.5f, 74.74f, 0.005f, 74},
-      {0.78f, 90.72f, 0.005f, 90},  {1.0f, 100.03f, 0.005f, 100}, {1.5f, 115.66f, 0.005f, 115},
-      {2.0f, 127.0f, 0.0f, 127},    {2.5f, 135.9f, 0.05f, 127},
+      {0.0f, 0.0f, 0.0f, 1},       {0.001f, 0.42f, 0.005f, 1},   {0.01f, 3.98f, 0.005f, 3},
+      {0.1f, 28.91f, 0.005f, 28},  {0.25f, 52.26f, 0.005f, 52},  {0.5f, 74.74f, 0.005f, 74},
+      {0.78f, 90.72f, 0.005f, 90}, {1.0f, 100.03f, 0.005f, 100}, {1.5f, 115.66f, 0.005f, 115},
+      {2.0f, 127.0f, 0.0f, 127},   {2.5f, 135.9f, 0.05f, 127},
   };
   for (const auto& row : table) {
     SCOPED_TRACE(row.level);
@@ -160,7 +160,7 @@ TEST_F(VoicesTest, NoteNumbersReachTheNoteOn) {
   const struct {
     float pitch;
     int note;
-  } cases[] = {{-100.0f, 59}, {-1.0f, 59}, {-0.5f, 60}, {0.0f, 60},       {99.9f, 60},
+  } cases[] = {{-100.0f, 59}, {-1.0f, 59},   {-0.5f, 60},   {0.0f, 60},    {99.9f, 60},
                {100.0f, 61},  {1200.0f, 72}, {-6000.0f, 0}, {6700.0f, 127}};
   for (const auto& c : cases) {
     host.ClearRecords();
@@ -173,7 +173,8 @@ TEST_F(VoicesTest, NoteNumbersReachTheNoteOn) {
 TEST_F(VoicesTest, PitchOutsideTheNoteRangeMakesNoVoiceAndDoesNothing) {
   engine.model.bank.keyswitch[4] = 24;
   host.colour = 4;
-  for (float pitch : {-6001.0f, 6800.0f, 12000.0f, -1e9f, std::numeric_limits<float>::quiet_NaN()}) {
+  for (float pitch :
+       {-6001.0f, 6800.0f, 12000.0f, -1e9f, std::numeric_limits<float>::quiet_NaN()}) {
     EXPECT_EQ(engine.TriggerVoice(VoiceParams(pitch).bytes, kTag), 0) << pitch;
   }
   EXPECT_TRUE(host.midi.empty());
@@ -197,7 +198,7 @@ TEST_F(VoicesTest, ArticulationMessagesPrecedeTheNoteOnInOrder) {
   engine.model.bank.modwheel[6] = 64;
   ASSERT_NE(Note(62, 6), 0);
   const std::vector<uint32_t> expected = {
-      Msg(0x92, 24, 127, 5), Msg(0x82, 24, 0, 5), Msg(0xB2, 32, 10, 5),
+      Msg(0x92, 24, 127, 5), Msg(0x82, 24, 0, 5),   Msg(0xB2, 32, 10, 5),
       Msg(0xB2, 1, 64, 5),   Msg(0x92, 62, 100, 5),
   };
   EXPECT_EQ(Describe(host.midi), Describe(expected));
@@ -213,7 +214,7 @@ TEST_F(VoicesTest, KeyswitchOnlyOnSlot3GoesOutBeforeTheFirstNoteOnly) {
   ASSERT_NE(Note(62, 5), 0);
   ASSERT_NE(Note(64, 3), 0);
   const std::vector<uint32_t> expected = {
-      Msg(0x90, 24, 127), Msg(0x80, 24, 0), Msg(0x90, 60, 100),
+      Msg(0x90, 24, 127), Msg(0x80, 24, 0),   Msg(0x90, 60, 100),
       Msg(0x90, 62, 100), Msg(0x90, 64, 100),
   };
   EXPECT_EQ(Describe(host.midi), Describe(expected));
@@ -225,8 +226,8 @@ TEST_F(VoicesTest, UaccAndModwheelOfOneSlotGoOutOnce) {
   engine.model.bank.modwheel[2] = 64;
   ASSERT_NE(Note(60, 2), 0);
   ASSERT_NE(Note(67, 2), 0);
-  const std::vector<uint32_t> expected = {
-      Msg(0xB0, 32, 10), Msg(0xB0, 1, 64), Msg(0x90, 60, 100), Msg(0x90, 67, 100)};
+  const std::vector<uint32_t> expected = {Msg(0xB0, 32, 10), Msg(0xB0, 1, 64), Msg(0x90, 60, 100),
+                                          Msg(0x90, 67, 100)};
   EXPECT_EQ(Describe(host.midi), Describe(expected));
 }
 
@@ -237,9 +238,8 @@ TEST_F(VoicesTest, UnsetSlotValueLeavesTheCacheEntryAlone) {
   ASSERT_NE(Note(60, 1), 0);
   ASSERT_NE(Note(60, 2), 0);
   ASSERT_NE(Note(60, 3), 0);  // UACC 10 still in force: not sent again
-  const std::vector<uint32_t> expected = {Msg(0xB0, 32, 10), Msg(0x90, 60, 100),
-                                          Msg(0xB0, 1, 5),   Msg(0x90, 60, 100),
-                                          Msg(0x90, 60, 100)};
+  const std::vector<uint32_t> expected = {Msg(0xB0, 32, 10), Msg(0x90, 60, 100), Msg(0xB0, 1, 5),
+                                          Msg(0x90, 60, 100), Msg(0x90, 60, 100)};
   EXPECT_EQ(Describe(host.midi), Describe(expected));
   EXPECT_EQ(engine.model.sent.lastUacc, 10);
   EXPECT_EQ(engine.model.sent.lastModwheel, 5);
@@ -280,9 +280,9 @@ TEST_F(VoicesTest, GhostingDoesNotSilenceNotesOrArticulations) {
   engine.ReleaseVoice(v);
   const intptr_t w = Note(61, 1);
   engine.KillVoice(w);
-  const std::vector<uint32_t> expected = {
-      Msg(0x90, 24, 127), Msg(0x80, 24, 0), Msg(0xB0, 32, 10), Msg(0xB0, 1, 64),
-      Msg(0x90, 60, 100), Msg(0x80, 60, 0), Msg(0x90, 61, 100), Msg(0x80, 61, 0)};
+  const std::vector<uint32_t> expected = {Msg(0x90, 24, 127), Msg(0x80, 24, 0),   Msg(0xB0, 32, 10),
+                                          Msg(0xB0, 1, 64),   Msg(0x90, 60, 100), Msg(0x80, 60, 0),
+                                          Msg(0x90, 61, 100), Msg(0x80, 61, 0)};
   EXPECT_EQ(Describe(host.midi), Describe(expected));
 }
 

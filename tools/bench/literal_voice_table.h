@@ -15,7 +15,8 @@
 
 class LiteralVoiceEngine {
  public:
-  LiteralVoiceEngine(PluginHost* host, int32_t hostTag) : host_(host), output_(host, hostTag, model) {
+  LiteralVoiceEngine(PluginHost* host, int32_t hostTag)
+      : host_(host), output_(host, hostTag, model) {
     for (VoiceRecord*& entry : table_) entry = nullptr;
   }
   ~LiteralVoiceEngine() {
@@ -32,7 +33,8 @@ class LiteralVoiceEngine {
       model.currentSlot = colour;
       SwitchArticulation(colour);
     }
-    const uint8_t velocity = VelocityForLevel(ReadVoiceParamsFloat(params, kVoiceParamsLevelOffset));
+    const uint8_t velocity =
+        VelocityForLevel(ReadVoiceParamsFloat(params, kVoiceParamsLevelOffset));
     record->message = midi::Pack(midi::kNoteOn | output_.Channel(), note, velocity, output_.Port());
     output_.EmitMidi(record->message);
     return reinterpret_cast<intptr_t>(record);
@@ -90,7 +92,8 @@ class LiteralVoiceEngine {
   }
   void SendNoteOff(VoiceRecord* record) {
     const MidiMessage m = record->message;
-    record->message = midi::Pack(midi::kNoteOff | output_.Channel(), midi::Data1(m), 0, midi::Port(m));
+    record->message =
+        midi::Pack(midi::kNoteOff | output_.Channel(), midi::Data1(m), 0, midi::Port(m));
     output_.EmitMidi(record->message);
   }
   void SwitchArticulation(int32_t slot) {

@@ -83,9 +83,9 @@ struct Rig {
 };
 
 void PerOperation(benchmark::State& state, int operationsPerIteration) {
-  state.counters["op"] = benchmark::Counter(
-      operationsPerIteration,
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["op"] =
+      benchmark::Counter(operationsPerIteration, benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
 }
 
 template <typename Engine>
@@ -180,8 +180,11 @@ void PrintRatios(const RatioReporter& r) {
                 l20k * 1e9, speedup, growth);
     allMet = allMet && growth <= 1.5 && (base != "ReleaseKill" || speedup >= 50.0);
   }
-  std::printf("goals (release+kill >= 50x the literal table at 20000; each op at 20000 <= 1.5x at 0): %s\n",
-              judged == 0 ? "not judged (runs filtered out)" : allMet ? "met" : "MISSED");
+  std::printf(
+      "goals (release+kill >= 50x the literal table at 20000; each op at 20000 <= 1.5x at 0): %s\n",
+      judged == 0 ? "not judged (runs filtered out)"
+      : allMet    ? "met"
+                  : "MISSED");
 }
 
 }  // namespace

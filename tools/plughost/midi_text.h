@@ -9,22 +9,32 @@
 
 inline std::string ControllerName(int cc) {
   switch (cc) {
-    case 1: return "Modwheel";
-    case 2: return "Breath";
-    case 7: return "Volume";
-    case 10: return "Pan";
-    case 11: return "Expression";
-    case 16: return "Speed";
-    case 21: return "Vibrato";
-    case 32: return "UACC";
-    case 64: return "Hold";
-    default: return "";
+    case 1:
+      return "Modwheel";
+    case 2:
+      return "Breath";
+    case 7:
+      return "Volume";
+    case 10:
+      return "Pan";
+    case 11:
+      return "Expression";
+    case 16:
+      return "Speed";
+    case 21:
+      return "Vibrato";
+    case 32:
+      return "UACC";
+    case 64:
+      return "Hold";
+    default:
+      return "";
   }
 }
 
 inline std::string DescribeMessage(uint32_t message) {
-  const int status = message & 0xFF, data1 = (message >> 8) & 0xFF,
-            data2 = (message >> 16) & 0xFF, port = message >> 24;
+  const int status = message & 0xFF, data1 = (message >> 8) & 0xFF, data2 = (message >> 16) & 0xFF,
+            port = message >> 24;
   const int channel = (status & 0x0F) + 1;
   char text[96];
   switch (status & 0xF0) {

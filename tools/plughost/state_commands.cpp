@@ -20,8 +20,7 @@ int ThroughPlugin(const CommonOptions& options, const std::vector<uint8_t>& stat
   PlugHost host(nullptr);
   PluginInstance instance(*library, &host);
   if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
-  if (!RoundTripThroughPlugin(instance, state, saved, kept, error))
-    return Fail(kExitPlugin, error);
+  if (!RoundTripThroughPlugin(instance, state, saved, kept, error)) return Fail(kExitPlugin, error);
   return kExitOk;
 }
 
