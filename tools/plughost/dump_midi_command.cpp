@@ -3,7 +3,7 @@
 
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
-#include "tools/plughost/midi_file_reader.h"
+#include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/midi_text.h"
 
 namespace {

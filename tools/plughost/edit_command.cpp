@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/plughost/articulation_map.h"
+#include "tools/maps/articulation_map.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/plughost/state_bytes.h"
+#include "tools/maps/state_bytes.h"
 #include "tools/plughost/text_dialog.h"
 
 namespace {

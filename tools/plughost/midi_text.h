@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/plughost/note_names.h"
+#include "tools/maps/note_names.h"
 
 inline std::string ControllerName(int cc) {
   switch (cc) {

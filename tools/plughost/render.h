@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/plughost/midi_file.h"
+#include "tools/midifile/midi_file.h"
 #include "tools/plughost/plug_host.h"
 #include "tools/plughost/plugin_instance.h"
 #include "tools/plughost/velocity_levels.h"

@@ -3,8 +3,8 @@
 
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
-#include "tools/plughost/midi_file_reader.h"
-#include "tools/plughost/midi_file_writer.h"
+#include "tools/midifile/midi_file_reader.h"
+#include "tools/midifile/midi_file_writer.h"
 #include "tools/plughost/render.h"
 #include "tools/plughost/settings_file.h"
 

@@ -6,7 +6,7 @@
 #include "tools/plughost/host_window.h"
 #include "tools/plughost/png_writer.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/plughost/state_bytes.h"
+#include "tools/maps/state_bytes.h"
 #include "tools/plughost/window_capture.h"
 
 int ScreenshotCommand(const CommonOptions& options, const std::string& settingsPath,

@@ -1,8 +1,8 @@
 #include "tools/plughost/settings_file.h"
 
-#include "tools/plughost/articulation_map.h"
+#include "tools/maps/articulation_map.h"
 #include "tools/plughost/file_io.h"
-#include "tools/plughost/state_bytes.h"
+#include "tools/maps/state_bytes.h"
 
 bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error) {
   std::vector<uint8_t> bytes;

@@ -2,11 +2,11 @@
 // restores a project, and what the plug-in then saves comes back out.
 #include <cstdio>
 
-#include "tools/plughost/articulation_map.h"
+#include "tools/maps/articulation_map.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/plughost/state_bytes.h"
+#include "tools/maps/state_bytes.h"
 
 namespace {
 

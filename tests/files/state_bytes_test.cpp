@@ -1,5 +1,5 @@
 // The host's reading and writing of the plug-in's version-5 state.
-#include "tools/plughost/state_bytes.h"
+#include "tools/maps/state_bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -23,7 +23,7 @@
 
 #include <string>
 
-#include "tools/plughost/plugin_settings.h"
+#include "tools/maps/plugin_settings.h"
 
 struct MapError {
   std::string field;    // e.g. "slots[2].uacc"; empty for a syntax error

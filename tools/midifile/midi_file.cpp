@@ -1,4 +1,4 @@
-#include "tools/plughost/midi_file.h"
+#include "tools/midifile/midi_file.h"
 
 #include <algorithm>
 

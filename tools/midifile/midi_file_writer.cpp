@@ -1,4 +1,4 @@
-#include "tools/plughost/midi_file_writer.h"
+#include "tools/midifile/midi_file_writer.h"
 
 namespace {
 

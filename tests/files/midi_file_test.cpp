@@ -1,8 +1,8 @@
 // The MIDI file reader and writer against hand-assembled bytes.
 #include <gtest/gtest.h>
 
-#include "tools/plughost/midi_file_reader.h"
-#include "tools/plughost/midi_file_writer.h"
+#include "tools/midifile/midi_file_reader.h"
+#include "tools/midifile/midi_file_writer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/plughost/text_encoding.h"
+#include "tools/maps/text_encoding.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/plughost/plugin_settings.h"
+#include "tools/maps/plugin_settings.h"
 
 constexpr int32_t kWrittenStateVersion = 5;
 

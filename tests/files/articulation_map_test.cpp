@@ -1,11 +1,11 @@
 // The articulation map: what it accepts, what it refuses and with which
 // words, and that writing then reading gives the same settings.
-#include "tools/plughost/articulation_map.h"
+#include "tools/maps/articulation_map.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/plughost/note_names.h"
-#include "tools/plughost/text_encoding.h"
+#include "tools/maps/note_names.h"
+#include "tools/maps/text_encoding.h"
 
 namespace {
 

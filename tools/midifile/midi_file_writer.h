@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/plughost/midi_file.h"
+#include "tools/midifile/midi_file.h"
 
 // Each track's events must be in tick order.
 std::vector<uint8_t> WriteMidiFile(const MidiFile& file);

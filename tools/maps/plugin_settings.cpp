@@ -1,4 +1,4 @@
-#include "tools/plughost/plugin_settings.h"
+#include "tools/maps/plugin_settings.h"
 
 namespace {
 

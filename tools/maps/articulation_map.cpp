@@ -1,11 +1,11 @@
-#include "tools/plughost/articulation_map.h"
+#include "tools/maps/articulation_map.h"
 
 #include <nlohmann/json.hpp>
 #include <set>
 #include <vector>
 
-#include "tools/plughost/note_names.h"
-#include "tools/plughost/text_encoding.h"
+#include "tools/maps/note_names.h"
+#include "tools/maps/text_encoding.h"
 
 using Json = nlohmann::ordered_json;
 

@@ -1,4 +1,4 @@
-#include "tools/plughost/state_bytes.h"
+#include "tools/maps/state_bytes.h"
 
 #include <cstddef>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/plughost/midi_file.h"
+#include "tools/midifile/midi_file.h"
 
 // On failure returns false and says what is wrong and where (byte offset).
 bool ReadMidiFile(const std::vector<uint8_t>& bytes, MidiFile& file, std::string& error);

@@ -1,4 +1,4 @@
-#include "tools/plughost/note_names.h"
+#include "tools/maps/note_names.h"
 
 #include <cctype>
 

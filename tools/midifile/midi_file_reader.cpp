@@ -1,4 +1,4 @@
-#include "tools/plughost/midi_file_reader.h"
+#include "tools/midifile/midi_file_reader.h"
 
 #include <cstdio>
 

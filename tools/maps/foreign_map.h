@@ -1,0 +1,56 @@
+// Another music program's articulation map as read from its file, before it
+// becomes plug-in settings: each articulation with everything it sends and
+// every setting it carries, in the file's own terms. A reader only parses
+// and checks its format; one conversion (ConvertForeignBank) applies the
+// import rules, so every format keeps, drops and warns alike.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One thing an articulation sends when it is selected, in send order.
+struct ForeignOutput {
+  enum class Kind : uint8_t {
+    Note,           // note-on then note-off: data1 note, data2 velocity
+    HeldNote,       // note-on held until the next articulation: data1, data2 as Note
+    ControlChange,  // data1 controller, data2 value
+    ProgramChange,  // data1 program
+    PitchBend,      // data1 the value as the file gives it
+    Routing,        // sends nothing itself, only moves the note to `channel`
+    Other,          // anything else the file names; `text` says what
+  };
+  Kind kind = Kind::Other;
+  int channel = -1;  // 0-based channel the output goes to; -1 for the track's own
+  int data1 = 0;
+  int data2 = 0;
+  std::string text;  // the output as the file spells it, quoted in warnings
+};
+
+struct ForeignArticulation {
+  std::string name;      // UTF-8, as the file gives it (already trimmed)
+  std::string iconName;  // the format's icon or symbol name; empty when it has none
+  std::vector<ForeignOutput> outputs;
+  // Settings of the articulation that the plug-in has no place for, each
+  // already described for a warning: "group 2", "input trigger C1", ...
+  std::vector<std::string> extras;
+  bool hidden = false;  // the program itself hides it: left out of the import
+  std::string where;    // where it stands in the file: "line 12", "slot 3", ...
+};
+
+struct ForeignBank {
+  std::string name;         // what --bank matches first
+  std::string displayName;  // a second name --bank also accepts; may be empty
+  std::vector<ForeignArticulation> articulations;  // in file order
+};
+
+struct ForeignMap {
+  std::vector<ForeignBank> banks;  // at least one, each with articulations
+};
+
+// A file a reader refuses: `where` is the line or element ("line 7",
+// "<Articulations>[3].Output"), `message` the problem.
+struct ImportError {
+  std::string where;
+  std::string message;
+};
