@@ -17,6 +17,22 @@ constexpr int32_t kMenuEntryLimit = 4096;
 
 constexpr int32_t kHoldController = 5;
 
+// While shown, pending requests are checked this often for a paint that
+// will not come.
+constexpr UINT_PTR kRepaintCheckTimer = 1;
+constexpr UINT kRepaintCheckMilliseconds = 100;
+
+void MarkInvalid(HWND window, bool gridOnly) {
+  if (!window) return;
+  if (gridOnly) {
+    const PanelRect& grid = panel::kSlotGridRect;
+    const RECT rect{grid.left, grid.top, grid.right, grid.bottom};
+    InvalidateRect(window, &rect, FALSE);
+  } else {
+    InvalidateRect(window, nullptr, FALSE);
+  }
+}
+
 PanelPoint PointFromLParam(LPARAM lParam) {
   const auto bits = static_cast<uint32_t>(lParam);
   return {static_cast<int16_t>(bits & 0xFFFF), static_cast<int16_t>(bits >> 16)};
@@ -44,6 +60,7 @@ void EditorWindow::Create() {
 }
 
 void EditorWindow::Destroy() {
+  requests_.SetShown(false);
   CancelDrag();
   if (HWND window = handle()) DestroyWindow(window);
   *handleSlot_ = nullptr;
@@ -55,8 +72,12 @@ void EditorWindow::ShowIn(HWND parent) {
   if (parent) {
     SetParent(window, parent);
     ShowWindow(window, SW_SHOW);
+    requests_.SetShown(true);
+    SetTimer(window, kRepaintCheckTimer, kRepaintCheckMilliseconds, nullptr);
     return;
   }
+  requests_.SetShown(false);
+  KillTimer(window, kRepaintCheckTimer);
   // Hidden before it leaves its parent, so it never shows as a window of
   // its own on the desktop in between.
   CancelDrag();
@@ -65,20 +86,32 @@ void EditorWindow::ShowIn(HWND parent) {
 }
 
 void EditorWindow::InvalidateEditor(bool gridOnly) {
-  HWND window = handle();
-  if (!window) return;
-  if (gridOnly) {
-    const PanelRect& grid = panel::kSlotGridRect;
-    const RECT rect{grid.left, grid.top, grid.right, grid.bottom};
-    InvalidateRect(window, &rect, FALSE);
-  } else {
-    InvalidateRect(window, nullptr, FALSE);
-  }
+  if (!requests_.Claim(gridOnly)) return;
+  passedOn_.fetch_add(1, std::memory_order_relaxed);
+  MarkInvalid(handle(), gridOnly);
+}
+
+void EditorWindow::MarkForRepaint(bool gridOnly) const { MarkInvalid(handle(), gridOnly); }
+
+void EditorWindow::PaintBegun() {
+  requests_.PaintBegun();
+  ++paintsSinceCheck_;
+}
+
+void EditorWindow::CheckPendingRepaint() {
+  const bool painted = paintsSinceCheck_ != 0;
+  paintsSinceCheck_ = 0;
+  if (painted) return;
+  const RepaintRequests::Region pending = requests_.Pending();
+  if (pending != RepaintRequests::kNothing)
+    MarkInvalid(handle(), pending == RepaintRequests::kGrid);
 }
 
 void EditorWindow::PaintEditor(HWND window) {
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(window, &paint);
+  // Validated now: what changes from here on asks for a paint of its own.
+  PaintBegun();
   if (!dc) return;
   RECT client{};
   GetClientRect(window, &client);
@@ -92,6 +125,7 @@ void EditorWindow::PaintEditor(HWND window) {
   if (memory && backBuffer) {
     HGDIOBJ kept = SelectObject(memory, backBuffer);
     ComposePanel(memory, SharedEditorResources(), engine_.model, drag_.pointerPoint);
+    if (composedHook_) composedHook_(composedHookContext_);
     BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
     if (kept && kept != HGDI_ERROR) SelectObject(memory, kept);
   }
@@ -114,7 +148,7 @@ INT_PTR CALLBACK EditorWindow::EditorDialogProc(HWND window, UINT message, WPARA
   return editor->HandleMessage(window, message, wParam, lParam);
 }
 
-INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
+INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_MOUSEMOVE:
       return PointerMove(PointFromLParam(lParam));
@@ -134,7 +168,22 @@ INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM, LPARAM lParam) {
       // Handled while dragging, so the system does not bring a cursor back.
       return drag_.Dragging() ? 1 : 0;
     case WM_PAINT:
-      if (SharedEditorResources().background) PaintEditor(handle());
+      if (SharedEditorResources().background) {
+        PaintEditor(handle());
+      } else {
+        // Without a skin the panel stays undrawn, but the paint still
+        // serves the pending requests.
+        PAINTSTRUCT paint{};
+        BeginPaint(handle(), &paint);
+        PaintBegun();
+        EndPaint(handle(), &paint);
+      }
+      // Handled, so the dialog manager does not paint again: its BeginPaint
+      // would validate whatever a request marked during this paint, and that
+      // request would never be painted. The message's own result stays 0.
+      return 1;
+    case WM_TIMER:
+      if (wParam == kRepaintCheckTimer) CheckPendingRepaint();
       return 0;
     default:
       return 0;
@@ -150,7 +199,7 @@ INT_PTR EditorWindow::PointerMove(PanelPoint point) {
   drag_.pointerPoint = point;
   if (drag_.Dragging()) StepDrag();
   if (panel::kSlotGridBox.Contains(point)) {
-    InvalidateEditor(true);
+    MarkForRepaint(true);
     PaintEditor(handle());
   }
   return 1;
@@ -203,7 +252,7 @@ void EditorWindow::ApplyDragValue() {
   const int32_t value = DragValue(target, drag_.dragStartValue, drag_.verticalAccumulator,
                                   drag_.horizontalAccumulator);
   if (!IsControllerTarget(target)) {
-    if (StoreTargetValue(model, target, value)) InvalidateEditor(false);
+    if (StoreTargetValue(model, target, value)) MarkForRepaint(false);
     return;
   }
   const int32_t controller = ControllerOfTarget(target);
@@ -247,15 +296,15 @@ void EditorWindow::Click() {
   switch (action.kind) {
     case ClickAction::kSelectSlot:
       model.selectedSlot = action.index;
-      InvalidateEditor(false);
+      MarkForRepaint(false);
       break;
     case ClickAction::kToggleGhosting:
       model.output.ccGhosting = model.output.ccGhosting == 0 ? 1 : 0;
-      InvalidateEditor(false);
+      MarkForRepaint(false);
       break;
     case ClickAction::kTogglePreserve:
       model.output.preservePortChannel = model.output.preservePortChannel == 0 ? 1 : 0;
-      InvalidateEditor(false);
+      MarkForRepaint(false);
       break;
     case ClickAction::kToggleHold: {
       const int32_t hold = model.controllers.value[kHoldController];
@@ -268,7 +317,7 @@ void EditorWindow::Click() {
     }
     case ClickAction::kSelectPage:
       model.pageIndex = action.index;
-      InvalidateEditor(false);
+      MarkForRepaint(false);
       break;
     case ClickAction::kNone:
       break;
@@ -310,7 +359,7 @@ void EditorWindow::PromptForValue(int32_t field) {
   } else {
     StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
   }
-  InvalidateEditor(false);
+  MarkForRepaint(false);
 }
 
 void EditorWindow::ShowParameterMenu(int32_t parameter) {
