@@ -43,8 +43,7 @@ bool Is(pugi::xml_node node, const char* type) { return std::string_view(node.na
 
 bool ReadInteger(pugi::xml_node value, const std::string& where, int& number, ImportError& error) {
   if (!value) return Fail(error, where, "missing");
-  if (!Is(value, "integer"))
-    return Fail(error, where, "must be an <integer>, not <" + std::string(value.name()) + ">");
+  if (!Is(value, "integer")) return Fail(error, where, "must be an <integer>, not " + Tag(value));
   if (!ParseWholeNumber(ElementText(value), number))
     return Fail(error, where, Shown(ElementText(value)) + " is not a whole number");
   return true;
@@ -53,8 +52,7 @@ bool ReadInteger(pugi::xml_node value, const std::string& where, int& number, Im
 bool ReadString(pugi::xml_node value, const std::string& where, std::string& text,
                 ImportError& error) {
   if (!value) return true;
-  if (!Is(value, "string"))
-    return Fail(error, where, "must be a <string>, not <" + std::string(value.name()) + ">");
+  if (!Is(value, "string")) return Fail(error, where, "must be a <string>, not " + Tag(value));
   text = TrimSpace(ElementText(value));
   return true;
 }
@@ -62,7 +60,7 @@ bool ReadString(pugi::xml_node value, const std::string& where, std::string& tex
 // A value as a warning shows it.
 std::string Describe(pugi::xml_node value) {
   if (Is(value, "true") || Is(value, "false")) return value.name();
-  if (Is(value, "dict") || Is(value, "array")) return "<" + std::string(value.name()) + ">";
+  if (Is(value, "dict") || Is(value, "array")) return Tag(value);
   if (Is(value, "integer") || Is(value, "real")) return TrimSpace(ElementText(value));
   return Shown(TrimSpace(ElementText(value)));
 }
@@ -193,8 +191,7 @@ bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError
   if (!ParseXml(text, doc, error)) return false;
   const pugi::xml_node root = doc.document_element();
   if (!Is(root, "plist"))
-    return Fail(error, "<" + std::string(root.name()) + ">",
-                "not a property list: the outermost element must be <plist>");
+    return Fail(error, Tag(root), "not a property list: the outermost element must be <plist>");
   const pugi::xml_node top = root.first_child();
   if (!Is(top, "dict")) return Fail(error, "<plist>", "must hold a <dict>");
   std::vector<Entry> entries;

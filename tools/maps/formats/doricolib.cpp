@@ -88,7 +88,7 @@ bool ReadDoricoLibrary(const std::string& text, ForeignMap& map, ImportError& er
   if (!ParseXml(text, doc, error)) return false;
   const pugi::xml_node root = doc.document_element();
   if (std::string_view(root.name()) != "kScoreLibrary")
-    return Fail(error, "<" + std::string(root.name()) + ">",
+    return Fail(error, Tag(root),
                 "not a Dorico library: the outermost element must be <kScoreLibrary>");
 
   std::vector<ForeignBank> banks;

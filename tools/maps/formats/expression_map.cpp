@@ -206,7 +206,7 @@ bool ReadExpressionMap(const std::string& text, ForeignMap& map, ImportError& er
   if (!ParseXml(text, doc, error)) return false;
   const pugi::xml_node root = doc.document_element();
   if (std::string_view(root.name()) != "InstrumentMap")
-    return Fail(error, "<" + std::string(root.name()) + ">",
+    return Fail(error, Tag(root),
                 "not an expression map: the outermost element must be <InstrumentMap>");
 
   VisualIndex visuals;

@@ -55,13 +55,24 @@ std::string ElementText(pugi::xml_node node) {
   return text;
 }
 
+std::string Tag(pugi::xml_node node) {
+  std::string tag = "<";
+  tag += node.name();
+  tag += '>';
+  return tag;
+}
+
 std::string Shown(std::string_view text) {
+  size_t cut = text.size();
   if (text.size() > 40) {
-    size_t cut = 37;  // never inside a UTF-8 sequence
+    cut = 37;  // never inside a UTF-8 sequence
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return "\"" + std::string(text.substr(0, cut)) + "...\"";
   }
-  return "\"" + std::string(text) + "\"";
+  std::string shown = "\"";
+  shown.append(text.substr(0, cut));
+  if (cut < text.size()) shown += "...";
+  shown += '"';
+  return shown;
 }
 
 std::string Placed(const std::string& label, const std::string& name) {

@@ -25,6 +25,9 @@ bool ParseWholeNumber(std::string_view text, int& value);
 // All the text directly inside an element (character data and CDATA).
 std::string ElementText(pugi::xml_node node);
 
+// An element's name as a tag: <dict>.
+std::string Tag(pugi::xml_node node);
+
 // A value from the file for a message: quoted, and cut when long.
 std::string Shown(std::string_view text);
 
