@@ -118,7 +118,8 @@ TEST(ArticulationPlistReader, OutputAsDictOrArrayAnyCase) {
   EXPECT_EQ(legato.iconName, "Legato");
   ASSERT_EQ(legato.outputs.size(), 1u);
   EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
-  EXPECT_EQ(legato.extras, std::vector<std::string>{"OctaveOffset 1"});
+  EXPECT_TRUE(legato.extras.empty());
+  EXPECT_EQ(bank.extras, std::vector<std::string>{"OctaveOffset 1"});
   const ForeignArticulation& stacc = bank.articulations[1];
   EXPECT_EQ(stacc.where, "Articulations[1]");
   ASSERT_EQ(stacc.outputs.size(), 3u);

@@ -53,7 +53,7 @@ bool ReadString(pugi::xml_node value, const std::string& where, std::string& tex
                 ImportError& error) {
   if (!value) return true;
   if (!Is(value, "string")) return Fail(error, where, "must be a <string>, not " + Tag(value));
-  text = TrimSpace(ElementText(value));
+  text = OneLineText(ElementText(value));
   return true;
 }
 
@@ -61,8 +61,8 @@ bool ReadString(pugi::xml_node value, const std::string& where, std::string& tex
 std::string Describe(pugi::xml_node value) {
   if (Is(value, "true") || Is(value, "false")) return value.name();
   if (Is(value, "dict") || Is(value, "array")) return Tag(value);
-  if (Is(value, "integer") || Is(value, "real")) return TrimSpace(ElementText(value));
-  return Shown(TrimSpace(ElementText(value)));
+  if (Is(value, "integer") || Is(value, "real")) return OneLineText(ElementText(value));
+  return Shown(OneLineText(ElementText(value)));
 }
 
 std::string Lower(std::string text) {
@@ -154,28 +154,29 @@ bool ReadSwitches(pugi::xml_node switches, const std::vector<int>& ids, ForeignB
     if (!Is(item, "dict")) return Fail(error, where, "a switch must be a <dict>");
     if (!Entries(item, where, entries, error)) return false;
     std::string described;
-    size_t target = 0;
+    std::vector<std::string>* target = &bank.extras;  // a switch for no articulation of ours
     for (const Entry& entry : entries) {
       int id = 0;
       if (entry.key == "ID" && ParseWholeNumber(ElementText(entry.value), id)) {
         const auto found = std::find(ids.begin(), ids.end(), id);
-        if (found != ids.end()) target = static_cast<size_t>(found - ids.begin());
-        continue;
+        if (found != ids.end()) {
+          target = &bank.articulations[static_cast<size_t>(found - ids.begin())].extras;
+          continue;
+        }
       }
       described += (described.empty() ? "" : ", ") + entry.key + " " + Describe(entry.value);
     }
-    bank.articulations[target].extras.push_back("input switch " + described);
+    target->push_back("input switch " + described);
   }
   return true;
 }
 
-bool ReadSetSettings(const std::vector<Entry>& top, ForeignArticulation& first,
-                     ImportError& error) {
+bool ReadSetSettings(const std::vector<Entry>& top, ForeignBank& bank, ImportError& error) {
   for (const char* key : {"OctaveOffset", "InputMidiChannel"}) {
     const pugi::xml_node value = Find(top, key);
     int number = 0;
     if (value && !ReadInteger(value, key, number, error)) return false;
-    if (number != 0) first.extras.push_back(std::string(key) + " " + std::to_string(number));
+    if (number != 0) bank.extras.push_back(std::string(key) + " " + std::to_string(number));
   }
   return true;
 }
@@ -216,8 +217,7 @@ bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError
 
   const pugi::xml_node switches = Find(entries, "Switches");
   if (switches && !Is(switches, "array")) return Fail(error, "Switches", "must be an <array>");
-  if (!ReadSwitches(switches, ids, bank, error) ||
-      !ReadSetSettings(entries, bank.articulations.front(), error))
+  if (!ReadSwitches(switches, ids, bank, error) || !ReadSetSettings(entries, bank, error))
     return false;
   map.banks = {std::move(bank)};
   return true;
@@ -273,7 +273,7 @@ std::string WriteArticulationPlist(const PluginSettings& settings, const std::st
       for (const SlotMessage& message : messages) Output(outputs, message);
       severalOutputs = severalOutputs || messages.size() > 1;
     }
-    String(dict, "Symbol", SlotIconName(slot));
+    if (!slot.IsDefault()) String(dict, "Symbol", SlotIconName(slot));
   }
   Key(top, "MultipleOutputsActive");
   top.append_child(severalOutputs ? "true" : "false");

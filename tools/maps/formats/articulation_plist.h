@@ -8,10 +8,10 @@
 //   missing Status is taken as Note On, the set's default type.
 // - iconName: Symbol.
 // - extras: Output keys other than Status, MB1 and ValueLow, articulation
-//   keys other than ArticulationID, ID, Name, Symbol and Output, each input
-//   switch (given to the articulation whose ID it names, else to the first),
-//   and a non-zero OctaveOffset or InputMidiChannel (on the first
-//   articulation, since they concern the whole set).
+//   keys other than ArticulationID, ID, Name, Symbol and Output, and each
+//   input switch that names the articulation's ID.
+// - bank extras: input switches for no articulation, a non-zero OctaveOffset
+//   or InputMidiChannel.
 #pragma once
 
 #include <string>

@@ -10,7 +10,7 @@ bool Fail(ImportError& error, std::string where, std::string message) {
 }
 
 std::string Text(pugi::xml_node parent, const char* child) {
-  return TrimSpace(ElementText(parent.child(child)));
+  return OneLineText(ElementText(parent.child(child)));
 }
 
 // param1 and param2 of an action; a missing one is `fallback`, or an error

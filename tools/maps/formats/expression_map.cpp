@@ -164,7 +164,7 @@ bool ReadVisuals(pugi::xml_node slot, const VisualIndex& index, const std::strin
     if (!ReadInt(visual, "symbol", where, symbol, error) ||
         !ReadInt(visual, "group", where, group, error))
       return false;
-    const std::string text = TrimSpace(StringValue(visual, "text"));
+    const std::string text = OneLineText(StringValue(visual, "text"));
     if (count++ == 0) art.iconName = text;
     const std::string shown =
         text.empty() ? "symbol " + std::to_string(symbol.value_or(0)) : Shown(text);
@@ -178,7 +178,7 @@ bool ReadVisuals(pugi::xml_node slot, const VisualIndex& index, const std::strin
 
 bool ReadSlot(pugi::xml_node slot, int number, const VisualIndex& visuals, ForeignArticulation& art,
               ImportError& error) {
-  art.name = TrimSpace(StringValue(Named(slot, "member", "name"), "s"));
+  art.name = OneLineText(StringValue(Named(slot, "member", "name"), "s"));
   art.where = "slot " + std::to_string(number);
   const std::string place = Placed(art.where, art.name);
   if (std::string_view(slot.attribute("class").value()) != "PSoundSlot")
@@ -214,7 +214,7 @@ bool ReadExpressionMap(const std::string& text, ForeignMap& map, ImportError& er
     visuals.emplace(visual.attribute("ID").value(), visual);
 
   ForeignBank bank;
-  bank.name = TrimSpace(StringValue(root, "name"));
+  bank.name = OneLineText(StringValue(root, "name"));
   int number = 0;
   for (pugi::xml_node slot : MemberObjects(root, "slots")) {
     ForeignArticulation art;
@@ -323,15 +323,19 @@ std::string WriteExpressionMap(const PluginSettings& settings, const std::string
   const pugi::xml_node slots = MapWriter::MemberList(root, "slots", 1, "obj");
   for (int i = 0; i < count; ++i) {
     const SlotSettings& slot = settings.slots[i];
-    pugi::xml_node visual = writer.Object(visuals, "USlotVisuals");
-    WriteVisual(visual, slot);
+    pugi::xml_node visual;
+    if (!slot.IsDefault()) {
+      visual = writer.Object(visuals, "USlotVisuals");
+      WriteVisual(visual, slot);
+    }
 
     pugi::xml_node slotNode = writer.Object(slots, "PSoundSlot");
     const pugi::xml_node remote = writer.Object(slotNode, "PSlotThruTrigger", "remote");
     MapWriter::Int(remote, "status", 144);
     MapWriter::Int(remote, "data1", -1);
     WriteAction(writer, slotNode, slot);
-    MapWriter::MemberList(slotNode, "sv", 2, "s").append_copy(visual);
+    pugi::xml_node copies = MapWriter::MemberList(slotNode, "sv", 2, "s");
+    if (visual) copies.append_copy(visual);
     pugi::xml_node name = slotNode.append_child("member");
     name.append_attribute("name") = "name";
     MapWriter::String(name, "s", Windows1252ToUtf8(slot.name));

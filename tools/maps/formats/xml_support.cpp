@@ -28,17 +28,20 @@ bool ParseXml(const std::string& text, pugi::xml_document& doc, ImportError& err
   return false;
 }
 
-std::string TrimSpace(std::string_view text) {
-  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+std::string OneLineText(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  std::string line(text);
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
   size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && space(text[begin])) ++begin;
-  while (end > begin && space(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
+  size_t end = line.size();
+  while (begin < end && blank(line[begin])) ++begin;
+  while (end > begin && blank(line[end - 1])) --end;
+  return line.substr(begin, end - begin);
 }
 
 bool ParseWholeNumber(std::string_view text, int& value) {
-  const std::string trimmed = TrimSpace(text);
+  const std::string trimmed = OneLineText(text);
   const char* first = trimmed.data();
   const char* last = first + trimmed.size();
   if (first != last && *first == '+') ++first;
@@ -88,7 +91,7 @@ bool CheckMidiByte(int value, const std::string& where, const std::string& what,
 
 int ExportedSlotCount(const PluginSettings& settings) {
   int count = kSlotCount;
-  while (count > 0 && settings.slots[count - 1].IsDefault()) --count;
+  while (count > 1 && settings.slots[count - 1].IsDefault()) --count;
   return count;
 }
 

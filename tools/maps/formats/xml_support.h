@@ -15,8 +15,10 @@
 // parsing stopped and what pugixml found there.
 bool ParseXml(const std::string& text, pugi::xml_document& doc, ImportError& error);
 
-// Leading and trailing spaces, tabs and line breaks removed.
-std::string TrimSpace(std::string_view text);
+// Text as one line: line breaks become spaces, and spaces and tabs at
+// either end go (the same blanks the import's name cut removes, so a name
+// comes back as it was written).
+std::string OneLineText(std::string_view text);
 
 // A whole decimal number with an optional sign and nothing else around it
 // but spaces; false when out of the int range.
@@ -40,7 +42,9 @@ bool CheckMidiByte(int value, const std::string& where, const std::string& what,
                    ImportError& error);
 
 // The number of slots an export writes: up to the last slot in use, so the
-// empty slots before it keep every later slot in its position.
+// empty slots before it keep every later slot in its position, and at least
+// one, since a map without articulations is no map. An empty slot is written
+// as a placeholder: no name, no icon, nothing to send.
 int ExportedSlotCount(const PluginSettings& settings);
 
 // What a slot sends when selected, in the plug-in's order: the keyswitch
