@@ -8,11 +8,6 @@
 
 namespace {
 
-bool Fail(ImportError& error, std::string where, std::string message) {
-  error = {std::move(where), std::move(message)};
-  return false;
-}
-
 // A dict's entries in order: each <key> and the element after it.
 struct Entry {
   std::string key;

@@ -4,11 +4,6 @@
 
 namespace {
 
-bool Fail(ImportError& error, std::string where, std::string message) {
-  error = {std::move(where), std::move(message)};
-  return false;
-}
-
 std::string Text(pugi::xml_node parent, const char* child) {
   return OneLineText(ElementText(parent.child(child)));
 }
@@ -98,7 +93,8 @@ bool ReadDoricoLibrary(const std::string& text, ForeignMap& map, ImportError& er
                                        .children("ExpressionMapDefinition")) {
     ForeignBank bank;
     bank.name = Text(definition, "name");
-    const std::string mapPlace = Placed("map " + std::to_string(++mapNumber), bank.name);
+    bank.where = "map " + std::to_string(++mapNumber);
+    const std::string mapPlace = Placed(bank.where, bank.name);
     int number = 0;
     for (pugi::xml_node combination :
          definition.child("playingTechniqueCombinations").children("playingTechniqueCombination")) {

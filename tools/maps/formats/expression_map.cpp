@@ -11,11 +11,6 @@
 
 namespace {
 
-bool Fail(ImportError& error, std::string where, std::string message) {
-  error = {std::move(where), std::move(message)};
-  return false;
-}
-
 // Values are children such as <int name="status" value="144"/>.
 pugi::xml_node Named(pugi::xml_node parent, const char* tag, const char* name) {
   return parent.find_child_by_attribute(tag, "name", name);

@@ -6,6 +6,11 @@
 
 #include "tools/skin/icon_names.h"
 
+bool Fail(ImportError& error, std::string where, std::string message) {
+  error = {std::move(where), std::move(message)};
+  return false;
+}
+
 bool ParseXml(const std::string& text, pugi::xml_document& doc, ImportError& error) {
   const pugi::xml_parse_result result = doc.load_buffer(text.data(), text.size());
   if (result) return true;

@@ -11,6 +11,9 @@
 #include "tools/maps/foreign_map.h"
 #include "tools/maps/plugin_settings.h"
 
+// Fills `error` and returns false, for readers to return at once.
+bool Fail(ImportError& error, std::string where, std::string message);
+
 // Parses a whole document. A failure names the line and column where
 // parsing stopped and what pugixml found there.
 bool ParseXml(const std::string& text, pugi::xml_document& doc, ImportError& error);
