@@ -1,5 +1,6 @@
 #include "tools/maps/map_formats.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "tools/maps/articulation_map.h"

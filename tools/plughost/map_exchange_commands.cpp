@@ -6,6 +6,7 @@
 #include "tools/maps/articulation_map.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
+#include "tools/maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 
@@ -23,6 +24,12 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 std::string Located(const std::string& file, const ImportError& error) {
   return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
+}
+
+// Command-line text arrives in the system's ANSI code page, not UTF-8: a
+// bank or articulation name beyond ASCII is read as Windows-1252 then.
+std::string ArgumentText(const std::string& arg) {
+  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
 }
 
 int UsedSlots(const PluginSettings& settings) {
@@ -52,7 +59,8 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
     return kExitOk;
   }
 
-  ImportChoice choice{bank, pick.empty() ? std::vector<std::string>{} : SplitPickList(pick)};
+  ImportChoice choice{ArgumentText(bank), {}};
+  if (!pick.empty()) choice.pick = SplitPickList(ArgumentText(pick));
   ImportResult result;
   if (!ImportForeignMap(map, file, choice, result, problem))
     return Fail(kExitBadInput, Located(file, problem));

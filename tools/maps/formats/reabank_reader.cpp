@@ -1,4 +1,5 @@
 // Reading Reaticulate banks: lines, attribute lines, output events.
+#include <algorithm>
 #include <map>
 #include <string_view>
 #include <utility>
