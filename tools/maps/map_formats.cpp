@@ -4,6 +4,9 @@
 #include <string_view>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/formats/articulation_plist.h"
+#include "tools/maps/formats/doricolib.h"
+#include "tools/maps/formats/expression_map.h"
 #include "tools/maps/formats/reabank.h"
 #include "tools/maps/map_import.h"
 #include "tools/maps/text_encoding.h"
@@ -162,11 +165,11 @@ bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& byt
     case MapFormat::Reabank:
       return ReadReabank(text, map, error);
     case MapFormat::ExpressionMap:
+      return ReadExpressionMap(text, map, error);
     case MapFormat::ArticulationPlist:
+      return ReadArticulationPlist(text, map, error);
     case MapFormat::DoricoLibrary:
-      return Refuse(
-          error, "",
-          std::string("a ") + MapFormatName(format) + ", which this build cannot read yet");
+      return ReadDoricoLibrary(text, map, error);
     case MapFormat::Unknown:
       break;
   }
@@ -199,6 +202,12 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
   switch (format) {
     case MapFormat::Reabank:
       written = WriteReabank(settings, title);
+      break;
+    case MapFormat::ExpressionMap:
+      written = WriteExpressionMap(settings, title);
+      break;
+    case MapFormat::ArticulationPlist:
+      written = WriteArticulationPlist(settings, title);
       break;
     case MapFormat::DoricoLibrary:
       error =
