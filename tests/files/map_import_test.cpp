@@ -121,7 +121,7 @@ TEST(MapImport, NamesBecomeWindows1252) {
 
 TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
   std::vector<ForeignArticulation> many;
-  for (int i = 1; i <= 19; ++i) many.push_back(Art("A" + std::to_string(i)));
+  for (int i = 1; i <= 19; ++i) many.push_back(Art(std::string(1, 'A').append(std::to_string(i))));
   many[1].hidden = true;
   const auto map = OneBank(many);
   const auto r = Import(map);

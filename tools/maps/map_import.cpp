@@ -63,6 +63,14 @@ class SlotImport {
   void Name(SlotSettings& slot) {
     std::vector<std::string> replaced;
     slot.name = Utf8ToWindows1252Lossy(a_.name, replaced);
+    // Control characters (tabs, line breaks) have no place in a one-line name.
+    for (char& c : slot.name) {
+      if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) continue;
+      char code[8];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned char>(c));
+      replaced.push_back(code);
+      c = '?';
+    }
     if (!replaced.empty())
       Warn("name: " + Join(replaced, ", ") + " became \"?\" (names are Windows-1252 text)");
     if (slot.name.size() > kMaxNameBytes) {

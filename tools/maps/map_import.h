@@ -5,8 +5,9 @@
 //   a pick the first 16 become slots 1..16; the rest are named in a warning.
 //   A pick takes up to 16 by 1-based index (as ListForeignMap numbers them,
 //   hidden ones included) or exact name, into slots 1.. in the order given.
-// - The name becomes Windows-1252 text of at most 255 characters; what does
-//   not fit becomes '?' or is cut, with a warning.
+// - The name becomes Windows-1252 text of at most 255 characters; characters
+//   it cannot hold and control characters become '?', a longer name is cut,
+//   each with a warning.
 // - keyswitch: the first note output; uacc: the first CC 32 value; modwheel:
 //   the first CC 1 value.
 // - icon: the format's icon name if it is one of ours (0..127), else the

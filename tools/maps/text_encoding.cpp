@@ -105,6 +105,14 @@ bool Utf8ToWindows1252(const std::string& text, std::string& bytes, std::string&
   return true;
 }
 
+bool IsValidUtf8(const std::string& text) {
+  std::string bad;
+  uint32_t cp = 0;
+  for (size_t i = 0; i < text.size();)
+    if (!NextCodePoint(text, i, cp, bad)) return false;
+  return true;
+}
+
 std::string Utf8ToWindows1252Lossy(const std::string& text, std::vector<std::string>& replaced) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
