@@ -4,7 +4,12 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/corpus ${WORK}/artifacts)
 file(GLOB seeds ${SEEDS}/*)
 file(COPY ${seeds} DESTINATION ${WORK}/corpus)
-execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -print_final_stats=1
+# A dictionary beside the seeds (corpus/NAME.dict) gives the format's words.
+set(dictionary "")
+if(EXISTS ${SEEDS}.dict)
+  set(dictionary -dict=${SEEDS}.dict)
+endif()
+execute_process(COMMAND ${FUZZER} ${dictionary} -max_total_time=${SECONDS} -print_final_stats=1
                         -artifact_prefix=${WORK}/artifacts/ ${WORK}/corpus
                 RESULT_VARIABLE result)
 file(GLOB corpus ${WORK}/corpus/*)

@@ -6,6 +6,7 @@
 
 #include "tools/maps/note_names.h"
 #include "tools/maps/text_encoding.h"
+#include "tools/maps/uacc_names.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -74,6 +75,19 @@ bool ReadKeyswitch(const Json& value, const std::string& field, int32_t& out, Ma
                 "must be a note name (such as C0 or F#1) or a note number from 0 to 127, not " +
                     Shown(value));
   return ReadInt(value, field, 0, 127, out, error);
+}
+
+// A number, or a standard articulation name ("spiccato" = 42).
+bool ReadUacc(const Json& value, const std::string& field, int32_t& out, MapError& error) {
+  if (!value.is_string()) return ReadOptionalByte(value, field, out, error);
+  const int known = UaccValueForName(value.get<std::string>());
+  if (known < 0)
+    return Fail(error, field,
+                Shown(value) +
+                    " is not a UACC articulation name; give a number 0 to 127 or a name such as "
+                    "\"legato\", \"spiccato\" or \"long muted\"");
+  out = known;
+  return true;
 }
 
 std::string KnownList(const std::vector<std::string>& names) {
@@ -156,7 +170,7 @@ bool ReadSlot(const Json& entry, const std::string& where, PluginSettings& s, st
     } else if (key == "keyswitch") {
       if (!ReadKeyswitch(value, field, slot.keyswitch, error)) return false;
     } else if (key == "uacc") {
-      if (!ReadOptionalByte(value, field, slot.uacc, error)) return false;
+      if (!ReadUacc(value, field, slot.uacc, error)) return false;
     } else if (key == "modwheel") {
       if (!ReadOptionalByte(value, field, slot.modwheel, error)) return false;
     } else {

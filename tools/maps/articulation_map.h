@@ -17,7 +17,8 @@
 //
 // Every field may be left out and then keeps the value of a new instance;
 // slots not listed are empty. keyswitch, uacc and modwheel are absent when
-// unset; a keyswitch is a note name (C-2 .. G8) or a number 0..127.
+// unset; a keyswitch is a note name (C-2 .. G8) or a number 0..127, a uacc
+// a number 0..127 or a standard articulation name ("spiccato", uacc_names.h).
 // Unknown or repeated fields are errors, so a typo never passes silently.
 #pragma once
 

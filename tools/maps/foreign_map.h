@@ -1,8 +1,8 @@
 // Another music program's articulation map as read from its file, before it
 // becomes plug-in settings: each articulation with everything it sends and
 // every setting it carries, in the file's own terms. A reader only parses
-// and checks its format; one conversion (ConvertForeignBank) applies the
-// import rules, so every format keeps, drops and warns alike.
+// and checks its format; one conversion (ImportForeignMap, map_import.h)
+// applies the import rules, so every format keeps, drops and warns alike.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,10 @@ struct ForeignBank {
   std::string name;         // what --bank matches first
   std::string displayName;  // a second name --bank also accepts; may be empty
   std::vector<ForeignArticulation> articulations;  // in file order
+  // Settings of the bank as a whole that the plug-in has no place for,
+  // described for a warning as the articulations' extras are.
+  std::vector<std::string> extras;
+  std::string where;  // where the bank starts: "line 3", ...; may be empty
 };
 
 struct ForeignMap {

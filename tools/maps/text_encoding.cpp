@@ -40,49 +40,93 @@ std::string Windows1252ToUtf8(const std::string& bytes) {
   return out;
 }
 
+namespace {
+
+// Decodes the character at text[i] and moves i past it. False (with `bad`
+// saying why, and i past the offending lead byte) for invalid UTF-8.
+bool NextCodePoint(const std::string& text, size_t& i, uint32_t& cp, std::string& bad) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  int extra = 0;
+  if (lead < 0x80) {
+    cp = lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    cp = lead & 0x1F;
+    extra = 1;
+  } else if ((lead & 0xF0) == 0xE0) {
+    cp = lead & 0x0F;
+    extra = 2;
+  } else if ((lead & 0xF8) == 0xF0) {
+    cp = lead & 0x07;
+    extra = 3;
+  } else {
+    bad = "an invalid UTF-8 byte";
+    ++i;
+    return false;
+  }
+  if (i + extra >= text.size() && extra > 0) {
+    bad = "a truncated UTF-8 sequence";
+    ++i;
+    return false;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) {
+      bad = "an invalid UTF-8 sequence";
+      ++i;
+      return false;
+    }
+    cp = cp << 6 | (next & 0x3F);
+  }
+  i += 1 + extra;
+  return true;
+}
+
+std::string CodePointName(uint32_t cp) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(cp));
+  return name;
+}
+
+}  // namespace
+
 bool Utf8ToWindows1252(const std::string& text, std::string& bytes, std::string& bad) {
   std::string out;
   for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
     uint32_t cp = 0;
-    int extra = 0;
-    if (lead < 0x80) {
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      cp = lead & 0x1F;
-      extra = 1;
-    } else if ((lead & 0xF0) == 0xE0) {
-      cp = lead & 0x0F;
-      extra = 2;
-    } else if ((lead & 0xF8) == 0xF0) {
-      cp = lead & 0x07;
-      extra = 3;
-    } else {
-      bad = "an invalid UTF-8 byte";
-      return false;
-    }
-    if (i + extra >= text.size() && extra > 0) {
-      bad = "a truncated UTF-8 sequence";
-      return false;
-    }
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        bad = "an invalid UTF-8 sequence";
-        return false;
-      }
-      cp = cp << 6 | (next & 0x3F);
-    }
-    i += 1 + extra;
+    if (!NextCodePoint(text, i, cp, bad)) return false;
     const int b = ByteForCodePoint(cp);
     if (b < 0) {
-      char name[16];
-      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(cp));
-      bad = name;
+      bad = CodePointName(cp);
       return false;
     }
     out += static_cast<char>(b);
   }
   bytes = std::move(out);
   return true;
+}
+
+bool IsValidUtf8(const std::string& text) {
+  std::string bad;
+  uint32_t cp = 0;
+  for (size_t i = 0; i < text.size();)
+    if (!NextCodePoint(text, i, cp, bad)) return false;
+  return true;
+}
+
+std::string Utf8ToWindows1252Lossy(const std::string& text, std::vector<std::string>& replaced) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp = 0;
+    std::string bad;
+    const int b = NextCodePoint(text, i, cp, bad) ? ByteForCodePoint(cp) : -1;
+    if (b < 0 && bad.empty()) bad = CodePointName(cp);
+    if (b <= 0) {
+      // A NUL would end the name inside the plug-in: it is replaced too.
+      replaced.push_back(b == 0 ? "U+0000" : bad);
+      out += '?';
+    } else {
+      out += static_cast<char>(b);
+    }
+  }
+  return out;
 }

@@ -6,9 +6,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 std::string Windows1252ToUtf8(const std::string& bytes);
 
 // False (and the offending character in `bad`, as U+XXXX) when the text
 // holds a character 1252 cannot store, or is not valid UTF-8.
 bool Utf8ToWindows1252(const std::string& text, std::string& bytes, std::string& bad);
+
+bool IsValidUtf8(const std::string& text);
+
+// For names read from other programs' files: each character 1252 cannot
+// store, each invalid UTF-8 sequence and each NUL becomes '?', and what it
+// was ("U+4E2D", "an invalid UTF-8 byte") is added to `replaced`.
+std::string Utf8ToWindows1252Lossy(const std::string& text, std::vector<std::string>& replaced);

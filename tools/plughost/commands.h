@@ -2,7 +2,10 @@
 // reports its own errors on stderr as "plughost: <what>".
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+#include "tools/maps/plugin_settings.h"
 
 enum ExitStatus : int {
   kExitOk = 0,
@@ -29,3 +32,16 @@ int DumpMidiCommand(const std::string& file, int limit);
 int EditCommand(const CommonOptions& options, const std::string& map, double closeAfterSeconds);
 int ScreenshotCommand(const CommonOptions& options, const std::string& settings,
                       const std::string& folder);
+int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
+                  const std::string& bank, const std::string& pick, bool list, bool strict);
+int ExportCommand(const CommonOptions& options, const std::string& map, const std::string& out);
+
+// Shared by map-to-state, import and export.
+// Loads the settings into the plug-in and writes the state it then saves to
+// `statePath` (whole or not at all); fails when the plug-in did not keep a
+// value. `written` is the state's size.
+int SaveStateThroughPlugin(const CommonOptions& options, const PluginSettings& wanted,
+                           const std::string& statePath, size_t& written);
+// The settings of a map or state file as the plug-in holds them once loaded.
+int LoadSettingsThroughPlugin(const CommonOptions& options, const std::string& path,
+                              PluginSettings& kept);

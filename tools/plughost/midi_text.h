@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/maps/note_names.h"
+#include "tools/maps/uacc_names.h"
 
 inline std::string ControllerName(int cc) {
   switch (cc) {
@@ -24,7 +25,7 @@ inline std::string ControllerName(int cc) {
     case 21:
       return "Vibrato";
     case 32:
-      return "UACC";
+      return "UACC";  // DescribeMessage adds the value's name
     case 64:
       return "Hold";
     default:
@@ -58,6 +59,8 @@ inline std::string DescribeMessage(uint32_t message) {
       std::snprintf(text, sizeof text, "status %02X data %02X %02X", status, data1, data2);
   }
   std::string line = text;
+  if ((status & 0xF0) == 0xB0 && data1 == 32 && UaccName(data2))
+    line += std::string(" (") + UaccName(data2) + ")";
   char raw[40];
   std::snprintf(raw, sizeof raw, "   [%02X %02X %02X] port %d", status, data1, data2, port);
   // Trailing blanks of a short description are dropped before the raw bytes.

@@ -36,6 +36,16 @@ const char kUsage[] =
     "  screenshot SETTINGS DIR   write editor-articulation.png, editor-controllers.png\n"
     "                            and editor-settings.png of the editor to DIR\n"
     "  describe                  print what a host sees of a new instance\n"
+    "  import FILE OUT [--bank NAME] [--pick LIST] [--list] [--strict]\n"
+    "                            read another program's map (.reabank, .expressionmap,\n"
+    "                            .plist, .doricolib; the content decides) and write it as\n"
+    "                            a map (OUT.json) or the plug-in's state (OUT.state).\n"
+    "                            --bank chooses one bank of several, --pick up to 16\n"
+    "                            articulations by number or name (\"3,Legato,7\"),\n"
+    "                            --list prints what the file holds and writes nothing,\n"
+    "                            --strict makes every warning an error\n"
+    "  export MAP OUT            write a map or state file as OUT.reabank,\n"
+    "                            OUT.expressionmap or OUT.plist"
     "\n"
     "options:\n"
     "  --dll PATH                the plug-in DLL (default: QuindleVelmora.dll beside\n"
@@ -68,6 +78,8 @@ struct Arguments {
   std::vector<std::string> positional;
   int limit = -1;
   double closeAfter = 0;
+  std::string bank, pick;
+  bool list = false, strict = false;
 };
 
 }  // namespace
@@ -105,6 +117,15 @@ int main(int argc, char** argv) {
       if (!value(text) || !ParseNumber(text, number) || number <= 0)
         return UsageError("--close-after needs a time in seconds");
       args.closeAfter = number;
+    } else if (arg == "--bank") {
+      if (!value(args.bank) || args.bank.empty()) return UsageError("--bank needs a bank's name");
+    } else if (arg == "--pick") {
+      if (!value(args.pick) || args.pick.empty())
+        return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
+    } else if (arg == "--list") {
+      args.list = true;
+    } else if (arg == "--strict") {
+      args.strict = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option " + arg);
     } else if (args.command.empty()) {
@@ -138,5 +159,14 @@ int main(int argc, char** argv) {
     return expect(2, "SETTINGS FOLDER") ? ScreenshotCommand(options, p[0], p[1]) : kExitUsage;
   if (args.command == "describe")
     return expect(0, "no arguments") ? DescribeCommand(options) : kExitUsage;
+  if (args.command == "import") {
+    if (p.size() == 1 && args.list)
+      return ImportCommand(options, p[0], "", args.bank, args.pick, true, args.strict);
+    return expect(2, "FILE OUT [--bank NAME] [--pick LIST] [--list] [--strict]")
+               ? ImportCommand(options, p[0], p[1], args.bank, args.pick, args.list, args.strict)
+               : kExitUsage;
+  }
+  if (args.command == "export")
+    return expect(2, "MAP OUT") ? ExportCommand(options, p[0], p[1]) : kExitUsage;
   return UsageError("unknown command '" + args.command + "'");
 }

@@ -26,22 +26,38 @@ int ThroughPlugin(const CommonOptions& options, const std::vector<uint8_t>& stat
 
 }  // namespace
 
+int SaveStateThroughPlugin(const CommonOptions& options, const PluginSettings& wanted,
+                           const std::string& statePath, size_t& written) {
+  std::vector<uint8_t> saved;
+  PluginSettings kept;
+  if (const int failed = ThroughPlugin(options, EncodeState(wanted), saved, kept)) return failed;
+  // A value the plug-in changed on loading would be lost without a word.
+  const std::string difference = FirstDifference(wanted, kept);
+  if (!difference.empty())
+    return Fail(kExitPlugin, "the plug-in did not keep " + difference + "; nothing written");
+  std::string error;
+  if (!WriteFileAtomically(statePath, saved, error)) return Fail(kExitBadInput, error);
+  written = saved.size();
+  return kExitOk;
+}
+
+int LoadSettingsThroughPlugin(const CommonOptions& options, const std::string& path,
+                              PluginSettings& kept) {
+  std::string error;
+  std::vector<uint8_t> state, saved;
+  if (!ReadSettingsFile(path, state, error)) return Fail(kExitBadInput, error);
+  return ThroughPlugin(options, state, saved, kept);
+}
+
 int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
                       const std::string& statePath) {
   std::string error;
   PluginSettings wanted;
   if (!ReadMapFile(mapPath, wanted, error)) return Fail(kExitBadInput, error);
-
-  std::vector<uint8_t> saved;
-  PluginSettings kept;
-  if (const int failed = ThroughPlugin(options, EncodeState(wanted), saved, kept)) return failed;
-  // A map value the plug-in changed on loading would be lost without a word.
-  const std::string difference = FirstDifference(wanted, kept);
-  if (!difference.empty())
-    return Fail(kExitPlugin, "the plug-in did not keep " + difference + "; nothing written");
-  if (!WriteFileAtomically(statePath, saved, error)) return Fail(kExitBadInput, error);
+  size_t written = 0;
+  if (const int failed = SaveStateThroughPlugin(options, wanted, statePath, written)) return failed;
   std::printf("%s -> %s: %u bytes, state version %d\n", mapPath.c_str(), statePath.c_str(),
-              static_cast<unsigned>(saved.size()), kWrittenStateVersion);
+              static_cast<unsigned>(written), kWrittenStateVersion);
   return kExitOk;
 }
 

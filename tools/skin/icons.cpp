@@ -1,91 +1,26 @@
 // The 150 slot icons. Ids 0-59 are drawn one by one: the common
 // articulations first, 55 the plain note used for new slots. Ids 60-149 are
 // fifteen of those symbols, each with six small marks (soft, loud, fast,
-// slow, second and third variant), so every id looks different.
+// slow, second and third variant), so every id looks different. Their names
+// and the layout of the variants are in icon_names.h.
 //
 // Symbols are drawn in a 20 x 20 unit box; one unit is a little under a
 // pixel. Stems point up and marks sit under the note head.
 #include <cmath>
 #include <string>
 
+#include "icon_names.h"
 #include "skin.h"
 
 namespace skin {
 
 namespace {
 
-constexpr int kDrawn = 60;
-constexpr int kVariantMarks = 6;
-// The symbols that get variants, in the order their blocks follow id 59.
-// kTrill stands for a trill without its interval, which would not fit.
-constexpr int kTrill = -1;
-constexpr int kVariantFamilies[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 12, kTrill, 16, 21, 22, 25};
-constexpr int kFamilyCount = sizeof(kVariantFamilies) / sizeof(kVariantFamilies[0]);
-static_assert(kDrawn + kFamilyCount * kVariantMarks == layout::iconCount);
-
-const char* const kNames[kDrawn] = {
-    "sustain",
-    "legato",
-    "staccato",
-    "staccatissimo",
-    "spiccato",
-    "marcato",
-    "tenuto",
-    "portato",
-    "accent",
-    "pizzicato",
-    "snap pizzicato",
-    "col legno",
-    "tremolo",
-    "measured tremolo",
-    "trill half-tone",
-    "trill whole-tone",
-    "harmonics",
-    "con sordino",
-    "sul ponticello",
-    "sul tasto",
-    "flautando",
-    "sforzando",
-    "swell",
-    "crescendo",
-    "diminuendo",
-    "glissando",
-    "portamento",
-    "effects",
-    "fortepiano",
-    "fall",
-    "rip",
-    "vibrato",
-    "non vibrato",
-    "molto vibrato",
-    "down-bow",
-    "up-bow",
-    "detache",
-    "ricochet",
-    "martele",
-    "sautille",
-    "flutter tongue",
-    "double tongue",
-    "triple tongue",
-    "mordent",
-    "turn",
-    "grace note",
-    "divisi",
-    "unison",
-    "solo",
-    "tutti",
-    "arpeggio",
-    "stopped",
-    "open",
-    "bend",
-    "ghost note",
-    "note",
-    "repetition",
-    "shorts",
-    "cluster",
-    "rest",
-};
-const char* const kMarkNames[kVariantMarks] = {"soft", "loud", "fast", "slow", "2", "3"};
+constexpr int kDrawn = kDrawnIconCount;
+constexpr int kVariantMarks = kIconMarkCount;
+constexpr int kTrill = kTrillSymbol;
+constexpr const int* kVariantFamilies = kIconVariantSymbols;
+static_assert(kIconCount == layout::iconCount);
 
 // --- Notation pieces -------------------------------------------------------
 
@@ -632,17 +567,6 @@ void drawMark(cairo_t* cr, int mark) {
 }
 
 }  // namespace
-
-const char* iconName(int id) {
-  static std::string name;
-  if (id < 0 || id >= layout::iconCount) return "";
-  if (id < kDrawn) return kNames[id];
-  const int v = id - kDrawn;
-  const int family = kVariantFamilies[v / kVariantMarks];
-  name = std::string(family == kTrill ? "trill" : kNames[family]) + " (" +
-         kMarkNames[v % kVariantMarks] + ")";
-  return name.c_str();
-}
 
 void drawIconCell(cairo_t* cr, double x, double y, int id, bool lit) {
   cairo_save(cr);

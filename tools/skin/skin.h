@@ -102,7 +102,6 @@ void drawIndicator(cairo_t* cr, double x, double y, int slot, bool current, bool
 // copies from; the button face fills columns 1-25 and rows 1-26, the rest is
 // slot well.
 void drawIconCell(cairo_t* cr, double x, double y, int id, bool lit);
-const char* iconName(int id);
 
 // The five bitmaps.
 struct Sheets {

@@ -1,0 +1,165 @@
+// The import rules on maps built by hand: what becomes a slot, what is
+// dropped and the warning line each dropped thing gets.
+#include "tools/maps/map_import.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = ForeignOutput::Kind;
+
+ForeignOutput Out(Kind kind, int data1, int data2, std::string text, int channel = -1) {
+  ForeignOutput o;
+  o.kind = kind;
+  o.data1 = data1;
+  o.data2 = data2;
+  o.text = std::move(text);
+  o.channel = channel;
+  return o;
+}
+
+ForeignArticulation Art(std::string name, std::vector<ForeignOutput> outputs = {},
+                        std::string icon = "") {
+  ForeignArticulation a;
+  a.name = std::move(name);
+  a.outputs = std::move(outputs);
+  a.iconName = std::move(icon);
+  a.where = "line 9";
+  return a;
+}
+
+ForeignMap OneBank(std::vector<ForeignArticulation> articulations) {
+  ForeignMap map;
+  map.banks.push_back({"Violins", "Vln", std::move(articulations), {}, "line 1"});
+  return map;
+}
+
+ImportResult Import(const ForeignMap& map, ImportChoice choice = {}) {
+  ImportResult result;
+  ImportError error;
+  EXPECT_TRUE(ImportForeignMap(map, "v.reabank", choice, result, error)) << error.message;
+  return result;
+}
+
+ImportError Refuse(const ForeignMap& map, ImportChoice choice = {}) {
+  ImportResult result;
+  result.warnings.push_back("kept");
+  ImportError error;
+  EXPECT_FALSE(ImportForeignMap(map, "v.reabank", choice, result, error));
+  EXPECT_EQ(result.warnings, std::vector<std::string>{"kept"});
+  return error;
+}
+
+TEST(MapImport, FirstOutputsOfEachKindMakeTheSlot) {
+  const auto r = Import(
+      OneBank({Art("Legato",
+                   {Out(Kind::ControlChange, 1, 90, "cc:1,90"), Out(Kind::Note, 24, 127, "note:24"),
+                    Out(Kind::ControlChange, 32, 20, "cc:32,20")},
+                   "legato"),
+               Art("Pizz. short"), Art("Whatever", {}, "")}));
+  EXPECT_TRUE(r.warnings.empty());
+  const SlotSettings& legato = r.settings.slots[0];
+  EXPECT_EQ(legato.name, "Legato");
+  EXPECT_EQ(legato.keyswitch, 24);
+  EXPECT_EQ(legato.uacc, 20);
+  EXPECT_EQ(legato.modwheel, 90);
+  EXPECT_EQ(legato.icon, 1);
+  EXPECT_EQ(r.settings.slots[1].icon, 9);   // from the words of the name
+  EXPECT_EQ(r.settings.slots[2].icon, 55);  // the plain note
+  EXPECT_TRUE(r.settings.slots[3].IsDefault());
+}
+
+TEST(MapImport, EveryDroppedThingGetsOneLine) {
+  auto a = Art(
+      "Trem",
+      {Out(Kind::HeldNote, 24, 100, "note-hold:24,100", 2), Out(Kind::Note, 25, 127, "note:25"),
+       Out(Kind::ControlChange, 64, 127, "cc:64,127"), Out(Kind::ControlChange, 32, 11, "cc:32,11"),
+       Out(Kind::ControlChange, 32, 12, "cc:32,12"), Out(Kind::ProgramChange, 5, 0, "program:5"),
+       Out(Kind::PitchBend, -8192, 0, "pitch:-8192"), Out(Kind::Routing, 0, 0, "@3", 2)},
+      "no-such-icon");
+  a.extras = {"group 2 (g=2)"};
+  auto map = OneBank({a});
+  map.banks[0].extras = {"chase=1,11 (controller chasing)"};
+  const auto r = Import(map);
+  const std::string p = "v.reabank: \"Trem\" (line 9): ";
+  EXPECT_EQ(r.warnings,
+            (std::vector<std::string>{
+                "v.reabank: bank \"Violins\" (\"Vln\"): dropped chase=1,11 (controller chasing)",
+                p + "dropped channel 3 of \"note-hold:24,100\" (the plug-in sends on its own "
+                    "channel)",
+                p + "dropped the holding of \"note-hold:24,100\" (the keyswitch is sent as "
+                    "note-on then note-off)",
+                p + "dropped velocity 100 of \"note-hold:24,100\" (keyswitches go out at "
+                    "velocity 127)",
+                p + "dropped \"note:25\" (a second note; the keyswitch is the first)",
+                p + "dropped \"cc:64,127\" (CC 64; a slot sends only CC 32 and CC 1)",
+                p + "dropped \"cc:32,12\" (a second CC 32; the first gives the value)",
+                p + "dropped \"program:5\" (program change)",
+                p + "dropped \"pitch:-8192\" (pitch bend)",
+                p + "dropped \"@3\" (channel routing)",
+                p + "dropped group 2 (g=2)",
+                p + "dropped icon \"no-such-icon\" (no icon of ours has that name); \"tremolo\" "
+                    "from the name instead",
+            }));
+  EXPECT_EQ(r.settings.slots[0].keyswitch, 24);
+  EXPECT_EQ(r.settings.slots[0].uacc, 11);
+}
+
+TEST(MapImport, NamesBecomeWindows1252) {
+  const std::string long300(300, 'x');
+  const auto r = Import(OneBank({Art("Détaché 中文"), Art(long300), Art(std::string("a\0b", 3))}));
+  EXPECT_EQ(r.settings.slots[0].name, "D\xE9tach\xE9 ??");
+  EXPECT_EQ(r.settings.slots[1].name, std::string(255, 'x'));
+  EXPECT_EQ(r.settings.slots[2].name, "a?b");
+  ASSERT_EQ(r.warnings.size(), 3u);
+  EXPECT_EQ(r.warnings[0],
+            "v.reabank: \"Détaché 中文\" (line 9): name: U+4E2D, U+6587 became \"?\" (names are "
+            "Windows-1252 text)");
+  EXPECT_EQ(r.warnings[1].substr(r.warnings[1].find("): ")),
+            "): name cut to 255 characters (it has 300)");
+}
+
+TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
+  std::vector<ForeignArticulation> many;
+  for (int i = 1; i <= 19; ++i) many.push_back(Art(std::string(1, 'A').append(std::to_string(i))));
+  many[1].hidden = true;
+  const auto map = OneBank(many);
+  const auto r = Import(map);
+  EXPECT_EQ(r.settings.slots[1].name, "A3");
+  EXPECT_EQ(r.settings.slots[15].name, "A17");
+  EXPECT_EQ(r.warnings, (std::vector<std::string>{
+                            "v.reabank: \"A2\" (line 9): left out, as its program hides it",
+                            "v.reabank: 2 articulations beyond slot 16 left out: 18 \"A18\", 19 "
+                            "\"A19\" (choose up to 16 with --pick)"}));
+
+  const auto picked = Import(map, {"", SplitPickList(" 19, A2 ,1")});
+  EXPECT_EQ(picked.settings.slots[0].name, "A19");
+  EXPECT_EQ(picked.settings.slots[1].name, "A2");
+  EXPECT_EQ(picked.settings.slots[2].name, "A1");
+  EXPECT_TRUE(picked.settings.slots[3].IsDefault());
+  EXPECT_TRUE(picked.warnings.empty());
+
+  EXPECT_EQ(Refuse(map, {"", {"20"}}).message,
+            "there is no articulation 20; bank \"Violins\" (\"Vln\") holds 1 to 19");
+  EXPECT_EQ(Refuse(map, {"", {"a1"}}).where, "--pick");
+  EXPECT_EQ(Refuse(map, {"", std::vector<std::string>(17, "1")}).message,
+            "names 17 articulations; at most 16 fit");
+}
+
+TEST(MapImport, BanksByNameOrDisplayName) {
+  ForeignMap map = OneBank({Art("One")});
+  map.banks.push_back({"Cellos", "", {Art("Two")}, {}, "line 20"});
+  EXPECT_EQ(Refuse(map).message,
+            "holds 2 banks; choose one with --bank NAME: \"Violins\" (\"Vln\"), \"Cellos\"");
+  EXPECT_EQ(Import(map, {"Vln", {}}).settings.slots[0].name, "One");
+  EXPECT_EQ(Import(map, {"cellos", {}}).settings.slots[0].name, "Two");
+  EXPECT_EQ(Refuse(map, {"Violas", {}}).where, "--bank");
+
+  ForeignMap hidden = OneBank({Art("H")});
+  hidden.banks[0].articulations[0].hidden = true;
+  EXPECT_EQ(Refuse(hidden).where, "line 1");
+  EXPECT_EQ(Refuse(OneBank({Art("X", {Out(Kind::Note, 128, 127, "note:128")})})).message,
+            "\"note:128\" holds a value outside 0..127");
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// Reaticulate banks: what the reader takes from a bank, which files it
+// refuses and where, and that writing then importing gives the slots back.
+#include "tools/maps/formats/reabank.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/maps/map_formats.h"
+#include "tools/maps/map_import.h"
+
+namespace {
+
+using Kind = ForeignOutput::Kind;
+
+ForeignMap Read(const std::string& text) {
+  ForeignMap map;
+  ImportError error;
+  EXPECT_TRUE(ReadReabank(text, map, error)) << error.where << ": " << error.message;
+  return map;
+}
+
+std::string Refused(const std::string& text) {
+  ForeignMap map;
+  ImportError error;
+  EXPECT_FALSE(ReadReabank(text, map, error)) << text;
+  return error.where + ": " + error.message;
+}
+
+TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
+  const ForeignMap map = Read(
+      "\xEF\xBB\xBF// a comment\r\n"
+      "//! g=\"Example/Strings\" n=\"Violins &quot;A&quot;\" id=v1 chase=1,11\r\n"
+      "Bank * * Example Violins\r\n"
+      "//! c=legato i=legato o=note:24/cc:32,20\n"
+      "//! i=pizz g=2\n"
+      "20  Legato  \n"
+      "//! f=hidden,toggle n=Spicc o=-note-hold@2:25,90/cc:1,64%5/@3.2/program:7/pitch:-8192/art:3\n"
+      "42 Spiccato\n"
+      "//! clone=v1\n"
+      "Bank 1 2 Copy\n");
+  ASSERT_EQ(map.banks.size(), 2u);
+  const ForeignBank& bank = map.banks[0];
+  EXPECT_EQ(bank.name, "Example Violins");
+  EXPECT_EQ(bank.displayName, "Violins \"A\"");
+  EXPECT_EQ(bank.where, "line 3");
+  EXPECT_EQ(bank.extras, std::vector<std::string>{"controller chasing (chase=1,11)"});
+  ASSERT_EQ(bank.articulations.size(), 2u);
+  const ForeignArticulation& legato = bank.articulations[0];
+  EXPECT_EQ(legato.name, "Legato");
+  EXPECT_EQ(legato.iconName, "legato");  // the first i= wins
+  EXPECT_EQ(legato.where, "line 6");
+  EXPECT_EQ(legato.extras, (std::vector<std::string>{"colour legato (c=legato)", "group 2 (g=2)"}));
+  ASSERT_EQ(legato.outputs.size(), 2u);
+  EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
+  EXPECT_EQ(legato.outputs[0].data1, 24);
+  EXPECT_EQ(legato.outputs[0].data2, 127);
+  EXPECT_EQ(legato.outputs[1].kind, Kind::ControlChange);
+
+  const ForeignArticulation& spicc = bank.articulations[1];
+  EXPECT_TRUE(spicc.hidden);
+  std::vector<Kind> kinds;
+  for (const auto& o : spicc.outputs) kinds.push_back(o.kind);
+  EXPECT_EQ(kinds, (std::vector<Kind>{Kind::HeldNote, Kind::ControlChange, Kind::Routing,
+                                      Kind::ProgramChange, Kind::PitchBend, Kind::Other}));
+  EXPECT_EQ(spicc.outputs[0].channel, 1);
+  EXPECT_EQ(spicc.outputs[0].data2, 90);
+  EXPECT_EQ(spicc.outputs[0].text, "-note-hold@2:25,90");
+  EXPECT_EQ(spicc.outputs[4].data1, -8192);
+  EXPECT_EQ(spicc.extras,
+            (std::vector<std::string>{"flags toggle (f=hidden,toggle)",
+                                      "display name \"Spicc\" (n=)",
+                                      "the condition %5 of \"cc:1,64%5\"", "bus 2 of \"@3.2\""}));
+  // The clone takes the articulations of the bank it names.
+  EXPECT_EQ(map.banks[1].articulations.size(), 2u);
+}
+
+TEST(Reabank, RefusesWithTheLine) {
+  const std::string bank = "Bank * * B\n";
+  EXPECT_EQ(Refused("1 Legato\n"),
+            "line 1: program 1 stands outside a bank: a Bank line must come first");
+  EXPECT_EQ(Refused(bank + "128 X\n"), "line 2: program number 128 is outside 0..127");
+  EXPECT_EQ(Refused(bank + "1 A\n1 B\n"),
+            "line 3: program 1 appears twice in bank \"B\" (line 2 and here)");
+  EXPECT_EQ(Refused(bank + "//! o=cc:1,200\n1 A\n"),
+            "line 3: output \"cc:1,200\": the value must be 0..127");
+  EXPECT_EQ(Refused(bank + "//! o=note:C3\n1 A\n"),
+            "line 3: output \"note:C3\": the note must be 0..127");
+  EXPECT_EQ(Refused(bank + "//! o=note@17:1\n1 A\n"),
+            "line 3: output \"note@17:1\": the channel after @ must be 1..16");
+  EXPECT_EQ(Refused(bank + "//! n=\"open\n1 A\n"),
+            "line 2: the value of n= opens a quote that never closes");
+  EXPECT_EQ(Refused("Bank * * Empty\n// nothing\n"), "line 1: bank \"Empty\" holds no articulations");
+  EXPECT_EQ(Refused("Bank x * B\n1 A\n"),
+            "line 1: a Bank line needs MSB and LSB, each * or a number 0..127, then the name; "
+            "\"x\" is neither");
+  EXPECT_EQ(Refused(bank + "Legato\n"),
+            "line 2: not a Bank line, a program line (a number and a name) or a // comment: "
+            "\"Legato\"");
+  EXPECT_EQ(Refused("//! clone=nowhere\nBank * * C\n"),
+            "line 2: bank \"C\" copies the bank with id nowhere, which is not in this file");
+  EXPECT_EQ(Refused(""), ": no Bank line: this is not a Reaticulate bank file");
+}
+
+PluginSettings Sample() {
+  PluginSettings s;
+  s.slots[0] = {"Legato", 1, 24, 20, 96};
+  s.slots[1] = {"Spiccato", 4, 25, 20, kUnset};  // UACC 20 taken: another program number
+  s.slots[3] = {"D\xE9tach\xE9 \x80", 36, kUnset, kUnset, 0};  // slot 3 stays empty
+  s.slots[4] = {"", 127, kUnset, kUnset, kUnset};
+  s.slots[6] = {"Staccato", 55, kUnset, kUnset, kUnset};  // the plain note, not the name's icon
+  return s;
+}
+
+TEST(Reabank, WrittenBankImportsToTheSameSlots) {
+  const std::string text = WriteReabank(Sample(), "My \"strings\"\n");
+  EXPECT_NE(text.find("//! g=\"Quindle Velmora\" n=\"My &quot;strings&quot;\""), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("//! i=legato o=note:24/cc:32,20/cc:1,96\n20 Legato\n"), std::string::npos);
+  EXPECT_NE(text.find("\n0 Spiccato\n1\n"), std::string::npos) << text;
+  ImportResult back;
+  ImportError error;
+  ASSERT_TRUE(ImportForeignMap(Read(text), "x.reabank", {}, back, error)) << error.message;
+  EXPECT_EQ(back.settings, Sample());
+  EXPECT_TRUE(back.warnings.empty());
+
+  // An empty map still makes a bank that loads, and comes back empty.
+  ASSERT_TRUE(ImportForeignMap(Read(WriteReabank({}, "")), "x", {}, back, error));
+  EXPECT_EQ(back.settings, PluginSettings());
+}
+
+TEST(MapFormats, DetectionByContentThenExtension) {
+  const auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+  EXPECT_EQ(DetectMapFormat("a.txt", bytes("// x\nBank * * A\n1 B\n")), MapFormat::Reabank);
+  EXPECT_EQ(DetectMapFormat("a.reabank", bytes("")), MapFormat::Reabank);
+  EXPECT_EQ(DetectMapFormat("a.reabank", bytes("<?xml version=\"1.0\"?><!-- c --><plist>")),
+            MapFormat::ArticulationPlist);
+  EXPECT_EQ(DetectMapFormat("a", bytes("<InstrumentMap>")), MapFormat::ExpressionMap);
+  EXPECT_EQ(DetectMapFormat("a", bytes("\n<kScoreLibrary x=\"1\">")), MapFormat::DoricoLibrary);
+  EXPECT_EQ(DetectMapFormat("a.doricolib", bytes("<?xml ")), MapFormat::DoricoLibrary);
+  EXPECT_EQ(DetectMapFormat("a.plist", bytes("{\"slots\": []}")), MapFormat::Unknown);
+
+  ForeignMap map;
+  ImportError error;
+  EXPECT_FALSE(ReadForeignMap("a.plist", bytes("bplist00\x01"), map, error));
+  EXPECT_EQ(error.message.substr(0, 24), "a binary property list; ");
+  EXPECT_FALSE(ReadForeignMap("a.xml", bytes("<svg/>"), map, error));
+  EXPECT_EQ(error.where, "<svg>");
+  EXPECT_FALSE(ReadForeignMap("a.json", bytes("{}"), map, error));
+  EXPECT_EQ(error.message.substr(0, 30), "not a map format known here; p");
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// Our maps written in the XML formats come back unchanged through import;
+// the example files of those formats import with a warning for each extra.
+#include <gtest/gtest.h>
+
+#include "example_maps.h"
+#include "tools/maps/articulation_map.h"
+#include "tools/maps/formats/articulation_plist.h"
+#include "tools/maps/formats/doricolib.h"
+#include "tools/maps/formats/expression_map.h"
+#include "tools/maps/map_import.h"
+
+namespace {
+
+using Reader = bool (*)(const std::string&, ForeignMap&, ImportError&);
+using Writer = std::string (*)(const PluginSettings&, const std::string&);
+
+struct Format {
+  const char* file;
+  Writer write;
+  Reader read;
+};
+const Format kFormats[] = {{"x.expressionmap", WriteExpressionMap, ReadExpressionMap},
+                           {"x.plist", WriteArticulationPlist, ReadArticulationPlist}};
+
+ImportResult Import(Reader read, const std::string& text, const char* file,
+                    const ImportChoice& choice = {}) {
+  ForeignMap map;
+  ImportError error;
+  ImportResult result;
+  EXPECT_TRUE(read(text, map, error)) << file << ": " << error.where << ": " << error.message;
+  EXPECT_TRUE(ImportForeignMap(map, file, choice, result, error)) << file << ": " << error.message;
+  return result;
+}
+
+void ExpectRoundTrip(const PluginSettings& settings) {
+  for (const Format& format : kFormats) {
+    const std::string text = format.write(settings, "Strings & Co");
+    const ImportResult back = Import(format.read, text, format.file);
+    EXPECT_EQ(back.settings.slots, settings.slots) << format.file << "\n" << text;
+    EXPECT_TRUE(back.warnings.empty()) << format.file << ": " << back.warnings.front();
+  }
+}
+
+TEST(XmlMapExport, ExampleMapComesBackUnchanged) {
+  PluginSettings settings;
+  MapError error;
+  ASSERT_TRUE(ParseArticulationMap(kExample_strings_json, settings, error)) << error.message;
+  ExpectRoundTrip(settings);
+}
+
+TEST(XmlMapExport, EmptySlotsAndEdgeValuesKeepTheirPlaces) {
+  PluginSettings settings;
+  settings.slots[2] = {"Sul pont. \"<&>\" \xE9t\xE9 \x80", 127, 0, 0, 127};
+  settings.slots[5] = {"", 60, kUnset, 42, kUnset};
+  settings.slots[15] = {std::string(255, 'x'), kDefaultIcon, 127, kUnset, 0};
+  ExpectRoundTrip(settings);
+}
+
+TEST(XmlMapExport, ExamplesImportWithAWarningPerExtra) {
+  struct Case {
+    Reader read;
+    const char* text;
+    const char* file;
+    const char* bank;
+    std::vector<std::string> expected;  // parts of warnings, each must appear
+  };
+  const Case cases[] = {
+      {ReadExpressionMap,
+       kExample_strings_expressionmap,
+       "strings.expressionmap",
+       "",
+       {"remote key C-1", "in group 2", "note changer channel 2", "a second note"}},
+      {ReadArticulationPlist,
+       kExample_strings_plist,
+       "strings.plist",
+       "",
+       {"program change", "input switch"}},
+      {ReadDoricoLibrary,
+       kExample_strings_doricolib,
+       "strings.doricolib",
+       "Example Violins",
+       {"switch-off action", "transpose 12", "a second note"}},
+  };
+  for (const Case& c : cases) {
+    const ImportResult result = Import(c.read, c.text, c.file, {c.bank, {}});
+    EXPECT_EQ(result.settings.slots[0].name, "Legato") << c.file;
+    EXPECT_EQ(result.settings.slots[0].keyswitch, 24) << c.file;
+    for (const std::string& part : c.expected) {
+      bool found = false;
+      for (const std::string& warning : result.warnings)
+        found = found || warning.find(part) != std::string::npos;
+      EXPECT_TRUE(found) << c.file << ": no warning about " << part;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,11 @@
+// Dorico libraries have no writer: what they import to goes out and back
+// through the expression map format.
+#include "tests/fuzz/map_round_trip.h"
+#include "tools/maps/formats/doricolib.h"
+#include "tools/maps/formats/expression_map.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CheckMapRoundTrip(data, size, "fuzz.doricolib", ReadDoricoLibrary, WriteExpressionMap,
+                    ReadExpressionMap);
+  return 0;
+}

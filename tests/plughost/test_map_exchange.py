@@ -1,0 +1,117 @@
+"""import and export: other programs' maps to the plug-in's settings and back,
+checked against maps and states written here independently."""
+import json
+import os
+import shutil
+import unittest
+
+from plughost_support import EXAMPLES, PlughostTest, plughost, state_from_map
+
+EXAMPLE_BANK = os.path.join(EXAMPLES, "strings.reabank")
+EXAMPLE_MAP = os.path.join(EXAMPLES, "strings.json")
+SLOT_FIELDS = ("name", "icon", "keyswitch", "uacc", "modwheel")
+
+# The violins of examples/strings.reabank as slots.
+VIOLINS = [
+    {"slot": 1, "name": "Legato", "icon": 1, "keyswitch": "C0", "uacc": 20, "modwheel": 96},
+    {"slot": 2, "name": "Sustain", "icon": 0, "keyswitch": "C#0", "uacc": 1, "modwheel": 80},
+    {"slot": 3, "name": "Staccato", "icon": 2, "keyswitch": "D0", "uacc": 40},
+    {"slot": 4, "name": "Spiccato", "icon": 4, "keyswitch": "D#0", "uacc": 42},
+    {"slot": 5, "name": "Pizzicato", "icon": 9, "keyswitch": "E0", "uacc": 56},
+    {"slot": 6, "name": "Tremolo", "icon": 12, "keyswitch": "F0", "uacc": 11, "modwheel": 100},
+    {"slot": 7, "name": "Marcato", "icon": 5, "keyswitch": "F#0", "uacc": 52, "modwheel": 110},
+    {"slot": 8, "name": "Trill (major 2nd)", "icon": 15, "keyswitch": "G0", "uacc": 71},
+]
+
+
+class MapExchange(PlughostTest):
+    def setUp(self):
+        super().setUp()
+        shutil.copy(EXAMPLE_BANK, self.path("strings.reabank"))
+
+    def slots(self, name):
+        with open(self.path(name), encoding="utf-8") as f:
+            return json.load(f)["slots"]
+
+    def refused(self, args, *words):
+        before = self.files()
+        run = plughost(*args, cwd=self.dir)
+        self.assertNotEqual(run.code, 0, run)
+        for w in words:
+            self.assertIn(w, run.err)
+        self.assertEqual(self.files(), before, "nothing written")
+        return run
+
+    def test_import_a_bank_as_map_and_as_state(self):
+        run = self.run_ok("import", "strings.reabank", "violins.json", "--bank", "Violins")
+        self.assertEqual(self.slots("violins.json"), VIOLINS)
+        warnings = [l for l in run.err.splitlines() if "warning" in l]
+        self.assertEqual(len(warnings), 2, run)
+        self.assertIn('strings.reabank: "Reset" (line 24): left out, as its program hides it',
+                      warnings[0])
+        self.assertIn('"Trill (major 2nd)" (line 21): dropped group 2 (g=2)', warnings[1])
+
+        self.run_ok("import", "strings.reabank", "violins.state", "--bank", "Example Violins")
+        self.assertEqual(self.read_bytes("violins.state"), state_from_map({"slots": VIOLINS}))
+
+        self.refused(("import", "strings.reabank", "strict.json", "--bank", "Violins", "--strict"),
+                     "error: strings.reabank", "under --strict")
+        self.refused(("import", "strings.reabank", "both.json"), "holds 2 banks", '"Cellos"')
+
+    def test_list_and_pick(self):
+        run = self.run_ok("import", "strings.reabank", "--list")
+        self.assertIn("   9  Reset  [hidden]  ->  note:35", run.out)
+        self.assertIn('bank "Example Cellos" ("Cellos"), 3 articulations', run.out)
+        self.assertEqual(self.files(), ["strings.reabank"])
+        self.run_ok("import", "strings.reabank", "picked.json", "--bank", "Violins",
+                    "--pick", "9, Legato,6", "--strict")
+        self.assertEqual([s["name"] for s in self.slots("picked.json")],
+                         ["Reset", "Legato", "Tremolo"])
+
+    def test_bad_files_name_file_line_and_problem(self):
+        cases = {
+            "outside.reabank": ("// x\n3 Legato\n", "line 2: program 3 stands outside a bank"),
+            "range.reabank": ("Bank * * B\n//! o=cc:1,200\n1 A\n",
+                              "line 3: output \"cc:1,200\": the value must be 0..127"),
+            "empty.reabank": ("//! g=x\nBank * * B\n", "line 2: bank \"B\" holds no articulations"),
+            "binary.plist": ("bplist00", "a binary property list"),
+            "notes.txt": ("just some notes\n", "not a map format known here"),
+        }
+        for name, (text, message) in cases.items():
+            with self.subTest(name=name):
+                with open(self.path(name), "w") as f:
+                    f.write(text)
+                self.refused(("import", name, "out.json"), name + ": " + message)
+                os.remove(self.path(name))
+
+    def test_export_import_is_exact_in_every_format(self):
+        shutil.copy(EXAMPLE_MAP, self.path("strings.json"))
+        with open(EXAMPLE_MAP, encoding="utf-8") as f:
+            expected = [{k: s[k] for k in SLOT_FIELDS if k in s} for s in json.load(f)["slots"]]
+        for ext in (".reabank", ".expressionmap", ".plist"):
+            with self.subTest(format=ext):
+                run = self.run_ok("export", "strings.json", "out" + ext)
+                self.assertNotIn("warning", run.err)
+                self.run_ok("import", "out" + ext, "back.json", "--strict")
+                got = [{k: s[k] for k in SLOT_FIELDS if k in s} for s in self.slots("back.json")]
+                self.assertEqual(got, expected)
+
+    def test_export_keeps_slot_positions_and_reads_states(self):
+        gaps = [{"slot": 2, "name": "Spiccato", "icon": 55, "uacc": "spiccato"},
+                {"slot": 5, "name": "Harmonics", "icon": 127, "keyswitch": "G8", "modwheel": 0}]
+        self.write_json("gaps.json", {"slots": gaps})
+        self.run_ok("map-to-state", "gaps.json", "gaps.state")
+        self.run_ok("export", "gaps.state", "gaps.reabank")
+        self.run_ok("import", "gaps.reabank", "back.json", "--strict")
+        gaps[0]["uacc"] = 42
+        self.assertEqual(self.slots("back.json"), gaps)
+
+        self.write_json("lossy.json", {"slots": [{"slot": 1, "name": " padded "}]})
+        run = self.run_ok("export", "lossy.json", "lossy.reabank")
+        self.assertIn('slot 1 comes back from an import with name "padded" instead of " padded "',
+                      run.err)
+        self.refused(("export", "lossy.json", "lossy.doricolib"), "lossy.doricolib")
+
+
+if __name__ == "__main__":
+    unittest.main()

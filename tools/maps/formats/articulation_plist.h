@@ -1,0 +1,27 @@
+// Articulation sets of Logic Pro (.plist): an XML property list. Binary
+// property lists are refused with a message saying how to convert them.
+//
+// What the reader keeps besides name and outputs:
+// - outputs: each Output dict in order (Output may be one dict or an array
+//   of them); Status "Note On" in any letter case is a note, "Controller" a
+//   CC, "Program Change" and "Pitch Bend" as named, any other as Other. A
+//   missing Status is taken as Note On, the set's default type.
+// - iconName: Symbol.
+// - extras: Output keys other than Status, MB1 and ValueLow, articulation
+//   keys other than ArticulationID, ID, Name, Symbol and Output, and each
+//   input switch that names the articulation's ID.
+// - bank extras: input switches for no articulation, a non-zero OctaveOffset
+//   or InputMidiChannel.
+#pragma once
+
+#include <string>
+
+#include "tools/maps/foreign_map.h"
+#include "tools/maps/plugin_settings.h"
+
+bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError& error);
+
+// A set named `title` with one articulation per slot up to the last one in
+// use: its name, its icon's name as Symbol, and the keyswitch, UACC and
+// modwheel outputs in that order (one output as a dict, several as an array).
+std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title);

@@ -1,0 +1,340 @@
+#include "tools/maps/formats/expression_map.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+#include "tools/maps/formats/xml_support.h"
+#include "tools/maps/note_names.h"
+#include "tools/maps/text_encoding.h"
+
+namespace {
+
+// Values are children such as <int name="status" value="144"/>.
+pugi::xml_node Named(pugi::xml_node parent, const char* tag, const char* name) {
+  return parent.find_child_by_attribute(tag, "name", name);
+}
+
+// The objects of <member name=".."> → <list>, in order.
+pugi::xml_object_range<pugi::xml_named_node_iterator> MemberObjects(pugi::xml_node parent,
+                                                                    const char* member) {
+  return Named(parent, "member", member).child("list").children("obj");
+}
+
+// Absent values stay nullopt; a value that is not a whole number fails.
+bool ReadInt(pugi::xml_node parent, const char* name, const std::string& where,
+             std::optional<int>& value, ImportError& error) {
+  value.reset();
+  const pugi::xml_node node = Named(parent, "int", name);
+  if (!node) return true;
+  int number = 0;
+  const char* text = node.attribute("value").value();
+  if (!ParseWholeNumber(text, number))
+    return Fail(error, where, std::string(name) + " " + Shown(text) + " is not a whole number");
+  value = number;
+  return true;
+}
+
+std::string StringValue(pugi::xml_node parent, const char* name) {
+  return Named(parent, "string", name).attribute("value").value();
+}
+
+bool ReadOutputEvent(pugi::xml_node event, const std::string& where, ForeignOutput& output,
+                     ImportError& error) {
+  if (std::string_view(event.attribute("class").value()) != "POutputEvent")
+    return Fail(error, where,
+                "an object of class " + Shown(event.attribute("class").value()) +
+                    " where an output event belongs");
+  std::optional<int> status, data1, data2;
+  if (!ReadInt(event, "status", where, status, error) ||
+      !ReadInt(event, "data1", where, data1, error) ||
+      !ReadInt(event, "data2", where, data2, error))
+    return false;
+  if (!status || !data1)
+    return Fail(error, where, status ? "data1 is missing" : "status is missing");
+  if (*status < 128 || *status > 255)
+    return Fail(error, where,
+                "status " + std::to_string(*status) + " is no MIDI status (128..255)");
+  output.text = "status " + std::to_string(*status) + ", data1 " + std::to_string(*data1) +
+                (data2 ? ", data2 " + std::to_string(*data2) : "");
+  // The map's own messages carry channel 0 in the status; a channel comes from
+  // the note changer. Another channel in the status is kept as the file says.
+  output.channel = (*status & 0x0F) != 0 ? (*status & 0x0F) : -1;
+  output.data1 = *data1;
+  output.data2 = data2.value_or(0);
+  switch (*status & 0xF0) {
+    case 0x90:
+    case 0xB0:
+      output.kind =
+          (*status & 0xF0) == 0x90 ? ForeignOutput::Kind::Note : ForeignOutput::Kind::ControlChange;
+      if (!data2) return Fail(error, where, "data2 is missing");
+      return CheckMidiByte(*data1, where, "data1", error) &&
+             CheckMidiByte(*data2, where, "data2", error);
+    case 0xC0:
+      output.kind = ForeignOutput::Kind::ProgramChange;
+      return CheckMidiByte(*data1, where, "data1", error);
+    case 0xE0:
+      output.kind = ForeignOutput::Kind::PitchBend;
+      return true;
+    default:
+      output.kind = ForeignOutput::Kind::Other;
+      return true;
+  }
+}
+
+bool FactorIsOne(const char* text) {
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  return end != text && std::fabs(value - 1.0) < 1e-6;
+}
+
+// The note changer: its channel becomes a Routing output, every other
+// setting that changes the note an extra.
+bool ReadNoteChanger(pugi::xml_node action, const std::string& where, ForeignArticulation& art,
+                     ImportError& error) {
+  const pugi::xml_node changer = Named(action, "member", "noteChanger").child("list").child("obj");
+  if (!changer) return true;
+  std::optional<int> channel, transpose, minVelocity, maxVelocity, minPitch, maxPitch;
+  if (!ReadInt(changer, "channel", where, channel, error) ||
+      !ReadInt(changer, "transpose", where, transpose, error) ||
+      !ReadInt(changer, "minVelocity", where, minVelocity, error) ||
+      !ReadInt(changer, "maxVelocity", where, maxVelocity, error) ||
+      !ReadInt(changer, "minPitch", where, minPitch, error) ||
+      !ReadInt(changer, "maxPitch", where, maxPitch, error))
+    return false;
+  if (channel && *channel != -1) {
+    if (*channel < 0 || *channel > 15)
+      return Fail(error, where,
+                  "note changer channel " + std::to_string(*channel) + " is outside -1..15");
+    ForeignOutput routing;
+    routing.kind = ForeignOutput::Kind::Routing;
+    routing.channel = *channel;
+    routing.text = "note changer channel " + std::to_string(*channel + 1);
+    art.outputs.push_back(routing);
+  }
+  if (transpose.value_or(0) != 0) art.extras.push_back("transpose " + std::to_string(*transpose));
+  for (const char* factor : {"velocityFact", "lengthFact"}) {
+    const char* text = Named(changer, "float", factor).attribute("value").as_string("1");
+    if (!FactorIsOne(text)) art.extras.push_back(std::string(factor) + " " + Shown(text));
+  }
+  if (minVelocity.value_or(0) != 0 || maxVelocity.value_or(127) != 127)
+    art.extras.push_back("velocity range " + std::to_string(minVelocity.value_or(0)) + ".." +
+                         std::to_string(maxVelocity.value_or(127)));
+  if (minPitch.value_or(0) != 0 || maxPitch.value_or(127) != 127)
+    art.extras.push_back("pitch range " + NoteName(minPitch.value_or(0)) + ".." +
+                         NoteName(maxPitch.value_or(127)));
+  return true;
+}
+
+bool ReadRemote(pugi::xml_node slot, const std::string& where, ForeignArticulation& art,
+                ImportError& error) {
+  const pugi::xml_node remote = Named(slot, "obj", "remote");
+  std::optional<int> status, data1;
+  if (!ReadInt(remote, "status", where, status, error) ||
+      !ReadInt(remote, "data1", where, data1, error))
+    return false;
+  if (data1.value_or(-1) < 0) return true;  // no remote key
+  if (status.value_or(144) == 144)
+    art.extras.push_back("remote key " + NoteName(*data1) + " (" + std::to_string(*data1) + ")");
+  else
+    art.extras.push_back("remote trigger status " + std::to_string(*status) + ", data1 " +
+                         std::to_string(*data1));
+  return true;
+}
+
+// A visual is either a full copy or an empty reference by ID to the map's
+// own list of visuals.
+using VisualIndex = std::map<std::string, pugi::xml_node>;
+
+bool ReadVisuals(pugi::xml_node slot, const VisualIndex& index, const std::string& where,
+                 ForeignArticulation& art, ImportError& error) {
+  int count = 0;
+  for (pugi::xml_node visual : MemberObjects(slot, "sv")) {
+    if (!visual.first_child()) {
+      const auto found = index.find(visual.attribute("ID").value());
+      if (found != index.end()) visual = found->second;
+    }
+    std::optional<int> symbol, group;
+    if (!ReadInt(visual, "symbol", where, symbol, error) ||
+        !ReadInt(visual, "group", where, group, error))
+      return false;
+    const std::string text = OneLineText(StringValue(visual, "text"));
+    if (count++ == 0) art.iconName = text;
+    const std::string shown =
+        text.empty() ? "symbol " + std::to_string(symbol.value_or(0)) : Shown(text);
+    if (group.value_or(0) != 0)
+      art.extras.push_back("articulation " + shown + " in group " + std::to_string(*group + 1));
+    else if (count > 1)
+      art.extras.push_back("further articulation " + shown);
+  }
+  return true;
+}
+
+bool ReadSlot(pugi::xml_node slot, int number, const VisualIndex& visuals, ForeignArticulation& art,
+              ImportError& error) {
+  art.name = OneLineText(StringValue(Named(slot, "member", "name"), "s"));
+  art.where = "slot " + std::to_string(number);
+  const std::string place = Placed(art.where, art.name);
+  if (std::string_view(slot.attribute("class").value()) != "PSoundSlot")
+    return Fail(error, place,
+                "an object of class " + Shown(slot.attribute("class").value()) +
+                    " where a sound slot belongs");
+  const pugi::xml_node action = Named(slot, "obj", "action");
+  if (!ReadRemote(slot, place, art, error) || !ReadNoteChanger(action, place, art, error) ||
+      !ReadVisuals(slot, visuals, place, art, error))
+    return false;
+  int index = 0;
+  for (pugi::xml_node event : MemberObjects(action, "midiMessages")) {
+    ForeignOutput output;
+    if (!ReadOutputEvent(event, place + ", output " + std::to_string(++index), output, error))
+      return false;
+    art.outputs.push_back(output);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadExpressionMap(const std::string& text, ForeignMap& map, ImportError& error) {
+  pugi::xml_document doc;
+  if (!ParseXml(text, doc, error)) return false;
+  const pugi::xml_node root = doc.document_element();
+  if (std::string_view(root.name()) != "InstrumentMap")
+    return Fail(error, Tag(root),
+                "not an expression map: the outermost element must be <InstrumentMap>");
+
+  VisualIndex visuals;
+  for (pugi::xml_node visual : MemberObjects(root, "slotvisuals"))
+    visuals.emplace(visual.attribute("ID").value(), visual);
+
+  ForeignBank bank;
+  bank.name = OneLineText(StringValue(root, "name"));
+  int number = 0;
+  for (pugi::xml_node slot : MemberObjects(root, "slots")) {
+    ForeignArticulation art;
+    if (!ReadSlot(slot, ++number, visuals, art, error)) return false;
+    bank.articulations.push_back(std::move(art));
+  }
+  if (bank.articulations.empty())
+    return Fail(error, "<member name=\"slots\">", "the map has no sound slots");
+  map.banks = {std::move(bank)};
+  return true;
+}
+
+namespace {
+
+// Builds the object tree; IDs only have to be unique within the file.
+class MapWriter {
+ public:
+  pugi::xml_node Object(pugi::xml_node parent, const char* cls, const char* name = nullptr) {
+    pugi::xml_node obj = parent.append_child("obj");
+    obj.append_attribute("class") = cls;
+    if (name) obj.append_attribute("name") = name;
+    obj.append_attribute("ID") = nextId_++;
+    return obj;
+  }
+
+  static void Int(pugi::xml_node parent, const char* name, int value) {
+    pugi::xml_node node = parent.append_child("int");
+    node.append_attribute("name") = name;
+    node.append_attribute("value") = value;
+  }
+
+  static void Float(pugi::xml_node parent, const char* name, const char* value) {
+    pugi::xml_node node = parent.append_child("float");
+    node.append_attribute("name") = name;
+    node.append_attribute("value") = value;
+  }
+
+  static void String(pugi::xml_node parent, const char* name, const std::string& value) {
+    pugi::xml_node node = parent.append_child("string");
+    node.append_attribute("name") = name;
+    node.append_attribute("value") = value.c_str();
+    node.append_attribute("wide") = "true";
+  }
+
+  // <member> with its ownership flag (1 owns the objects, 2 refers to them)
+  // and the list the objects go into.
+  static pugi::xml_node MemberList(pugi::xml_node parent, const char* name, int ownership,
+                                   const char* listName) {
+    pugi::xml_node member = parent.append_child("member");
+    member.append_attribute("name") = name;
+    Int(member, "ownership", ownership);
+    pugi::xml_node list = member.append_child("list");
+    list.append_attribute("name") = listName;
+    list.append_attribute("type") = "obj";
+    return list;
+  }
+
+ private:
+  unsigned nextId_ = 1000;
+};
+
+void WriteVisual(pugi::xml_node visual, const SlotSettings& slot) {
+  MapWriter::Int(visual, "displaytype", 1);  // text rather than a symbol
+  MapWriter::Int(visual, "articulationtype", 0);
+  MapWriter::Int(visual, "symbol", 0);
+  MapWriter::String(visual, "text", SlotIconName(slot));
+  MapWriter::String(visual, "description", Windows1252ToUtf8(slot.name));
+  MapWriter::Int(visual, "group", 0);
+}
+
+void WriteAction(MapWriter& writer, pugi::xml_node slotNode, const SlotSettings& slot) {
+  const pugi::xml_node action = writer.Object(slotNode, "PSlotMidiAction", "action");
+  const pugi::xml_node changer =
+      writer.Object(MapWriter::MemberList(action, "noteChanger", 1, "obj"), "PSlotNoteChanger");
+  MapWriter::Int(changer, "channel", -1);
+  MapWriter::Float(changer, "velocityFact", "1");
+  MapWriter::Float(changer, "lengthFact", "1");
+  MapWriter::Int(changer, "minVelocity", 0);
+  MapWriter::Int(changer, "maxVelocity", 127);
+  MapWriter::Int(changer, "transpose", 0);
+  MapWriter::Int(changer, "minPitch", 0);
+  MapWriter::Int(changer, "maxPitch", 127);
+  const pugi::xml_node messages = MapWriter::MemberList(action, "midiMessages", 1, "obj");
+  for (const SlotMessage& message : SlotMessages(slot)) {
+    const pugi::xml_node event = writer.Object(messages, "POutputEvent");
+    MapWriter::Int(event, "status", message.status);
+    MapWriter::Int(event, "data1", message.data1);
+    MapWriter::Int(event, "data2", message.data2);
+  }
+}
+
+}  // namespace
+
+std::string WriteExpressionMap(const PluginSettings& settings, const std::string& title) {
+  pugi::xml_document doc;
+  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+  declaration.append_attribute("version") = "1.0";
+  declaration.append_attribute("encoding") = "utf-8";
+  pugi::xml_node root = doc.append_child("InstrumentMap");
+  MapWriter writer;
+  MapWriter::String(root, "name", title);
+
+  // The map owns the visuals; each slot carries a copy of its own.
+  const int count = ExportedSlotCount(settings);
+  const pugi::xml_node visuals = MapWriter::MemberList(root, "slotvisuals", 1, "obj");
+  const pugi::xml_node slots = MapWriter::MemberList(root, "slots", 1, "obj");
+  for (int i = 0; i < count; ++i) {
+    const SlotSettings& slot = settings.slots[i];
+    pugi::xml_node visual;
+    if (!slot.IsDefault()) {
+      visual = writer.Object(visuals, "USlotVisuals");
+      WriteVisual(visual, slot);
+    }
+
+    pugi::xml_node slotNode = writer.Object(slots, "PSoundSlot");
+    const pugi::xml_node remote = writer.Object(slotNode, "PSlotThruTrigger", "remote");
+    MapWriter::Int(remote, "status", 144);
+    MapWriter::Int(remote, "data1", -1);
+    WriteAction(writer, slotNode, slot);
+    pugi::xml_node copies = MapWriter::MemberList(slotNode, "sv", 2, "s");
+    if (visual) copies.append_copy(visual);
+    pugi::xml_node name = slotNode.append_child("member");
+    name.append_attribute("name") = "name";
+    MapWriter::String(name, "s", Windows1252ToUtf8(slot.name));
+    MapWriter::Int(slotNode, "color", 0);
+  }
+  return XmlToString(doc, "   ");
+}

@@ -1,0 +1,29 @@
+// Expression maps of the Cubase/Nuendo family (.expressionmap): an XML
+// serialisation of objects. One map per file; each sound slot becomes an
+// articulation in slot order.
+//
+// What the reader keeps besides name and outputs:
+// - outputs: the slot's output events in send order (note-on, CC, program
+//   change, pitch bend; any other status as Other). The note changer's
+//   channel, when not the track's own (-1), comes first as a Routing output.
+// - iconName: the text of the slot's first articulation visual. The numbers
+//   of symbol visuals are the program's own glyph table, whose meaning is not
+//   known, so they are never taken for an icon; our writer puts the icon's
+//   name into the text, which the program shows as the articulation's text.
+// - extras: the remote key (or other remote trigger), articulation visuals
+//   in groups 2 to 4 and any visual after the first, and note changer
+//   settings other than the neutral ones (transpose, velocity and length
+//   factors, velocity and pitch ranges).
+#pragma once
+
+#include <string>
+
+#include "tools/maps/foreign_map.h"
+#include "tools/maps/plugin_settings.h"
+
+bool ReadExpressionMap(const std::string& text, ForeignMap& map, ImportError& error);
+
+// A map named `title` with one sound slot per slot up to the last one in
+// use; each sends the keyswitch, UACC and modwheel messages in that order
+// and carries one text visual holding the slot's icon name.
+std::string WriteExpressionMap(const PluginSettings& settings, const std::string& title);

@@ -1,0 +1,32 @@
+// Reaticulate banks (.reabank): plain text, one or more banks.
+//
+//   //! g="Quindle Velmora" n="strings"       attributes of the next line
+//   Bank * * strings                           a bank (MSB, LSB, name)
+//   //! i=legato o=note:24/cc:32,20/cc:1,96
+//   20 Legato                                  an articulation: program, name
+//
+// Reading keeps everything the bank says, in the file's terms, for the
+// import rules (map_import.h): outputs as events, attributes the plug-in has
+// no place for as extras ("colour short (c=short)"), f=hidden as hidden.
+// Banks that clone another bank of the same file (by its id) take its
+// articulations. Refused, with the line: a program line outside a bank, a
+// program number or value outside its range, a program number twice in a
+// bank, an output that does not parse, a bank without articulations, a file
+// without a Bank line.
+#pragma once
+
+#include <string>
+
+#include "tools/maps/foreign_map.h"
+#include "tools/maps/plugin_settings.h"
+
+bool ReadReabank(const std::string& text, ForeignMap& map, ImportError& error);
+
+// One bank titled `title` holding the slots up to the last one in use, in
+// slot order, so that importing it gives the same slots back. A slot's
+// program number is its UACC value where that is free, else the lowest free
+// number; an empty slot before a used one is written as a bare program line.
+// Every slot in use gets its icon by name (i=) and its keyswitch, UACC and
+// modwheel as outputs (o=note:N/cc:32,V/cc:1,V); a slot with nothing to send
+// has no o=. Line breaks in names become spaces.
+std::string WriteReabank(const PluginSettings& settings, const std::string& title);

@@ -1,0 +1,352 @@
+// Reading Reaticulate banks: lines, attribute lines, output events.
+#include <algorithm>
+#include <map>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "tools/maps/formats/reabank.h"
+
+namespace {
+
+using Kind = ForeignOutput::Kind;
+using Attributes = std::vector<std::pair<std::string, std::string>>;
+
+constexpr std::string_view kBlanks = " \t\r\n\v\f";
+
+std::string_view Trim(std::string_view s) {
+  const size_t first = s.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+// The first value of a key: a repeated key counts once, the first time.
+const std::string* Find(const Attributes& attributes, std::string_view key) {
+  for (const auto& [k, v] : attributes)
+    if (k == key) return &v;
+  return nullptr;
+}
+
+bool ParseInt(std::string_view text, int lo, int hi, int& out) {
+  if (text.empty() || text.size() > 7) return false;
+  size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  int value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  out = text[0] == '-' ? -value : value;
+  return out >= lo && out <= hi;
+}
+
+class Reader {
+ public:
+  explicit Reader(ImportError& error) : error_(error) {}
+
+  bool Read(std::string_view text, ForeignMap& map) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    size_t start = 0;
+    for (int number = 1; start <= text.size(); ++number) {
+      size_t end = text.find('\n', start);
+      if (end == std::string_view::npos) end = text.size();
+      line_ = number;
+      if (!Line(Trim(text.substr(start, end - start)))) return false;
+      start = end + 1;
+    }
+    if (banks_.empty()) return Fail("", "no Bank line: this is not a Reaticulate bank file");
+    if (!ResolveClones()) return false;
+    for (const auto& bank : banks_)
+      if (bank.bank.articulations.empty())
+        return Fail(bank.bank.where, "bank " + Quoted(bank.bank.name) + " holds no articulations");
+    ForeignMap out;
+    for (auto& bank : banks_) out.banks.push_back(std::move(bank.bank));
+    map = std::move(out);
+    return true;
+  }
+
+ private:
+  struct Bank {
+    ForeignBank bank;
+    std::string id, clone;
+    std::map<int, int> programs;  // program number -> line
+  };
+
+  std::string Where() const { return "line " + std::to_string(line_); }
+
+  bool Fail(std::string where, std::string message) {
+    error_ = {std::move(where), std::move(message)};
+    return false;
+  }
+  bool Fail(std::string message) { return Fail(Where(), std::move(message)); }
+
+  bool Line(std::string_view line) {
+    if (line.empty()) return true;
+    if (line.substr(0, 3) == "//!") return AttributeLine(line.substr(3));
+    if (line.substr(0, 2) == "//") return true;
+    if (line.substr(0, 4) == "Bank" && (line.size() == 4 || kBlanks.find(line[4]) != kBlanks.npos))
+      return BankLine(Trim(line.substr(4)));
+    if (line[0] >= '0' && line[0] <= '9') return ProgramLine(line);
+    return Fail("not a Bank line, a program line (a number and a name) or a // comment: " +
+                Quoted(line.substr(0, 40)));
+  }
+
+  // key=value pairs; a value may be "quoted", with \n and &quot; inside.
+  bool AttributeLine(std::string_view rest) {
+    size_t i = 0;
+    while (true) {
+      while (i < rest.size() && kBlanks.find(rest[i]) != kBlanks.npos) ++i;
+      if (i >= rest.size()) return true;
+      size_t keyEnd = i;
+      while (keyEnd < rest.size() && rest[keyEnd] != '=' &&
+             kBlanks.find(rest[keyEnd]) == kBlanks.npos)
+        ++keyEnd;
+      std::string key(rest.substr(i, keyEnd - i)), value;
+      i = keyEnd;
+      if (i < rest.size() && rest[i] == '=') {
+        ++i;
+        if (i < rest.size() && rest[i] == '"') {
+          const size_t close = rest.find('"', i + 1);
+          if (close == std::string_view::npos)
+            return Fail("the value of " + key + "= opens a quote that never closes");
+          value = Unescape(rest.substr(i + 1, close - i - 1));
+          i = close + 1;
+        } else {
+          const size_t end = std::min(rest.size(), rest.find_first_of(kBlanks, i));
+          value = rest.substr(i, end - i);
+          i = end;
+        }
+      }
+      pending_.emplace_back(std::move(key), std::move(value));
+    }
+  }
+
+  static std::string Unescape(std::string_view quoted) {
+    std::string out;
+    for (size_t i = 0; i < quoted.size(); ++i) {
+      if (quoted.substr(i, 2) == "\\n") {
+        out += '\n';
+        ++i;
+      } else if (quoted.substr(i, 6) == "&quot;") {
+        out += '"';
+        i += 5;
+      } else {
+        out += quoted[i];
+      }
+    }
+    return out;
+  }
+
+  bool BankLine(std::string_view rest) {
+    std::string_view fields[2];
+    for (auto& field : fields) {
+      const size_t end = std::min(rest.size(), rest.find_first_of(kBlanks));
+      field = rest.substr(0, end);
+      rest = Trim(rest.substr(end));
+      int number = 0;
+      if (field != "*" && !ParseInt(field, 0, 127, number))
+        return Fail("a Bank line needs MSB and LSB, each * or a number 0..127, then the name; " +
+                    Quoted(field) + " is neither");
+    }
+    Bank bank;
+    bank.bank.name = rest;
+    bank.bank.where = Where();
+    for (const auto& [key, value] : pending_) {
+      if (Find(pending_, key) != &value) continue;  // a repeat: the first one wins
+      if (key == "n") {
+        bank.bank.displayName = value;
+      } else if (key == "id") {
+        bank.id = value;
+      } else if (key == "clone") {
+        bank.clone = value;
+      } else if (key == "chase") {
+        bank.bank.extras.push_back("controller chasing (chase=" + value + ")");
+      } else if (key == "off") {
+        bank.bank.extras.push_back("the articulation for notes off (off=" + value + ")");
+      } else if (key != "g") {
+        bank.bank.extras.push_back(key + "=" + value);
+      }
+    }
+    pending_.clear();
+    banks_.push_back(std::move(bank));
+    return true;
+  }
+
+  bool ProgramLine(std::string_view line) {
+    size_t digits = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9') ++digits;
+    int program = 0;
+    if (digits < line.size() && kBlanks.find(line[digits]) == kBlanks.npos)
+      return Fail("a program line is a number, a space and a name: " + Quoted(line.substr(0, 40)));
+    if (!ParseInt(line.substr(0, digits), 0, 127, program))
+      return Fail("program number " + std::string(line.substr(0, digits)) + " is outside 0..127");
+    if (banks_.empty())
+      return Fail("program " + std::to_string(program) +
+                  " stands outside a bank: a Bank line must come first");
+    Bank& bank = banks_.back();
+    const auto [at, fresh] = bank.programs.emplace(program, line_);
+    if (!fresh)
+      return Fail("program " + std::to_string(program) + " appears twice in bank " +
+                  Quoted(bank.bank.name) + " (line " + std::to_string(at->second) + " and here)");
+    ForeignArticulation a;
+    a.name = Trim(line.substr(digits));
+    a.where = Where();
+    for (const auto& [key, value] : pending_) {
+      if (Find(pending_, key) != &value) continue;
+      if (!Attribute(key, value, a)) return false;
+    }
+    pending_.clear();
+    bank.bank.articulations.push_back(std::move(a));
+    return true;
+  }
+
+  bool Attribute(const std::string& key, const std::string& value, ForeignArticulation& a) {
+    if (key == "i") {
+      a.iconName = value;
+    } else if (key == "o") {
+      return Outputs(value, a);
+    } else if (key == "f") {
+      std::string others;
+      for (size_t start = 0; start <= value.size();) {
+        const size_t comma = std::min(value.size(), value.find(',', start));
+        const std::string flag = value.substr(start, comma - start);
+        if (flag == "hidden")
+          a.hidden = true;
+        else if (!flag.empty())
+          others += (others.empty() ? "" : ",") + flag;
+        start = comma + 1;
+      }
+      if (!others.empty()) a.extras.push_back("flags " + others + " (f=" + value + ")");
+    } else if (key == "n") {
+      if (value != a.name) a.extras.push_back("display name " + Quoted(value) + " (n=)");
+    } else if (key == "c") {
+      a.extras.push_back("colour " + value + " (c=" + value + ")");
+    } else if (key == "g") {
+      a.extras.push_back("group " + value + " (g=" + value + ")");
+    } else if (key == "m") {
+      a.extras.push_back("message " + Quoted(value) + " (m=)");
+    } else {
+      a.extras.push_back(key + "=" + value);
+    }
+    return true;
+  }
+
+  bool Outputs(const std::string& list, ForeignArticulation& a) {
+    for (size_t start = 0; start <= list.size();) {
+      const size_t slash = std::min(list.size(), list.find('/', start));
+      const std::string spec = list.substr(start, slash - start);
+      if (!spec.empty() && !Output(spec, a)) return false;
+      start = slash + 1;
+    }
+    return true;
+  }
+
+  // [-]type[@channel[.bus]][:arg1[,arg2]][%program]
+  bool Output(const std::string& spec, ForeignArticulation& a) {
+    ForeignOutput o;
+    o.text = spec;
+    std::string_view rest = spec;
+    if (!rest.empty() && rest[0] == '-') rest.remove_prefix(1);
+    const size_t typeEnd = std::min(rest.size(), rest.find_first_of("@:%"));
+    const std::string_view type = rest.substr(0, typeEnd);
+    rest.remove_prefix(typeEnd);
+    const auto bad = [&](const std::string& what) {
+      return Fail("output " + Quoted(spec) + ": " + what);
+    };
+    if (!rest.empty() && rest[0] == '@') {
+      const size_t end = std::min(rest.size(), rest.find_first_of(":%"));
+      std::string_view address = rest.substr(1, end - 1);
+      const size_t dot = address.find('.');
+      int channel = 0, bus = 0;
+      if (!ParseInt(address.substr(0, dot), 1, 16, channel))
+        return bad("the channel after @ must be 1..16");
+      if (dot != std::string_view::npos && !ParseInt(address.substr(dot + 1), 1, 16, bus))
+        return bad("the bus after the channel must be 1..16");
+      if (dot != std::string_view::npos)
+        a.extras.push_back("bus " + std::to_string(bus) + " of " + Quoted(spec));
+      o.channel = channel - 1;
+      rest.remove_prefix(end);
+    }
+    std::vector<std::string_view> args;
+    if (!rest.empty() && rest[0] == ':') {
+      const size_t end = std::min(rest.size(), rest.find('%'));
+      std::string_view list = rest.substr(1, end - 1);
+      const size_t comma = list.find(',');
+      args.push_back(list.substr(0, comma));
+      if (comma != std::string_view::npos) args.push_back(list.substr(comma + 1));
+      rest.remove_prefix(end);
+    }
+    if (!rest.empty()) {
+      int program = 0;
+      if (!ParseInt(rest.substr(1), 0, 127, program))
+        return bad("the program after % must be 0..127");
+      a.extras.push_back("the condition %" + std::to_string(program) + " of " + Quoted(spec));
+    }
+    const auto arg = [&](size_t i, int lo, int hi, int& out, const char* what) {
+      if (i < args.size() && ParseInt(args[i], lo, hi, out)) return true;
+      return bad(std::string(what) + " must be " + std::to_string(lo) + ".." + std::to_string(hi));
+    };
+    if (type == "note" || type == "note-hold") {
+      o.kind = type == "note" ? Kind::Note : Kind::HeldNote;
+      o.data2 = 127;
+      if (!arg(0, 0, 127, o.data1, "the note")) return false;
+      if (args.size() > 1 && !arg(1, 0, 127, o.data2, "the velocity")) return false;
+    } else if (type == "cc") {
+      o.kind = Kind::ControlChange;
+      if (!arg(0, 0, 127, o.data1, "the controller") || !arg(1, 0, 127, o.data2, "the value"))
+        return false;
+    } else if (type == "program") {
+      o.kind = Kind::ProgramChange;
+      if (!arg(0, 0, 127, o.data1, "the program")) return false;
+    } else if (type == "pitch") {
+      o.kind = Kind::PitchBend;
+      if (!arg(0, -8192, 8191, o.data1, "the pitch bend")) return false;
+    } else if (type == "art") {
+      o.kind = Kind::Other;
+      if (!arg(0, 0, 127, o.data1, "the articulation's program")) return false;
+    } else if (type.empty()) {
+      if (o.channel < 0) return bad("an output without a type routes to a channel: @1..@16");
+      o.kind = Kind::Routing;
+    } else {
+      o.kind = Kind::Other;
+    }
+    a.outputs.push_back(std::move(o));
+    return true;
+  }
+
+  // A bank with clone= and nothing of its own takes the articulations of the
+  // bank in this file whose id= it names.
+  bool ResolveClones() {
+    for (auto& bank : banks_) {
+      if (bank.clone.empty()) continue;
+      if (!bank.bank.articulations.empty()) {
+        bank.bank.extras.push_back("clone=" + bank.clone +
+                                   " (the bank has articulations of its own)");
+        continue;
+      }
+      const Bank* source = nullptr;
+      for (const auto& other : banks_)
+        if (&other != &bank && !other.id.empty() && other.id == bank.clone && other.clone.empty())
+          source = &other;
+      if (!source)
+        return Fail(bank.bank.where, "bank " + Quoted(bank.bank.name) +
+                                         " copies the bank with id " + bank.clone +
+                                         ", which is not in this file");
+      bank.bank.articulations = source->bank.articulations;
+    }
+    return true;
+  }
+
+  ImportError& error_;
+  int line_ = 0;
+  Attributes pending_;
+  std::vector<Bank> banks_;
+};
+
+}  // namespace
+
+bool ReadReabank(const std::string& text, ForeignMap& map, ImportError& error) {
+  return Reader(error).Read(text, map);
+}

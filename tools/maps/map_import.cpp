@@ -1,0 +1,323 @@
+#include "tools/maps/map_import.h"
+
+#include <cstdio>
+
+#include "tools/maps/text_encoding.h"
+#include "tools/skin/icon_names.h"
+
+static_assert(kPlainNoteIcon == kDefaultIcon);
+
+namespace {
+
+constexpr size_t kMaxNameBytes = 255;
+constexpr int kMaxMapIcon = 127;  // a slot's icon range; the strip holds more
+
+using Articulation = ForeignArticulation;
+using Output = ForeignOutput;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Label(const Articulation& a) {
+  const std::string name = a.name.empty() ? "unnamed articulation" : Quoted(a.name);
+  return a.where.empty() ? name : name + " (" + a.where + ")";
+}
+
+std::string Join(const std::vector<std::string>& items, const char* separator) {
+  std::string out;
+  for (const auto& item : items) out += (out.empty() ? "" : separator) + item;
+  return out;
+}
+
+bool InByteRange(int v) { return v >= 0 && v <= 127; }
+
+// One articulation becoming one slot, with the warnings it earns.
+class SlotImport {
+ public:
+  SlotImport(const Articulation& a, const std::string& file, std::vector<std::string>& warnings)
+      : a_(a), prefix_(file + ": " + Label(a) + ": "), warnings_(warnings) {}
+
+  bool Run(SlotSettings& slot, ImportError& error) {
+    for (const Output& o : a_.outputs)
+      if (!CheckValues(o, error)) return false;
+    Name(slot);
+    for (const Output& o : a_.outputs) Take(o, slot);
+    for (const std::string& extra : a_.extras) Warn("dropped " + extra);
+    Icon(slot);
+    return true;
+  }
+
+ private:
+  void Warn(const std::string& text) { warnings_.push_back(prefix_ + text); }
+
+  bool CheckValues(const Output& o, ImportError& error) {
+    const bool data2Used = o.kind == Output::Kind::Note || o.kind == Output::Kind::HeldNote ||
+                           o.kind == Output::Kind::ControlChange;
+    const bool data1Used = data2Used || o.kind == Output::Kind::ProgramChange;
+    if ((data1Used && !InByteRange(o.data1)) || (data2Used && !InByteRange(o.data2))) {
+      error = {a_.where, Quoted(o.text) + " holds a value outside 0..127"};
+      return false;
+    }
+    return true;
+  }
+
+  void Name(SlotSettings& slot) {
+    std::vector<std::string> replaced;
+    slot.name = Utf8ToWindows1252Lossy(a_.name, replaced);
+    // Control characters (tabs, line breaks) have no place in a one-line name.
+    for (char& c : slot.name) {
+      if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) continue;
+      char code[8];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned char>(c));
+      replaced.push_back(code);
+      c = '?';
+    }
+    if (!replaced.empty())
+      Warn("name: " + Join(replaced, ", ") + " became \"?\" (names are Windows-1252 text)");
+    if (slot.name.size() > kMaxNameBytes) {
+      Warn("name cut to " + std::to_string(kMaxNameBytes) + " characters (it has " +
+           std::to_string(slot.name.size()) + ")");
+      slot.name.resize(kMaxNameBytes);
+      // Blanks the cut leaves at the end would not survive a text format.
+      while (!slot.name.empty() && (slot.name.back() == ' ' || slot.name.back() == '\t'))
+        slot.name.pop_back();
+    }
+  }
+
+  void DropChannel(const Output& o) {
+    if (o.channel >= 0)
+      Warn("dropped channel " + std::to_string(o.channel + 1) + " of " + Quoted(o.text) +
+           " (the plug-in sends on its own channel)");
+  }
+
+  void Take(const Output& o, SlotSettings& slot) {
+    switch (o.kind) {
+      case Output::Kind::Note:
+      case Output::Kind::HeldNote:
+        if (slot.keyswitch != kUnset) {
+          Warn("dropped " + Quoted(o.text) + " (a second note; the keyswitch is the first)");
+          return;
+        }
+        slot.keyswitch = o.data1;
+        DropChannel(o);
+        if (o.kind == Output::Kind::HeldNote)
+          Warn("dropped the holding of " + Quoted(o.text) +
+               " (the keyswitch is sent as note-on then note-off)");
+        if (o.data2 != 127)
+          Warn("dropped velocity " + std::to_string(o.data2) + " of " + Quoted(o.text) +
+               " (keyswitches go out at velocity 127)");
+        return;
+      case Output::Kind::ControlChange:
+        if (o.data1 == 32 || o.data1 == 1) {
+          int32_t& field = o.data1 == 32 ? slot.uacc : slot.modwheel;
+          if (field != kUnset) {
+            Warn("dropped " + Quoted(o.text) + " (a second CC " + std::to_string(o.data1) +
+                 "; the first gives the value)");
+            return;
+          }
+          field = o.data2;
+          DropChannel(o);
+          return;
+        }
+        Warn("dropped " + Quoted(o.text) + " (CC " + std::to_string(o.data1) +
+             "; a slot sends only CC 32 and CC 1)");
+        return;
+      case Output::Kind::ProgramChange:
+        Warn("dropped " + Quoted(o.text) + " (program change)");
+        return;
+      case Output::Kind::PitchBend:
+        Warn("dropped " + Quoted(o.text) + " (pitch bend)");
+        return;
+      case Output::Kind::Routing:
+        Warn("dropped " + Quoted(o.text) + " (channel routing)");
+        return;
+      case Output::Kind::Other:
+        Warn("dropped " + Quoted(o.text));
+        return;
+    }
+  }
+
+  void Icon(SlotSettings& slot) {
+    std::string unusable;
+    if (!a_.iconName.empty()) {
+      const int id = IconIdForName(a_.iconName);
+      if (id >= 0 && id <= kMaxMapIcon) {
+        slot.icon = id;
+        return;
+      }
+      unusable = "dropped icon " + Quoted(a_.iconName) +
+                 (id < 0 ? " (no icon of ours has that name)"
+                         : " (icon " + std::to_string(id) + " lies beyond the 0..127 of a slot)");
+    }
+    const int guessed = IconIdFromWords(a_.name);
+    slot.icon = guessed >= 0 ? guessed : kDefaultIcon;
+    if (!unusable.empty())
+      Warn(unusable + "; " +
+           (guessed >= 0 ? std::string("\"") + IconName(guessed) + "\" from the name instead"
+                         : std::string("the plain note instead")));
+  }
+
+  const Articulation& a_;
+  std::string prefix_;
+  std::vector<std::string>& warnings_;
+};
+
+std::string BankLabel(const ForeignBank& bank) {
+  std::string label = Quoted(bank.name);
+  if (!bank.displayName.empty() && bank.displayName != bank.name)
+    label += " (" + Quoted(bank.displayName) + ")";
+  return label;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+bool ChooseBank(const ForeignMap& map, const std::string& file, const std::string& wanted,
+                const ForeignBank*& chosen, ImportError& error) {
+  std::vector<std::string> names;
+  for (const auto& bank : map.banks) names.push_back(BankLabel(bank));
+  if (map.banks.empty()) {
+    error = {"", "holds no bank"};
+    return false;
+  }
+  if (wanted.empty()) {
+    if (map.banks.size() == 1) {
+      chosen = &map.banks.front();
+      return true;
+    }
+    error = {"", "holds " + std::to_string(map.banks.size()) +
+                     " banks; choose one with --bank NAME: " + Join(names, ", ")};
+    return false;
+  }
+  // Exact names first, then the same names in any case.
+  for (bool anyCase : {false, true})
+    for (const auto& bank : map.banks)
+      for (const std::string* name : {&bank.name, &bank.displayName}) {
+        const bool same = anyCase ? LowerAscii(*name) == LowerAscii(wanted) : *name == wanted;
+        if (!name->empty() && same) {
+          chosen = &bank;
+          return true;
+        }
+      }
+  error = {"--bank",
+           "no bank is called " + Quoted(wanted) + "; " + file + " holds " + Join(names, ", ")};
+  return false;
+}
+
+bool IsIndex(const std::string& text) {
+  if (text.empty() || text.size() > 6) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The articulations that become slots 1.., in order. Warns about what the
+// rules leave out.
+bool Select(const ForeignBank& bank, const std::string& file, const std::vector<std::string>& pick,
+            std::vector<const Articulation*>& chosen, std::vector<std::string>& warnings,
+            ImportError& error) {
+  const auto& all = bank.articulations;
+  if (!pick.empty()) {
+    if (pick.size() > kSlotCount) {
+      error = {"--pick", "names " + std::to_string(pick.size()) + " articulations; at most " +
+                             std::to_string(kSlotCount) + " fit"};
+      return false;
+    }
+    for (const std::string& entry : pick) {
+      const Articulation* found = nullptr;
+      if (IsIndex(entry)) {
+        const size_t index = std::stoul(entry);
+        if (index >= 1 && index <= all.size()) found = &all[index - 1];
+        if (!found) {
+          error = {"--pick", "there is no articulation " + entry + "; bank " + BankLabel(bank) +
+                                 " holds 1 to " + std::to_string(all.size())};
+          return false;
+        }
+      } else {
+        for (const auto& a : all)
+          if (!found && a.name == entry) found = &a;
+        if (!found) {
+          error = {"--pick", "bank " + BankLabel(bank) + " holds no articulation named " +
+                                 Quoted(entry) + " (--list shows them)"};
+          return false;
+        }
+      }
+      chosen.push_back(found);
+    }
+    return true;
+  }
+  std::vector<std::string> beyond;
+  for (size_t i = 0; i < all.size(); ++i) {
+    if (all[i].hidden) {
+      warnings.push_back(file + ": " + Label(all[i]) + ": left out, as its program hides it");
+    } else if (chosen.size() < kSlotCount) {
+      chosen.push_back(&all[i]);
+    } else {
+      beyond.push_back(std::to_string(i + 1) + " " + Quoted(all[i].name));
+    }
+  }
+  if (!beyond.empty())
+    warnings.push_back(file + ": " + std::to_string(beyond.size()) +
+                       " articulations beyond slot 16 left out: " + Join(beyond, ", ") +
+                       " (choose up to 16 with --pick)");
+  if (chosen.empty()) {
+    error = {bank.where, "bank " + BankLabel(bank) + " holds no articulation that is not hidden"};
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
+                      const ImportChoice& choice, ImportResult& result, ImportError& error) {
+  const ForeignBank* bank = nullptr;
+  if (!ChooseBank(map, fileName, choice.bank, bank, error)) return false;
+  ImportResult out;
+  for (const std::string& extra : bank->extras)
+    out.warnings.push_back(fileName + ": bank " + BankLabel(*bank) + ": dropped " + extra);
+  std::vector<const Articulation*> chosen;
+  if (!Select(*bank, fileName, choice.pick, chosen, out.warnings, error)) return false;
+  for (size_t i = 0; i < chosen.size(); ++i)
+    if (!SlotImport(*chosen[i], fileName, out.warnings).Run(out.settings.slots[i], error))
+      return false;
+  result = std::move(out);
+  return true;
+}
+
+std::vector<std::string> SplitPickList(const std::string& list) {
+  std::vector<std::string> entries;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    std::string entry = list.substr(start, end - start);
+    const size_t first = entry.find_first_not_of(" \t");
+    const size_t last = entry.find_last_not_of(" \t");
+    entries.push_back(first == std::string::npos ? "" : entry.substr(first, last - first + 1));
+    start = end + 1;
+  }
+  return entries;
+}
+
+std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
+  std::string out = fileName + ": " + std::to_string(map.banks.size()) +
+                    (map.banks.size() == 1 ? " bank\n" : " banks\n");
+  for (const auto& bank : map.banks) {
+    out += "bank " + BankLabel(bank) + ", " + std::to_string(bank.articulations.size()) +
+           " articulations\n";
+    for (size_t i = 0; i < bank.articulations.size(); ++i) {
+      const Articulation& a = bank.articulations[i];
+      std::vector<std::string> outputs;
+      for (const Output& o : a.outputs) outputs.push_back(o.text);
+      char index[16];
+      std::snprintf(index, sizeof index, "%4u  ", static_cast<unsigned>(i + 1));
+      out += index + (a.name.empty() ? std::string("(no name)") : a.name) +
+             (a.hidden ? "  [hidden]" : "") +
+             (outputs.empty() ? "" : "  ->  " + Join(outputs, " / ")) + "\n";
+    }
+  }
+  return out;
+}

@@ -1,0 +1,46 @@
+// The import rules: how another program's map, once read (foreign_map.h),
+// becomes the plug-in's settings. The same for every format:
+//
+// - Articulations are taken in file order; hidden ones are left out. Without
+//   a pick the first 16 become slots 1..16; the rest are named in a warning.
+//   A pick takes up to 16 by 1-based index (as ListForeignMap numbers them,
+//   hidden ones included) or exact name, into slots 1.. in the order given.
+// - The name becomes Windows-1252 text of at most 255 characters; characters
+//   it cannot hold and control characters become '?', a longer name is cut,
+//   each with a warning.
+// - keyswitch: the first note output; uacc: the first CC 32 value; modwheel:
+//   the first CC 1 value.
+// - icon: the format's icon name if it is one of ours (0..127), else the
+//   words of the name, else the plain note.
+// - Everything else the articulation sends or sets gets one warning line:
+//   "<file>: "<name>" (<where>): dropped <what>".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/maps/foreign_map.h"
+#include "tools/maps/plugin_settings.h"
+
+struct ImportChoice {
+  std::string bank;               // empty: the file must hold one bank
+  std::vector<std::string> pick;  // empty: the first 16 visible articulations
+};
+
+struct ImportResult {
+  PluginSettings settings;
+  std::vector<std::string> warnings;  // one line each, naming the file
+};
+
+// Applies the import rules to a map a reader filled. Fails (leaving `result`
+// unchanged) when the bank or a pick cannot be found, a pick is too long, no
+// articulation is left, or a value lies outside 0..127.
+bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
+                      const ImportChoice& choice, ImportResult& result, ImportError& error);
+
+// A --pick argument split at its commas, each entry trimmed.
+std::vector<std::string> SplitPickList(const std::string& list);
+
+// What --list prints: per bank its names and articulation count, then per
+// articulation its index, name and outputs, hidden ones marked.
+std::string ListForeignMap(const ForeignMap& map, const std::string& fileName);

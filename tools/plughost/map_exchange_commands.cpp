@@ -1,0 +1,110 @@
+// import and export: other music programs' articulation maps to the
+// plug-in's settings and back. The formats and the import rules live in the
+// map library (tools/maps); this file reads, reports and writes.
+#include <cstdio>
+
+#include "tools/maps/articulation_map.h"
+#include "tools/maps/map_formats.h"
+#include "tools/maps/map_import.h"
+#include "tools/maps/text_encoding.h"
+#include "tools/plughost/commands.h"
+#include "tools/plughost/file_io.h"
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  if (text.size() < end.size()) return false;
+  for (size_t i = 0; i < end.size(); ++i) {
+    char c = text[text.size() - end.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != end[i]) return false;
+  }
+  return true;
+}
+
+std::string Located(const std::string& file, const ImportError& error) {
+  return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
+}
+
+// Command-line text arrives in the system's ANSI code page, not UTF-8: a
+// bank or articulation name beyond ASCII is read as Windows-1252 then.
+std::string ArgumentText(const std::string& arg) {
+  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
+}
+
+int UsedSlots(const PluginSettings& settings) {
+  int used = 0;
+  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
+  return used;
+}
+
+}  // namespace
+
+int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
+                  const std::string& bank, const std::string& pick, bool list, bool strict) {
+  const bool toJson = EndsWith(out, ".json"), toState = EndsWith(out, ".state");
+  if (!list && !toJson && !toState)
+    return Fail(kExitUsage, "import writes OUT ending in .json (a map) or .state (a state), not " +
+                                (out.empty() ? std::string("nothing") : out));
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadWholeFile(file, bytes, error))
+    return Fail(kExitBadInput, "cannot read " + file + ": " + error);
+  ForeignMap map;
+  ImportError problem;
+  if (!ReadForeignMap(file, bytes, map, problem))
+    return Fail(kExitBadInput, Located(file, problem));
+  if (list) {
+    std::fputs(ListForeignMap(map, file).c_str(), stdout);
+    return kExitOk;
+  }
+
+  ImportChoice choice{ArgumentText(bank), {}};
+  if (!pick.empty()) choice.pick = SplitPickList(ArgumentText(pick));
+  ImportResult result;
+  if (!ImportForeignMap(map, file, choice, result, problem))
+    return Fail(kExitBadInput, Located(file, problem));
+  std::fflush(stdout);
+  for (const std::string& warning : result.warnings)
+    std::fprintf(stderr, "plughost: %s: %s\n", strict ? "error" : "warning", warning.c_str());
+  if (strict && !result.warnings.empty())
+    return Fail(kExitBadInput, std::to_string(result.warnings.size()) +
+                                   " warnings are errors under --strict; nothing written");
+
+  if (toJson) {
+    std::string text;
+    MapError mapError;
+    if (!FormatArticulationMap(result.settings, text, mapError))
+      return Fail(kExitBadInput, file + ": " + mapError.field + ": " + mapError.message);
+    if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
+  } else {
+    size_t written = 0;
+    if (const int failed = SaveStateThroughPlugin(options, result.settings, out, written))
+      return failed;
+  }
+  std::printf("%s -> %s: %d slots, %u warnings\n", file.c_str(), out.c_str(),
+              UsedSlots(result.settings), static_cast<unsigned>(result.warnings.size()));
+  return kExitOk;
+}
+
+int ExportCommand(const CommonOptions& options, const std::string& mapPath,
+                  const std::string& out) {
+  if (FormatForExtension(out) == MapFormat::Unknown ||
+      FormatForExtension(out) == MapFormat::DoricoLibrary)
+    return Fail(kExitUsage,
+                "export writes OUT ending in .reabank, .expressionmap or .plist, not " + out);
+  PluginSettings settings;
+  if (const int failed = LoadSettingsThroughPlugin(options, mapPath, settings)) return failed;
+  std::string text, error;
+  std::vector<std::string> losses;
+  if (!ExportForeignMap(out, settings, text, losses, error))
+    return Fail(kExitBadInput, mapPath + ": " + error);
+  std::fflush(stdout);
+  for (const std::string& loss : losses)
+    std::fprintf(stderr, "plughost: warning: %s\n", loss.c_str());
+  if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
+  std::printf("%s -> %s: %d slots as a %s, %u warnings\n", mapPath.c_str(), out.c_str(),
+              UsedSlots(settings), MapFormatName(FormatForExtension(out)),
+              static_cast<unsigned>(losses.size()));
+  return kExitOk;
+}
