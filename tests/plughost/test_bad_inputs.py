@@ -47,18 +47,6 @@ class BadInputs(PlughostTest):
             f.write('{\n  "channel": 2\n  "port": 1\n}\n')
         self.refused(("map-to-state", "bad.json", "out.state"), 1, "bad.json", "line 3")
 
-    def test_a_map_in_an_encoding_not_read_says_so(self):
-        cases = [('{\n  "slots": [{"slot": 1, "name": "Détaché"}]}'.encode("cp1252"),
-                  "not UTF-8: byte 0xE9 at line 2 column 35"),
-                 ('{"channel": 2}'.encode("utf-16-le"), "NUL character at line 1 column 2"),
-                 ('{"channel": 2}'.encode("utf-32"), "UTF-32")]
-        for data, words in cases:
-            with self.subTest(words=words):
-                with open(self.path("bad.json"), "wb") as f:
-                    f.write(data)
-                self.refused(("map-to-state", "bad.json", "out.state"), 1, "bad.json: " + words)
-                os.remove(self.path("bad.json"))
-
     def test_a_bad_map_leaves_an_existing_output_alone(self):
         self.write_json("bad.json", {"page": "mixer"})
         with open(self.path("out.state"), "wb") as f:
