@@ -69,6 +69,19 @@ class MapsAndStates(PlughostTest):
         with open(self.path("varied.json"), encoding="utf-8") as f:
             self.assertEqual(self.state_to_map("varied.state", "back.json"), f.read())
 
+    def test_maps_saved_as_utf16_or_with_a_byte_order_mark_are_read(self):
+        text = json.dumps(varied_map(), indent=2, ensure_ascii=False) + "\n"
+        for label, data in (("UTF-8 with mark", text.encode("utf-8-sig")),
+                            ("UTF-16LE", b"\xff\xfe" + text.encode("utf-16-le")),
+                            ("UTF-16BE", b"\xfe\xff" + text.encode("utf-16-be"))):
+            with self.subTest(encoding=label):
+                with open(self.path("map.json"), "wb") as f:
+                    f.write(data)
+                self.assertEqual(self.map_to_state("map.json", "map.state"),
+                                 state_from_map(varied_map()))
+                # Where a map or a state may be given, the mark tells a map.
+                self.assertEqual(self.state_to_map("map.json", "back.json"), text)
+
     def test_state_map_state_is_byte_identical_for_states_the_plugin_wrote(self):
         self.write_json("varied.json", varied_map())
         self.write_json("empty.json", {})

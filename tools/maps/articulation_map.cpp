@@ -256,7 +256,7 @@ bool ParseArticulationMap(const std::string& text, PluginSettings& settings, Map
   Json map;
   try {
     map = Json::parse(text, std::ref(finder));
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {  // also a number too large for any type
     return Fail(error, "", ParseMessage(e.what()));
   }
   if (!finder.duplicate.empty())

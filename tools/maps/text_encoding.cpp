@@ -11,19 +11,6 @@ const uint16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x20
                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 int ByteForCodePoint(uint32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
   for (int i = 0; i < 32; ++i)
@@ -40,44 +27,70 @@ std::string Windows1252ToUtf8(const std::string& bytes) {
   return out;
 }
 
+size_t Utf8Character(const unsigned char* s, size_t size, uint32_t& codePoint) {
+  const unsigned char lead = s[0];
+  if (lead < 0x80) {
+    codePoint = lead;
+    return 1;
+  }
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (size < length) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char next = s[k];
+    if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return 0;
+    codePoint = codePoint << 6 | (next & 0x3F);
+  }
+  return length;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | cp >> 18);
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
 namespace {
 
-// Decodes the character at text[i] and moves i past it. False (with `bad`
-// saying why, and i past the offending lead byte) for invalid UTF-8.
+// Decodes the character at text[i] and moves i past it; false (and i past
+// the offending byte) for invalid UTF-8.
 bool NextCodePoint(const std::string& text, size_t& i, uint32_t& cp, std::string& bad) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  int extra = 0;
-  if (lead < 0x80) {
-    cp = lead;
-  } else if ((lead & 0xE0) == 0xC0) {
-    cp = lead & 0x1F;
-    extra = 1;
-  } else if ((lead & 0xF0) == 0xE0) {
-    cp = lead & 0x0F;
-    extra = 2;
-  } else if ((lead & 0xF8) == 0xF0) {
-    cp = lead & 0x07;
-    extra = 3;
-  } else {
-    bad = "an invalid UTF-8 byte";
+  const size_t length =
+      Utf8Character(reinterpret_cast<const unsigned char*>(text.data()) + i, text.size() - i, cp);
+  if (length == 0) {
+    bad = "an invalid UTF-8 sequence";
     ++i;
     return false;
   }
-  if (i + extra >= text.size() && extra > 0) {
-    bad = "a truncated UTF-8 sequence";
-    ++i;
-    return false;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) {
-      bad = "an invalid UTF-8 sequence";
-      ++i;
-      return false;
-    }
-    cp = cp << 6 | (next & 0x3F);
-  }
-  i += 1 + extra;
+  i += length;
   return true;
 }
 

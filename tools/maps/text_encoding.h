@@ -5,8 +5,15 @@
 // value, as Windows itself maps them.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+// The well-formed UTF-8 sequence at `s` (no overlong forms, no surrogates,
+// nothing above U+10FFFF): its length and code point; 0 when there is none.
+size_t Utf8Character(const unsigned char* s, size_t size, uint32_t& codePoint);
+void AppendUtf8(std::string& out, uint32_t codePoint);
 
 std::string Windows1252ToUtf8(const std::string& bytes);
 

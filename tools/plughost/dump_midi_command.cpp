@@ -3,6 +3,7 @@
 
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/maps/text_file.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/midi_text.h"
 
@@ -32,7 +33,7 @@ std::string DescribeMeta(const MidiEvent& e) {
       }
       break;
     case kMetaTrackName:
-      return "Track     \"" + std::string(p.begin(), p.end()) + "\"";
+      return "Track     \"" + ReadableText(std::string(p.begin(), p.end())) + "\"";
     case kMetaEndOfTrack:
       return "End of track";
     default:

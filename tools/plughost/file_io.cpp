@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,23 +39,42 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
   return true;
 }
 
+namespace {
+
+// Writes all bytes and flushes them to the disk; 0 or the Windows error.
+// The system's own calls, each checked: a C runtime's fclose may report
+// success although its last write failed (wine's does on a full disk).
+DWORD WriteAndFlush(HANDLE file, const std::vector<uint8_t>& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    done += written;
+  }
+  return FlushFileBuffers(file) ? 0 : GetLastError();
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
   const std::string temporary = path + ".partial";
-  FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    error = std::string("cannot create ") + temporary + ": " + std::strerror(errno);
+  const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = "cannot write " + path + ": cannot create " + temporary + ": " +
+            WindowsErrorText(GetLastError());
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    error = "cannot write " + temporary;
-    DeleteFileA(temporary.c_str());
-    return false;
-  }
-  if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    error = "cannot replace " + path + ": " + WindowsErrorText(GetLastError());
+  DWORD code = WriteAndFlush(file, bytes);
+  if (!CloseHandle(file) && code == 0) code = GetLastError();
+  if (code == 0 && !MoveFileExA(temporary.c_str(), path.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    code = GetLastError();
+  if (code != 0) {
+    error = "cannot write " + path + ": " + WindowsErrorText(code);
     DeleteFileA(temporary.c_str());
     return false;
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/maps/text_file.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 
@@ -63,7 +64,8 @@ std::string DefaultDllPath() {
 }
 
 int UsageError(const std::string& text) {
-  std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands)\n", text.c_str());
+  std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands)\n",
+               ReadableText(text).c_str());
   return kExitUsage;
 }
 
@@ -86,7 +88,8 @@ struct Arguments {
 
 int Fail(int status, const std::string& text) {
   std::fflush(stdout);
-  std::fprintf(stderr, "plughost: %s\n", text.c_str());
+  // Messages quote file names and contents; raw bytes stay off the terminal.
+  std::fprintf(stderr, "plughost: %s\n", ReadableText(text).c_str());
   return status;
 }
 

@@ -1,8 +1,22 @@
 #include "tools/plughost/settings_file.h"
 
-#include "tools/maps/articulation_map.h"
-#include "tools/plughost/file_io.h"
+#include "tools/maps/map_file.h"
 #include "tools/maps/state_bytes.h"
+#include "tools/plughost/file_io.h"
+
+namespace {
+
+bool MapFromBytes(const std::string& path, const std::vector<uint8_t>& bytes,
+                  PluginSettings& settings, std::string& error) {
+  MapError problem;
+  if (!ParseMapFile(bytes, settings, problem)) {
+    error = path + ": " + (problem.field.empty() ? "" : problem.field + ": ") + problem.message;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error) {
   std::vector<uint8_t> bytes;
@@ -10,12 +24,7 @@ bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string&
     error = "cannot read the map " + path + ": " + error;
     return false;
   }
-  MapError problem;
-  if (!ParseArticulationMap(std::string(bytes.begin(), bytes.end()), settings, problem)) {
-    error = path + ": " + (problem.field.empty() ? "" : problem.field + ": ") + problem.message;
-    return false;
-  }
-  return true;
+  return MapFromBytes(path, bytes, settings, error);
 }
 
 bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std::string& error) {
@@ -24,13 +33,9 @@ bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std:
     error = "cannot read the settings " + path + ": " + error;
     return false;
   }
-  size_t first = 0;
-  while (first < bytes.size() && (bytes[first] == ' ' || bytes[first] == '\t' ||
-                                  bytes[first] == '\r' || bytes[first] == '\n'))
-    ++first;
-  if (first < bytes.size() && bytes[first] == '{') {
+  if (LooksLikeMapFile(bytes)) {
     PluginSettings settings;
-    if (!ReadMapFile(path, settings, error)) return false;
+    if (!MapFromBytes(path, bytes, settings, error)) return false;
     state = EncodeState(settings);
     return true;
   }
