@@ -1,5 +1,6 @@
 """Rendering: a MIDI file of coloured notes through the plug-in, checked
 message by message with mido."""
+import hashlib
 import os
 import re
 import subprocess
@@ -8,7 +9,14 @@ import unittest
 
 import mido
 
-from plughost_support import EXAMPLES, PlughostTest, broadcast, read_track, sent, write_midi
+from plughost_support import (EXAMPLES, HERE, ROOT, PlughostTest, broadcast, read_track, sent,
+                              write_midi)
+
+BENCH = os.path.join(ROOT, "tools", "bench")
+# What the renderer wrote before it was made fast: the example phrase in
+# full, and the SHA-256 of the large benchmark file's output.
+PHRASE_REFERENCE = os.path.join(HERE, "reference", "phrase_strings.mid")
+LARGE_OUTPUT_SHA256 = "25fada20e215ff03c6fd9ba962ee7fa2fe4cc73e8084c6d4c40837a921a61669"
 
 ON, OFF, CC = 0x90, 0x80, 0xB0
 
@@ -179,6 +187,19 @@ class Render(PlughostTest):
                         self.path("phrase.mid")], check=True, capture_output=True)
         with open(os.path.join(EXAMPLES, "phrase.mid"), "rb") as f:
             self.assertEqual(self.read_bytes("phrase.mid"), f.read())
+
+    def test_output_is_byte_for_byte_what_it_always_was(self):
+        self.run_ok("render", os.path.join(EXAMPLES, "strings.json"),
+                    os.path.join(EXAMPLES, "phrase.mid"), "phrase.mid")
+        with open(PHRASE_REFERENCE, "rb") as f:
+            self.assertEqual(self.read_bytes("phrase.mid"), f.read())
+        subprocess.run([sys.executable, os.path.join(BENCH, "make_large_midi.py"),
+                        self.path("large.mid")], check=True, capture_output=True)
+        run = self.run_ok("render", os.path.join(BENCH, "sixteen_slots.json"), "large.mid",
+                          "out.mid")
+        self.assertIn("notes in:          500000", run.out)
+        self.assertEqual(hashlib.sha256(self.read_bytes("out.mid")).hexdigest(),
+                         LARGE_OUTPUT_SHA256)
 
     def test_dump_midi_prints_names(self):
         self.write_json("map.json", MAP)
