@@ -10,7 +10,7 @@ std::vector<MidiEvent> MergeTracks(const MidiFile& file) {
   return merged;
 }
 
-TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) {
+TempoMap::TempoMap(uint16_t division) {
   if (division & 0x8000) {
     // SMPTE: frames per second (as a negative byte) times ticks per frame;
     // tempo events do not apply.
@@ -20,16 +20,22 @@ TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) {
     changes_.push_back({0, 0.0, perTick});
     return;
   }
-  const double quarter = division ? division : 1;
-  changes_.push_back({0, 0.0, 0.5 / quarter});
-  for (const MidiEvent& e : merged) {
-    if (e.kind != MidiEvent::Kind::Meta || e.metaType != kMetaTempo || e.payload.size() != 3)
-      continue;
-    const uint32_t micros = e.payload[0] << 16 | e.payload[1] << 8 | e.payload[2];
-    const double at = Seconds(e.tick);
-    if (changes_.back().tick == e.tick) changes_.pop_back();
-    changes_.push_back({e.tick, at, micros / 1e6 / quarter});
-  }
+  quarter_ = division ? division : 1;
+  changes_.push_back({0, 0.0, 0.5 / quarter_});
+}
+
+TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) : TempoMap(division) {
+  for (const MidiEvent& e : merged) Add(MidiEventView::Of(e));
+}
+
+void TempoMap::Add(const MidiEventView& e) {
+  if (!quarter_ || e.kind != MidiEvent::Kind::Meta || e.metaType != kMetaTempo ||
+      e.payloadSize != 3)
+    return;
+  const uint32_t micros = e.payload[0] << 16 | e.payload[1] << 8 | e.payload[2];
+  const double at = Seconds(e.tick);
+  if (changes_.back().tick == e.tick) changes_.pop_back();
+  changes_.push_back({e.tick, at, micros / 1e6 / quarter_});
 }
 
 double TempoMap::Seconds(uint64_t tick) const {
