@@ -201,6 +201,26 @@ class Render(PlughostTest):
         self.assertEqual(hashlib.sha256(self.read_bytes("out.mid")).hexdigest(),
                          LARGE_OUTPUT_SHA256)
 
+    def test_gaps_longer_than_a_delta_time_keep_every_tick(self):
+        # Each input delta fits in four bytes; the output's gaps do not (an
+        # ignored event in between, a tempo change and a stop long after).
+        self.write_json("map.json", {"slots": []})
+        far = 0x0FFFFFFF
+        text = lambda: mido.MetaMessage("text", text="")
+        conductor = [(0, tempo(120)), (far, text()), (2 * far, text()), (3 * far, text()),
+                     (3 * far + 100, tempo(90))]
+        notes = [(0, note_on(0, 60, 100)), (far, mido.Message("pitchwheel", pitch=5)),
+                 (2 * far, note_off(0, 60)), (2 * far, note_on(0, 62, 90))]
+        _, (_, messages) = self.render("map.json", [conductor, notes])
+        self.assertEqual(messages[-4:], [(0, (ON, 60, 100)), (2 * far, (OFF, 60, 0)),
+                                         (2 * far, (ON, 62, 90)), (3 * far + 100, (OFF, 62, 0))])
+        _, tempi = read_track(self.path("out.mid"), 0)
+        self.assertEqual([(t, m.tempo) for t, m in tempi if m.type == "set_tempo"],
+                         [(0, 500000), (3 * far + 100, mido.bpm2tempo(90))])
+        # plughost's own reader refuses a delta time longer than four bytes.
+        run = self.run_ok("dump-midi", "out.mid")
+        self.assertRegex(run.out, r"%d  Note Off  ch 1  D3" % (3 * far + 100))
+
     def test_dump_midi_prints_names(self):
         self.write_json("map.json", MAP)
         self.render("map.json", [[(0, note_on(0, 60, 100)), (480, note_off(0, 60))]])
