@@ -3,10 +3,23 @@
 #include <algorithm>
 
 std::vector<MidiEvent> MergeTracks(const MidiFile& file) {
+  // Sorted by (tick, track, position): the order a stable sort by tick of
+  // the tracks one after another gives.
+  struct Place {
+    uint64_t tick;
+    uint32_t track, index;
+    bool operator<(const Place& o) const {
+      return tick != o.tick ? tick < o.tick : track != o.track ? track < o.track : index < o.index;
+    }
+  };
+  std::vector<Place> places;
+  for (uint32_t t = 0; t < file.tracks.size(); ++t)
+    for (uint32_t i = 0; i < file.tracks[t].size(); ++i)
+      places.push_back({file.tracks[t][i].tick, t, i});
+  std::sort(places.begin(), places.end());
   std::vector<MidiEvent> merged;
-  for (const auto& track : file.tracks) merged.insert(merged.end(), track.begin(), track.end());
-  std::stable_sort(merged.begin(), merged.end(),
-                   [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
+  merged.reserve(places.size());
+  for (const Place& p : places) merged.push_back(file.tracks[p.track][p.index]);
   return merged;
 }
 
