@@ -8,20 +8,16 @@ time) and the lies and damage it must refuse (65,535 tracks claimed, a
 tests/fuzz/corpus/midi/."""
 import os
 import struct
+import sys
+
+from seed_corpus import write_corpus
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-OUT = os.path.join(HERE, "corpus", "midi")
+sys.path.insert(0, os.path.join(ROOT, "tools", "bench"))
+from make_large_midi import number  # noqa: E402  (variable-length numbers)
+
 FAR = 0x0FFFFFFF  # the largest four-byte delta time
-
-
-def number(value):
-    groups = [value & 0x7F]
-    value >>= 7
-    while value:
-        groups.append(0x80 | (value & 0x7F))
-        value >>= 7
-    return bytes(reversed(groups))
 
 
 def header(fmt, tracks, division=96, length=6):
@@ -74,10 +70,4 @@ seeds = {
     "cut_in_event": (header(0, 1) + track((0, b"\x90\x3c\x01"), END))[:25],
 }
 
-os.makedirs(OUT, exist_ok=True)
-for old in os.listdir(OUT):
-    os.remove(os.path.join(OUT, old))
-for label, data in seeds.items():
-    with open(os.path.join(OUT, label), "wb") as f:
-        f.write(data)
-print(f"{len(seeds)} seeds in {OUT}")
+write_corpus("midi", seeds)
