@@ -10,7 +10,8 @@
 // Appends one MTrk chunk to `out`, event by event, in tick order. A gap
 // longer than a delta time can hold is bridged with empty Text meta events
 // every kMaxDeltaTime ticks, so every event keeps its exact tick. Events
-// after an End of Track are left out; Finish adds one if none came.
+// after an End of Track are left out; Finish adds one if none came. A meta
+// or sysex payload holds at most kMaxDeltaTime bytes, as read ones do.
 class MidiTrackWriter {
  public:
   explicit MidiTrackWriter(std::vector<uint8_t>& out);
