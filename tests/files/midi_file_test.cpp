@@ -1,6 +1,7 @@
 // The MIDI file reader and writer against hand-assembled bytes.
 #include <gtest/gtest.h>
 
+#include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/midifile/midi_file_writer.h"
 
@@ -79,6 +80,25 @@ TEST(MidiFileReader, MergesTracksByTickKeepingTrackOrder) {
   EXPECT_EQ(merged[0].metaType, kMetaTempo);
   EXPECT_EQ(merged[1].status, 0x90);
   EXPECT_EQ(merged[2].status, 0x80);
+}
+
+TEST(MidiFileReader, InPlaceMergeGivesTheSameOrderAsTheWholeFile) {
+  // Three tracks whose ticks tie and interleave, one empty.
+  const Bytes file = Join({Header(1, 4, 96), Track({0x00, 0x91, 1, 1, 0x10, 0x91, 2, 1}),
+                           Track({0x10, 0x92, 3, 1, 0x00, 0x92, 4, 1, 0x05, 0x92, 5, 1}), Track({}),
+                           Track({0x00, 0x93, 6, 1, 0x20, 0x93, 7, 1})});
+  MidiFile midi;
+  MidiLayout layout;
+  std::string error;
+  ASSERT_TRUE(ReadMidiFile(file, midi, error)) << error;
+  ASSERT_TRUE(ReadMidiLayout(file, layout, error)) << error;
+  EXPECT_EQ(layout.events, 7u);
+  std::vector<std::pair<uint64_t, int>> inPlace, whole;
+  MidiEventView e;
+  for (MergedMidiEvents events(file, layout); events.Next(e);) inPlace.push_back({e.tick, e.data1});
+  for (const MidiEvent& m : MergeTracks(midi)) whole.push_back({m.tick, m.data1});
+  EXPECT_EQ(inPlace, whole);
+  EXPECT_EQ(whole[1], (std::pair<uint64_t, int>{0, 6}));
 }
 
 TEST(MidiFileReader, TempoMapFollowsTempoChanges) {
@@ -172,6 +192,30 @@ TEST(MidiFileWriter, WritesWhatTheReaderReadsBack) {
   // A one-byte message is written with one data byte.
   const Bytes tail(bytes.end() - 7, bytes.end());
   EXPECT_EQ(tail, (Bytes{0x00, 0xC3, 9, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+TEST(MidiFileWriter, BridgesGapsTooLongForADeltaTimeWithEmptyTextEvents) {
+  const uint64_t late = 3ull * kMaxDeltaTime + 5;  // needs three bridges
+  MidiFile midi;
+  midi.tracks.push_back({MidiEvent::Channel(0, 0x90, 60, 100),
+                         MidiEvent::Channel(kMaxDeltaTime + 1, 0x80, 60, 0),  // one bridge
+                         MidiEvent::Channel(kMaxDeltaTime + 1 + late, 0xB0, 7, 1)});
+  const Bytes bytes = WriteMidiFile(midi);
+  MidiFile back;
+  std::string error;
+  ASSERT_TRUE(ReadMidiFile(bytes, back, error)) << error;  // no delta longer than four bytes
+  std::vector<uint64_t> channelTicks, bridgeTicks;
+  for (const MidiEvent& e : back.tracks[0]) {
+    if (e.kind == MidiEvent::Kind::Channel) channelTicks.push_back(e.tick);
+    if (e.kind == MidiEvent::Kind::Meta && e.metaType == kMetaText && e.payload.empty())
+      bridgeTicks.push_back(e.tick);
+  }
+  EXPECT_EQ(channelTicks, (std::vector<uint64_t>{0, kMaxDeltaTime + 1, kMaxDeltaTime + 1 + late}));
+  const uint64_t after = kMaxDeltaTime + 1;
+  EXPECT_EQ(bridgeTicks,
+            (std::vector<uint64_t>{kMaxDeltaTime, after + kMaxDeltaTime, after + 2 * kMaxDeltaTime,
+                                   after + 3 * kMaxDeltaTime}));
+  EXPECT_EQ(back.tracks[0].back().tick, channelTicks.back()) << "End of Track right after";
 }
 
 }  // namespace

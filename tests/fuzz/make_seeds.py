@@ -2,11 +2,9 @@
 """Writes the seed corpus of the state fuzz target: one stream of each
 version, the documented examples, and a few shapes a damaged project file
 takes. Run from anywhere; rewrites tests/fuzz/corpus/state/."""
-import os
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "corpus", "state")
+from seed_corpus import write_corpus
 
 
 def words(*values):
@@ -73,10 +71,4 @@ seeds = {
     "v6_unknown": words(6) + current(5)[4:],
 }
 
-os.makedirs(OUT, exist_ok=True)
-for old in os.listdir(OUT):
-    os.remove(os.path.join(OUT, old))
-for label, data in seeds.items():
-    with open(os.path.join(OUT, label), "wb") as f:
-        f.write(data)
-print(f"{len(seeds)} seeds in {OUT}")
+write_corpus("state", seeds)

@@ -1,5 +1,6 @@
 """Rendering: a MIDI file of coloured notes through the plug-in, checked
 message by message with mido."""
+import hashlib
 import os
 import re
 import subprocess
@@ -8,7 +9,14 @@ import unittest
 
 import mido
 
-from plughost_support import EXAMPLES, PlughostTest, broadcast, read_track, sent, write_midi
+from plughost_support import (EXAMPLES, HERE, ROOT, PlughostTest, broadcast, read_track, sent,
+                              write_midi)
+
+BENCH = os.path.join(ROOT, "tools", "bench")
+# What the renderer wrote before it was made fast: the example phrase in
+# full, and the SHA-256 of the large benchmark file's output.
+PHRASE_REFERENCE = os.path.join(HERE, "reference", "phrase_strings.mid")
+LARGE_OUTPUT_SHA256 = "25fada20e215ff03c6fd9ba962ee7fa2fe4cc73e8084c6d4c40837a921a61669"
 
 ON, OFF, CC = 0x90, 0x80, 0xB0
 
@@ -179,6 +187,39 @@ class Render(PlughostTest):
                         self.path("phrase.mid")], check=True, capture_output=True)
         with open(os.path.join(EXAMPLES, "phrase.mid"), "rb") as f:
             self.assertEqual(self.read_bytes("phrase.mid"), f.read())
+
+    def test_output_is_byte_for_byte_what_it_always_was(self):
+        self.run_ok("render", os.path.join(EXAMPLES, "strings.json"),
+                    os.path.join(EXAMPLES, "phrase.mid"), "phrase.mid")
+        with open(PHRASE_REFERENCE, "rb") as f:
+            self.assertEqual(self.read_bytes("phrase.mid"), f.read())
+        subprocess.run([sys.executable, os.path.join(BENCH, "make_large_midi.py"),
+                        self.path("large.mid")], check=True, capture_output=True)
+        run = self.run_ok("render", os.path.join(BENCH, "sixteen_slots.json"), "large.mid",
+                          "out.mid")
+        self.assertIn("notes in:          500000", run.out)
+        self.assertEqual(hashlib.sha256(self.read_bytes("out.mid")).hexdigest(),
+                         LARGE_OUTPUT_SHA256)
+
+    def test_gaps_longer_than_a_delta_time_keep_every_tick(self):
+        # Each input delta fits in four bytes; the output's gaps do not (an
+        # ignored event in between, a tempo change and a stop long after).
+        self.write_json("map.json", {"slots": []})
+        far = 0x0FFFFFFF
+        text = lambda: mido.MetaMessage("text", text="")
+        conductor = [(0, tempo(120)), (far, text()), (2 * far, text()), (3 * far, text()),
+                     (3 * far + 100, tempo(90))]
+        notes = [(0, note_on(0, 60, 100)), (far, mido.Message("pitchwheel", pitch=5)),
+                 (2 * far, note_off(0, 60)), (2 * far, note_on(0, 62, 90))]
+        _, (_, messages) = self.render("map.json", [conductor, notes])
+        self.assertEqual(messages[-4:], [(0, (ON, 60, 100)), (2 * far, (OFF, 60, 0)),
+                                         (2 * far, (ON, 62, 90)), (3 * far + 100, (OFF, 62, 0))])
+        _, tempi = read_track(self.path("out.mid"), 0)
+        self.assertEqual([(t, m.tempo) for t, m in tempi if m.type == "set_tempo"],
+                         [(0, 500000), (3 * far + 100, mido.bpm2tempo(90))])
+        # plughost's own reader refuses a delta time longer than four bytes.
+        run = self.run_ok("dump-midi", "out.mid")
+        self.assertRegex(run.out, r"%d  Note Off  ch 1  D3" % (3 * far + 100))
 
     def test_dump_midi_prints_names(self):
         self.write_json("map.json", MAP)

@@ -3,14 +3,27 @@
 #include <algorithm>
 
 std::vector<MidiEvent> MergeTracks(const MidiFile& file) {
+  // Sorted by (tick, track, position): the order a stable sort by tick of
+  // the tracks one after another gives.
+  struct Place {
+    uint64_t tick;
+    uint32_t track, index;
+    bool operator<(const Place& o) const {
+      return tick != o.tick ? tick < o.tick : track != o.track ? track < o.track : index < o.index;
+    }
+  };
+  std::vector<Place> places;
+  for (uint32_t t = 0; t < file.tracks.size(); ++t)
+    for (uint32_t i = 0; i < file.tracks[t].size(); ++i)
+      places.push_back({file.tracks[t][i].tick, t, i});
+  std::sort(places.begin(), places.end());
   std::vector<MidiEvent> merged;
-  for (const auto& track : file.tracks) merged.insert(merged.end(), track.begin(), track.end());
-  std::stable_sort(merged.begin(), merged.end(),
-                   [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
+  merged.reserve(places.size());
+  for (const Place& p : places) merged.push_back(file.tracks[p.track][p.index]);
   return merged;
 }
 
-TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) {
+TempoMap::TempoMap(uint16_t division) {
   if (division & 0x8000) {
     // SMPTE: frames per second (as a negative byte) times ticks per frame;
     // tempo events do not apply.
@@ -20,16 +33,22 @@ TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) {
     changes_.push_back({0, 0.0, perTick});
     return;
   }
-  const double quarter = division ? division : 1;
-  changes_.push_back({0, 0.0, 0.5 / quarter});
-  for (const MidiEvent& e : merged) {
-    if (e.kind != MidiEvent::Kind::Meta || e.metaType != kMetaTempo || e.payload.size() != 3)
-      continue;
-    const uint32_t micros = e.payload[0] << 16 | e.payload[1] << 8 | e.payload[2];
-    const double at = Seconds(e.tick);
-    if (changes_.back().tick == e.tick) changes_.pop_back();
-    changes_.push_back({e.tick, at, micros / 1e6 / quarter});
-  }
+  quarter_ = division ? division : 1;
+  changes_.push_back({0, 0.0, 0.5 / quarter_});
+}
+
+TempoMap::TempoMap(uint16_t division, const std::vector<MidiEvent>& merged) : TempoMap(division) {
+  for (const MidiEvent& e : merged) Add(MidiEventView::Of(e));
+}
+
+void TempoMap::Add(const MidiEventView& e) {
+  if (!quarter_ || e.kind != MidiEvent::Kind::Meta || e.metaType != kMetaTempo ||
+      e.payloadSize != 3)
+    return;
+  const uint32_t micros = e.payload[0] << 16 | e.payload[1] << 8 | e.payload[2];
+  const double at = Seconds(e.tick);
+  if (changes_.back().tick == e.tick) changes_.pop_back();
+  changes_.push_back({e.tick, at, micros / 1e6 / quarter_});
 }
 
 double TempoMap::Seconds(uint64_t tick) const {

@@ -36,7 +36,28 @@ struct MidiEvent {
   }
 };
 
+// One event as a reader streams it or a writer takes it: its payload (meta
+// and sysex data) stays wherever it already is.
+struct MidiEventView {
+  uint64_t tick = 0;
+  MidiEvent::Kind kind = MidiEvent::Kind::Channel;
+  uint8_t status = 0;
+  uint8_t data1 = 0, data2 = 0;
+  uint8_t metaType = 0;
+  const uint8_t* payload = nullptr;
+  uint32_t payloadSize = 0;
+
+  static MidiEventView Of(const MidiEvent& e) {
+    return {e.tick,  e.kind,     e.status,         e.data1,
+            e.data2, e.metaType, e.payload.data(), static_cast<uint32_t>(e.payload.size())};
+  }
+};
+
+// The largest delta time a Standard MIDI File can hold: four bytes of seven bits.
+constexpr uint32_t kMaxDeltaTime = 0x0FFFFFFF;
+
 // Meta event types this program looks at.
+constexpr uint8_t kMetaText = 0x01;
 constexpr uint8_t kMetaTrackName = 0x03;
 constexpr uint8_t kMetaPort = 0x21;
 constexpr uint8_t kMetaEndOfTrack = 0x2F;
@@ -62,10 +83,14 @@ std::vector<MidiEvent> MergeTracks(const MidiFile& file);
 // Seconds from ticks under the file's tempo changes (120 BPM until the first).
 class TempoMap {
  public:
+  explicit TempoMap(uint16_t division);
   TempoMap(uint16_t division, const std::vector<MidiEvent>& merged);
+  // A Set Tempo event, in merged order; other events are passed over.
+  void Add(const MidiEventView& e);
   double Seconds(uint64_t tick) const;
 
  private:
+  double quarter_ = 0;  // ticks per quarter note; 0 for SMPTE time, where tempo does not apply
   struct Change {
     uint64_t tick;
     double seconds;  // time at that tick

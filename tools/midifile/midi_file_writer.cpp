@@ -2,8 +2,8 @@
 
 namespace {
 
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
 }
 
 void PutNumber(std::vector<uint8_t>& out, uint32_t value) {
@@ -17,59 +17,92 @@ void PutNumber(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(groups[0]);
 }
 
-std::vector<uint8_t> TrackBody(const std::vector<MidiEvent>& events) {
-  std::vector<uint8_t> out;
-  uint64_t last = 0;
-  bool ended = false;
-  for (const MidiEvent& e : events) {
-    if (ended) break;
-    PutNumber(out, static_cast<uint32_t>(e.tick - last));
-    last = e.tick;
-    switch (e.kind) {
-      case MidiEvent::Kind::Channel:
-        out.push_back(e.status);
-        out.push_back(e.data1 & 0x7F);
-        if (ChannelDataBytes(e.status) == 2) out.push_back(e.data2 & 0x7F);
-        break;
-      case MidiEvent::Kind::Meta:
-        out.push_back(0xFF);
-        out.push_back(e.metaType);
-        PutNumber(out, static_cast<uint32_t>(e.payload.size()));
-        out.insert(out.end(), e.payload.begin(), e.payload.end());
-        ended = e.metaType == kMetaEndOfTrack;
-        break;
-      case MidiEvent::Kind::Sysex:
-        out.push_back(e.status);
-        PutNumber(out, static_cast<uint32_t>(e.payload.size()));
-        out.insert(out.end(), e.payload.begin(), e.payload.end());
-        break;
-    }
-  }
-  if (!ended) {
-    out.push_back(0);
-    out.push_back(0xFF);
-    out.push_back(kMetaEndOfTrack);
-    out.push_back(0);
-  }
-  return out;
-}
-
 }  // namespace
 
+MidiTrackWriter::MidiTrackWriter(std::vector<uint8_t>& out) : out_(out) {
+  out_.insert(out_.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+  lengthAt_ = out_.size() - 4;
+}
+
+void MidiTrackWriter::Delta(uint64_t tick) {
+  // An empty Text event is the one event every reader passes over; one
+  // every kMaxDeltaTime ticks carries the time across a long gap.
+  while (tick > last_ + kMaxDeltaTime) {
+    PutNumber(out_, kMaxDeltaTime);
+    out_.insert(out_.end(), {0xFF, kMetaText, 0});
+    last_ += kMaxDeltaTime;
+  }
+  PutNumber(out_, tick > last_ ? static_cast<uint32_t>(tick - last_) : 0);
+  if (tick > last_) last_ = tick;
+}
+
+void MidiTrackWriter::Channel(uint64_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
+  if (ended_) return;
+  Delta(tick);
+  out_.push_back(status);
+  out_.push_back(data1 & 0x7F);
+  if (ChannelDataBytes(status) == 2) out_.push_back(data2 & 0x7F);
+}
+
+void MidiTrackWriter::Meta(uint64_t tick, uint8_t type, const uint8_t* payload, uint32_t size) {
+  if (ended_) return;
+  Delta(tick);
+  out_.push_back(0xFF);
+  out_.push_back(type);
+  PutNumber(out_, size);
+  out_.insert(out_.end(), payload, payload + size);
+  ended_ = type == kMetaEndOfTrack;
+}
+
+void MidiTrackWriter::Add(const MidiEventView& e) {
+  switch (e.kind) {
+    case MidiEvent::Kind::Channel:
+      Channel(e.tick, e.status, e.data1, e.data2);
+      break;
+    case MidiEvent::Kind::Meta:
+      Meta(e.tick, e.metaType, e.payload, e.payloadSize);
+      break;
+    case MidiEvent::Kind::Sysex:
+      if (ended_) return;
+      Delta(e.tick);
+      out_.push_back(e.status);
+      PutNumber(out_, e.payloadSize);
+      out_.insert(out_.end(), e.payload, e.payload + e.payloadSize);
+      break;
+  }
+}
+
+void MidiTrackWriter::Finish() {
+  if (!ended_) out_.insert(out_.end(), {0, 0xFF, kMetaEndOfTrack, 0});
+  ended_ = true;
+  Put32(out_, lengthAt_, static_cast<uint32_t>(out_.size() - lengthAt_ - 4));
+}
+
+void WriteMidiHeader(std::vector<uint8_t>& out, int format, uint16_t division, size_t tracks) {
+  const uint8_t header[] = {'M',
+                            'T',
+                            'h',
+                            'd',
+                            0,
+                            0,
+                            0,
+                            6,
+                            0,
+                            static_cast<uint8_t>(format),
+                            static_cast<uint8_t>(tracks >> 8),
+                            static_cast<uint8_t>(tracks),
+                            static_cast<uint8_t>(division >> 8),
+                            static_cast<uint8_t>(division)};
+  for (uint8_t b : header) out.push_back(b);
+}
+
 std::vector<uint8_t> WriteMidiFile(const MidiFile& file) {
-  std::vector<uint8_t> out = {'M', 'T', 'h', 'd'};
-  Put32(out, 6);
-  out.push_back(0);
-  out.push_back(static_cast<uint8_t>(file.format));
-  out.push_back(static_cast<uint8_t>(file.tracks.size() >> 8));
-  out.push_back(static_cast<uint8_t>(file.tracks.size()));
-  out.push_back(static_cast<uint8_t>(file.division >> 8));
-  out.push_back(static_cast<uint8_t>(file.division));
+  std::vector<uint8_t> out;
+  WriteMidiHeader(out, file.format, file.division, file.tracks.size());
   for (const auto& track : file.tracks) {
-    const std::vector<uint8_t> body = TrackBody(track);
-    out.insert(out.end(), {'M', 'T', 'r', 'k'});
-    Put32(out, static_cast<uint32_t>(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
+    MidiTrackWriter writer(out);
+    for (const MidiEvent& e : track) writer.Add(MidiEventView::Of(e));
+    writer.Finish();
   }
   return out;
 }

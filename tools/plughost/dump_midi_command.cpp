@@ -1,46 +1,50 @@
 // dump-midi: a MIDI file as readable lines (time, tick, message, note names).
 #include <cstdio>
 
+#include "tools/maps/text_file.h"
+#include "tools/midifile/merged_events.h"
+#include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
-#include "tools/maps/text_file.h"
-#include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/midi_text.h"
 
 namespace {
 
-std::string DescribeMeta(const MidiEvent& e) {
-  const auto& p = e.payload;
+std::string DescribeMeta(const MidiEventView& e) {
+  const uint8_t* p = e.payload;
+  const uint32_t size = e.payloadSize;
   char text[128];
   switch (e.metaType) {
     case kMetaTempo:
-      if (p.size() == 3) {
+      if (size == 3) {
         const unsigned micros = p[0] << 16 | p[1] << 8 | p[2];
         std::snprintf(text, sizeof text, "Tempo     %.2f BPM", micros ? 60e6 / micros : 0.0);
         return text;
       }
       break;
     case kMetaTimeSignature:
-      if (p.size() >= 2) {
+      if (size >= 2) {
         std::snprintf(text, sizeof text, "Time sig  %d/%d", p[0], 1 << (p[1] & 7));
         return text;
       }
       break;
     case kMetaPort:
-      if (p.size() == 1) {
+      if (size == 1) {
         std::snprintf(text, sizeof text, "Port      %d", p[0]);
         return text;
       }
       break;
+    case kMetaText:
+      return "Text      \"" + ReadableText(std::string(p, p + size)) + "\"";
     case kMetaTrackName:
-      return "Track     \"" + ReadableText(std::string(p.begin(), p.end())) + "\"";
+      return "Track     \"" + ReadableText(std::string(p, p + size)) + "\"";
     case kMetaEndOfTrack:
       return "End of track";
     default:
       break;
   }
   std::snprintf(text, sizeof text, "Meta      type 0x%02X, %u bytes", e.metaType,
-                static_cast<unsigned>(p.size()));
+                static_cast<unsigned>(size));
   return text;
 }
 
@@ -49,29 +53,31 @@ std::string DescribeMeta(const MidiEvent& e) {
 int DumpMidiCommand(const std::string& path, int limit) {
   std::vector<uint8_t> bytes;
   std::string error;
-  MidiFile file;
+  MidiLayout file;
   if (!ReadWholeFile(path, bytes, error))
     return Fail(kExitBadInput, "cannot read " + path + ": " + error);
-  if (!ReadMidiFile(bytes, file, error)) return Fail(kExitBadInput, path + ": " + error);
-  const std::vector<MidiEvent> events = MergeTracks(file);
-  const TempoMap tempo(file.division, events);
+  if (!ReadMidiLayout(bytes, file, error)) return Fail(kExitBadInput, path + ": " + error);
+  TempoMap tempo(file.division);
+  MidiEventView e;
+  for (MergedMidiEvents events(bytes, file); events.Next(e);) tempo.Add(e);
+
   std::printf("%s: format %d, %u track(s), %u ticks per quarter, %u events\n", path.c_str(),
               file.format, static_cast<unsigned>(file.tracks.size()), file.division,
-              static_cast<unsigned>(events.size()));
+              static_cast<unsigned>(file.events));
   std::printf("  time (s)    tick  message\n");
-  int shown = 0;
+  size_t shown = 0;
   uint8_t port = 0;
-  for (const MidiEvent& e : events) {
-    if (limit >= 0 && shown >= limit) {
-      std::printf("  ... %u more\n", static_cast<unsigned>(events.size() - shown));
+  for (MergedMidiEvents events(bytes, file); events.Next(e);) {
+    if (limit >= 0 && shown >= static_cast<size_t>(limit)) {
+      std::printf("  ... %u more\n", static_cast<unsigned>(file.events - shown));
       break;
     }
     std::string text;
     if (e.kind == MidiEvent::Kind::Meta) {
-      if (e.metaType == kMetaPort && e.payload.size() == 1) port = e.payload[0];
+      if (e.metaType == kMetaPort && e.payloadSize == 1) port = e.payload[0];
       text = DescribeMeta(e);
     } else if (e.kind == MidiEvent::Kind::Sysex) {
-      text = "SysEx     " + std::to_string(e.payload.size()) + " bytes";
+      text = "SysEx     " + std::to_string(e.payloadSize) + " bytes";
     } else {
       text = DescribeMessage(e.status | e.data1 << 8 | e.data2 << 16 |
                              static_cast<uint32_t>(port) << 24);

@@ -11,6 +11,7 @@
 #include "tools/maps/text_file.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/process_stats.h"
 
 namespace {
 
@@ -51,6 +52,8 @@ const char kUsage[] =
     "options:\n"
     "  --dll PATH                the plug-in DLL (default: QuindleVelmora.dll beside\n"
     "                            plughost.exe)\n"
+    "  --stats                   at the end, print the time taken and the peak memory\n"
+    "                            of the process to stderr\n"
     "  -h, --help                show this text\n"
     "\n"
     "Output files are written whole or not at all. Exit status: 0 success, 1 bad\n"
@@ -82,63 +85,10 @@ struct Arguments {
   double closeAfter = 0;
   std::string bank, pick;
   bool list = false, strict = false;
+  bool stats = false;
 };
 
-}  // namespace
-
-int Fail(int status, const std::string& text) {
-  std::fflush(stdout);
-  // Messages quote file names and contents; raw bytes stay off the terminal.
-  std::fprintf(stderr, "plughost: %s\n", ReadableText(text).c_str());
-  return status;
-}
-
-int main(int argc, char** argv) {
-  CommonOptions options;
-  options.dll = DefaultDllPath();
-  Arguments args;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= argc) return false;
-      out = argv[++i];
-      return true;
-    };
-    std::string text;
-    double number = 0;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return kExitOk;
-    } else if (arg == "--dll") {
-      if (!value(text)) return UsageError("--dll needs a path");
-      options.dll = text;
-    } else if (arg == "--limit") {
-      if (!value(text) || !ParseNumber(text, number) || number < 0)
-        return UsageError("--limit needs a number of events");
-      args.limit = static_cast<int>(number);
-    } else if (arg == "--close-after") {
-      if (!value(text) || !ParseNumber(text, number) || number <= 0)
-        return UsageError("--close-after needs a time in seconds");
-      args.closeAfter = number;
-    } else if (arg == "--bank") {
-      if (!value(args.bank) || args.bank.empty()) return UsageError("--bank needs a bank's name");
-    } else if (arg == "--pick") {
-      if (!value(args.pick) || args.pick.empty())
-        return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
-    } else if (arg == "--list") {
-      args.list = true;
-    } else if (arg == "--strict") {
-      args.strict = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError("unknown option " + arg);
-    } else if (args.command.empty()) {
-      args.command = arg;
-    } else {
-      args.positional.push_back(arg);
-    }
-  }
-  if (args.command.empty()) return UsageError("no command given");
-
+int RunCommand(const CommonOptions& options, const Arguments& args) {
   const auto& p = args.positional;
   auto expect = [&](size_t count, const char* shape) {
     if (p.size() == count) return true;
@@ -172,4 +122,68 @@ int main(int argc, char** argv) {
   if (args.command == "export")
     return expect(2, "MAP OUT") ? ExportCommand(options, p[0], p[1]) : kExitUsage;
   return UsageError("unknown command '" + args.command + "'");
+}
+
+}  // namespace
+
+int Fail(int status, const std::string& text) {
+  std::fflush(stdout);
+  // Messages quote file names and contents; raw bytes stay off the terminal.
+  std::fprintf(stderr, "plughost: %s\n", ReadableText(text).c_str());
+  return status;
+}
+
+int main(int argc, char** argv) {
+  LARGE_INTEGER start{};
+  QueryPerformanceCounter(&start);
+  CommonOptions options;
+  options.dll = DefaultDllPath();
+  Arguments args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    std::string text;
+    double number = 0;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (arg == "--stats") {
+      args.stats = true;
+    } else if (arg == "--dll") {
+      if (!value(text)) return UsageError("--dll needs a path");
+      options.dll = text;
+    } else if (arg == "--limit") {
+      if (!value(text) || !ParseNumber(text, number) || number < 0)
+        return UsageError("--limit needs a number of events");
+      args.limit = static_cast<int>(number);
+    } else if (arg == "--close-after") {
+      if (!value(text) || !ParseNumber(text, number) || number <= 0)
+        return UsageError("--close-after needs a time in seconds");
+      args.closeAfter = number;
+    } else if (arg == "--bank") {
+      if (!value(args.bank) || args.bank.empty()) return UsageError("--bank needs a bank's name");
+    } else if (arg == "--pick") {
+      if (!value(args.pick) || args.pick.empty())
+        return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
+    } else if (arg == "--list") {
+      args.list = true;
+    } else if (arg == "--strict") {
+      args.strict = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return UsageError("unknown option " + arg);
+    } else if (args.command.empty()) {
+      args.command = arg;
+    } else {
+      args.positional.push_back(arg);
+    }
+  }
+  if (args.command.empty()) return UsageError("no command given");
+
+  const int status = RunCommand(options, args);
+  if (args.stats) PrintProcessStats(start.QuadPart);
+  return status;
 }

@@ -1,9 +1,10 @@
 #include "tools/plughost/render.h"
 
-#include <deque>
-#include <map>
-#include <utility>
-#include <vector>
+#include <string>
+
+#include "tools/midifile/merged_events.h"
+#include "tools/midifile/midi_file_writer.h"
+#include "tools/plughost/host_voices.h"
 
 namespace {
 
@@ -11,9 +12,30 @@ constexpr int32_t kDispatchPlayback = 12;
 constexpr int32_t kParamUpdateValue = 0x01;
 constexpr int32_t kEventPan = 2;
 constexpr int32_t kEventVolume = 3;
+// Events played between two progress reports.
+constexpr size_t kProgressStride = 4096;
 
 bool IsParameterController(int cc) {
   return cc == 1 || cc == 2 || cc == 11 || cc == 16 || cc == 21 || cc == 64;
+}
+
+// The first track: the input's tempo and metre changes. Also measures the
+// input's length, under the same tempo changes.
+void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
+                    std::vector<uint8_t>& output, RenderSummary& summary) {
+  MidiTrackWriter conductor(output);
+  TempoMap tempo(layout.division);
+  MergedMidiEvents events(input, layout);
+  MidiEventView e;
+  uint64_t end = 0;
+  while (events.Next(e)) {
+    end = e.tick;
+    if (e.kind != MidiEvent::Kind::Meta) continue;
+    tempo.Add(e);
+    if (e.metaType == kMetaTempo || e.metaType == kMetaTimeSignature) conductor.Add(e);
+  }
+  conductor.Finish();
+  summary.seconds = layout.events ? tempo.Seconds(end) : 0.0;
 }
 
 class RenderSession final : public HostListener {
@@ -21,39 +43,34 @@ class RenderSession final : public HostListener {
   RenderSession(const RawPlugin& plugin, const VelocityLevels& levels, RenderSummary& summary)
       : plugin_(plugin), levels_(levels), summary_(summary) {}
 
-  void Play(const MidiFile& input, MidiFile& output) {
-    const std::vector<MidiEvent> events = MergeTracks(input);
-    out_.clear();
-    conductor_.clear();
-    out_.push_back(MidiEvent::Meta(0, kMetaTrackName, Bytes(TrackName())));
+  // Plays the input and writes what the plug-in sent as the output's
+  // second track.
+  void Play(const std::vector<uint8_t>& input, const MidiLayout& layout,
+            std::vector<uint8_t>& output, const RenderProgress& progress) {
+    MidiTrackWriter out(output);
+    out_ = &out;
+    const std::string name = TrackName();
+    out.Meta(0, kMetaTrackName, reinterpret_cast<const uint8_t*>(name.data()),
+             static_cast<uint32_t>(name.size()));
 
     // Playback starts before the first event, at tick 0.
     tick_ = 0;
     plugin_.Dispatch(kDispatchPlayback, 0, 1);
-    uint64_t end = 0;
-    for (const MidiEvent& e : events) {
+    MergedMidiEvents events(input, layout);
+    MidiEventView e;
+    size_t played = 0;
+    while (events.Next(e)) {
       tick_ = e.tick;
-      end = e.tick;
-      if (e.kind == MidiEvent::Kind::Meta) {
-        // Tempo and metre come along, so the output's times are the input's.
-        if (e.metaType == kMetaTempo || e.metaType == kMetaTimeSignature)
-          conductor_.push_back(MidiEvent::Meta(e.tick, e.metaType, e.payload));
-      } else if (e.kind == MidiEvent::Kind::Channel) {
-        PlayEvent(e);
-      }
+      if (e.kind == MidiEvent::Kind::Channel) PlayEvent(e);
+      if (++played % kProgressStride == 0 && progress) progress(played, layout.events);
     }
     // Playback stops at the end of the file; the plug-in reports every voice
     // still in its table, and the host kills them.
-    tick_ = end;
     plugin_.Dispatch(kDispatchPlayback, 0, 0);
     summary_.endedAtStop = static_cast<int>(ended_.size());
     KillEndedVoices();
-
-    output.format = 1;
-    output.division = input.division;
-    output.tracks.clear();
-    output.tracks.push_back(std::move(conductor_));
-    output.tracks.push_back(std::move(out_));
+    out.Finish();
+    out_ = nullptr;
   }
 
   // HostListener
@@ -63,39 +80,27 @@ class RenderSession final : public HostListener {
     const uint8_t port = static_cast<uint8_t>(message >> 24);
     if (port != port_) {
       // A port change is marked the way sequencers mark it: a port meta event.
-      out_.push_back(MidiEvent::Meta(tick_, kMetaPort, {port}));
+      out_->Meta(tick_, kMetaPort, &port, 1);
       port_ = port;
     }
     if (status < 0x80 || status >= 0xF0) return;  // not a channel message; nothing to record
     // A file cannot hold data bytes above 127 (a state made by hand can ask
     // for them); they are written with the top bit cleared, and counted.
     if (message & 0x00808000) ++summary_.clippedDataBytes;
-    out_.push_back(
-        MidiEvent::Channel(tick_, status, (message >> 8) & 0x7F, (message >> 16) & 0x7F));
+    out_->Channel(tick_, status, (message >> 8) & 0x7F, (message >> 16) & 0x7F);
     if (inTrigger_) triggerMessages_.push_back(message);
   }
   void OnVoiceEnded(int32_t tag) override { ended_.push_back(tag); }
-  int32_t OnColour(int32_t tag) override {
-    const auto it = voices_.find(tag);
-    return it == voices_.end() ? 0 : it->second.colour;
-  }
+  int32_t OnColour(int32_t tag) override { return voices_.Colour(tag); }
 
  private:
-  struct Voice {
-    int32_t colour = 0;
-    intptr_t handle = 0;
-  };
-
-  static std::vector<uint8_t> Bytes(const std::string& text) {
-    return std::vector<uint8_t>(text.begin(), text.end());
-  }
   std::string TrackName() const {
     const int32_t* words = plugin_.descriptorWords();
     const char* name = words ? reinterpret_cast<const char*>(words[1]) : nullptr;
     return std::string(name ? name : "plug-in") + " output";
   }
 
-  void PlayEvent(const MidiEvent& e) {
+  void PlayEvent(const MidiEventView& e) {
     const int kind = e.status & 0xF0;
     const int channel = e.status & 0x0F;
     if (kind == 0x90 && e.data2 > 0) {
@@ -116,8 +121,7 @@ class RenderSession final : public HostListener {
 
   void NoteOn(int channel, int note, int velocity) {
     ++summary_.notesIn;
-    const int32_t tag = nextTag_++;
-    voices_[tag].colour = channel;
+    const int32_t tag = voices_.Start(channel);
     HostVoiceParams params;
     params.level = levels_.LevelFor(velocity);
     params.pitch = static_cast<float>((note - 60) * 100);
@@ -137,56 +141,41 @@ class RenderSession final : public HostListener {
     }
     if (!handle) {
       ++summary_.droppedNotes;
-      voices_.erase(tag);
+      voices_.Forget(tag);
       return;
     }
-    voices_[tag].handle = handle;
-    held_[{channel, note}].push_back(tag);
+    voices_.Hold(tag, handle, channel, note);
   }
 
   void NoteOff(int channel, int note) {
-    auto it = held_.find({channel, note});
-    if (it == held_.end() || it->second.empty()) {
+    // The earliest note still held on that channel and key ends first.
+    const int32_t tag = voices_.Release(channel, note);
+    if (!tag) {
       ++summary_.unmatchedNoteOffs;
       return;
     }
-    // The earliest note still held on that channel and key ends first.
-    const int32_t tag = it->second.front();
-    it->second.pop_front();
-    plugin_.ReleaseVoice(voices_[tag].handle);
+    plugin_.ReleaseVoice(voices_.Handle(tag));
   }
 
   // Kills the voices the plug-in reported as ended, once its call has
-  // returned: never from inside one of its own calls.
+  // returned: never from inside one of its own calls. A kill may report
+  // more; they are killed in the order reported.
   void KillEndedVoices() {
-    while (!ended_.empty()) {
-      const int32_t tag = ended_.front();
-      ended_.pop_front();
-      const auto voice = voices_.find(tag);
-      if (voice == voices_.end()) continue;
-      const intptr_t handle = voice->second.handle;
-      voices_.erase(voice);
-      for (auto& [key, tags] : held_)
-        for (auto t = tags.begin(); t != tags.end(); ++t)
-          if (*t == tag) {
-            tags.erase(t);
-            break;
-          }
-      plugin_.KillVoice(handle);
+    for (size_t i = 0; i < ended_.size(); ++i) {
+      intptr_t handle = 0;
+      if (voices_.End(ended_[i], handle)) plugin_.KillVoice(handle);
     }
+    ended_.clear();
   }
 
   const RawPlugin& plugin_;
   const VelocityLevels& levels_;
   RenderSummary& summary_;
-  std::vector<MidiEvent> conductor_;  // tempo and metre of the input
-  std::vector<MidiEvent> out_;        // what the plug-in sent
+  MidiTrackWriter* out_ = nullptr;  // what the plug-in sent, while playing
   uint64_t tick_ = 0;
   uint8_t port_ = 0;
-  int32_t nextTag_ = 1;
-  std::map<int32_t, Voice> voices_;
-  std::map<std::pair<int, int>, std::deque<int32_t>> held_;
-  std::deque<int32_t> ended_;
+  HostVoices voices_;
+  std::vector<int32_t> ended_;
   bool inTrigger_ = false;
   std::vector<uint32_t> triggerMessages_;
 };
@@ -194,10 +183,14 @@ class RenderSession final : public HostListener {
 }  // namespace
 
 void RenderThroughPlugin(const PluginInstance& instance, PlugHost& host,
-                         const VelocityLevels& levels, const MidiFile& input, MidiFile& output,
-                         RenderSummary& summary) {
+                         const VelocityLevels& levels, const std::vector<uint8_t>& input,
+                         const MidiLayout& layout, std::vector<uint8_t>& output,
+                         RenderSummary& summary, const RenderProgress& progress) {
+  output.clear();
+  WriteMidiHeader(output, 1, layout.division, 2);
+  WriteConductor(input, layout, output, summary);
   RenderSession session(instance.plugin(), levels, summary);
   host.SetListener(&session);
-  session.Play(input, output);
+  session.Play(input, layout, output, progress);
   host.SetListener(nullptr);
 }

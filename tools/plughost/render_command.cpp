@@ -1,12 +1,16 @@
 // render: a coloured MIDI file in, the plug-in's articulated output out.
+#include <windows.h>
+#include <io.h>
+
 #include <cstdio>
 
+#include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
-#include "tools/midifile/midi_file_reader.h"
-#include "tools/midifile/midi_file_writer.h"
+#include "tools/plughost/progress_line.h"
 #include "tools/plughost/render.h"
 #include "tools/plughost/settings_file.h"
+#include "tools/plughost/windowless_thread.h"
 
 int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
                   const std::string& inputPath, const std::string& outputPath) {
@@ -14,11 +18,11 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
   std::vector<uint8_t> state;
   if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
 
-  std::vector<uint8_t> bytes;
-  MidiFile input;
-  if (!ReadWholeFile(inputPath, bytes, error))
+  std::vector<uint8_t> input;
+  MidiLayout layout;
+  if (!ReadWholeFile(inputPath, input, error))
     return Fail(kExitBadInput, "cannot read " + inputPath + ": " + error);
-  if (!ReadMidiFile(bytes, input, error)) return Fail(kExitBadInput, inputPath + ": " + error);
+  if (!ReadMidiLayout(input, layout, error)) return Fail(kExitBadInput, inputPath + ": " + error);
 
   const VelocityLevels levels;
   if (!levels.complete())
@@ -26,22 +30,32 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
 
   const auto library = OpenPluginLibrary(options.dll, error);
   if (!library) return Fail(kExitPlugin, error);
-  PlugHost host(nullptr);
-  MidiFile output;
+  std::vector<uint8_t> output;
   RenderSummary summary;
-  {
+  int status = kExitOk;
+  // The editor is never shown here, so the instance is made without one.
+  RunWithoutWindows([&] {
+    PlugHost host(nullptr);
     PluginInstance instance(*library, &host);
-    if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
-    if (!instance.LoadState(state, error)) return Fail(kExitPlugin, error);
-    RenderThroughPlugin(instance, host, levels, input, output, summary);
-  }
-  if (!WriteFileAtomically(outputPath, WriteMidiFile(output), error))
-    return Fail(kExitBadInput, error);
+    if (!instance.created()) {
+      status = Fail(kExitPlugin, "the plug-in made no instance");
+      return;
+    }
+    if (!instance.LoadState(state, error)) {
+      status = Fail(kExitPlugin, error);
+      return;
+    }
+    ProgressLine progress(_isatty(_fileno(stderr)) ? stderr : nullptr, "rendering");
+    const ULONGLONG start = GetTickCount64();
+    RenderThroughPlugin(instance, host, levels, input, layout, output, summary,
+                        [&](size_t played, size_t total) {
+                          progress.Update(played, total, GetTickCount64() - start);
+                        });
+  });
+  if (status != kExitOk) return status;
+  if (!WriteFileAtomically(outputPath, output, error)) return Fail(kExitBadInput, error);
 
-  const std::vector<MidiEvent> merged = MergeTracks(input);
-  const TempoMap tempo(input.division, merged);
-  const double seconds = merged.empty() ? 0.0 : tempo.Seconds(merged.back().tick);
-  std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), seconds,
+  std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
               settingsPath.c_str());
   std::printf("  notes in:          %d\n", summary.notesIn);
   std::printf("  messages out:      %d\n", summary.messagesOut);

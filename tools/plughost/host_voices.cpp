@@ -1,0 +1,65 @@
+#include "tools/plughost/host_voices.h"
+
+int32_t HostVoices::Start(int32_t colour) {
+  int32_t tag;
+  if (!free_.empty()) {
+    tag = free_.back();
+    free_.pop_back();
+  } else {
+    voices_.emplace_back();
+    tag = static_cast<int32_t>(voices_.size());
+  }
+  Voice& v = voices_[tag - 1];
+  v = Voice{};
+  v.colour = colour;
+  v.live = true;
+  return tag;
+}
+
+void HostVoices::Forget(int32_t tag) {
+  intptr_t unused = 0;
+  End(tag, unused);
+}
+
+void HostVoices::Hold(int32_t tag, intptr_t handle, int channel, int note) {
+  if (!Live(tag)) return;
+  Voice& v = voices_[tag - 1];
+  v.handle = handle;
+  v.key = (channel & 0x0F) * 128 + (note & 0x7F);
+  Key& key = keys_[v.key];
+  v.previous = key.last;
+  v.next = 0;
+  if (key.last)
+    voices_[key.last - 1].next = tag;
+  else
+    key.first = tag;
+  key.last = tag;
+}
+
+int32_t HostVoices::Colour(int32_t tag) const { return Live(tag) ? voices_[tag - 1].colour : 0; }
+
+int32_t HostVoices::Release(int channel, int note) {
+  const int32_t tag = keys_[(channel & 0x0F) * 128 + (note & 0x7F)].first;
+  if (tag) Unhold(tag);
+  return tag;
+}
+
+bool HostVoices::End(int32_t tag, intptr_t& handle) {
+  if (!Live(tag)) return false;
+  Unhold(tag);
+  Voice& v = voices_[tag - 1];
+  handle = v.handle;
+  v.live = false;
+  free_.push_back(tag);
+  return true;
+}
+
+void HostVoices::Unhold(int32_t tag) {
+  Voice& v = voices_[tag - 1];
+  if (v.key < 0) return;
+  Key& key = keys_[v.key];
+  (v.previous ? voices_[v.previous - 1].next : key.first) = v.next;
+  (v.next ? voices_[v.next - 1].previous : key.last) = v.previous;
+  v.key = -1;
+  v.previous = v.next = 0;
+}
