@@ -3,6 +3,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
@@ -10,7 +11,15 @@
 #include "tools/plughost/progress_line.h"
 #include "tools/plughost/render.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/plughost/windowless_thread.h"
+
+namespace {
+
+// A terminal, or a file that scripts/wine-run relays to one as it grows.
+bool StderrIsTerminal() {
+  return _isatty(_fileno(stderr)) || std::getenv("PLUGHOST_STDERR_IS_TERMINAL") != nullptr;
+}
+
+}  // namespace
 
 int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
                   const std::string& inputPath, const std::string& outputPath) {
@@ -32,27 +41,20 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
   if (!library) return Fail(kExitPlugin, error);
   std::vector<uint8_t> output;
   RenderSummary summary;
-  int status = kExitOk;
-  // The editor is never shown here, so the instance is made without one.
-  RunWithoutWindows([&] {
+  {
+    // The instance has its editor window, as in any host; hidden, it costs
+    // the notes nothing.
     PlugHost host(nullptr);
     PluginInstance instance(*library, &host);
-    if (!instance.created()) {
-      status = Fail(kExitPlugin, "the plug-in made no instance");
-      return;
-    }
-    if (!instance.LoadState(state, error)) {
-      status = Fail(kExitPlugin, error);
-      return;
-    }
-    ProgressLine progress(_isatty(_fileno(stderr)) ? stderr : nullptr, "rendering");
+    if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
+    if (!instance.LoadState(state, error)) return Fail(kExitPlugin, error);
+    ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, "rendering");
     const ULONGLONG start = GetTickCount64();
     RenderThroughPlugin(instance, host, levels, input, layout, output, summary,
                         [&](size_t played, size_t total) {
                           progress.Update(played, total, GetTickCount64() - start);
                         });
-  });
-  if (status != kExitOk) return status;
+  }
   if (!WriteFileAtomically(outputPath, output, error)) return Fail(kExitBadInput, error);
 
   std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
