@@ -183,6 +183,8 @@ TEST(XmlMapReaders, BadFilesNameTheElementAndTheProblem) {
        "data2 -1 is outside"},
       {ReadExpressionMap, ExpressionMap(Slot("x", Event(90, 1, 1))), "output 1", "no MIDI status"},
       {ReadArticulationPlist, "bplist00\x01", "file start", "binary property list"},
+      {ReadArticulationPlist, Plist("").substr(0, Plist("").find("</array>") + 1), "line 2",
+       "cut short"},
       {ReadArticulationPlist, Plist(""), "Articulations", "no articulations"},
       {ReadArticulationPlist,
        Plist("<dict><key>Output</key>" + Output("Controller", 1, 128) + "</dict>"),

@@ -27,8 +27,10 @@ bool ParseXml(const std::string& text, pugi::xml_document& doc, ImportError& err
     }
   }
   error.where = "line " + std::to_string(line) + ", column " + std::to_string(end - lineStart + 1);
-  error.message = end >= text.size() && result.status != pugi::status_no_document_element
-                      ? "XML cut short: the file ends inside an element"
+  // No tag is complete after the place parsing stopped: the file was cut.
+  const bool cut =
+      text.find('>', end) == std::string::npos && result.status != pugi::status_no_document_element;
+  error.message = cut ? "XML cut short: the file ends inside an element"
                       : std::string("damaged XML: ") + result.description();
   return false;
 }
