@@ -40,6 +40,7 @@ const char kUsage[] =
     "options:\n"
     "  --dll PATH                the plug-in DLL (default: QuindleVelmora.dll beside\n"
     "                            plughost.exe)\n"
+    "  --version                 print plughost's version\n"
     "  -h, --help                show this text\n"
     "\n"
     "Output files are written whole or not at all. Exit status: 0 success, 1 bad\n"
@@ -93,6 +94,9 @@ int main(int argc, char** argv) {
     double number = 0;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (arg == "--version") {
+      std::printf("plughost %s\n", ARTSW_VERSION);
       return kExitOk;
     } else if (arg == "--dll") {
       if (!value(text)) return UsageError("--dll needs a path");
