@@ -9,9 +9,8 @@ add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/>")
 
-# The PE header holds a link time unless told not to; the symbol table is
-# of no use to a user and only grows the download.
-add_link_options(-Wl,--no-insert-timestamp -s)
+# The PE header and the export directory hold the link time unless told not to.
+add_link_options(-Wl,--no-insert-timestamp)
 
 # Archives without member times, owners or modes.
 foreach(lang C CXX)
