@@ -4,6 +4,7 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/midi_text.h"
 #include "tools/plughost/plugin_instance.h"
+#include "tools/plughost/version_info.h"
 
 namespace {
 
@@ -26,7 +27,10 @@ int DescribeCommand(const CommonOptions& options) {
   if (!library) return Fail(kExitPlugin, error);
   PrintingListener listener;
   PlugHost host(&listener);
-  std::printf("Loaded %s\n\nCreating an instance (host tag 1); it sends:\n", options.dll.c_str());
+  const std::string version = FileVersionText(options.dll);
+  std::printf("Loaded %s\nVersion %s\n\nCreating an instance (host tag 1); it sends:\n",
+              options.dll.c_str(),
+              version.empty() ? "unknown (the DLL has no version resource)" : version.c_str());
   {
     PluginInstance instance(*library, &host);
     if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");

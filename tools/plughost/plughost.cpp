@@ -54,6 +54,7 @@ const char kUsage[] =
     "                            plughost.exe)\n"
     "  --stats                   at the end, print the time taken and the peak memory\n"
     "                            of the process to stderr\n"
+    "  --version                 print plughost's version\n"
     "  -h, --help                show this text\n"
     "\n"
     "Output files are written whole or not at all. Exit status: 0 success, 1 bad\n"
@@ -150,6 +151,9 @@ int main(int argc, char** argv) {
     double number = 0;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return kExitOk;
+    } else if (arg == "--version") {
+      std::printf("plughost %s\n", ARTSW_VERSION);
       return kExitOk;
     } else if (arg == "--stats") {
       args.stats = true;
