@@ -3,10 +3,7 @@
 the reader knows (attributes, quoting, outputs, hidden articulations,
 clones, several banks) and a few it refuses. Run from anywhere; rewrites
 tests/fuzz/corpus/reabank/."""
-import os
-
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "corpus", "reabank")
+from seed_corpus import write_corpus
 
 violins = """// Example violins
 //! g="Example/Strings" n="Violins" id=a1
@@ -62,10 +59,4 @@ seeds = {
     "bad_empty_bank": b"Bank * * Empty\n",
 }
 
-os.makedirs(OUT, exist_ok=True)
-for old in os.listdir(OUT):
-    os.remove(os.path.join(OUT, old))
-for label, data in seeds.items():
-    with open(os.path.join(OUT, label), "wb") as f:
-        f.write(data)
-print(f"{len(seeds)} seeds in {OUT}")
+write_corpus("reabank", seeds)
