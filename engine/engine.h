@@ -56,8 +56,9 @@ class ArticulationEngine {
   // doing nothing at all, when the table is full, the parameters are null or
   // the pitch maps outside notes 0..127.
   intptr_t TriggerVoice(const void* voiceParams, int32_t hostVoiceTag) ARTSW_REALTIME;
-  // Note-off unless another record holds the note; then EndVoice. Handles
-  // this engine did not hand out, or has freed, are ignored.
+  // Note-off unless another unreleased record holds the note on the same
+  // channel and port; then EndVoice. Handles this engine did not hand out,
+  // or has freed, are ignored.
   void ReleaseVoice(intptr_t handle) ARTSW_REALTIME;
   // Note-off unless released; frees the record.
   void KillVoice(intptr_t handle) ARTSW_REALTIME;
@@ -88,8 +89,8 @@ class ArticulationEngine {
 
  private:
   void SwitchArticulation(int32_t slot) ARTSW_REALTIME;
-  // Rewrites a record's message into the note-off on the channel in force
-  // now, keeping its note and port, and sends it.
+  // Rewrites a record's message into the note-off on its note-on's channel
+  // and port, and sends it.
   void SendNoteOff(VoiceRecord* record) ARTSW_REALTIME;
 
   void RequestRepaint(bool gridOnly) const ARTSW_REALTIME {

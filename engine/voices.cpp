@@ -38,7 +38,7 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
   const uint8_t status = midi::kNoteOn | output_.Channel();
   const uint8_t velocity =
       VelocityForLevel(ReadVoiceParamsFloat(voiceParams, kVoiceParamsLevelOffset));
-  voices_.SetMessage(record, midi::Pack(status, note, velocity, output_.Port()));
+  voices_.StartNote(record, midi::Pack(status, note, velocity, output_.Port()));
   output_.EmitMidi(record->message);
   return VoiceTable::Handle(record);
 }
@@ -69,20 +69,22 @@ void ArticulationEngine::SwitchArticulation(int32_t slot) {
 }
 
 void ArticulationEngine::SendNoteOff(VoiceRecord* record) {
-  // Channel as it is now; the port stays the one the note-on went to.
+  // The note-on's own channel and port: an edit or a load that moved the
+  // output since then must not leave the note sounding where it started.
   const MidiMessage m = record->message;
-  voices_.SetMessage(
-      record, midi::Pack(midi::kNoteOff | output_.Channel(), midi::Data1(m), 0, midi::Port(m)));
+  record->message = midi::Pack(midi::kNoteOff | (midi::Status(m) & 0x0F), midi::Data1(m), 0,
+                               midi::Port(m));
   output_.EmitMidi(record->message);
 }
 
 void ArticulationEngine::ReleaseVoice(intptr_t handle) {
   VoiceRecord* record = voices_.Find(handle);
   if (record == nullptr) return;
-  // Another voice on the same note keeps it sounding, whichever channel or
-  // port either was started on.
-  if (!voices_.OtherHoldsNote(record)) SendNoteOff(record);
-  record->released = 1;
+  // Another unreleased voice on the same note, channel and port keeps it
+  // sounding; its own release sends the note-off. A released voice holds
+  // nothing back, so two overlapping voices of one key can never both wait
+  // for each other.
+  if (voices_.Release(record)) SendNoteOff(record);
   host_->EndVoice(record->hostVoiceTag, kVoiceEnded);
 }
 

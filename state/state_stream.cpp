@@ -9,6 +9,8 @@
 #include "state/state_stream.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "state/stream_io.h"
 
@@ -35,8 +37,22 @@ void ReadOutputAddress(DataModel& model, StateReader& reader) {
   if (hasPort) model.output.port = port & 0xFF;
 }
 
-void ReadSlotWords(std::array<int32_t, kSlotCount>& words, StateReader& reader) {
-  for (int32_t& word : words) reader.ReadInt32(word);
+// A word is stored only when all its bytes arrived.
+void ReadWord(Relaxed<int32_t>& word, StateReader& reader) {
+  int32_t value = 0;
+  if (reader.ReadInt32(value)) word = value;
+}
+
+void ReadSlotWords(SlotWords& words, StateReader& reader) {
+  for (Relaxed<int32_t>& word : words) ReadWord(word, reader);
+}
+
+void ReadNames(SlotNames& names, StateReader& reader) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    std::string name = names[slot];
+    reader.ReadName(name, kMaxNameLength);
+    names.Set(slot, std::move(name));
+  }
 }
 
 // Values past the bank's sixth are read and dropped, so the view state that
@@ -60,9 +76,9 @@ bool IsSlot(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
 // preservePortChannel and the guarded page in version 5.
 void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   ReadOutputAddress(model, reader);
-  reader.ReadInt32(model.output.ccGhosting);
+  ReadWord(model.output.ccGhosting, reader);
   if (version >= 4) {
-    reader.ReadInt32(model.output.midiExtend);
+    ReadWord(model.output.midiExtend, reader);
     if (version == 4) model.output.midiExtend = 0;
   }
   if (version == 5) {
@@ -75,7 +91,7 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   ReadSlotWords(model.bank.uacc, reader);
   ReadSlotWords(model.bank.modwheel, reader);
   ReadSlotWords(model.bank.iconId, reader);
-  for (std::string& name : model.bank.name) reader.ReadName(name, kMaxNameLength);
+  ReadNames(model.bank.name, reader);
   if (version >= 4) {
     model.output.ccGhosting &= 1;
     model.output.midiExtend = 0;
@@ -97,7 +113,7 @@ void ReadEarlyVersion(DataModel& model, StateReader& reader, int32_t version) {
   int32_t uaccFlag = 0;  // missing: keyswitches (the values are missing too)
   if (version == 2) {
     reader.ReadInt32(uaccFlag);
-    reader.ReadInt32(model.output.ccGhosting);
+    ReadWord(model.output.ccGhosting, reader);
   }
   for (int slot = 0; slot < kSlotCount; ++slot) {
     int32_t value = 0;
@@ -125,7 +141,7 @@ void KeepLoadedValuesInRange(DataModel& model) {
     model.bank.modwheel[slot] = LimitMessageValue(model.bank.modwheel[slot]);
     model.bank.iconId[slot] = std::clamp<int32_t>(model.bank.iconId[slot], 0, kIconLimit);
   }
-  for (int32_t& value : model.controllers.value) value = std::clamp<int32_t>(value, 0, 127);
+  for (Relaxed<int32_t>& value : model.controllers.value) value = std::clamp<int32_t>(value, 0, 127);
   // The view state survives versions that do not carry it; whatever it held
   // before, the panel must be able to show it.
   if (!IsSlot(model.selectedSlot)) model.selectedSlot = 0;
@@ -148,7 +164,7 @@ void SaveState(const DataModel& model, ByteStream& out) {
   for (int32_t word : model.bank.uacc) writer.WriteInt32(word);
   for (int32_t word : model.bank.modwheel) writer.WriteInt32(word);
   for (int32_t word : model.bank.iconId) writer.WriteInt32(word);
-  for (const std::string& name : model.bank.name) writer.WriteName(name);
+  for (int slot = 0; slot < kSlotCount; ++slot) writer.WriteName(model.bank.name[slot]);
   writer.WriteUint16(kWrittenControllerCount);
   for (int32_t value : model.controllers.value) writer.WriteInt32(value);
   writer.WriteInt32(model.pageIndex);

@@ -146,7 +146,7 @@ inline std::string CheckLoadProperties(const uint8_t* data, size_t size) {
   // What it saves loads back into another new instance and saves the same.
   const std::vector<uint8_t> first = SavedBytes(loaded);
   size_t nameBytes = 0;
-  for (const std::string& n : loaded.bank.name) nameBytes += n.size();
+  for (const std::string& n : loaded.bank.name.All()) nameBytes += n.size();
   if (first.size() != 346 + nameBytes) return "saved size";
   DataModel reloaded;
   MemoryStream again(first);

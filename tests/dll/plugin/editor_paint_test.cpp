@@ -147,7 +147,7 @@ DataModel VariedModel() {
     m.bank.uacc[i] = 127 - i * 9;
   }
   m.bank.iconId[3] = 149;
-  m.bank.name[6] = "Spiccato";
+  m.bank.name.Set(6, "Spiccato");
   m.output.port = 17;
   m.output.channel = 9;
   m.controllers.value = {0, 3, 64, 126, 127, 64};
@@ -390,7 +390,7 @@ TEST_F(CodedPanel, TextsUseTheirColours) {
 
 TEST_F(CodedPanel, ALongNameIsCutAtItsRectangle) {
   model.pageIndex = 0;
-  model.bank.name[0] = "Sul ponticello tremolo with a very long description";
+  model.bank.name.Set(0, "Sul ponticello tremolo with a very long description");
   const Pixels panel = Render();
   // Right of the rectangle the overlay shows untouched.
   ExpectFrom(panel, 100, 104, 5, 16, kSheet, 240 + 95, 50, "right of the name");
@@ -402,9 +402,9 @@ TEST_F(CodedPanel, AnEmptyNameShowsTheSlotNumber) {
   model.pageIndex = 0;
   model.selectedSlot = 4;
   const Pixels empty = Render();
-  model.bank.name[4] = "Articulation 5";
+  model.bank.name.Set(4, "Articulation 5");
   EXPECT_EQ(Render(), empty);
-  model.bank.name[4] = "Articulation 4";
+  model.bank.name.Set(4, "Articulation 4");
   EXPECT_NE(Render(), empty);
 }
 
@@ -434,7 +434,7 @@ TEST_F(CodedPanel, ValuesOutsideTheirRangesShowFramesInsideTheStrips) {
   // A selected slot outside the bank shows and lights the last slot.
   model.selectedSlot = 99;
   model.bank.iconId[15] = 12;
-  model.bank.name[15] = "Last";
+  model.bank.name.Set(15, "Last");
   panel = Render();
   ExpectFrom(panel, 28 * 7 + 8, 53, 27, 27, kIcons, 32 * 12 + 2, 0, "slot 15 lit for 99");
   ExpectFrom(panel, 15, 132, 28, 27, kIcons, 32 * 12 + 2, 1, "slot 15 details for 99");
