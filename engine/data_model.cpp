@@ -16,6 +16,7 @@ void DataModel::ResetToDefaults() {
     bank.modwheel[slot] = kUnset;
   }
   bank.name.ClearAll();
+  additions.SetAll(SlotAdditionsArray{});
   controllers.value = {127, 127, 127, 127, 127, 0};
   currentSlot = 0;
   sent = SentCache{};

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/relaxed.h"
+#include "engine/slot_additions_bank.h"
 #include "engine/slot_names.h"
 
 constexpr int kSlotCount = 16;
@@ -55,6 +56,7 @@ struct SentCache {
   Relaxed<int32_t> lastKeyswitch = kNothingSent;
   Relaxed<int32_t> lastUacc = kNothingSent;
   Relaxed<int32_t> lastModwheel = kNothingSent;
+  Relaxed<int32_t> lastActionSlot = kNothingSent;  // the slot whose actions went out last
 };
 
 struct DataModel {
@@ -66,6 +68,7 @@ struct DataModel {
   Relaxed<uint8_t> pan = 0;
   Relaxed<uint8_t> volume = 0;
   ArticulationBank bank;
+  SlotAdditionsBank additions;  // what slots send beyond their three fields
   Relaxed<int32_t> currentSlot = 0;  // slot of the latest note
   SentCache sent;
 

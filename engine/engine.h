@@ -8,6 +8,7 @@
 
 #include "engine/data_model.h"
 #include "engine/editor_repaint.h"
+#include "engine/held_action_notes.h"
 #include "engine/midi_output.h"
 #include "engine/realtime.h"
 #include "engine/voice_table.h"
@@ -47,6 +48,10 @@ class ArticulationEngine {
 
   // Reports every voice still in the table to the host as ended.
   void EndAllVoices();
+
+  // [any thread] Sends the note-offs of notes that slot actions hold down
+  // (at a playback stop and at destruction).
+  void ReleaseHeldActionNotes() ARTSW_REALTIME;
 
   // [audio thread] Voice operations. A handle is a record's address, or 0.
   // These allocate nothing, lock nothing and cost the same whatever the
@@ -88,10 +93,11 @@ class ArticulationEngine {
   const VoiceTable& voices() const { return voices_; }
 
  private:
-  void SwitchArticulation(int32_t slot) ARTSW_REALTIME;
-  // Rewrites a record's message into the note-off on its note-on's channel
-  // and port, and sends it.
-  void SendNoteOff(VoiceRecord* record) ARTSW_REALTIME;
+  void SwitchArticulation(int32_t slot, const SlotAdditions& additions) ARTSW_REALTIME;
+  void SendAction(const SlotAction& action, uint8_t port) ARTSW_REALTIME;
+  // Rewrites a record's message into its note-off and sends it on each of
+  // the given channels of its note-on, at the note-on's port.
+  void SendNoteOffs(VoiceRecord* record, uint16_t channels) ARTSW_REALTIME;
 
   void RequestRepaint(bool gridOnly) const ARTSW_REALTIME {
     if (repaint_) repaint_->InvalidateEditor(gridOnly);
@@ -102,4 +108,5 @@ class ArticulationEngine {
   EditorRepaint* repaint_ = nullptr;
   MidiOutput output_;
   VoiceTable voices_;
+  HeldActionNotes heldActionNotes_;
 };

@@ -62,23 +62,37 @@ VoiceRecord* VoiceTable::Find(intptr_t handle) const {
   return &records_[index];
 }
 
-void VoiceTable::Free(VoiceRecord* record) {
-  if (record->holding) held_.Remove(record->message);
+void VoiceTable::StopHolding(VoiceRecord* record) {
+  if (!record->holding) return;
+  for (uint32_t rest = record->channels; rest != 0; rest &= rest - 1) {
+    held_.Remove(OnChannel(record->message, std::countr_zero(rest)));
+  }
   record->holding = 0;
+}
+
+void VoiceTable::Free(VoiceRecord* record) {
+  StopHolding(record);
   liveCount_ = liveCount_ - 1;
   MarkFree(IndexOf(record));
 }
 
-void VoiceTable::StartNote(VoiceRecord* record, MidiMessage noteOn) {
-  if (record->holding) held_.Remove(record->message);
+void VoiceTable::StartNote(VoiceRecord* record, MidiMessage noteOn, uint16_t channels) {
+  StopHolding(record);
   record->message = noteOn;
+  record->channels = channels;
   record->holding = 1;
-  held_.Add(noteOn);
+  for (uint32_t rest = channels; rest != 0; rest &= rest - 1) {
+    held_.Add(OnChannel(noteOn, std::countr_zero(rest)));
+  }
 }
 
-bool VoiceTable::Release(VoiceRecord* record) {
-  if (record->holding) held_.Remove(record->message);
-  record->holding = 0;
+uint16_t VoiceTable::Release(VoiceRecord* record) {
+  StopHolding(record);
   record->released = 1;
-  return held_.Count(record->message) == 0;
+  uint16_t due = 0;
+  for (uint32_t rest = record->channels; rest != 0; rest &= rest - 1) {
+    const int channel = std::countr_zero(rest);
+    if (held_.Count(OnChannel(record->message, channel)) == 0) due |= static_cast<uint16_t>(1u << channel);
+  }
+  return due;
 }

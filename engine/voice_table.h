@@ -32,7 +32,14 @@ struct VoiceRecord {
   Relaxed<int32_t> hostVoiceTag = 0;  // the host's tag, passed back in QueryVoice/EndVoice
   uint8_t released = 0;               // 1 once ReleaseVoice ran
   uint8_t holding = 0;                // 1 from the note-on until its release or kill
+  uint16_t channels = 0;              // every channel the note-on went to (bit c: channel c);
+                                      // the message's own channel is the lowest
 };
+
+// The note message of a record on one of its channels.
+constexpr MidiMessage OnChannel(MidiMessage message, int channel) {
+  return (message & ~0x0Fu) | static_cast<MidiMessage>(channel & 0x0F);
+}
 
 class VoiceTable {
  public:
@@ -54,12 +61,14 @@ class VoiceTable {
   // Frees a record Find or Allocate returned.
   void Free(VoiceRecord* record) ARTSW_REALTIME;
 
-  // Stores the note-on in a record: it now holds its note.
-  void StartNote(VoiceRecord* record, MidiMessage noteOn) ARTSW_REALTIME;
+  // Stores the note-on in a record, played on every channel of the set
+  // (the message's own channel among them): it now holds its note there.
+  void StartNote(VoiceRecord* record, MidiMessage noteOn, uint16_t channels) ARTSW_REALTIME;
 
-  // Marks a record released. True when, after it, no unreleased record
-  // holds the same note on the same channel and port: the note-off is due.
-  bool Release(VoiceRecord* record) ARTSW_REALTIME;
+  // Marks a record released. Answers the channels on which, after it, no
+  // unreleased record holds the same note at the same port: there the
+  // note-off is due.
+  uint16_t Release(VoiceRecord* record) ARTSW_REALTIME;
 
   int LiveCount() const { return liveCount_; }
 
@@ -88,6 +97,7 @@ class VoiceTable {
   static_assert(kVoiceCapacity % (kWordBits * kWordBits) == 0, "no partial words");
   static_assert(kMiddleWords <= kWordBits, "one top word covers every middle word");
 
+  void StopHolding(VoiceRecord* record) ARTSW_REALTIME;
   int IndexOf(const VoiceRecord* record) const { return static_cast<int>(record - records_.get()); }
   void MarkTaken(int index);
   void MarkFree(int index);

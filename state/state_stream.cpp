@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "state/extension_block.h"
 #include "state/stream_io.h"
 
 namespace {
@@ -106,6 +108,21 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   if (hasPage && (version < 5 || GuardedFieldsApply(model))) model.pageIndex = page;
 }
 
+// The slot additions' block after a version-5 state: taken whole when it is
+// there and well formed, ignored otherwise, so that a damaged or unknown
+// block costs nothing read before it. It is read to its stated end only.
+void ReadExtensionBlock(DataModel& model, StateReader& reader) {
+  uint8_t headerBytes[kExtensionHeaderSize];
+  ExtensionHeader header;
+  if (!reader.ReadBytes(headerBytes, sizeof headerBytes) || !ReadExtensionHeader(headerBytes, header)) {
+    return;
+  }
+  std::vector<uint8_t> payload(header.length);
+  if (!reader.ReadBytes(payload.data(), header.length)) return;
+  SlotAdditionsArray additions;
+  if (DecodeExtensionPayload(header, payload.data(), additions)) model.additions.SetAll(additions);
+}
+
 // Versions 1 and 2: one value per slot, 0 meaning none; a slot with a value
 // gets icon 1. Version 2 may mark the values as UACC instead of keyswitches.
 void ReadEarlyVersion(DataModel& model, StateReader& reader, int32_t version) {
@@ -169,6 +186,9 @@ void SaveState(const DataModel& model, ByteStream& out) {
   for (int32_t value : model.controllers.value) writer.WriteInt32(value);
   writer.WriteInt32(model.pageIndex);
   writer.WriteInt32(model.selectedSlot);
+  // Only a state that uses the slot additions carries their block.
+  const std::vector<uint8_t> block = EncodeExtensionBlock(model.additions.All());
+  writer.WriteBytes(block.data(), static_cast<uint32_t>(block.size()));
 }
 
 void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
@@ -185,6 +205,7 @@ void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
     case 4:
     case 5:
       ReadNamedVersion(model, reader, version);
+      if (version == 5) ReadExtensionBlock(model, reader);
       break;
     default:
       break;  // a version this build does not know: the reset state stands

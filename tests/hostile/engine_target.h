@@ -10,6 +10,7 @@
 #include "editor/panel_editing.h"
 #include "engine/engine.h"
 #include "state/state_stream.h"
+#include "tests/hostile/hostile_driver.h"
 #include "tests/hostile/hostile_host.h"
 #include "tests/support/memory_stream.h"
 
@@ -21,6 +22,11 @@ namespace hostile {
 // window uses, so it stays within what a user can enter.
 inline void ApplyEditorEdit(ArticulationEngine& engine, uint32_t kind, uint32_t a, uint32_t b) {
   DataModel& model = engine.model;
+  if (kind % 10 >= 8) {
+    // A slot's additions, as the editor's text prompt sets them.
+    model.additions.Set(static_cast<int>(a % kSlotCount), detail::RandomAdditions(uint64_t(a) << 32 | b));
+    return;
+  }
   switch (kind % 8) {
     case 0: {
       const int32_t target = static_cast<int32_t>(a % 6);  // slot fields, port, channel

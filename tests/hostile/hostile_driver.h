@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/slot_additions.h"
+#include "state/extension_block.h"
 #include "tests/hostile/hostile_host.h"
 
 namespace hostile {
@@ -172,11 +174,56 @@ inline int32_t AnyInt(uint32_t a, uint32_t b, int32_t low, int32_t high) {
   }
 }
 
+// Valid slot additions of every kind: layered channels, transposes, held
+// and tapped notes, controllers, programs and bends on their own channels.
+inline SlotAdditions RandomAdditions(uint64_t seed) {
+  Random random(seed);
+  SlotAdditions s;
+  if (random.Word() % 4 == 0) return s;
+  s.keyswitchVelocity = static_cast<uint8_t>(1 + random.Word() % 127);
+  s.transpose = static_cast<int8_t>(static_cast<int32_t>(random.Word() % 97) - 48);
+  s.noteChannels = random.Word() & kChannelSetMask;
+  if (s.noteChannels == 0) s.noteChannels = kPluginChannelBit;
+  s.actionCount = static_cast<uint8_t>(random.Word() % (kMaxSlotActions + 1));
+  for (int i = 0; i < s.actionCount; ++i) {
+    SlotAction& a = s.actions[i];
+    a.kind = static_cast<ActionKind>(1 + random.Word() % 5);
+    a.channel = static_cast<uint8_t>(random.Word() % 17);
+    a.number = static_cast<uint8_t>(random.Word() % 128);
+    switch (a.kind) {
+      case ActionKind::kNoteTap:
+      case ActionKind::kNoteHeld: a.value = static_cast<uint16_t>(1 + random.Word() % 127); break;
+      case ActionKind::kControlChange: a.value = static_cast<uint16_t>(random.Word() % 128); break;
+      case ActionKind::kProgramChange: a.value = 0; break;
+      case ActionKind::kPitchBend:
+        a.number = 0;
+        a.value = static_cast<uint16_t>(random.Word() % 16384);
+        break;
+    }
+  }
+  return s;
+}
+
+// Where the version-5 layout of a saved state ends (the names vary in length).
+inline size_t Version5Length(const std::vector<uint8_t>& bytes) {
+  size_t at = 4 * (1 + 5 + 4 * 16);
+  for (int slot = 0; slot < 16 && at + 2 <= bytes.size(); ++slot) at += 2 + (bytes[at] | bytes[at + 1] << 8);
+  return std::min(bytes.size(), at + 2 + 6 * 4 + 2 * 4);
+}
+
 // A state to load: a good one as saved, or one damaged in one of the ways
 // files get damaged: cut short, bytes changed, a foreign version word, a
 // long name length, junk appended, or junk alone.
 inline std::vector<uint8_t> DamagedState(std::vector<uint8_t> bytes, uint32_t a, uint32_t b,
                                          uint32_t c) {
+  if ((a >> 8) % 2 == 1) {
+    // New slot additions for a few slots, in their block.
+    bytes.resize(Version5Length(bytes));
+    SlotAdditionsArray additions{};
+    for (uint32_t i = 0; i < 1 + b % 4; ++i) additions[(c + i * 5) % 16] = RandomAdditions(uint64_t(b) << 32 | (c + i));
+    const std::vector<uint8_t> block = EncodeExtensionBlock(additions);
+    bytes.insert(bytes.end(), block.begin(), block.end());
+  }
   auto put = [&bytes](size_t at, uint32_t word) {
     if (at + 4 <= bytes.size()) std::memcpy(bytes.data() + at, &word, 4);
   };

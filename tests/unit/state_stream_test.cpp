@@ -145,6 +145,7 @@ TEST(StateLoad, ReadsOneCallPerWordCountAndName) {
   }
   expected.push_back(2);
   expected.insert(expected.end(), 6 + 2, 4);
+  expected.push_back(12);  // looks for the additions' block, and finds the end
   EXPECT_EQ(in.readCalls, expected);
   EXPECT_EQ(m.bank.name[3], "Spiccato");
 }
