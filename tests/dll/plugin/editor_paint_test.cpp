@@ -85,14 +85,14 @@ Pixels ReferencePanel(const EditorResources& s, const DataModel& m, PanelPoint m
     SetTextColor(mem, value);
     const int note = m.bank.keyswitch[slot];
     text(note < 0 ? "----" : s.noteNames[note].data(), 110, 130, 152, 160, centred);
-    std::snprintf(buffer, sizeof buffer, "%i", m.bank.modwheel[slot]);
+    std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(m.bank.modwheel[slot]));
     text(m.bank.modwheel[slot] < 0 ? "---" : buffer, 158, 130, 190, 160, centred);
-    std::snprintf(buffer, sizeof buffer, "%i", m.bank.uacc[slot]);
+    std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(m.bank.uacc[slot]));
     text(m.bank.uacc[slot] < 0 ? "---" : buffer, 194, 130, 226, 160, centred);
   }
   SelectObject(mem, valueFont);
   SetTextColor(mem, value);
-  std::snprintf(buffer, sizeof buffer, "%i", m.output.port);
+  std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(m.output.port));
   text(buffer, 156, 190, 190, 215, centred);
   std::snprintf(buffer, sizeof buffer, "%i", m.output.channel + 1);
   text(buffer, 198, 190, 224, 215, centred);
