@@ -49,8 +49,8 @@ TEST(Colouring, Cc1SwitchesOnlyRightBeforeANoteAtItsTickAndIsPlayedElsewhere) {
       Cc(50, 0, 1, 90),                               // no note at tick 50: played
       On(100, 0, 62), Off(140, 0, 62),                // still slot 1
       Cc(200, 0, 1, 90), Cc(200, 0, 11, 64),          // CC 11 between: played
-      On(200, 0, 64), Off(240, 0, 64),
-      Cc(300, 1, 1, 90), On(300, 0, 65), Off(340, 0, 65),  // another channel's CC 1: played
+      On(200, 0, 64), Off(240, 0, 64), Cc(300, 1, 1, 90), On(300, 0, 65),
+      Off(340, 0, 65),                                     // another channel's CC 1: played
       Cc(400, 0, 1, 90), On(400, 0, 67), Off(440, 0, 67),  // switches to slot 2
   }});
   ColourSummary summary;
@@ -69,12 +69,12 @@ TEST(Colouring, BestExplanationWinsTiesGoLowUnexplainedNotesKeepTheSlotBefore) {
   map.slots[1] = {"Sustain", 55, 25, 20, kUnset};
   map.slots[2] = {"Staccato", 55, 26, 10, kUnset};
   const Bytes input = FileOf({{
-      On(0, 0, 60), Off(10, 0, 60),                  // nothing set yet: unexplained, slot 1
+      On(0, 0, 60), Off(10, 0, 60),                         // nothing set yet: unexplained, slot 1
       Cc(100, 0, 32, 10), On(110, 0, 61), Off(120, 0, 61),  // slots 1 and 3 agree: tie, slot 1
-      On(200, 0, 26, 127), Off(200, 0, 26),          // keyswitch D0 with UACC 10: slot 3
-      On(210, 0, 62), Off(220, 0, 62),
-      On(300, 0, 25, 127), Off(300, 0, 25),          // C#0 with UACC 10 fits no slot
-      On(310, 0, 63), Off(320, 0, 63),               // unexplained: keeps slot 3
+      On(200, 0, 26, 127), Off(200, 0, 26),                 // keyswitch D0 with UACC 10: slot 3
+      On(210, 0, 62), Off(220, 0, 62), On(300, 0, 25, 127),
+      Off(300, 0, 25),                  // C#0 with UACC 10 fits no slot
+      On(310, 0, 63), Off(320, 0, 63),  // unexplained: keeps slot 3
   }});
   ColourSummary summary;
   const Bytes out = ColourFile(map, input, &summary);
@@ -101,9 +101,9 @@ TEST(Colouring, EverythingButSwitchingPassesExactlyTrackByTrack) {
   sys.payload.assign(sysex, sysex + 3);
   const Bytes input = FileOf({
       {MidiEvent::Meta(0, kMetaTempo, {7, 0xA1, 0x20}), meta},
-      {On(0, 2, 27, 127), Off(1, 2, 27), MidiEvent::Channel(2, 0xE2, 0, 64), sys,
-       On(10, 2, 60, 90), MidiEvent::Channel(12, 0xC2, 5, 0), MidiEvent::Channel(13, 0xA2, 60, 30),
-       Cc(14, 2, 74, 3), Cc(15, 2, 32, 9), Off(20, 2, 60)},
+      {On(0, 2, 27, 127), Off(1, 2, 27), MidiEvent::Channel(2, 0xE2, 0, 64), sys, On(10, 2, 60, 90),
+       MidiEvent::Channel(12, 0xC2, 5, 0), MidiEvent::Channel(13, 0xA2, 60, 30), Cc(14, 2, 74, 3),
+       Cc(15, 2, 32, 9), Off(20, 2, 60)},
   });
   const Bytes out = ColourFile(map, input);
   const MidiFile in = Read(input), got = Read(out);
@@ -117,14 +117,14 @@ TEST(Colouring, EverythingButSwitchingPassesExactlyTrackByTrack) {
   for (const MidiEvent& e : part) events.emplace_back(e.tick, e.status, e.data1, e.data2);
   using E = std::tuple<uint64_t, int, int, int>;
   EXPECT_EQ(events, (std::vector<E>{{2, 0xE2, 0, 64},
-                                     {7, 0xF0, 0, 0},
-                                     {10, 0x93, 60, 90},
-                                     {12, 0xC2, 5, 0},
-                                     {13, 0xA2, 60, 30},
-                                     {14, 0xB2, 74, 3},
-                                     {15, 0xB2, 32, 9},  // no slot sends UACC: played
-                                     {20, 0x83, 60, 0},
-                                     {20, 0xFF, 0, 0}}));
+                                    {7, 0xF0, 0, 0},
+                                    {10, 0x93, 60, 90},
+                                    {12, 0xC2, 5, 0},
+                                    {13, 0xA2, 60, 30},
+                                    {14, 0xB2, 74, 3},
+                                    {15, 0xB2, 32, 9},  // no slot sends UACC: played
+                                    {20, 0x83, 60, 0},
+                                    {20, 0xFF, 0, 0}}));
   EXPECT_EQ(part[1].payload, sys.payload);
   EXPECT_EQ(got.tracks[0][1].payload, meta.payload);
 
@@ -135,9 +135,9 @@ TEST(Colouring, EverythingButSwitchingPassesExactlyTrackByTrack) {
 TEST(Colouring, SlotsTheStateCannotTellApartAreNamed) {
   PluginSettings map;
   map.slots[0] = {"Legato", 55, 24, kUnset, kUnset};
-  map.slots[1] = {"Sustain", 55, kUnset, 20, kUnset};   // no kind shared with slot 1
-  map.slots[2] = {"", 55, 24, kUnset, 64};              // slot 1's keyswitch and more
-  map.slots[3] = {"Pizz", 55, 30, 21, kUnset};          // apart from all by UACC or keyswitch
+  map.slots[1] = {"Sustain", 55, kUnset, 20, kUnset};  // no kind shared with slot 1
+  map.slots[2] = {"", 55, 24, kUnset, 64};             // slot 1's keyswitch and more
+  map.slots[3] = {"Pizz", 55, 30, 21, kUnset};         // apart from all by UACC or keyswitch
   const SlotOutputTable table = SlotOutputsOf(map);
   const auto pairs = CollidingSlots(table);
   EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));

@@ -13,8 +13,8 @@ TEST(SlotPairing, ByNameThenUaccThenIconAndUnmatchedSlotsListedUnlessThereIsAFal
   PluginSettings from, to;
   from.slots[0] = {"Legato", 1, 24, 20, kUnset};
   from.slots[1] = {"  SPICCATO ", 4, 25, 42, kUnset};
-  from.slots[2] = {"Short", 2, 26, 40, kUnset};      // UACC 40 in `to`
-  from.slots[3] = {"Tremolo", 12, 27, kUnset, kUnset};  // icon 12 in `to`
+  from.slots[2] = {"Short", 2, 26, 40, kUnset};           // UACC 40 in `to`
+  from.slots[3] = {"Tremolo", 12, 27, kUnset, kUnset};    // icon 12 in `to`
   from.slots[4] = {"Harmonics", 55, 28, kUnset, kUnset};  // nothing fits
   to.slots[2] = {"spiccato", 3, 0, 42, kUnset};
   to.slots[5] = {"Legato", 1, 1, 20, kUnset};

@@ -64,8 +64,8 @@ Case RandomCase(uint32_t seed) {
   conductor.push_back(MidiEvent::Meta(0, kMetaTimeSignature, {3, 2, 24, 8}));
   for (int i = 0, n = static_cast<int>(rng() % 5); i < n; ++i) {
     const uint32_t tempo = 300000 + rng() % 700000;
-    conductor.push_back(MidiEvent::Meta(rng() % 20000, kMetaTempo,
-                                        {uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)}));
+    conductor.push_back(MidiEvent::Meta(
+        rng() % 20000, kMetaTempo, {uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)}));
   }
 
   // Notes: chords at shared ticks, lines whose notes overlap on other keys;
@@ -81,16 +81,18 @@ Case RandomCase(uint32_t seed) {
       const int key = 24 + static_cast<int>(rng() % 80);
       const int track = 1 + static_cast<int>(rng() % parts);
       auto free = keyFree.find(key);
-      if (free != keyFree.end() &&
-          (tick < free->second.first || (tick == free->second.first && track != free->second.second)))
+      if (free != keyFree.end() && (tick < free->second.first ||
+                                    (tick == free->second.first && track != free->second.second)))
         continue;
       const uint64_t length = 1 + rng() % 900;
       const int colour = c.colours[rng() % c.colours.size()];
       const uint8_t velocity = static_cast<uint8_t>(1 + rng() % 127);
-      file.tracks[track].push_back(MidiEvent::Channel(tick, uint8_t(0x90 | colour), uint8_t(key), velocity));
+      file.tracks[track].push_back(
+          MidiEvent::Channel(tick, uint8_t(0x90 | colour), uint8_t(key), velocity));
       // Note-offs of either form.
-      file.tracks[track].push_back(rng() % 2 ? MidiEvent::Channel(tick + length, uint8_t(0x80 | colour), uint8_t(key), 64)
-                                             : MidiEvent::Channel(tick + length, uint8_t(0x90 | colour), uint8_t(key), 0));
+      file.tracks[track].push_back(
+          rng() % 2 ? MidiEvent::Channel(tick + length, uint8_t(0x80 | colour), uint8_t(key), 64)
+                    : MidiEvent::Channel(tick + length, uint8_t(0x90 | colour), uint8_t(key), 0));
       keyFree[key] = {tick + length, track};
       noteTicks.insert(tick);
       ++c.notes;
@@ -103,17 +105,19 @@ Case RandomCase(uint32_t seed) {
     const uint64_t at = rng() % (tick + 1000);
     if (noteTicks.count(at)) continue;
     const int track = 1 + static_cast<int>(rng() % parts);
-    file.tracks[track].push_back(MidiEvent::Channel(at, uint8_t(0xB0 | rng() % 16), uint8_t(ccs[rng() % 8]),
-                                                    uint8_t(rng() % 128)));
+    file.tracks[track].push_back(MidiEvent::Channel(at, uint8_t(0xB0 | rng() % 16),
+                                                    uint8_t(ccs[rng() % 8]), uint8_t(rng() % 128)));
   }
   for (int i = 0, n = static_cast<int>(rng() % 10); i < n; ++i)
-    file.tracks[1].push_back(MidiEvent::Channel(rng() % (tick + 1), 0xE0, uint8_t(rng() % 128), uint8_t(rng() % 128)));
+    file.tracks[1].push_back(
+        MidiEvent::Channel(rng() % (tick + 1), 0xE0, uint8_t(rng() % 128), uint8_t(rng() % 128)));
 
   // Each track in tick order, note-offs before note-ons at a tick.
   for (auto& track : file.tracks) {
     std::stable_sort(track.begin(), track.end(), [](const MidiEvent& a, const MidiEvent& b) {
       auto rank = [](const MidiEvent& e) {
-        const bool on = e.kind == MidiEvent::Kind::Channel && (e.status & 0xF0) == 0x90 && e.data2 > 0;
+        const bool on =
+            e.kind == MidiEvent::Kind::Channel && (e.status & 0xF0) == 0x90 && e.data2 > 0;
         return on ? 1 : 0;
       };
       return a.tick != b.tick ? a.tick < b.tick : rank(a) < rank(b);

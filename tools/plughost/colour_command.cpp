@@ -67,7 +67,8 @@ int ReadableTable(const std::string& path, const PluginSettings& settings, SlotO
                                    "note's articulation can be read");
   const auto collisions = CollidingSlots(table);
   if (!collisions.empty())
-    return Fail(kExitBadInput, path + ": slots cannot be told apart (no message both send differs): " +
+    return Fail(kExitBadInput, path +
+                                   ": slots cannot be told apart (no message both send differs): " +
                                    DescribeCollisions(collisions, settings, table));
   return kExitOk;
 }
@@ -133,8 +134,8 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   if (!pairing.unmatched.empty()) {
     std::string list;
     for (int slot : pairing.unmatched) list += (list.empty() ? "" : ", ") + SlotLabel(from, slot);
-    return Fail(kExitBadInput, "no slot of " + toPath + " plays " + list +
-                                   " of " + fromPath + " (--fallback N names one for them)");
+    return Fail(kExitBadInput, "no slot of " + toPath + " plays " + list + " of " + fromPath +
+                                   " (--fallback N names one for them)");
   }
   if (!pairing.lines.empty()) {
     std::printf("Slots of %s played by slots of %s:\n", fromPath.c_str(), toPath.c_str());

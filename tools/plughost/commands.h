@@ -27,8 +27,7 @@ int MapToStateCommand(const CommonOptions& options, const std::string& map,
 int StateToMapCommand(const CommonOptions& options, const std::string& state,
                       const std::string& map);
 int RenderCommand(const CommonOptions& options, const std::string& settings,
-                  const std::string& input, const std::string& output,
-                  const std::string& picture);
+                  const std::string& input, const std::string& output, const std::string& picture);
 
 // --bank and --pick, for a settings file in another program's format.
 struct MapChoice {
@@ -39,11 +38,11 @@ struct RetargetOptions {
   int fallback = -1;        // --fallback N, 0-based; -1: none
 };
 int ColourCommand(const CommonOptions& options, const MapChoice& choice,
-                  const std::string& settings, const std::string& input,
-                  const std::string& output, const std::string& picture);
+                  const std::string& settings, const std::string& input, const std::string& output,
+                  const std::string& picture);
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
-                    const RetargetOptions& retarget, const std::string& from,
-                    const std::string& to, const std::string& input, const std::string& output,
+                    const RetargetOptions& retarget, const std::string& from, const std::string& to,
+                    const std::string& input, const std::string& output,
                     const std::string& picture);
 int DumpMidiCommand(const std::string& file, int limit);
 int EditCommand(const CommonOptions& options, const std::string& map, double closeAfterSeconds);

@@ -122,12 +122,16 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
                ? RenderCommand(options, p[0], p[1], p[2], args.picture)
                : kExitUsage;
   if (args.command == "colour")
-    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png]")
+    return expect(3,
+                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png]")
                ? ColourCommand(options, choice, p[0], p[1], p[2], args.picture)
                : kExitUsage;
   if (args.command == "retarget")
-    return expect(4, "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] [--picture FILE.png]")
-               ? RetargetCommand(options, choice, args.retarget, p[0], p[1], p[2], p[3], args.picture)
+    return expect(
+               4,
+               "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] [--picture FILE.png]")
+               ? RetargetCommand(options, choice, args.retarget, p[0], p[1], p[2], p[3],
+                                 args.picture)
                : kExitUsage;
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;

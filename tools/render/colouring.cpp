@@ -114,8 +114,10 @@ void ColouredEvents::Decide() {
       e.status = static_cast<uint8_t>(0x90 | colour);
     } else if (IsNoteOff(e)) {
       uint8_t colour = 0;
-      if (!held_.Pop(channel, e.data1, colour)) colour = pairing_[lastSlot_[channel]] & 0x0F;
-      else if (picture_) picture_->NoteOff(e.tick, channel, e.data1);
+      if (!held_.Pop(channel, e.data1, colour))
+        colour = pairing_[lastSlot_[channel]] & 0x0F;
+      else if (picture_)
+        picture_->NoteOff(e.tick, channel, e.data1);
       e.status = static_cast<uint8_t>((e.status & 0xF0) | colour);
     }
   }

@@ -5,7 +5,8 @@
 void PianoRoll::NoteOn(uint64_t tick, int channel, int key, int slot) {
   end_ = std::max(end_, tick);
   held_.Push(channel, key, notes_.size());
-  notes_.push_back({tick, tick, static_cast<uint8_t>(key & 0x7F), static_cast<uint8_t>(slot & 0x0F)});
+  notes_.push_back(
+      {tick, tick, static_cast<uint8_t>(key & 0x7F), static_cast<uint8_t>(slot & 0x0F)});
 }
 
 void PianoRoll::NoteOff(uint64_t tick, int channel, int key) {

@@ -92,7 +92,8 @@ struct Bars {
     const double quarter =
         d & 0x8000 ? (256 - (d >> 8)) * double(d & 0xFF) / 2 : double(std::max<int>(1, d));
     std::vector<PianoRoll::Metre> metres = roll.metres();
-    if (metres.empty() || metres.front().tick > 0) metres.insert(metres.begin(), PianoRoll::Metre{});
+    if (metres.empty() || metres.front().tick > 0)
+      metres.insert(metres.begin(), PianoRoll::Metre{});
     double bars = 0;
     for (size_t i = 0; i < metres.size(); ++i) {
       const double length =

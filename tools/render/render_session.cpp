@@ -182,9 +182,8 @@ class RenderSession final : public RenderListener {
 
 }  // namespace
 
-void RenderThrough(RenderTarget& target, const VelocityLevels& levels,
-                   const RenderRequest& request, std::vector<uint8_t>& output,
-                   RenderSummary& summary) {
+void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const RenderRequest& request,
+                   std::vector<uint8_t>& output, RenderSummary& summary) {
   const std::vector<uint8_t>& input = *request.input;
   const MidiLayout& layout = *request.layout;
   output.clear();

@@ -50,6 +50,5 @@ struct RenderRequest {
 // input's tempo and metre changes, so its times match the input's, and a
 // second track with exactly what the plug-in sent (and a port event wherever
 // the port changes).
-void RenderThrough(RenderTarget& target, const VelocityLevels& levels,
-                   const RenderRequest& request, std::vector<uint8_t>& output,
-                   RenderSummary& summary);
+void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const RenderRequest& request,
+                   std::vector<uint8_t>& output, RenderSummary& summary);

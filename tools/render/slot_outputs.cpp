@@ -31,8 +31,7 @@ std::string Describe(const SlotOutput& o) {
 }  // namespace
 
 bool IsPerformanceController(int cc) {
-  return cc == 1 || cc == 2 || cc == 11 || cc == 16 || cc == 21 || cc == 64 || cc == 7 ||
-         cc == 10;
+  return cc == 1 || cc == 2 || cc == 11 || cc == 16 || cc == 21 || cc == 64 || cc == 7 || cc == 10;
 }
 
 SlotOutputTable SlotOutputsOf(const PluginSettings& settings) {

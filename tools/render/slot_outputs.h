@@ -43,9 +43,9 @@ bool IsPerformanceController(int cc);
 
 struct SlotOutputTable {
   std::array<std::vector<SlotOutput>, kSlotCount> slots;
-  std::bitset<128> keyswitchKeys;   // keys some slot plays as a keyswitch
-  std::bitset<128> controls;        // CC numbers some slot sends
-  bool programs = false;            // some slot sends a program change
+  std::bitset<128> keyswitchKeys;  // keys some slot plays as a keyswitch
+  std::bitset<128> controls;       // CC numbers some slot sends
+  bool programs = false;           // some slot sends a program change
 };
 
 // The plug-in's three outputs per slot: keyswitch, UACC as CC 32, modwheel

@@ -42,9 +42,9 @@ PairingResult PairSlotsByName(const PluginSettings& from, const PluginSettings& 
     }
     const char* how = "name";
     const std::string name = Folded(slot.name);
-    int t = name.empty() ? -1 : FirstAgreeing(to, [&](const SlotSettings& s) {
-      return Folded(s.name) == name;
-    });
+    int t = name.empty()
+                ? -1
+                : FirstAgreeing(to, [&](const SlotSettings& s) { return Folded(s.name) == name; });
     if (t < 0 && slot.uacc != kUnset) {
       how = "UACC";
       t = FirstAgreeing(to, [&](const SlotSettings& s) { return s.uacc == slot.uacc; });

@@ -24,5 +24,4 @@ PairingResult PairSlotsByName(const PluginSettings& from, const PluginSettings& 
 
 // Slot k plays slot k; a slot of `from` in use whose namesake in `to` is not
 // in use plays `fallback` (0-based) when it is 0..15, else is unmatched.
-PairingResult PairSlotsByNumber(const PluginSettings& from, const PluginSettings& to,
-                                int fallback);
+PairingResult PairSlotsByNumber(const PluginSettings& from, const PluginSettings& to, int fallback);
