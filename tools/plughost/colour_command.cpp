@@ -16,7 +16,6 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
-#include "tools/plughost/progress_line.h"
 #include "tools/plughost/result_files.h"
 #include "tools/render/colouring.h"
 #include "tools/render/render_session.h"
@@ -161,20 +160,14 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     PluginInstance instance(*library, &host);
     if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
     if (!instance.LoadState(EncodeState(to), error)) return Fail(kExitPlugin, error);
-    DllRenderTarget target(instance, host);
     MergedMidiEvents merged(input, layout);
     ColouredEvents coloured(merged, table, colours, pairing.pairing);
-    ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, "retargeting");
-    const ULONGLONG start = GetTickCount64();
     RenderRequest request;
     request.input = &input;
     request.layout = &layout;
     request.events = &coloured;
-    request.progress = [&](size_t played, size_t total) {
-      progress.Update(played, total, GetTickCount64() - start);
-    };
     if (!picturePath.empty()) request.picture = &roll;
-    RenderThrough(target, levels, request, files.midi, summary);
+    RenderThroughDll(instance, host, levels, request, "retargeting", files.midi, summary);
   }
   if (!picturePath.empty()) files.png = PianoRollPng(roll, to, "retarget: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;

@@ -7,6 +7,7 @@
 
 #include "tools/plughost/plug_host.h"
 #include "tools/plughost/plugin_instance.h"
+#include "tools/render/render_session.h"
 #include "tools/render/render_target.h"
 
 class DllRenderTarget final : public RenderTarget, private HostListener {
@@ -48,3 +49,9 @@ class DllRenderTarget final : public RenderTarget, private HostListener {
   PlugHost& host_;
   RenderListener* listener_ = nullptr;
 };
+
+// Renders through a loaded instance; a long render shows its progress on
+// the terminal, headed `doing` ("rendering").
+void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const VelocityLevels& levels,
+                      RenderRequest request, const char* doing, std::vector<uint8_t>& output,
+                      RenderSummary& summary);

@@ -18,6 +18,18 @@ bool StderrIsTerminal() {
   return _isatty(_fileno(stderr)) || std::getenv("PLUGHOST_STDERR_IS_TERMINAL") != nullptr;
 }
 
+void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const VelocityLevels& levels,
+                      RenderRequest request, const char* doing, std::vector<uint8_t>& output,
+                      RenderSummary& summary) {
+  ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, doing);
+  const ULONGLONG start = GetTickCount64();
+  request.progress = [&](size_t played, size_t total) {
+    progress.Update(played, total, GetTickCount64() - start);
+  };
+  DllRenderTarget target(instance, host);
+  RenderThrough(target, levels, request, output, summary);
+}
+
 void PrintRenderSummary(const RenderSummary& summary) {
   std::printf("  notes in:          %d\n", summary.notesIn);
   std::printf("  messages out:      %d\n", summary.messagesOut);
@@ -79,17 +91,11 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
         return Fail(kExitPlugin, error);
     }
     if (!instance.LoadState(state, error)) return Fail(kExitPlugin, error);
-    ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, "rendering");
-    const ULONGLONG start = GetTickCount64();
-    DllRenderTarget target(instance, host);
     RenderRequest request;
     request.input = &input;
     request.layout = &layout;
-    request.progress = [&](size_t played, size_t total) {
-      progress.Update(played, total, GetTickCount64() - start);
-    };
     if (!picturePath.empty()) request.picture = &roll;
-    RenderThrough(target, levels, request, files.midi, summary);
+    RenderThroughDll(instance, host, levels, request, "rendering", files.midi, summary);
   }
   if (!picturePath.empty()) files.png = PianoRollPng(roll, settings, "render: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
