@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "tools/maps/text_encoding.h"
-#include "tools/skin/icon_names.h"
+#include "tools/maps/icon_names.h"
 
 static_assert(kPlainNoteIcon == kDefaultIcon);
 

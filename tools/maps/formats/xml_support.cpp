@@ -4,7 +4,7 @@
 #include <charconv>
 #include <sstream>
 
-#include "tools/skin/icon_names.h"
+#include "tools/maps/icon_names.h"
 
 bool Fail(ImportError& error, std::string where, std::string message) {
   error = {std::move(where), std::move(message)};
