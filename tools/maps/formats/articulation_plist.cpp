@@ -253,9 +253,8 @@ std::string SymbolName(const SlotSettings& slot) {
     const char* logic;
   };
   static constexpr Symbol kLogicSymbols[] = {
-      {"staccato", "Staccato"},
-      {"marcato-quarter", "Marcato"},
-      {"tenuto-quarter", "Tenuto"},
+      {"staccato", "Staccato"},       {"staccatissimo", "Staccatissimo"},
+      {"marcato-quarter", "Marcato"}, {"tenuto-quarter", "Tenuto"},
       {"pizz", "Pizzicato"},
   };
   const std::string ours = SlotIconName(slot);
@@ -293,13 +292,12 @@ std::string WriteArticulationPlist(const PluginSettings& settings, const std::st
     Integer(dict, "ArticulationID", i + 1);
     Integer(dict, "ID", 1001 + i);
     String(dict, "Name", Windows1252ToUtf8(slot.name));
+    // Always an array, empty for a slot that sends nothing, as Logic writes it.
     const std::vector<SlotMessage> messages = SlotMessages(slot);
-    if (!messages.empty()) {
-      Key(dict, "Output");
-      pugi::xml_node outputs = messages.size() == 1 ? dict : dict.append_child("array");
-      for (const SlotMessage& message : messages) Output(outputs, message);
-      severalOutputs = severalOutputs || messages.size() > 1;
-    }
+    Key(dict, "Output");
+    pugi::xml_node outputs = dict.append_child("array");
+    for (const SlotMessage& message : messages) Output(outputs, message);
+    severalOutputs = severalOutputs || messages.size() > 1;
     if (!slot.IsDefault()) String(dict, "Symbol", SymbolName(slot));
   }
   Key(top, "MultipleOutputsActive");

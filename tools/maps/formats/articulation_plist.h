@@ -25,6 +25,6 @@ bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError
 
 // A set named `title` with one articulation per slot up to the last one in
 // use: its name, as Symbol Logic's own name for its icon where one fits
-// (Staccato, Marcato, Tenuto, Pizzicato) or else our icon's name, and the keyswitch, UACC and
-// modwheel outputs in that order (one output as a dict, several as an array).
+// (Staccato, Staccatissimo, Marcato, Tenuto, Pizzicato) or else our icon's name, and the keyswitch, UACC and
+// modwheel outputs in that order, as an array (empty for an empty slot).
 std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title);

@@ -331,25 +331,22 @@ std::string WriteExpressionMap(const PluginSettings& settings, const std::string
   MapWriter writer;
   MapWriter::String(root, "name", title);
 
-  // The map owns the visuals; each slot carries a copy of its own.
+  // The map owns the visuals; each slot carries a copy of its own (an empty
+  // slot one without text), as in the program's files.
   const int count = ExportedSlotCount(settings);
   const pugi::xml_node visuals = MapWriter::MemberList(root, "slotvisuals", 1, "obj");
   const pugi::xml_node slots = MapWriter::MemberList(root, "slots", 1, "obj");
   for (int i = 0; i < count; ++i) {
     const SlotSettings& slot = settings.slots[i];
-    pugi::xml_node visual;
-    if (!slot.IsDefault()) {
-      visual = writer.Object(visuals, "USlotVisuals");
-      WriteVisual(visual, slot);
-    }
+    const pugi::xml_node visual = writer.Object(visuals, "USlotVisuals");
+    WriteVisual(visual, slot);
 
     pugi::xml_node slotNode = writer.Object(slots, "PSoundSlot");
     const pugi::xml_node remote = writer.Object(slotNode, "PSlotThruTrigger", "remote");
     MapWriter::Int(remote, "status", 144);
     MapWriter::Int(remote, "data1", -1);
     WriteAction(writer, slotNode, slot);
-    pugi::xml_node copies = MapWriter::MemberList(slotNode, "sv", 2, "obj");
-    if (visual) copies.append_copy(visual);
+    MapWriter::MemberList(slotNode, "sv", 2, "obj").append_copy(visual);
     pugi::xml_node name = slotNode.append_child("member");
     name.append_attribute("name") = "name";
     MapWriter::String(name, "s", Windows1252ToUtf8(slot.name));
