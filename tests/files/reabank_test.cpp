@@ -31,7 +31,7 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
       "//! g=\"Example/Strings\" n=\"Violins &quot;A&quot;\" id=v1 chase=1,11\r\n"
       "Bank * * Example Violins\r\n"
       "//! c=legato i=legato o=note:24/cc:32,20\n"
-      "//! i=pizz g=2\n"
+      "//! i=pizz g=2 spacer=1 m=\"\"\n"
       "20  Legato  \n"
       "//! f=hidden,toggle n=Spicc "
       "o=-note-hold@2:25,90/cc:1,64%5/@3.2/program:7/pitch:-8192/art:3\n"
@@ -50,7 +50,10 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
   EXPECT_EQ(legato.iconName, "legato");  // the first i= wins
   EXPECT_EQ(legato.where, "line 6");
   EXPECT_TRUE(legato.extras.empty());
-  EXPECT_EQ(legato.notes, (std::vector<std::string>{"colour legato (c=legato)", "group 2 (g=2)"}));
+  EXPECT_EQ(legato.notes,
+            (std::vector<std::string>{"colour legato (c=legato)", "group 2 (g=2)",
+                                      "a gap of 1 before it in the program's list (spacer=)"}))
+      << "an empty message is no note";
   ASSERT_EQ(legato.outputs.size(), 2u);
   EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
   EXPECT_EQ(legato.outputs[0].data1, 24);

@@ -53,6 +53,7 @@ OTHER_KINDS = [
     ("bus or %program condition", re.compile(r"^dropped bus|the condition %")),
     ("hidden, left out", re.compile(r"left out, as its program hides it")),
     ("name changed", re.compile(r"^name")),
+    ("list spacer", re.compile(r"spacer=")),
     ("bank setting", re.compile(r"^bank ")),
 ]
 LINE = re.compile(r"^plughost: (warning|note|error): (.*)$")
@@ -112,6 +113,7 @@ def survey(plughost, files):
                 kinds["bank cannot be imported"] += 1
                 continue
             bank_ok = True
+            seen = set()  # lines about the bank as a whole come with every turn
             for start in range(0, len(visible), 16):
                 chunk = visible[start:start + 16]
                 status, _, errors = run(plughost, ["import", path, out, "--bank", name, "--pick",
@@ -123,8 +125,9 @@ def survey(plughost, files):
                 losing = set()
                 for line in errors.splitlines():
                     match = LINE.match(line)
-                    if not match:
+                    if not match or line in seen:
                         continue
+                    seen.add(line)
                     text = match.group(2)
                     where = re.search(r'\((line \d+|slot \d+|Articulations\[\d+\]|combination \d+)\): (.*)$',
                                       text)

@@ -11,7 +11,8 @@
 // A bank with clone= gets, after its own, the visible articulations of the
 // bank it names by id or by path g/n, anywhere in the file; when that bank
 // is missing the cloning bank alone has a problem (ForeignBank::problem).
-// Colours, groups, display names and messages are notes, never sent.
+// Colours, groups, display names, messages and list spacers are notes,
+// never sent.
 // Refused, with the line: a program line outside a bank, a
 // program number or value outside its range, a program number twice in a
 // bank, an output that does not parse, a bank without articulations, a file

@@ -166,7 +166,7 @@ class Reader {
       } else if (key == "g") {
         bank.group = value;
       } else if (key == "m") {
-        bank.bank.notes.push_back("message " + Quoted(value) + " (m=)");
+        if (!value.empty()) bank.bank.notes.push_back("message " + Quoted(value) + " (m=)");
       } else if (key == "chase") {
         bank.bank.extras.push_back("controller chasing (chase=" + value + ")");
       } else if (key == "off") {
@@ -232,7 +232,9 @@ class Reader {
     } else if (key == "g") {
       a.notes.push_back("group " + value + " (g=" + value + ")");
     } else if (key == "m") {
-      a.notes.push_back("message " + Quoted(value) + " (m=)");
+      if (!value.empty()) a.notes.push_back("message " + Quoted(value) + " (m=)");
+    } else if (key == "spacer") {
+      a.notes.push_back("a gap of " + value + " before it in the program's list (spacer=)");
     } else {
       a.extras.push_back(key + "=" + value);
     }
