@@ -111,6 +111,18 @@ TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
   EXPECT_NE(map.banks[3].problem.find("leads back to itself"), std::string::npos);
   EXPECT_NE(map.banks[4].problem.find("cannot be imported"), std::string::npos);
 
+  // A chain of clones ends after 16 links; the banks further down stand.
+  std::string chain;
+  for (int k = 0; k < 20; ++k)
+    chain += "//! g=C n=" + std::to_string(k) +
+             (k < 19 ? " clone=C/" + std::to_string(k + 1) : "") + "\nBank * * B" +
+             std::to_string(k) + "\n";
+  const ForeignMap chained = Read(chain + "1 Only\n");
+  EXPECT_NE(chained.banks[0].problem.find("chain of clone= runs longer than 16 banks"),
+            std::string::npos)
+      << chained.banks[0].problem;
+  EXPECT_EQ(chained.banks[17].articulations.size(), 1u);
+
   // The broken bank alone fails to import; --list says why.
   ImportResult result;
   ImportError error;

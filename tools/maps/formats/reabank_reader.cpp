@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,7 @@ class Reader {
       start = end + 1;
     }
     if (banks_.empty()) return Fail("", "no Bank line: this is not a Reaticulate bank file");
+    IndexBanks();
     for (size_t i = 0; i < banks_.size(); ++i) ResolveClone(i, 0);
     for (const auto& bank : banks_)
       if (bank.bank.articulations.empty() && bank.bank.problem.empty())
@@ -72,6 +74,7 @@ class Reader {
   struct Bank {
     ForeignBank bank;
     std::string id, group, clone;
+    std::string cause;            // why its clone= failed, however far down the chain
     std::map<int, int> programs;  // program number -> line
     enum class Clone : uint8_t { Pending, Resolving, Done } state = Clone::Pending;
   };
@@ -324,16 +327,24 @@ class Reader {
     return true;
   }
 
-  // The bank a clone= names: the one whose id= it is, else the one whose
-  // path g/n it is (n defaulting to the Bank line's name). It may stand
-  // anywhere in the file.
-  const Bank* CloneSource(const Bank& bank) const {
-    for (const auto& other : banks_)
-      if (&other != &bank && !other.id.empty() && other.id == bank.clone) return &other;
-    for (const auto& other : banks_) {
+  // Where clone= looks: banks by id=, and by path g/n (n defaulting to the
+  // Bank line's name); the first bank wins a name two banks share.
+  void IndexBanks() {
+    for (size_t i = 0; i < banks_.size(); ++i) {
+      const Bank& bank = banks_[i];
+      if (!bank.id.empty()) byId_.emplace(bank.id, i);
       const std::string& name =
-          other.bank.displayName.empty() ? other.bank.name : other.bank.displayName;
-      if (&other != &bank && other.group + "/" + name == bank.clone) return &other;
+          bank.bank.displayName.empty() ? bank.bank.name : bank.bank.displayName;
+      byPath_.emplace(bank.group + "/" + name, i);
+    }
+  }
+
+  // The bank a clone= names: by id, else by path. It may stand anywhere in
+  // the file, but never is the cloning bank itself.
+  const Bank* CloneSource(const Bank& bank) const {
+    for (const auto* index : {&byId_, &byPath_}) {
+      const auto found = index->find(bank.clone);
+      if (found != index->end() && &banks_[found->second] != &bank) return &banks_[found->second];
     }
     return nullptr;
   }
@@ -349,28 +360,39 @@ class Reader {
       return;
     }
     const auto fail = [&](const std::string& why) {
-      bank.bank.problem = why;
+      bank.bank.problem = bank.cause = why;
       bank.state = Bank::Clone::Done;
     };
     const Bank* source = CloneSource(bank);
     if (!source)
       return fail("it copies the bank " + Quoted(bank.clone) +
                   " (clone=), which this file does not hold by that id or path");
-    if (bank.state == Bank::Clone::Resolving || depth > banks_.size())
+    if (bank.state == Bank::Clone::Resolving)
       return fail("its clone= leads back to itself through " + Quoted(bank.clone));
+    if (depth >= kMaxCloneChain)
+      return fail("its chain of clone= runs longer than " + std::to_string(kMaxCloneChain) +
+                  " banks");
     bank.state = Bank::Clone::Resolving;
     const size_t sourceIndex = static_cast<size_t>(source - banks_.data());
     ResolveClone(sourceIndex, depth + 1);
     if (bank.state == Bank::Clone::Done) return;  // failed inside the cycle
-    if (!source->bank.problem.empty())
-      return fail("the bank it copies (" + Quoted(bank.clone) +
-                  ") cannot be imported: " + source->bank.problem);
+    if (!source->cause.empty()) {
+      fail(source->cause);
+      bank.bank.problem =
+          "the bank it copies (" + Quoted(bank.clone) + ") cannot be imported: " + bank.cause;
+      return;
+    }
     for (const ForeignArticulation& a : source->bank.articulations)
       if (!a.hidden) bank.bank.articulations.push_back(a);
     bank.state = Bank::Clone::Done;
   }
 
+  // Real banks clone a bank that clones none; a longer chain is a damaged
+  // file, and the limit keeps the recursion shallow.
+  static constexpr size_t kMaxCloneChain = 16;
+
   ImportError& error_;
+  std::unordered_map<std::string, size_t> byId_, byPath_;
   int line_ = 0;
   Attributes pending_;
   std::vector<Bank> banks_;
