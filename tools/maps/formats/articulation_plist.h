@@ -24,7 +24,8 @@
 bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError& error);
 
 // A set named `title` with one articulation per slot up to the last one in
-// use: its name, as Symbol Logic's own name for its icon where one fits
-// (Staccato, Staccatissimo, Marcato, Tenuto, Pizzicato) or else our icon's name, and the keyswitch, UACC and
-// modwheel outputs in that order, as an array (empty for an empty slot).
+// use: its name; as Symbol, Logic's own name for its icon where one fits
+// (Staccato, Staccatissimo, Marcato, Tenuto, Pizzicato), else our icon's
+// name; and the keyswitch, UACC and modwheel outputs in that order, as an
+// array (empty for an empty slot).
 std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title);
