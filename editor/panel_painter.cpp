@@ -92,7 +92,7 @@ void DrawArticulationPage(HDC target, SourceContext& source, const Skin& skin,
   source.CopyFrom(skin.sheet, target, panel::kPageOverlayOrigin, panel::kPage0OverlaySource,
                   panel::kPageOverlayWidth, panel::kPageOverlayHeight);
 
-  const std::string& name = model.bank.name[slot];
+  const std::string name = model.bank.name[slot];
   HGDIOBJ keptFont = SelectObject(target, resources.labelFont);
   if (name.empty()) {
     char text[32];
