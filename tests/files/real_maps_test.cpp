@@ -127,7 +127,7 @@ TEST(RealMaps, ExportsHaveTheShapeOfRealFiles) {
   PluginSettings settings;
   MapError mapError;
   ASSERT_TRUE(ParseArticulationMap(kExample_strings_json, settings, mapError));
-  settings.slots[10] = {"Spare", 55, kUnset, kUnset, kUnset};  // empty slots before it
+  settings.slots[10].name = "Spare";  // empty slots before it
   for (const char* out : {"shape.expressionmap", "shape.plist"}) {
     const bool plist = EndsWith(out, ".plist");
     Shapes real;

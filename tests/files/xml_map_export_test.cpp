@@ -8,6 +8,7 @@
 #include "tools/maps/formats/articulation_plist.h"
 #include "tools/maps/formats/doricolib.h"
 #include "tools/maps/formats/expression_map.h"
+#include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
 
 namespace {
@@ -58,6 +59,25 @@ TEST(XmlMapExport, EmptySlotsAndEdgeValuesKeepTheirPlaces) {
   settings.slots[5] = {"", 60, kUnset, 42, kUnset};
   settings.slots[15] = {std::string(255, 'x'), kDefaultIcon, 127, kUnset, 0};
   ExpectRoundTrip(settings);
+}
+
+TEST(XmlMapExport, WhatAnExportCannotHoldIsNamed) {
+  // What changes the instrument's input is a warning; an icon the format
+  // has no place for, a note.
+  PluginSettings settings;
+  settings.slots[0].name = "Legato";
+  settings.slots[0].icon = 9;  // pizz: the name gives legato back
+  settings.slots[0].keyswitch = 24;
+  settings.slots[0].additions.keyswitchVelocity = 100;
+  std::string text, error;
+  std::vector<std::string> losses, notes;
+  ASSERT_TRUE(ExportForeignMap("x.expressionmap", settings, text, losses, notes, error)) << error;
+  ASSERT_EQ(losses.size(), 1u);
+  EXPECT_NE(losses[0].find("slot 1 comes back from an import with none of its additions"),
+            std::string::npos)
+      << losses[0];
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("icon 1 (legato) instead of 9 (pizz)"), std::string::npos) << notes[0];
 }
 
 TEST(XmlMapExport, ExamplesImportWithALinePerExtra) {

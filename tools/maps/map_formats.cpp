@@ -252,6 +252,10 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
     differ(sent, "keyswitch", Shown(want.keyswitch), Shown(got.keyswitch));
     differ(sent, "uacc", Shown(want.uacc), Shown(got.uacc));
     differ(sent, "modwheel", Shown(want.modwheel), Shown(got.modwheel));
+    if (!(want.additions == got.additions))
+      sent += std::string(sent.empty() ? "" : "; ") +
+              "none of its additions (keyswitch velocity, note channels, transpose, actions), "
+              "which this export does not write yet";
     const std::string slot = BaseName(outName) + ": slot " + std::to_string(i + 1);
     if (!sent.empty()) losses.push_back(slot + " comes back from an import with " + sent);
     if (!shown.empty()) notes.push_back(slot + " comes back from an import with " + shown);
