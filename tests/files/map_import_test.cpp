@@ -30,7 +30,7 @@ ForeignArticulation Art(std::string name, std::vector<ForeignOutput> outputs = {
 
 ForeignMap OneBank(std::vector<ForeignArticulation> articulations) {
   ForeignMap map;
-  map.banks.push_back({"Violins", "Vln", std::move(articulations), {}, "line 1"});
+  map.banks.push_back({"Violins", "Vln", std::move(articulations), {}, {}, "line 1", ""});
   return map;
 }
 
@@ -77,7 +77,8 @@ TEST(MapImport, EveryDroppedThingGetsOneLine) {
        Out(Kind::ControlChange, 32, 12, "cc:32,12"), Out(Kind::ProgramChange, 5, 0, "program:5"),
        Out(Kind::PitchBend, -8192, 0, "pitch:-8192"), Out(Kind::Routing, 0, 0, "@3", 2)},
       "no-such-icon");
-  a.extras = {"group 2 (g=2)"};
+  a.extras = {"transpose=12"};
+  a.notes = {"group 2 (g=2)"};
   auto map = OneBank({a});
   map.banks[0].extras = {"chase=1,11 (controller chasing)"};
   const auto r = Import(map);
@@ -97,12 +98,25 @@ TEST(MapImport, EveryDroppedThingGetsOneLine) {
                 p + "dropped \"program:5\" (program change)",
                 p + "dropped \"pitch:-8192\" (pitch bend)",
                 p + "dropped \"@3\" (channel routing)",
-                p + "dropped group 2 (g=2)",
-                p + "dropped icon \"no-such-icon\" (no icon of ours has that name); \"tremolo\" "
-                    "from the name instead",
+                p + "dropped transpose=12",
             }));
+  // What never reaches the instrument: notes, which --strict accepts.
+  EXPECT_EQ(r.notes, (std::vector<std::string>{
+                         p + "dropped group 2 (g=2)",
+                         p + "dropped icon \"no-such-icon\" (no icon of ours has that name); "
+                             "\"tremolo\" from the name instead",
+                     }));
   EXPECT_EQ(r.settings.slots[0].keyswitch, 24);
   EXPECT_EQ(r.settings.slots[0].uacc, 11);
+}
+
+TEST(MapImport, NoteVelocityZeroIsFullVelocity) {
+  // A note-on of velocity 0 would be a note-off: every format's 0 means 127.
+  const auto r = Import(OneBank({Art("Off", {Out(Kind::Note, 99, 0, "note:99,0")}),
+                                 Art("Soft", {Out(Kind::Note, 98, 1, "note:98,1")})}));
+  EXPECT_EQ(r.settings.slots[0].keyswitch, 99);
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_NE(r.warnings[0].find("\"Soft\" (line 9): dropped velocity 1 of"), std::string::npos);
 }
 
 TEST(MapImport, NamesBecomeWindows1252) {
@@ -111,11 +125,12 @@ TEST(MapImport, NamesBecomeWindows1252) {
   EXPECT_EQ(r.settings.slots[0].name, "D\xE9tach\xE9 ??");
   EXPECT_EQ(r.settings.slots[1].name, std::string(255, 'x'));
   EXPECT_EQ(r.settings.slots[2].name, "a?b");
-  ASSERT_EQ(r.warnings.size(), 3u);
-  EXPECT_EQ(r.warnings[0],
+  EXPECT_TRUE(r.warnings.empty());  // a name never reaches the instrument
+  ASSERT_EQ(r.notes.size(), 3u);
+  EXPECT_EQ(r.notes[0],
             "v.reabank: \"Détaché 中文\" (line 9): name: U+4E2D, U+6587 became \"?\" (names are "
             "Windows-1252 text)");
-  EXPECT_EQ(r.warnings[1].substr(r.warnings[1].find("): ")),
+  EXPECT_EQ(r.notes[1].substr(r.notes[1].find("): ")),
             "): name cut to 255 characters (it has 300)");
 }
 
@@ -127,8 +142,9 @@ TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
   const auto r = Import(map);
   EXPECT_EQ(r.settings.slots[1].name, "A3");
   EXPECT_EQ(r.settings.slots[15].name, "A17");
+  EXPECT_EQ(r.notes, std::vector<std::string>{
+                         "v.reabank: \"A2\" (line 9): left out, as its program hides it"});
   EXPECT_EQ(r.warnings, (std::vector<std::string>{
-                            "v.reabank: \"A2\" (line 9): left out, as its program hides it",
                             "v.reabank: 2 articulations beyond slot 16 left out: 18 \"A18\", 19 "
                             "\"A19\" (choose up to 16 with --pick)"}));
 
@@ -148,7 +164,7 @@ TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
 
 TEST(MapImport, BanksByNameOrDisplayName) {
   ForeignMap map = OneBank({Art("One")});
-  map.banks.push_back({"Cellos", "", {Art("Two")}, {}, "line 20"});
+  map.banks.push_back({"Cellos", "", {Art("Two")}, {}, {}, "line 20", ""});
   EXPECT_EQ(Refuse(map).message,
             "holds 2 banks; choose one with --bank NAME: \"Violins\" (\"Vln\"), \"Cellos\"");
   EXPECT_EQ(Import(map, {"Vln", {}}).settings.slots[0].name, "One");

@@ -7,7 +7,7 @@
 
 #include "tools/maps/articulation_map.h"
 #include "tools/maps/uacc_names.h"
-#include "tools/skin/icon_names.h"
+#include "tools/maps/icon_names.h"
 
 namespace {
 

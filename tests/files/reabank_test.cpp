@@ -31,9 +31,10 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
       "//! g=\"Example/Strings\" n=\"Violins &quot;A&quot;\" id=v1 chase=1,11\r\n"
       "Bank * * Example Violins\r\n"
       "//! c=legato i=legato o=note:24/cc:32,20\n"
-      "//! i=pizz g=2\n"
+      "//! i=pizz g=2 spacer=1 m=\"\"\n"
       "20  Legato  \n"
-      "//! f=hidden,toggle n=Spicc o=-note-hold@2:25,90/cc:1,64%5/@3.2/program:7/pitch:-8192/art:3\n"
+      "//! f=hidden,toggle n=Spicc "
+      "o=-note-hold@2:25,90/cc:1,64%5/@3.2/program:7/pitch:-8192/art:3\n"
       "42 Spiccato\n"
       "//! clone=v1\n"
       "Bank 1 2 Copy\n");
@@ -48,7 +49,11 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
   EXPECT_EQ(legato.name, "Legato");
   EXPECT_EQ(legato.iconName, "legato");  // the first i= wins
   EXPECT_EQ(legato.where, "line 6");
-  EXPECT_EQ(legato.extras, (std::vector<std::string>{"colour legato (c=legato)", "group 2 (g=2)"}));
+  EXPECT_TRUE(legato.extras.empty());
+  EXPECT_EQ(legato.notes,
+            (std::vector<std::string>{"colour legato (c=legato)", "group 2 (g=2)",
+                                      "a gap of 1 before it in the program's list (spacer=)"}))
+      << "an empty message is no note";
   ASSERT_EQ(legato.outputs.size(), 2u);
   EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
   EXPECT_EQ(legato.outputs[0].data1, 24);
@@ -67,10 +72,67 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
   EXPECT_EQ(spicc.outputs[4].data1, -8192);
   EXPECT_EQ(spicc.extras,
             (std::vector<std::string>{"flags toggle (f=hidden,toggle)",
-                                      "display name \"Spicc\" (n=)",
                                       "the condition %5 of \"cc:1,64%5\"", "bus 2 of \"@3.2\""}));
-  // The clone takes the articulations of the bank it names.
-  EXPECT_EQ(map.banks[1].articulations.size(), 2u);
+  EXPECT_EQ(spicc.notes, std::vector<std::string>{"display name \"Spicc\" (n=)"});
+  // The clone takes the visible articulations of the bank it names.
+  ASSERT_EQ(map.banks[1].articulations.size(), 1u);
+  EXPECT_EQ(map.banks[1].articulations[0].name, "Legato");
+}
+
+TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
+  const ForeignMap map = Read(
+      "//! g=\"Lib/Brass\" n=\"Tubas\" clone=\"Lib/Brass/Trombones\"\n"
+      "Bank * * Tubas\n"
+      "//! o=note:30\n"
+      "5 Own\n"
+      "//! g=\"Lib/Brass\" clone=\"Lib/Brass/Missing\"\n"
+      "Bank * * Lost\n"
+      "//! g=Other clone=\"Lib/Brass/Tubas\"\n"
+      "Bank * * Chain\n"
+      "//! g=Loop clone=Loop/Pong\n"
+      "Bank * * Ping\n"
+      "//! g=Loop clone=Loop/Ping\n"
+      "Bank * * Pong\n"
+      "//! g=\"Lib/Brass\"\n"
+      "Bank * * Trombones\n"  // n defaults to the Bank line's name; it comes later
+      "//! o=note:24\n"
+      "1 Sustain\n"
+      "//! o=note:25 f=hidden\n"
+      "2 Hidden\n");
+  ASSERT_EQ(map.banks.size(), 6u);
+  std::vector<std::string> tubas;
+  for (const auto& a : map.banks[0].articulations) tubas.push_back(a.name);
+  EXPECT_EQ(tubas, (std::vector<std::string>{"Own", "Sustain"}));  // its own first
+  EXPECT_TRUE(map.banks[0].problem.empty());
+  EXPECT_EQ(map.banks[1].problem,
+            "it copies the bank \"Lib/Brass/Missing\" (clone=), which this file does not hold by "
+            "that id or path");
+  ASSERT_EQ(map.banks[2].articulations.size(), 2u);  // a clone of a clone
+  EXPECT_NE(map.banks[3].problem.find("leads back to itself"), std::string::npos);
+  EXPECT_NE(map.banks[4].problem.find("cannot be imported"), std::string::npos);
+
+  // A chain of clones ends after 16 links; the banks further down stand.
+  std::string chain;
+  for (int k = 0; k < 20; ++k)
+    chain += "//! g=C n=" + std::to_string(k) +
+             (k < 19 ? " clone=C/" + std::to_string(k + 1) : "") + "\nBank * * B" +
+             std::to_string(k) + "\n";
+  const ForeignMap chained = Read(chain + "1 Only\n");
+  EXPECT_NE(chained.banks[0].problem.find("chain of clone= runs longer than 16 banks"),
+            std::string::npos)
+      << chained.banks[0].problem;
+  EXPECT_EQ(chained.banks[17].articulations.size(), 1u);
+
+  // The broken bank alone fails to import; --list says why.
+  ImportResult result;
+  ImportError error;
+  EXPECT_TRUE(ImportForeignMap(map, "b.reabank", {"Tubas", {}}, result, error)) << error.message;
+  EXPECT_FALSE(ImportForeignMap(map, "b.reabank", {"Lost", {}}, result, error));
+  EXPECT_EQ(error.where, "line 6");
+  EXPECT_NE(error.message.find("bank \"Lost\" cannot be imported: it copies"), std::string::npos);
+  EXPECT_NE(ListForeignMap(map, "b.reabank")
+                .find("bank \"Lost\", 0 articulations; cannot be imported: it copies"),
+            std::string::npos);
 }
 
 TEST(Reabank, RefusesWithTheLine) {
@@ -88,15 +150,14 @@ TEST(Reabank, RefusesWithTheLine) {
             "line 3: output \"note@17:1\": the channel after @ must be 1..16");
   EXPECT_EQ(Refused(bank + "//! n=\"open\n1 A\n"),
             "line 2: the value of n= opens a quote that never closes");
-  EXPECT_EQ(Refused("Bank * * Empty\n// nothing\n"), "line 1: bank \"Empty\" holds no articulations");
+  EXPECT_EQ(Refused("Bank * * Empty\n// nothing\n"),
+            "line 1: bank \"Empty\" holds no articulations");
   EXPECT_EQ(Refused("Bank x * B\n1 A\n"),
             "line 1: a Bank line needs MSB and LSB, each * or a number 0..127, then the name; "
             "\"x\" is neither");
   EXPECT_EQ(Refused(bank + "Legato\n"),
             "line 2: not a Bank line, a program line (a number and a name) or a // comment: "
             "\"Legato\"");
-  EXPECT_EQ(Refused("//! clone=nowhere\nBank * * C\n"),
-            "line 2: bank \"C\" copies the bank with id nowhere, which is not in this file");
   EXPECT_EQ(Refused(""), ": no Bank line: this is not a Reaticulate bank file");
 }
 

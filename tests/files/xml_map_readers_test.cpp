@@ -63,10 +63,11 @@ TEST(ExpressionMapReader, SlotsOutputsAndExtras) {
   EXPECT_EQ(legato.outputs[0].data1, 24);
   EXPECT_EQ(legato.outputs[1].kind, Kind::ControlChange);
   EXPECT_EQ(legato.outputs[2].kind, Kind::ProgramChange);
-  EXPECT_EQ(legato.extras, std::vector<std::string>{"remote key C1 (36)"});
+  EXPECT_TRUE(legato.extras.empty());
+  EXPECT_EQ(legato.notes, std::vector<std::string>{"remote key C1 (36)"});
   const ForeignArticulation& shortSlot = bank.articulations[1];
   EXPECT_EQ(shortSlot.iconName, "stacc") << "a visual referred to by ID";
-  EXPECT_EQ(shortSlot.extras, std::vector<std::string>{"articulation \"stacc\" in group 3"});
+  EXPECT_EQ(shortSlot.notes, std::vector<std::string>{"articulation \"stacc\" in group 3"});
 }
 
 TEST(ExpressionMapReader, NoteChangerChannelIsRouting) {
@@ -119,7 +120,7 @@ TEST(ArticulationPlistReader, OutputAsDictOrArrayAnyCase) {
   ASSERT_EQ(legato.outputs.size(), 1u);
   EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
   EXPECT_TRUE(legato.extras.empty());
-  EXPECT_EQ(bank.extras, std::vector<std::string>{"OctaveOffset 1"});
+  EXPECT_EQ(bank.notes, std::vector<std::string>{"OctaveOffset 1"});
   const ForeignArticulation& stacc = bank.articulations[1];
   EXPECT_EQ(stacc.where, "Articulations[1]");
   ASSERT_EQ(stacc.outputs.size(), 3u);
@@ -127,8 +128,29 @@ TEST(ArticulationPlistReader, OutputAsDictOrArrayAnyCase) {
   EXPECT_EQ(stacc.outputs[0].data2, 100);
   EXPECT_EQ(stacc.outputs[1].kind, Kind::ControlChange);
   EXPECT_EQ(stacc.outputs[2].kind, Kind::PitchBend);
-  EXPECT_EQ(stacc.extras, std::vector<std::string>{"input switch MB1 12"})
+  EXPECT_EQ(stacc.notes, std::vector<std::string>{"input switch MB1 12"})
       << "the switch goes to the articulation whose ID it names";
+}
+
+TEST(ArticulationPlistReader, AsLogicSavesThem) {
+  // No ValueLow on a Note On (velocity 127), a whole <real> for an integer.
+  const std::string text = Plist(
+      "<dict><key>ID</key><real>1001.0</real><key>Name</key><string>Long</string>"
+      "<key>Output</key><array><dict><key>MB1</key><integer>0</integer>"
+      "<key>Status</key><string>Note On</string></dict></array></dict>",
+      "<key>Switches</key><array><dict><key>ID</key><real>1001</real></dict></array>");
+  const ForeignBank bank = Read(ReadArticulationPlist, text).banks[0];
+  ASSERT_EQ(bank.articulations[0].outputs.size(), 1u);
+  EXPECT_EQ(bank.articulations[0].outputs[0].data2, 127);
+  EXPECT_EQ(bank.articulations[0].notes.size(), 1u) << "the switch found its articulation";
+
+  ForeignMap map;
+  ImportError error;
+  EXPECT_FALSE(ReadArticulationPlist(
+      Plist("<dict><key>ID</key><real>1001.5</real><key>Name</key><string>A</string></dict>"), map,
+      error));
+  EXPECT_EQ(error.where, "Articulations[0].ID");
+  EXPECT_EQ(error.message, "<real> \"1001.5\" is not a whole number");
 }
 
 TEST(DoricoLibraryReader, OneBankPerMapNamedByIt) {

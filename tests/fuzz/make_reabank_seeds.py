@@ -37,6 +37,25 @@ Bank 1 1 Cellos
 127 Trill
 """
 
+# clone= by path, the source later in the file, a missing source and a loop.
+clone_paths = """//! g="Lib/Brass" n="Tubas" clone="Lib/Brass/Trombones"
+Bank * * Tubas
+//! o=note:30
+5 Own
+//! g="Lib" clone="Lib/Missing"
+Bank * * Lost
+//! g=L clone=L/Pong
+Bank * * Ping
+//! g=L clone=L/Ping
+Bank * * Pong
+//! g="Lib/Brass"
+Bank * * Trombones
+//! o=note:24,0
+1 Sustain
+//! o=note:25 f=hidden
+2 Hidden
+"""
+
 many = "Bank * * Many\n" + "".join(
     f"//! o=note:{i}/cc:32,{i}\n{i} Articulation {i}\n" for i in range(20))
 
@@ -50,6 +69,7 @@ seeds = {
     "violins": violins.encode(),
     "outputs": outputs.encode(),
     "clones": clones.encode(),
+    "clone_paths": clone_paths.encode(),
     "many": many.encode(),
     "names": names,
     "crlf_bom": b"\xef\xbb\xbf" + violins.replace("\n", "\r\n").encode(),

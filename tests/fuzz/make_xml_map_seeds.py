@@ -89,6 +89,12 @@ plists = {
     "no_status": plist([articulation(1, "Sus", "<dict><key>MB1</key><integer>30</integer>"
                                      "<key>ValueLow</key><integer>100</integer></dict>")]),
     "binary": "bplist00\x08\x09",
+    # As Logic saves them: no ValueLow, a whole <real> where an integer goes.
+    "logic_saved": plist(
+        [articulation(1, "Long", "<array><dict><key>MB1</key><integer>0</integer>"
+                      "<key>Status</key><string>Note On</string></dict></array>", "Staccato"),
+         "<dict><key>ID</key><real>1002.0</real><key>Name</key><string>Off</string>"
+         "<key>Output</key><array>" + output("Note On", 1, 0) + "</array></dict>"]),
 }
 
 

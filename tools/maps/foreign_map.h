@@ -31,9 +31,13 @@ struct ForeignArticulation {
   std::string name;      // UTF-8, as the file gives it (already trimmed)
   std::string iconName;  // the format's icon or symbol name; empty when it has none
   std::vector<ForeignOutput> outputs;
-  // Settings of the articulation that the plug-in has no place for, each
-  // already described for a warning: "group 2", "input trigger C1", ...
+  // Settings of the articulation that change what the instrument receives
+  // and that the plug-in has no place for, each already described for a
+  // warning: "transpose 12", "flags toggle (f=toggle)", ...
   std::vector<std::string> extras;
+  // Settings that never reach the instrument (colours, groups, remote or
+  // input keys, visuals), described alike for a note line.
+  std::vector<std::string> notes;
   bool hidden = false;  // the program itself hides it: left out of the import
   std::string where;    // where it stands in the file: "line 12", "slot 3", ...
 };
@@ -43,13 +47,18 @@ struct ForeignBank {
   std::string displayName;  // a second name --bank also accepts; may be empty
   std::vector<ForeignArticulation> articulations;  // in file order
   // Settings of the bank as a whole that the plug-in has no place for,
-  // described for a warning as the articulations' extras are.
+  // split as the articulations' extras and notes are.
   std::vector<std::string> extras;
+  std::vector<std::string> notes;
   std::string where;  // where the bank starts: "line 3", ...; may be empty
+  // Why the bank cannot be imported (a clone of a bank the file lacks);
+  // empty for a bank that can. The file's other banks import all the same.
+  std::string problem;
 };
 
 struct ForeignMap {
-  std::vector<ForeignBank> banks;  // at least one, each with articulations
+  // At least one; each has articulations, or else a problem.
+  std::vector<ForeignBank> banks;
 };
 
 // A file a reader refuses: `where` is the line or element ("line 7",

@@ -8,6 +8,7 @@
 #include "tools/maps/formats/doricolib.h"
 #include "tools/maps/formats/expression_map.h"
 #include "tools/maps/formats/reabank.h"
+#include "tools/maps/icon_names.h"
 #include "tools/maps/map_import.h"
 #include "tools/maps/text_encoding.h"
 
@@ -111,6 +112,11 @@ std::string QuotedName(const std::string& bytes) {
 
 std::string Shown(int32_t value) { return value == kUnset ? "none" : std::to_string(value); }
 
+std::string IconText(int32_t icon) {
+  const char* name = IconName(icon);
+  return name ? std::to_string(icon) + " (" + name + ")" : std::to_string(icon);
+}
+
 bool Refuse(ImportError& error, std::string where, std::string message) {
   error = {std::move(where), std::move(message)};
   return false;
@@ -189,7 +195,8 @@ MapFormat FormatForExtension(const std::string& fileName) {
 }
 
 bool ExportForeignMap(const std::string& outName, const PluginSettings& settings, std::string& text,
-                      std::vector<std::string>& losses, std::string& error) {
+                      std::vector<std::string>& losses, std::vector<std::string>& notes,
+                      std::string& error) {
   std::string unused;
   MapError problem;
   if (!FormatArticulationMap(settings, unused, problem)) {
@@ -230,22 +237,28 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
     return false;
   }
   losses.clear();
+  notes.clear();
   for (int i = 0; i < kSlotCount; ++i) {
     const SlotSettings& want = settings.slots[i];
     const SlotSettings& got = back.settings.slots[i];
-    std::string what;
-    const auto differ = [&](const char* field, const std::string& a, const std::string& b) {
+    std::string sent, shown;
+    const auto differ = [](std::string& what, const char* field, const std::string& a,
+                           const std::string& b) {
       if (a != b)
         what += std::string(what.empty() ? "" : "; ") + field + " " + b + " instead of " + a;
     };
-    differ("name", QuotedName(want.name), QuotedName(got.name));
-    differ("icon", std::to_string(want.icon), std::to_string(got.icon));
-    differ("keyswitch", Shown(want.keyswitch), Shown(got.keyswitch));
-    differ("uacc", Shown(want.uacc), Shown(got.uacc));
-    differ("modwheel", Shown(want.modwheel), Shown(got.modwheel));
-    if (!what.empty())
-      losses.push_back(BaseName(outName) + ": slot " + std::to_string(i + 1) +
-                       " comes back from an import with " + what);
+    differ(shown, "name", QuotedName(want.name), QuotedName(got.name));
+    differ(shown, "icon", IconText(want.icon), IconText(got.icon));
+    differ(sent, "keyswitch", Shown(want.keyswitch), Shown(got.keyswitch));
+    differ(sent, "uacc", Shown(want.uacc), Shown(got.uacc));
+    differ(sent, "modwheel", Shown(want.modwheel), Shown(got.modwheel));
+    if (!(want.additions == got.additions))
+      sent += std::string(sent.empty() ? "" : "; ") +
+              "none of its additions (keyswitch velocity, note channels, transpose, actions), "
+              "which this export does not write yet";
+    const std::string slot = BaseName(outName) + ": slot " + std::to_string(i + 1);
+    if (!sent.empty()) losses.push_back(slot + " comes back from an import with " + sent);
+    if (!shown.empty()) notes.push_back(slot + " comes back from an import with " + shown);
   }
   text = std::move(written);
   return true;

@@ -32,6 +32,9 @@ MapFormat FormatForExtension(const std::string& fileName);
 // Writes the settings' slots in the format `outName` asks for, titled by the
 // file's base name. Fails for an extension no writer has and for settings a
 // map cannot express. The written text is then imported again: every slot
-// field that would not come back unchanged is named in `losses`.
+// field that would not come back unchanged is named, in `losses` when it
+// changes what the instrument receives, in `notes` when not (an icon a
+// format cannot hold, a name that changes).
 bool ExportForeignMap(const std::string& outName, const PluginSettings& settings, std::string& text,
-                      std::vector<std::string>& losses, std::string& error);
+                      std::vector<std::string>& losses, std::vector<std::string>& notes,
+                      std::string& error);

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/maps/icon_names.h"
 #include "tools/maps/text_encoding.h"
-#include "tools/skin/icon_names.h"
 
 static_assert(kPlainNoteIcon == kDefaultIcon);
 
@@ -33,8 +33,8 @@ bool InByteRange(int v) { return v >= 0 && v <= 127; }
 // One articulation becoming one slot, with the warnings it earns.
 class SlotImport {
  public:
-  SlotImport(const Articulation& a, const std::string& file, std::vector<std::string>& warnings)
-      : a_(a), prefix_(file + ": " + Label(a) + ": "), warnings_(warnings) {}
+  SlotImport(const Articulation& a, const std::string& file, ImportResult& out)
+      : a_(a), prefix_(file + ": " + Label(a) + ": "), out_(out) {}
 
   bool Run(SlotSettings& slot, ImportError& error) {
     for (const Output& o : a_.outputs)
@@ -42,12 +42,14 @@ class SlotImport {
     Name(slot);
     for (const Output& o : a_.outputs) Take(o, slot);
     for (const std::string& extra : a_.extras) Warn("dropped " + extra);
+    for (const std::string& note : a_.notes) Note("dropped " + note);
     Icon(slot);
     return true;
   }
 
  private:
-  void Warn(const std::string& text) { warnings_.push_back(prefix_ + text); }
+  void Warn(const std::string& text) { out_.warnings.push_back(prefix_ + text); }
+  void Note(const std::string& text) { out_.notes.push_back(prefix_ + text); }
 
   bool CheckValues(const Output& o, ImportError& error) {
     const bool data2Used = o.kind == Output::Kind::Note || o.kind == Output::Kind::HeldNote ||
@@ -72,9 +74,9 @@ class SlotImport {
       c = '?';
     }
     if (!replaced.empty())
-      Warn("name: " + Join(replaced, ", ") + " became \"?\" (names are Windows-1252 text)");
+      Note("name: " + Join(replaced, ", ") + " became \"?\" (names are Windows-1252 text)");
     if (slot.name.size() > kMaxNameBytes) {
-      Warn("name cut to " + std::to_string(kMaxNameBytes) + " characters (it has " +
+      Note("name cut to " + std::to_string(kMaxNameBytes) + " characters (it has " +
            std::to_string(slot.name.size()) + ")");
       slot.name.resize(kMaxNameBytes);
       // Blanks the cut leaves at the end would not survive a text format.
@@ -92,7 +94,7 @@ class SlotImport {
   void Take(const Output& o, SlotSettings& slot) {
     switch (o.kind) {
       case Output::Kind::Note:
-      case Output::Kind::HeldNote:
+      case Output::Kind::HeldNote: {
         if (slot.keyswitch != kUnset) {
           Warn("dropped " + Quoted(o.text) + " (a second note; the keyswitch is the first)");
           return;
@@ -102,10 +104,13 @@ class SlotImport {
         if (o.kind == Output::Kind::HeldNote)
           Warn("dropped the holding of " + Quoted(o.text) +
                " (the keyswitch is sent as note-on then note-off)");
-        if (o.data2 != 127)
-          Warn("dropped velocity " + std::to_string(o.data2) + " of " + Quoted(o.text) +
+        // A note-on of velocity 0 is a note-off: such outputs go out at 127.
+        const int velocity = o.data2 == 0 ? 127 : o.data2;
+        if (velocity != 127)
+          Warn("dropped velocity " + std::to_string(velocity) + " of " + Quoted(o.text) +
                " (keyswitches go out at velocity 127)");
         return;
+      }
       case Output::Kind::ControlChange:
         if (o.data1 == 32 || o.data1 == 1) {
           int32_t& field = o.data1 == 32 ? slot.uacc : slot.modwheel;
@@ -151,14 +156,14 @@ class SlotImport {
     const int guessed = IconIdFromWords(a_.name);
     slot.icon = guessed >= 0 ? guessed : kDefaultIcon;
     if (!unusable.empty())
-      Warn(unusable + "; " +
+      Note(unusable + "; " +
            (guessed >= 0 ? std::string("\"") + IconName(guessed) + "\" from the name instead"
                          : std::string("the plain note instead")));
   }
 
   const Articulation& a_;
   std::string prefix_;
-  std::vector<std::string>& warnings_;
+  ImportResult& out_;
 };
 
 std::string BankLabel(const ForeignBank& bank) {
@@ -216,8 +221,7 @@ bool IsIndex(const std::string& text) {
 // The articulations that become slots 1.., in order. Warns about what the
 // rules leave out.
 bool Select(const ForeignBank& bank, const std::string& file, const std::vector<std::string>& pick,
-            std::vector<const Articulation*>& chosen, std::vector<std::string>& warnings,
-            ImportError& error) {
+            std::vector<const Articulation*>& chosen, ImportResult& out, ImportError& error) {
   const auto& all = bank.articulations;
   if (!pick.empty()) {
     if (pick.size() > kSlotCount) {
@@ -251,7 +255,7 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
   std::vector<std::string> beyond;
   for (size_t i = 0; i < all.size(); ++i) {
     if (all[i].hidden) {
-      warnings.push_back(file + ": " + Label(all[i]) + ": left out, as its program hides it");
+      out.notes.push_back(file + ": " + Label(all[i]) + ": left out, as its program hides it");
     } else if (chosen.size() < kSlotCount) {
       chosen.push_back(&all[i]);
     } else {
@@ -259,9 +263,9 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
     }
   }
   if (!beyond.empty())
-    warnings.push_back(file + ": " + std::to_string(beyond.size()) +
-                       " articulations beyond slot 16 left out: " + Join(beyond, ", ") +
-                       " (choose up to 16 with --pick)");
+    out.warnings.push_back(file + ": " + std::to_string(beyond.size()) +
+                           " articulations beyond slot 16 left out: " + Join(beyond, ", ") +
+                           " (choose up to 16 with --pick)");
   if (chosen.empty()) {
     error = {bank.where, "bank " + BankLabel(bank) + " holds no articulation that is not hidden"};
     return false;
@@ -275,14 +279,19 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error) {
   const ForeignBank* bank = nullptr;
   if (!ChooseBank(map, fileName, choice.bank, bank, error)) return false;
+  if (!bank->problem.empty()) {
+    error = {bank->where, "bank " + BankLabel(*bank) + " cannot be imported: " + bank->problem};
+    return false;
+  }
   ImportResult out;
   for (const std::string& extra : bank->extras)
     out.warnings.push_back(fileName + ": bank " + BankLabel(*bank) + ": dropped " + extra);
+  for (const std::string& note : bank->notes)
+    out.notes.push_back(fileName + ": bank " + BankLabel(*bank) + ": dropped " + note);
   std::vector<const Articulation*> chosen;
-  if (!Select(*bank, fileName, choice.pick, chosen, out.warnings, error)) return false;
+  if (!Select(*bank, fileName, choice.pick, chosen, out, error)) return false;
   for (size_t i = 0; i < chosen.size(); ++i)
-    if (!SlotImport(*chosen[i], fileName, out.warnings).Run(out.settings.slots[i], error))
-      return false;
+    if (!SlotImport(*chosen[i], fileName, out).Run(out.settings.slots[i], error)) return false;
   result = std::move(out);
   return true;
 }
@@ -307,7 +316,8 @@ std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
                     (map.banks.size() == 1 ? " bank\n" : " banks\n");
   for (const auto& bank : map.banks) {
     out += "bank " + BankLabel(bank) + ", " + std::to_string(bank.articulations.size()) +
-           " articulations\n";
+           " articulations" +
+           (bank.problem.empty() ? "" : "; cannot be imported: " + bank.problem) + "\n";
     for (size_t i = 0; i < bank.articulations.size(); ++i) {
       const Articulation& a = bank.articulations[i];
       std::vector<std::string> outputs;

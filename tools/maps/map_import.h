@@ -9,11 +9,16 @@
 //   it cannot hold and control characters become '?', a longer name is cut,
 //   each with a warning.
 // - keyswitch: the first note output; uacc: the first CC 32 value; modwheel:
-//   the first CC 1 value.
+//   the first CC 1 value. A note output of velocity 0 counts as velocity 127
+//   (a note-on of velocity 0 would be a note-off).
 // - icon: the format's icon name if it is one of ours (0..127), else the
 //   words of the name, else the plain note.
-// - Everything else the articulation sends or sets gets one warning line:
+// - Everything else the articulation sends or sets that changes what the
+//   instrument receives gets one warning line:
 //   "<file>: "<name>" (<where>): dropped <what>".
+//   What never reaches the instrument (names changed to fit, colours,
+//   groups, remote or input keys, visuals, icons without a match, hidden
+//   articulations left out) gets a note line of the same form instead.
 #pragma once
 
 #include <string>
@@ -30,17 +35,20 @@ struct ImportChoice {
 struct ImportResult {
   PluginSettings settings;
   std::vector<std::string> warnings;  // one line each, naming the file
+  std::vector<std::string> notes;     // the same, for what is never sent
 };
 
 // Applies the import rules to a map a reader filled. Fails (leaving `result`
-// unchanged) when the bank or a pick cannot be found, a pick is too long, no
-// articulation is left, or a value lies outside 0..127.
+// unchanged) when the bank or a pick cannot be found, the bank has a
+// problem, a pick is too long, no articulation is left, or a value lies
+// outside 0..127.
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error);
 
 // A --pick argument split at its commas, each entry trimmed.
 std::vector<std::string> SplitPickList(const std::string& list);
 
-// What --list prints: per bank its names and articulation count, then per
-// articulation its index, name and outputs, hidden ones marked.
+// What --list prints: per bank its names and articulation count (or why it
+// cannot be imported), then per articulation its index, name and outputs,
+// hidden ones marked.
 std::string ListForeignMap(const ForeignMap& map, const std::string& fileName);

@@ -65,6 +65,8 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
   if (!ImportForeignMap(map, file, choice, result, problem))
     return Fail(kExitBadInput, Located(file, problem));
   std::fflush(stdout);
+  for (const std::string& note : result.notes)
+    std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
   for (const std::string& warning : result.warnings)
     std::fprintf(stderr, "plughost: %s: %s\n", strict ? "error" : "warning", warning.c_str());
   if (strict && !result.warnings.empty())
@@ -82,8 +84,9 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
     if (const int failed = SaveStateThroughPlugin(options, result.settings, out, written))
       return failed;
   }
-  std::printf("%s -> %s: %d slots, %u warnings\n", file.c_str(), out.c_str(),
-              UsedSlots(result.settings), static_cast<unsigned>(result.warnings.size()));
+  std::printf("%s -> %s: %d slots, %u warnings, %u notes\n", file.c_str(), out.c_str(),
+              UsedSlots(result.settings), static_cast<unsigned>(result.warnings.size()),
+              static_cast<unsigned>(result.notes.size()));
   return kExitOk;
 }
 
@@ -96,10 +99,11 @@ int ExportCommand(const CommonOptions& options, const std::string& mapPath,
   PluginSettings settings;
   if (const int failed = LoadSettingsThroughPlugin(options, mapPath, settings)) return failed;
   std::string text, error;
-  std::vector<std::string> losses;
-  if (!ExportForeignMap(out, settings, text, losses, error))
+  std::vector<std::string> losses, notes;
+  if (!ExportForeignMap(out, settings, text, losses, notes, error))
     return Fail(kExitBadInput, mapPath + ": " + error);
   std::fflush(stdout);
+  for (const std::string& note : notes) std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
   for (const std::string& loss : losses)
     std::fprintf(stderr, "plughost: warning: %s\n", loss.c_str());
   if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);

@@ -36,11 +36,17 @@ pugi::xml_node Find(const std::vector<Entry>& entries, std::string_view key) {
 
 bool Is(pugi::xml_node node, const char* type) { return std::string_view(node.name()) == type; }
 
+// An <integer>, or a <real> holding a whole value (hand-edited sets write
+// 1002.0 where Logic writes 1002).
 bool ReadInteger(pugi::xml_node value, const std::string& where, int& number, ImportError& error) {
   if (!value) return Fail(error, where, "missing");
-  if (!Is(value, "integer")) return Fail(error, where, "must be an <integer>, not " + Tag(value));
-  if (!ParseWholeNumber(ElementText(value), number))
-    return Fail(error, where, Shown(ElementText(value)) + " is not a whole number");
+  const bool real = Is(value, "real");
+  if (!real && !Is(value, "integer"))
+    return Fail(error, where, "must be an <integer>, not " + Tag(value));
+  if (real ? !ParseWholeReal(ElementText(value), number)
+           : !ParseWholeNumber(ElementText(value), number))
+    return Fail(error, where,
+                Tag(value) + " " + Shown(ElementText(value)) + " is not a whole number");
   return true;
 }
 
@@ -81,17 +87,23 @@ bool ReadOutput(pugi::xml_node dict, const std::string& where, ForeignArticulati
     const char* key;
     int& value;
   };
+  const bool noteOn = type == "note on";
   for (const Field field : {Field{"MB1", output.data1}, Field{"ValueLow", output.data2}}) {
     const pugi::xml_node value = Find(entries, field.key);
     if (!value && !used) continue;  // only the types we use need both
+    // Sets Logic itself saved often leave a Note On's velocity out; nothing
+    // public says what Logic sends then, so it is full velocity.
+    if (!value && noteOn && &field.value == &output.data2) {
+      output.data2 = 127;
+      continue;
+    }
     const std::string place = where + "." + field.key;
     if (!ReadInteger(value, place, field.value, error)) return false;
     if (used && !CheckMidiByte(field.value, place, field.key, error)) return false;
     output.text += ", " + std::string(field.key) + " " + std::to_string(field.value);
   }
   if (used) {
-    output.kind =
-        type == "note on" ? ForeignOutput::Kind::Note : ForeignOutput::Kind::ControlChange;
+    output.kind = noteOn ? ForeignOutput::Kind::Note : ForeignOutput::Kind::ControlChange;
   } else if (type == "program change" || type == "program") {
     output.kind = ForeignOutput::Kind::ProgramChange;
   } else if (type == "pitch bend") {
@@ -139,7 +151,7 @@ bool ReadArticulation(pugi::xml_node dict, const std::string& where, ForeignArti
 }
 
 // Input switches select articulations from played notes; the plug-in
-// selects by note colour only, so each one is an extra.
+// selects by note colour only. They are never sent: each one is a note.
 bool ReadSwitches(pugi::xml_node switches, const std::vector<int>& ids, ForeignBank& bank,
                   ImportError& error) {
   int index = 0;
@@ -149,13 +161,14 @@ bool ReadSwitches(pugi::xml_node switches, const std::vector<int>& ids, ForeignB
     if (!Is(item, "dict")) return Fail(error, where, "a switch must be a <dict>");
     if (!Entries(item, where, entries, error)) return false;
     std::string described;
-    std::vector<std::string>* target = &bank.extras;  // a switch for no articulation of ours
+    std::vector<std::string>* target = &bank.notes;  // a switch for no articulation of ours
     for (const Entry& entry : entries) {
       int id = 0;
-      if (entry.key == "ID" && ParseWholeNumber(ElementText(entry.value), id)) {
+      ImportError unused;
+      if (entry.key == "ID" && ReadInteger(entry.value, where, id, unused)) {
         const auto found = std::find(ids.begin(), ids.end(), id);
         if (found != ids.end()) {
-          target = &bank.articulations[static_cast<size_t>(found - ids.begin())].extras;
+          target = &bank.articulations[static_cast<size_t>(found - ids.begin())].notes;
           continue;
         }
       }
@@ -171,7 +184,7 @@ bool ReadSetSettings(const std::vector<Entry>& top, ForeignBank& bank, ImportErr
     const pugi::xml_node value = Find(top, key);
     int number = 0;
     if (value && !ReadInteger(value, key, number, error)) return false;
-    if (number != 0) bank.extras.push_back(std::string(key) + " " + std::to_string(number));
+    if (number != 0) bank.notes.push_back(std::string(key) + " " + std::to_string(number));
   }
   return true;
 }
@@ -232,6 +245,24 @@ void String(pugi::xml_node dict, const char* key, const std::string& value) {
   dict.append_child("string").append_child(pugi::node_pcdata).set_value(value.c_str());
 }
 
+// Logic's own symbol for an icon where one fits (names as real sets write
+// them, which the icon table takes back as aliases); else our icon's name.
+std::string SymbolName(const SlotSettings& slot) {
+  struct Symbol {
+    const char* icon;
+    const char* logic;
+  };
+  static constexpr Symbol kLogicSymbols[] = {
+      {"staccato", "Staccato"},       {"staccatissimo", "Staccatissimo"},
+      {"marcato-quarter", "Marcato"}, {"tenuto-quarter", "Tenuto"},
+      {"pizz", "Pizzicato"},
+  };
+  const std::string ours = SlotIconName(slot);
+  for (const Symbol& symbol : kLogicSymbols)
+    if (ours == symbol.icon) return symbol.logic;
+  return ours;
+}
+
 void Output(pugi::xml_node parent, const SlotMessage& message) {
   pugi::xml_node dict = parent.append_child("dict");
   Integer(dict, "MB1", message.data1);
@@ -261,14 +292,13 @@ std::string WriteArticulationPlist(const PluginSettings& settings, const std::st
     Integer(dict, "ArticulationID", i + 1);
     Integer(dict, "ID", 1001 + i);
     String(dict, "Name", Windows1252ToUtf8(slot.name));
+    // Always an array, empty for a slot that sends nothing, as Logic writes it.
     const std::vector<SlotMessage> messages = SlotMessages(slot);
-    if (!messages.empty()) {
-      Key(dict, "Output");
-      pugi::xml_node outputs = messages.size() == 1 ? dict : dict.append_child("array");
-      for (const SlotMessage& message : messages) Output(outputs, message);
-      severalOutputs = severalOutputs || messages.size() > 1;
-    }
-    if (!slot.IsDefault()) String(dict, "Symbol", SlotIconName(slot));
+    Key(dict, "Output");
+    pugi::xml_node outputs = dict.append_child("array");
+    for (const SlotMessage& message : messages) Output(outputs, message);
+    severalOutputs = severalOutputs || messages.size() > 1;
+    if (!slot.IsDefault()) String(dict, "Symbol", SymbolName(slot));
   }
   Key(top, "MultipleOutputsActive");
   top.append_child(severalOutputs ? "true" : "false");

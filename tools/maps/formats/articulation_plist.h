@@ -5,13 +5,15 @@
 // - outputs: each Output dict in order (Output may be one dict or an array
 //   of them); Status "Note On" in any letter case is a note, "Controller" a
 //   CC, "Program Change" and "Pitch Bend" as named, any other as Other. A
-//   missing Status is taken as Note On, the set's default type.
+//   missing Status is taken as Note On, the set's default type; a Note On
+//   without ValueLow has velocity 127.
+// - numbers: <integer>, or <real> holding a whole value (1002.0).
 // - iconName: Symbol.
 // - extras: Output keys other than Status, MB1 and ValueLow, articulation
-//   keys other than ArticulationID, ID, Name, Symbol and Output, and each
-//   input switch that names the articulation's ID.
-// - bank extras: input switches for no articulation, a non-zero OctaveOffset
-//   or InputMidiChannel.
+//   keys other than ArticulationID, ID, Name, Symbol and Output.
+// - notes: each input switch that names the articulation's ID.
+// - bank notes: input switches for no articulation, a non-zero OctaveOffset
+//   or InputMidiChannel (all on the input side, never sent).
 #pragma once
 
 #include <string>
@@ -22,6 +24,8 @@
 bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError& error);
 
 // A set named `title` with one articulation per slot up to the last one in
-// use: its name, its icon's name as Symbol, and the keyswitch, UACC and
-// modwheel outputs in that order (one output as a dict, several as an array).
+// use: its name; as Symbol, Logic's own name for its icon where one fits
+// (Staccato, Staccatissimo, Marcato, Tenuto, Pizzicato), else our icon's
+// name; and the keyswitch, UACC and modwheel outputs in that order, as an
+// array (empty for an empty slot).
 std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "tools/maps/formats/xml_support.h"
+#include "tools/maps/icon_names.h"
 #include "tools/maps/note_names.h"
 #include "tools/maps/text_encoding.h"
 
@@ -136,10 +137,10 @@ bool ReadRemote(pugi::xml_node slot, const std::string& where, ForeignArticulati
     return false;
   if (data1.value_or(-1) < 0) return true;  // no remote key
   if (status.value_or(144) == 144)
-    art.extras.push_back("remote key " + NoteName(*data1) + " (" + std::to_string(*data1) + ")");
+    art.notes.push_back("remote key " + NoteName(*data1) + " (" + std::to_string(*data1) + ")");
   else
-    art.extras.push_back("remote trigger status " + std::to_string(*status) + ", data1 " +
-                         std::to_string(*data1));
+    art.notes.push_back("remote trigger status " + std::to_string(*status) + ", data1 " +
+                        std::to_string(*data1));
   return true;
 }
 
@@ -160,13 +161,15 @@ bool ReadVisuals(pugi::xml_node slot, const VisualIndex& index, const std::strin
         !ReadInt(visual, "group", where, group, error))
       return false;
     const std::string text = OneLineText(StringValue(visual, "text"));
-    if (count++ == 0) art.iconName = text;
+    // The text is what the program shows; it names one of our icons only
+    // in maps this program wrote before (our icon's name).
+    if (count++ == 0 && IconIdForName(text) >= 0) art.iconName = text;
     const std::string shown =
         text.empty() ? "symbol " + std::to_string(symbol.value_or(0)) : Shown(text);
     if (group.value_or(0) != 0)
-      art.extras.push_back("articulation " + shown + " in group " + std::to_string(*group + 1));
+      art.notes.push_back("articulation " + shown + " in group " + std::to_string(*group + 1));
     else if (count > 1)
-      art.extras.push_back("further articulation " + shown);
+      art.notes.push_back("further articulation " + shown);
   }
   return true;
 }
@@ -271,34 +274,50 @@ class MapWriter {
   unsigned nextId_ = 1000;
 };
 
+// The articulation's text is what the program's editors and score show, so
+// it is the slot's name; our icon has no place in this format.
 void WriteVisual(pugi::xml_node visual, const SlotSettings& slot) {
   MapWriter::Int(visual, "displaytype", 1);  // text rather than a symbol
   MapWriter::Int(visual, "articulationtype", 0);
   MapWriter::Int(visual, "symbol", 0);
-  MapWriter::String(visual, "text", SlotIconName(slot));
+  MapWriter::String(visual, "text", Windows1252ToUtf8(slot.name));
   MapWriter::String(visual, "description", Windows1252ToUtf8(slot.name));
   MapWriter::Int(visual, "group", 0);
 }
 
+// The neutral note settings, as the note changer holds them and, in the
+// program's own files, the action repeats them after its messages (there
+// with maxPitch before minPitch).
+void WriteNeutralNoteSettings(pugi::xml_node parent, bool actionOrder) {
+  MapWriter::Int(parent, "channel", -1);
+  MapWriter::Float(parent, "velocityFact", "1");
+  MapWriter::Float(parent, "lengthFact", "1");
+  MapWriter::Int(parent, "minVelocity", 0);
+  MapWriter::Int(parent, "maxVelocity", 127);
+  MapWriter::Int(parent, "transpose", 0);
+  MapWriter::Int(parent, actionOrder ? "maxPitch" : "minPitch", actionOrder ? 127 : 0);
+  MapWriter::Int(parent, actionOrder ? "minPitch" : "maxPitch", actionOrder ? 0 : 127);
+}
+
 void WriteAction(MapWriter& writer, pugi::xml_node slotNode, const SlotSettings& slot) {
   const pugi::xml_node action = writer.Object(slotNode, "PSlotMidiAction", "action");
+  MapWriter::Int(action, "version", 600);
   const pugi::xml_node changer =
       writer.Object(MapWriter::MemberList(action, "noteChanger", 1, "obj"), "PSlotNoteChanger");
-  MapWriter::Int(changer, "channel", -1);
-  MapWriter::Float(changer, "velocityFact", "1");
-  MapWriter::Float(changer, "lengthFact", "1");
-  MapWriter::Int(changer, "minVelocity", 0);
-  MapWriter::Int(changer, "maxVelocity", 127);
-  MapWriter::Int(changer, "transpose", 0);
-  MapWriter::Int(changer, "minPitch", 0);
-  MapWriter::Int(changer, "maxPitch", 127);
-  const pugi::xml_node messages = MapWriter::MemberList(action, "midiMessages", 1, "obj");
-  for (const SlotMessage& message : SlotMessages(slot)) {
+  WriteNeutralNoteSettings(changer, false);
+  // A slot that sends nothing has the member without a list, as in the
+  // program's files.
+  const std::vector<SlotMessage> sent = SlotMessages(slot);
+  pugi::xml_node messages = MapWriter::MemberList(action, "midiMessages", 1, "obj");
+  if (sent.empty()) messages.parent().remove_child(messages);
+  for (const SlotMessage& message : sent) {
     const pugi::xml_node event = writer.Object(messages, "POutputEvent");
     MapWriter::Int(event, "status", message.status);
     MapWriter::Int(event, "data1", message.data1);
     MapWriter::Int(event, "data2", message.data2);
   }
+  WriteNeutralNoteSettings(action, true);
+  MapWriter::Int(action, "key", slot.keyswitch != kUnset ? slot.keyswitch : -1);
 }
 
 }  // namespace
@@ -312,29 +331,29 @@ std::string WriteExpressionMap(const PluginSettings& settings, const std::string
   MapWriter writer;
   MapWriter::String(root, "name", title);
 
-  // The map owns the visuals; each slot carries a copy of its own.
+  // The map owns the visuals; each slot carries a copy of its own (an empty
+  // slot one without text), as in the program's files.
   const int count = ExportedSlotCount(settings);
   const pugi::xml_node visuals = MapWriter::MemberList(root, "slotvisuals", 1, "obj");
   const pugi::xml_node slots = MapWriter::MemberList(root, "slots", 1, "obj");
   for (int i = 0; i < count; ++i) {
     const SlotSettings& slot = settings.slots[i];
-    pugi::xml_node visual;
-    if (!slot.IsDefault()) {
-      visual = writer.Object(visuals, "USlotVisuals");
-      WriteVisual(visual, slot);
-    }
+    const pugi::xml_node visual = writer.Object(visuals, "USlotVisuals");
+    WriteVisual(visual, slot);
 
     pugi::xml_node slotNode = writer.Object(slots, "PSoundSlot");
     const pugi::xml_node remote = writer.Object(slotNode, "PSlotThruTrigger", "remote");
     MapWriter::Int(remote, "status", 144);
     MapWriter::Int(remote, "data1", -1);
     WriteAction(writer, slotNode, slot);
-    pugi::xml_node copies = MapWriter::MemberList(slotNode, "sv", 2, "s");
-    if (visual) copies.append_copy(visual);
+    MapWriter::MemberList(slotNode, "sv", 2, "obj").append_copy(visual);
     pugi::xml_node name = slotNode.append_child("member");
     name.append_attribute("name") = "name";
     MapWriter::String(name, "s", Windows1252ToUtf8(slot.name));
     MapWriter::Int(slotNode, "color", 0);
   }
+  pugi::xml_node controller = root.append_child("member");
+  controller.append_attribute("name") = "controller";
+  MapWriter::Int(controller, "ownership", 1);
   return XmlToString(doc, "   ");
 }

@@ -8,8 +8,12 @@
 // Reading keeps everything the bank says, in the file's terms, for the
 // import rules (map_import.h): outputs as events, attributes the plug-in has
 // no place for as extras ("colour short (c=short)"), f=hidden as hidden.
-// Banks that clone another bank of the same file (by its id) take its
-// articulations. Refused, with the line: a program line outside a bank, a
+// A bank with clone= gets, after its own, the visible articulations of the
+// bank it names by id or by path g/n, anywhere in the file; when that bank
+// is missing the cloning bank alone has a problem (ForeignBank::problem).
+// Colours, groups, display names, messages and list spacers are notes,
+// never sent.
+// Refused, with the line: a program line outside a bank, a
 // program number or value outside its range, a program number twice in a
 // bank, an output that does not parse, a bank without articulations, a file
 // without a Bank line.

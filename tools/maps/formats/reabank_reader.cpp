@@ -1,7 +1,9 @@
 // Reading Reaticulate banks: lines, attribute lines, output events.
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -57,9 +59,10 @@ class Reader {
       start = end + 1;
     }
     if (banks_.empty()) return Fail("", "no Bank line: this is not a Reaticulate bank file");
-    if (!ResolveClones()) return false;
+    IndexBanks();
+    for (size_t i = 0; i < banks_.size(); ++i) ResolveClone(i, 0);
     for (const auto& bank : banks_)
-      if (bank.bank.articulations.empty())
+      if (bank.bank.articulations.empty() && bank.bank.problem.empty())
         return Fail(bank.bank.where, "bank " + Quoted(bank.bank.name) + " holds no articulations");
     ForeignMap out;
     for (auto& bank : banks_) out.banks.push_back(std::move(bank.bank));
@@ -70,8 +73,10 @@ class Reader {
  private:
   struct Bank {
     ForeignBank bank;
-    std::string id, clone;
+    std::string id, group, clone;
+    std::string cause;            // why its clone= failed, however far down the chain
     std::map<int, int> programs;  // program number -> line
+    enum class Clone : uint8_t { Pending, Resolving, Done } state = Clone::Pending;
   };
 
   std::string Where() const { return "line " + std::to_string(line_); }
@@ -161,11 +166,15 @@ class Reader {
         bank.id = value;
       } else if (key == "clone") {
         bank.clone = value;
+      } else if (key == "g") {
+        bank.group = value;
+      } else if (key == "m") {
+        if (!value.empty()) bank.bank.notes.push_back("message " + Quoted(value) + " (m=)");
       } else if (key == "chase") {
         bank.bank.extras.push_back("controller chasing (chase=" + value + ")");
       } else if (key == "off") {
         bank.bank.extras.push_back("the articulation for notes off (off=" + value + ")");
-      } else if (key != "g") {
+      } else {
         bank.bank.extras.push_back(key + "=" + value);
       }
     }
@@ -220,13 +229,15 @@ class Reader {
       }
       if (!others.empty()) a.extras.push_back("flags " + others + " (f=" + value + ")");
     } else if (key == "n") {
-      if (value != a.name) a.extras.push_back("display name " + Quoted(value) + " (n=)");
+      if (value != a.name) a.notes.push_back("display name " + Quoted(value) + " (n=)");
     } else if (key == "c") {
-      a.extras.push_back("colour " + value + " (c=" + value + ")");
+      a.notes.push_back("colour " + value + " (c=" + value + ")");
     } else if (key == "g") {
-      a.extras.push_back("group " + value + " (g=" + value + ")");
+      a.notes.push_back("group " + value + " (g=" + value + ")");
     } else if (key == "m") {
-      a.extras.push_back("message " + Quoted(value) + " (m=)");
+      if (!value.empty()) a.notes.push_back("message " + Quoted(value) + " (m=)");
+    } else if (key == "spacer") {
+      a.notes.push_back("a gap of " + value + " before it in the program's list (spacer=)");
     } else {
       a.extras.push_back(key + "=" + value);
     }
@@ -316,30 +327,72 @@ class Reader {
     return true;
   }
 
-  // A bank with clone= and nothing of its own takes the articulations of the
-  // bank in this file whose id= it names.
-  bool ResolveClones() {
-    for (auto& bank : banks_) {
-      if (bank.clone.empty()) continue;
-      if (!bank.bank.articulations.empty()) {
-        bank.bank.extras.push_back("clone=" + bank.clone +
-                                   " (the bank has articulations of its own)");
-        continue;
-      }
-      const Bank* source = nullptr;
-      for (const auto& other : banks_)
-        if (&other != &bank && !other.id.empty() && other.id == bank.clone && other.clone.empty())
-          source = &other;
-      if (!source)
-        return Fail(bank.bank.where, "bank " + Quoted(bank.bank.name) +
-                                         " copies the bank with id " + bank.clone +
-                                         ", which is not in this file");
-      bank.bank.articulations = source->bank.articulations;
+  // Where clone= looks: banks by id=, and by path g/n (n defaulting to the
+  // Bank line's name); the first bank wins a name two banks share.
+  void IndexBanks() {
+    for (size_t i = 0; i < banks_.size(); ++i) {
+      const Bank& bank = banks_[i];
+      if (!bank.id.empty()) byId_.emplace(bank.id, i);
+      const std::string& name =
+          bank.bank.displayName.empty() ? bank.bank.name : bank.bank.displayName;
+      byPath_.emplace(bank.group + "/" + name, i);
     }
-    return true;
   }
 
+  // The bank a clone= names: by id, else by path. It may stand anywhere in
+  // the file, but never is the cloning bank itself.
+  const Bank* CloneSource(const Bank& bank) const {
+    for (const auto* index : {&byId_, &byPath_}) {
+      const auto found = index->find(bank.clone);
+      if (found != index->end() && &banks_[found->second] != &bank) return &banks_[found->second];
+    }
+    return nullptr;
+  }
+
+  // Appends the visible articulations of the bank that clone= names (itself
+  // resolved first) after the bank's own. A source that is missing, or a
+  // chain of clones that comes back to itself, is that bank's problem only.
+  void ResolveClone(size_t index, size_t depth) {
+    Bank& bank = banks_[index];
+    if (bank.state == Bank::Clone::Done) return;
+    if (bank.clone.empty()) {
+      bank.state = Bank::Clone::Done;
+      return;
+    }
+    const auto fail = [&](const std::string& why) {
+      bank.bank.problem = bank.cause = why;
+      bank.state = Bank::Clone::Done;
+    };
+    const Bank* source = CloneSource(bank);
+    if (!source)
+      return fail("it copies the bank " + Quoted(bank.clone) +
+                  " (clone=), which this file does not hold by that id or path");
+    if (bank.state == Bank::Clone::Resolving)
+      return fail("its clone= leads back to itself through " + Quoted(bank.clone));
+    if (depth >= kMaxCloneChain)
+      return fail("its chain of clone= runs longer than " + std::to_string(kMaxCloneChain) +
+                  " banks");
+    bank.state = Bank::Clone::Resolving;
+    const size_t sourceIndex = static_cast<size_t>(source - banks_.data());
+    ResolveClone(sourceIndex, depth + 1);
+    if (bank.state == Bank::Clone::Done) return;  // failed inside the cycle
+    if (!source->cause.empty()) {
+      fail(source->cause);
+      bank.bank.problem =
+          "the bank it copies (" + Quoted(bank.clone) + ") cannot be imported: " + bank.cause;
+      return;
+    }
+    for (const ForeignArticulation& a : source->bank.articulations)
+      if (!a.hidden) bank.bank.articulations.push_back(a);
+    bank.state = Bank::Clone::Done;
+  }
+
+  // Real banks clone a bank that clones none; a longer chain is a damaged
+  // file, and the limit keeps the recursion shallow.
+  static constexpr size_t kMaxCloneChain = 16;
+
   ImportError& error_;
+  std::unordered_map<std::string, size_t> byId_, byPath_;
   int line_ = 0;
   Attributes pending_;
   std::vector<Bank> banks_;

@@ -5,7 +5,7 @@
 
 #include "tools/maps/formats/reabank.h"
 #include "tools/maps/text_encoding.h"
-#include "tools/skin/icon_names.h"
+#include "tools/maps/icon_names.h"
 
 namespace {
 

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <sstream>
 
-#include "tools/skin/icon_names.h"
+#include "tools/maps/icon_names.h"
 
 bool Fail(ImportError& error, std::string where, std::string message) {
   error = {std::move(where), std::move(message)};
@@ -54,6 +57,18 @@ bool ParseWholeNumber(std::string_view text, int& value) {
   if (first != last && *first == '+') ++first;
   const auto [end, ec] = std::from_chars(first, last, value);
   return ec == std::errc() && end == last && first != last;
+}
+
+bool ParseWholeReal(std::string_view text, int& value) {
+  const std::string trimmed = OneLineText(text);
+  if (trimmed.empty()) return false;
+  char* end = nullptr;
+  const double number = std::strtod(trimmed.c_str(), &end);
+  if (end != trimmed.c_str() + trimmed.size() || !std::isfinite(number) ||
+      number != std::floor(number) || number < INT_MIN || number > INT_MAX)
+    return false;
+  value = static_cast<int>(number);
+  return true;
 }
 
 std::string ElementText(pugi::xml_node node) {

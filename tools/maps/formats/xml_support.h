@@ -27,6 +27,10 @@ std::string OneLineText(std::string_view text);
 // but spaces; false when out of the int range.
 bool ParseWholeNumber(std::string_view text, int& value);
 
+// A decimal number, as property lists write <real>, whose value is whole and
+// fits an int ("1002.0", "1002", "1.002e3"); false for anything else.
+bool ParseWholeReal(std::string_view text, int& value);
+
 // All the text directly inside an element (character data and CDATA).
 std::string ElementText(pugi::xml_node node);
 
