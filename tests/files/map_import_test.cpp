@@ -69,45 +69,89 @@ TEST(MapImport, FirstOutputsOfEachKindMakeTheSlot) {
   EXPECT_TRUE(r.settings.slots[3].IsDefault());
 }
 
-TEST(MapImport, EveryDroppedThingGetsOneLine) {
+SlotAction Action(ActionKind kind, int channel, int number, int value) {
+  return {kind, static_cast<uint8_t>(channel), static_cast<uint8_t>(number),
+          static_cast<uint16_t>(value)};
+}
+
+std::vector<SlotAction> Actions(const SlotSettings& slot) {
+  const auto& a = slot.additions;
+  return {a.actions.begin(), a.actions.begin() + a.actionCount};
+}
+
+TEST(MapImport, EveryOutputIsKeptInFileOrder) {
   auto a = Art(
       "Trem",
-      {Out(Kind::HeldNote, 24, 100, "note-hold:24,100", 2), Out(Kind::Note, 25, 127, "note:25"),
+      {Out(Kind::HeldNote, 24, 100, "note-hold:24,100", 2), Out(Kind::Note, 25, 90, "note:25,90"),
        Out(Kind::ControlChange, 64, 127, "cc:64,127"), Out(Kind::ControlChange, 32, 11, "cc:32,11"),
-       Out(Kind::ControlChange, 32, 12, "cc:32,12"), Out(Kind::ProgramChange, 5, 0, "program:5"),
-       Out(Kind::PitchBend, -8192, 0, "pitch:-8192"), Out(Kind::Routing, 0, 0, "@3", 2)},
+       Out(Kind::Note, 26, 0, "note:26,0"), Out(Kind::ControlChange, 32, 12, "cc:32,12"),
+       Out(Kind::ControlChange, 1, 5, "cc@4:1,5", 3), Out(Kind::ProgramChange, 5, 0, "program:5"),
+       Out(Kind::PitchBend, -4096, 0, "pitch:-4096"), Out(Kind::Routing, 0, 0, "@3", 2),
+       Out(Kind::Other, 3, 0, "art:3")},
       "no-such-icon");
-  a.extras = {"transpose=12"};
+  a.outputs[0].routes = false;
+  a.extras = {"velocity=0.8"};
   a.notes = {"group 2 (g=2)"};
+  a.transpose = -12;
   auto map = OneBank({a});
   map.banks[0].extras = {"chase=1,11 (controller chasing)"};
   const auto r = Import(map);
   const std::string p = "v.reabank: \"Trem\" (line 9): ";
-  EXPECT_EQ(r.warnings,
-            (std::vector<std::string>{
-                "v.reabank: bank \"Violins\" (\"Vln\"): dropped chase=1,11 (controller chasing)",
-                p + "dropped channel 3 of \"note-hold:24,100\" (the plug-in sends on its own "
-                    "channel)",
-                p + "dropped the holding of \"note-hold:24,100\" (the keyswitch is sent as "
-                    "note-on then note-off)",
-                p + "dropped velocity 100 of \"note-hold:24,100\" (keyswitches go out at "
-                    "velocity 127)",
-                p + "dropped \"note:25\" (a second note; the keyswitch is the first)",
-                p + "dropped \"cc:64,127\" (CC 64; a slot sends only CC 32 and CC 1)",
-                p + "dropped \"cc:32,12\" (a second CC 32; the first gives the value)",
-                p + "dropped \"program:5\" (program change)",
-                p + "dropped \"pitch:-8192\" (pitch bend)",
-                p + "dropped \"@3\" (channel routing)",
-                p + "dropped transpose=12",
-            }));
-  // What never reaches the instrument: notes, which --strict accepts.
+  // Only what changes what the instrument receives and has no place.
+  EXPECT_EQ(r.warnings, (std::vector<std::string>{
+                            "v.reabank: bank \"Violins\" (\"Vln\"): dropped chase=1,11 "
+                            "(controller chasing)",
+                            p + "dropped \"art:3\"",
+                            p + "dropped velocity=0.8",
+                        }));
   EXPECT_EQ(r.notes, (std::vector<std::string>{
                          p + "dropped group 2 (g=2)",
                          p + "dropped icon \"no-such-icon\" (no icon of ours has that name); "
                              "\"tremolo\" from the name instead",
                      }));
-  EXPECT_EQ(r.settings.slots[0].keyswitch, 24);
-  EXPECT_EQ(r.settings.slots[0].uacc, 11);
+  const SlotSettings& slot = r.settings.slots[0];
+  EXPECT_EQ(slot.keyswitch, 25);  // the first tapped note on the default channel
+  EXPECT_EQ(slot.additions.keyswitchVelocity, 90);
+  EXPECT_EQ(slot.uacc, 11);
+  EXPECT_EQ(slot.modwheel, kUnset);  // CC 1 on channel 4 is an action
+  EXPECT_EQ(slot.additions.transpose, -12);
+  // Every output but the '-' held note routes: the default channel, 4 and 3.
+  EXPECT_EQ(slot.additions.noteChannels, kPluginChannelBit | 1u << 3 | 1u << 2);
+  EXPECT_EQ(Actions(slot), (std::vector<SlotAction>{
+                               Action(ActionKind::kNoteHeld, 3, 24, 100),
+                               Action(ActionKind::kControlChange, 0, 64, 127),
+                               Action(ActionKind::kNoteTap, 0, 26, 127),
+                               Action(ActionKind::kControlChange, 0, 32, 12),
+                               Action(ActionKind::kControlChange, 4, 1, 5),
+                               Action(ActionKind::kProgramChange, 0, 5, 0),
+                               Action(ActionKind::kPitchBend, 0, 0, 4096),
+                           }));
+}
+
+TEST(MapImport, RoutingTransposeAndTooManyActions) {
+  // Nothing routes: the notes stay on the plug-in's channel.
+  auto quiet = Art("Quiet", {Out(Kind::Note, 30, 127, "-note@2:30", 1)});
+  quiet.outputs[0].routes = false;
+  auto high = Art("High", {Out(Kind::Routing, 0, 0, "@16", 15)});
+  high.transpose = 60;
+  std::vector<ForeignOutput> many;
+  for (int i = 0; i < kMaxSlotActions + 2; ++i)
+    many.push_back(Out(Kind::ControlChange, 20, i, "cc:20," + std::to_string(i)));
+  const auto r = Import(OneBank({quiet, high, Art("Many", many)}));
+  EXPECT_EQ(r.settings.slots[0].additions.noteChannels, kPluginChannelBit);
+  EXPECT_EQ(Actions(r.settings.slots[0]),
+            std::vector<SlotAction>{Action(ActionKind::kNoteTap, 2, 30, 127)});
+  EXPECT_EQ(r.settings.slots[1].additions.noteChannels, 1u << 15);
+  EXPECT_EQ(r.settings.slots[1].additions.transpose, 48);
+  EXPECT_EQ(r.settings.slots[2].additions.actionCount, kMaxSlotActions);
+  EXPECT_EQ(r.warnings, (std::vector<std::string>{
+                            "v.reabank: \"High\" (line 9): transpose 60 became 48 (a slot "
+                            "transposes by at most 48 semitones)",
+                            "v.reabank: \"Many\" (line 9): dropped \"cc:20,32\" (a slot sends "
+                            "at most 32 actions)",
+                            "v.reabank: \"Many\" (line 9): dropped \"cc:20,33\" (a slot sends "
+                            "at most 32 actions)",
+                        }));
 }
 
 TEST(MapImport, NoteVelocityZeroIsFullVelocity) {
@@ -115,8 +159,9 @@ TEST(MapImport, NoteVelocityZeroIsFullVelocity) {
   const auto r = Import(OneBank({Art("Off", {Out(Kind::Note, 99, 0, "note:99,0")}),
                                  Art("Soft", {Out(Kind::Note, 98, 1, "note:98,1")})}));
   EXPECT_EQ(r.settings.slots[0].keyswitch, 99);
-  ASSERT_EQ(r.warnings.size(), 1u);
-  EXPECT_NE(r.warnings[0].find("\"Soft\" (line 9): dropped velocity 1 of"), std::string::npos);
+  EXPECT_EQ(r.settings.slots[0].additions.keyswitchVelocity, 127);
+  EXPECT_EQ(r.settings.slots[1].additions.keyswitchVelocity, 1);
+  EXPECT_TRUE(r.warnings.empty());
 }
 
 TEST(MapImport, NamesBecomeWindows1252) {
@@ -176,6 +221,8 @@ TEST(MapImport, BanksByNameOrDisplayName) {
   EXPECT_EQ(Refuse(hidden).where, "line 1");
   EXPECT_EQ(Refuse(OneBank({Art("X", {Out(Kind::Note, 128, 127, "note:128")})})).message,
             "\"note:128\" holds a value outside 0..127");
+  EXPECT_EQ(Refuse(OneBank({Art("X", {Out(Kind::PitchBend, 8192, 0, "bend")})})).message,
+            "\"bend\" bends outside -8192..8191");
 }
 
 }  // namespace

@@ -84,7 +84,11 @@ TEST(ExpressionMapReader, NoteChangerChannelIsRouting) {
   ASSERT_EQ(art.outputs.size(), 2u);
   EXPECT_EQ(art.outputs[0].kind, Kind::Routing);
   EXPECT_EQ(art.outputs[0].channel, 3);
-  EXPECT_EQ(art.extras, (std::vector<std::string>{"transpose -12", "lengthFact \"0.5\""}));
+  // The slot's channel carries its messages, which do not route themselves.
+  EXPECT_EQ(art.outputs[1].channel, 3);
+  EXPECT_FALSE(art.outputs[1].routes);
+  EXPECT_EQ(art.transpose, -12);
+  EXPECT_EQ(art.extras, (std::vector<std::string>{"lengthFact \"0.5\""}));
 }
 
 std::string Plist(const std::string& articulations, const std::string& more = "") {

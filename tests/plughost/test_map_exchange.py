@@ -64,7 +64,7 @@ class MapExchange(PlughostTest):
 
     def test_list_and_pick(self):
         run = self.run_ok("import", "strings.reabank", "--list")
-        self.assertIn("   9  Reset  [hidden]  ->  note:35", run.out)
+        self.assertIn("   9  Reset  [hidden]  ->  B0 v127", run.out)
         self.assertIn('bank "Example Cellos" ("Cellos"), 3 articulations', run.out)
         self.assertEqual(self.files(), ["strings.reabank"])
         self.run_ok("import", "strings.reabank", "picked.json", "--bank", "Violins",

@@ -7,7 +7,8 @@ Every file under the folders is listed (import --list), then each bank that
 can be imported is imported in turns of up to 16 visible articulations
 (--pick), so that every articulation is tried. Prints:
   - files read, files whose every bank imports, banks imported;
-  - articulations that keep every output (no warning about what they send);
+  - articulations that keep every output (no warning names one of their
+    outputs), and those with no warning at all;
   - warnings and notes by kind.
 Run it with two builds of plughost on the same folders to compare them. It
 runs plughost through wine with the worktree's prefix and no display (import
@@ -35,6 +36,9 @@ OUTPUT_KINDS = [
     ("output channel", re.compile(r"^dropped channel ")),
     ("held note", re.compile(r"^dropped the holding")),
     ("keyswitch velocity", re.compile(r"^dropped velocity \d+ of")),
+    ("beyond the actions a slot holds", re.compile(r"a slot sends at most \d+ actions")),
+    ("output to the previous articulation's channel", re.compile(r"\(@-\)")),
+    ("bus or %program condition", re.compile(r"^dropped bus|the condition %")),
     ("other output", re.compile(r'^dropped "')),
 ]
 OTHER_KINDS = [
@@ -50,7 +54,6 @@ OTHER_KINDS = [
         r"transpose|velocityFact|lengthFact|velocity range|pitch range|velrange|pitchrange|"
         r"^dropped velocity=")),
     ("switch-off action", re.compile(r"switch-off action")),
-    ("bus or %program condition", re.compile(r"^dropped bus|the condition %")),
     ("hidden, left out", re.compile(r"left out, as its program hides it")),
     ("name changed", re.compile(r"^name")),
     ("list spacer", re.compile(r"spacer=")),
@@ -122,7 +125,7 @@ def survey(plughost, files):
                     bank_ok = False
                     kinds["import error: " + errors.strip().split(": ")[-1][:60]] += 1
                     continue
-                losing = set()
+                losing, warned = set(), set()
                 for line in errors.splitlines():
                     match = LINE.match(line)
                     if not match or line in seen:
@@ -134,10 +137,13 @@ def survey(plughost, files):
                     detail = where.group(2) if where else text.split(": ", 1)[-1]
                     kind, is_output = kind_of(detail)
                     kinds[match.group(1) + ": " + kind] += 1
+                    if match.group(1) == "warning" and where:
+                        warned.add(where.group(1))
                     if is_output and match.group(1) == "warning" and where:
                         losing.add(where.group(1))
                 totals["articulations imported"] += len(chunk)
                 totals["articulations keeping every output"] += len(chunk) - len(losing)
+                totals["articulations without a warning"] += len(chunk) - len(warned)
             totals["banks imported"] += bank_ok
             whole = whole and bank_ok
         totals["files imported whole"] += whole
@@ -152,7 +158,8 @@ def main():
                    if not f.endswith((".py", ".tsv", ".md")))
     totals, kinds = survey(sys.argv[1], files)
     for key in ["files", "files read", "files imported whole", "banks", "banks imported",
-                "articulations", "articulations imported", "articulations keeping every output"]:
+                "articulations", "articulations imported", "articulations keeping every output",
+                "articulations without a warning"]:
         print(f"{key:40} {totals[key]}")
     print("by kind (lines; imports in turns of up to 16 articulations):")
     for kind, count in sorted(kinds.items()):

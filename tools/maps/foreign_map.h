@@ -16,12 +16,16 @@ struct ForeignOutput {
     HeldNote,       // note-on held until the next articulation: data1, data2 as Note
     ControlChange,  // data1 controller, data2 value
     ProgramChange,  // data1 program
-    PitchBend,      // data1 the value as the file gives it
-    Routing,        // sends nothing itself, only moves the note to `channel`
+    PitchBend,      // data1 the bend -8192..8191, 0 the centre
+    Routing,        // sends nothing itself, only plays the notes on `channel`
     Other,          // anything else the file names; `text` says what
   };
   Kind kind = Kind::Other;
   int channel = -1;  // 0-based channel the output goes to; -1 for the track's own
+  // Whether the played notes also go to this output's channel (the format's
+  // routing); an articulation none of whose outputs routes plays them on the
+  // plug-in's channel.
+  bool routes = true;
   int data1 = 0;
   int data2 = 0;
   std::string text;  // the output as the file spells it, quoted in warnings
@@ -31,6 +35,7 @@ struct ForeignArticulation {
   std::string name;      // UTF-8, as the file gives it (already trimmed)
   std::string iconName;  // the format's icon or symbol name; empty when it has none
   std::vector<ForeignOutput> outputs;
+  int transpose = 0;  // semitones added to the played notes
   // Settings of the articulation that change what the instrument receives
   // and that the plug-in has no place for, each already described for a
   // warning: "transpose 12", "flags toggle (f=toggle)", ...

@@ -117,6 +117,14 @@ std::string IconText(int32_t icon) {
   return name ? std::to_string(icon) + " (" + name + ")" : std::to_string(icon);
 }
 
+std::string ChannelsText(uint32_t channels) {
+  std::string out;
+  if (channels & kPluginChannelBit) out = "plug-in";
+  for (int c = 0; c < 16; ++c)
+    if (channels & (1u << c)) out += (out.empty() ? "" : ",") + std::to_string(c + 1);
+  return "[" + out + "]";
+}
+
 bool Refuse(ImportError& error, std::string where, std::string message) {
   error = {std::move(where), std::move(message)};
   return false;
@@ -252,10 +260,21 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
     differ(sent, "keyswitch", Shown(want.keyswitch), Shown(got.keyswitch));
     differ(sent, "uacc", Shown(want.uacc), Shown(got.uacc));
     differ(sent, "modwheel", Shown(want.modwheel), Shown(got.modwheel));
-    if (!(want.additions == got.additions))
-      sent += std::string(sent.empty() ? "" : "; ") +
-              "none of its additions (keyswitch velocity, note channels, transpose, actions), "
-              "which this export does not write yet";
+    const SlotAdditions& wa = want.additions;
+    const SlotAdditions& ga = got.additions;
+    differ(sent, "keyswitch velocity", std::to_string(wa.keyswitchVelocity),
+           std::to_string(ga.keyswitchVelocity));
+    differ(sent, "note channels", ChannelsText(wa.noteChannels), ChannelsText(ga.noteChannels));
+    differ(sent, "transpose", std::to_string(wa.transpose), std::to_string(ga.transpose));
+    SlotAdditions actionsOnly = ga;  // the actions of `got`, the rest of `want`
+    actionsOnly.keyswitchVelocity = wa.keyswitchVelocity;
+    actionsOnly.noteChannels = wa.noteChannels;
+    actionsOnly.transpose = wa.transpose;
+    if (!(actionsOnly == wa))
+      sent += std::string(sent.empty() ? "" : "; ") + std::to_string(ga.actionCount) +
+              " actions that differ from its " + std::to_string(wa.actionCount) +
+              " (the format holds no channel, held note or pitch bend of its own, or fewer "
+              "outputs)";
     const std::string slot = BaseName(outName) + ": slot " + std::to_string(i + 1);
     if (!sent.empty()) losses.push_back(slot + " comes back from an import with " + sent);
     if (!shown.empty()) notes.push_back(slot + " comes back from an import with " + shown);

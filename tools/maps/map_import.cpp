@@ -1,8 +1,10 @@
 #include "tools/maps/map_import.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/maps/icon_names.h"
+#include "tools/maps/note_names.h"
 #include "tools/maps/text_encoding.h"
 
 static_assert(kPlainNoteIcon == kDefaultIcon);
@@ -41,6 +43,8 @@ class SlotImport {
       if (!CheckValues(o, error)) return false;
     Name(slot);
     for (const Output& o : a_.outputs) Take(o, slot);
+    Route(slot);
+    Transpose(slot);
     for (const std::string& extra : a_.extras) Warn("dropped " + extra);
     for (const std::string& note : a_.notes) Note("dropped " + note);
     Icon(slot);
@@ -57,6 +61,14 @@ class SlotImport {
     const bool data1Used = data2Used || o.kind == Output::Kind::ProgramChange;
     if ((data1Used && !InByteRange(o.data1)) || (data2Used && !InByteRange(o.data2))) {
       error = {a_.where, Quoted(o.text) + " holds a value outside 0..127"};
+      return false;
+    }
+    if (o.kind == Output::Kind::PitchBend && (o.data1 < -8192 || o.data1 > 8191)) {
+      error = {a_.where, Quoted(o.text) + " bends outside -8192..8191"};
+      return false;
+    }
+    if (o.channel < -1 || o.channel > 15) {
+      error = {a_.where, Quoted(o.text) + " names a channel outside 1..16"};
       return false;
     }
     return true;
@@ -85,60 +97,72 @@ class SlotImport {
     }
   }
 
-  void DropChannel(const Output& o) {
-    if (o.channel >= 0)
-      Warn("dropped channel " + std::to_string(o.channel + 1) + " of " + Quoted(o.text) +
-           " (the plug-in sends on its own channel)");
-  }
-
+  // The slot's fields take the first tapped note, CC 32 and CC 1 on the
+  // default channel; every other output becomes an action, in file order.
   void Take(const Output& o, SlotSettings& slot) {
+    const bool onDefault = o.channel < 0;
+    // A note-on of velocity 0 is a note-off: such outputs go out at 127.
+    const int velocity = o.data2 == 0 ? 127 : o.data2;
     switch (o.kind) {
       case Output::Kind::Note:
-      case Output::Kind::HeldNote: {
-        if (slot.keyswitch != kUnset) {
-          Warn("dropped " + Quoted(o.text) + " (a second note; the keyswitch is the first)");
+        if (onDefault && slot.keyswitch == kUnset) {
+          slot.keyswitch = o.data1;
+          slot.additions.keyswitchVelocity = static_cast<uint8_t>(velocity);
           return;
         }
-        slot.keyswitch = o.data1;
-        DropChannel(o);
-        if (o.kind == Output::Kind::HeldNote)
-          Warn("dropped the holding of " + Quoted(o.text) +
-               " (the keyswitch is sent as note-on then note-off)");
-        // A note-on of velocity 0 is a note-off: such outputs go out at 127.
-        const int velocity = o.data2 == 0 ? 127 : o.data2;
-        if (velocity != 127)
-          Warn("dropped velocity " + std::to_string(velocity) + " of " + Quoted(o.text) +
-               " (keyswitches go out at velocity 127)");
-        return;
-      }
+        return Act(o, ActionKind::kNoteTap, o.data1, velocity, slot);
+      case Output::Kind::HeldNote:
+        return Act(o, ActionKind::kNoteHeld, o.data1, velocity, slot);
       case Output::Kind::ControlChange:
-        if (o.data1 == 32 || o.data1 == 1) {
+        if (onDefault && (o.data1 == 32 || o.data1 == 1)) {
           int32_t& field = o.data1 == 32 ? slot.uacc : slot.modwheel;
-          if (field != kUnset) {
-            Warn("dropped " + Quoted(o.text) + " (a second CC " + std::to_string(o.data1) +
-                 "; the first gives the value)");
+          if (field == kUnset) {
+            field = o.data2;
             return;
           }
-          field = o.data2;
-          DropChannel(o);
-          return;
         }
-        Warn("dropped " + Quoted(o.text) + " (CC " + std::to_string(o.data1) +
-             "; a slot sends only CC 32 and CC 1)");
-        return;
+        return Act(o, ActionKind::kControlChange, o.data1, o.data2, slot);
       case Output::Kind::ProgramChange:
-        Warn("dropped " + Quoted(o.text) + " (program change)");
-        return;
+        return Act(o, ActionKind::kProgramChange, o.data1, 0, slot);
       case Output::Kind::PitchBend:
-        Warn("dropped " + Quoted(o.text) + " (pitch bend)");
-        return;
+        return Act(o, ActionKind::kPitchBend, 0, o.data1 + kPitchBendCentre, slot);
       case Output::Kind::Routing:
-        Warn("dropped " + Quoted(o.text) + " (channel routing)");
         return;
       case Output::Kind::Other:
         Warn("dropped " + Quoted(o.text));
         return;
     }
+  }
+
+  void Act(const Output& o, ActionKind kind, int number, int value, SlotSettings& slot) {
+    SlotAdditions& add = slot.additions;
+    if (add.actionCount >= kMaxSlotActions) {
+      Warn("dropped " + Quoted(o.text) + " (a slot sends at most " +
+           std::to_string(kMaxSlotActions) + " actions)");
+      return;
+    }
+    SlotAction& action = add.actions[add.actionCount++];
+    action.kind = kind;
+    action.channel = static_cast<uint8_t>(o.channel < 0 ? 0 : o.channel + 1);
+    action.number = static_cast<uint8_t>(number);
+    action.value = static_cast<uint16_t>(value);
+  }
+
+  // The played notes go to the channel of every output that routes, the
+  // plug-in's own for one without a channel; with none, to the plug-in's.
+  void Route(SlotSettings& slot) {
+    uint32_t channels = 0;
+    for (const Output& o : a_.outputs)
+      if (o.routes) channels |= o.channel < 0 ? kPluginChannelBit : 1u << o.channel;
+    slot.additions.noteChannels = channels != 0 ? channels : kPluginChannelBit;
+  }
+
+  void Transpose(SlotSettings& slot) {
+    const int kept = std::clamp(a_.transpose, -kMaxTranspose, kMaxTranspose);
+    if (kept != a_.transpose)
+      Warn("transpose " + std::to_string(a_.transpose) + " became " + std::to_string(kept) +
+           " (a slot transposes by at most " + std::to_string(kMaxTranspose) + " semitones)");
+    slot.additions.transpose = static_cast<int8_t>(kept);
   }
 
   void Icon(SlotSettings& slot) {
@@ -273,6 +297,30 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
   return true;
 }
 
+// An output as a musician reads it: "C0 v120", "F#0 v120 held", "CC 3 = 20",
+// "program 5", "bend -4096", "ch 2" for routing; " ch N" when it has a channel.
+std::string Readable(const Output& o) {
+  const std::string channel = o.channel >= 0 ? " ch " + std::to_string(o.channel + 1) : "";
+  const int velocity = o.data2 == 0 ? 127 : o.data2;
+  switch (o.kind) {
+    case Output::Kind::Note:
+    case Output::Kind::HeldNote:
+      return NoteName(o.data1) + " v" + std::to_string(velocity) +
+             (o.kind == Output::Kind::HeldNote ? " held" : "") + channel;
+    case Output::Kind::ControlChange:
+      return "CC " + std::to_string(o.data1) + " = " + std::to_string(o.data2) + channel;
+    case Output::Kind::ProgramChange:
+      return "program " + std::to_string(o.data1) + channel;
+    case Output::Kind::PitchBend:
+      return "bend " + std::to_string(o.data1) + channel;
+    case Output::Kind::Routing:
+      return o.channel >= 0 ? "ch " + std::to_string(o.channel + 1) : o.text;
+    case Output::Kind::Other:
+      break;
+  }
+  return Quoted(o.text);
+}
+
 }  // namespace
 
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
@@ -321,12 +369,13 @@ std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
     for (size_t i = 0; i < bank.articulations.size(); ++i) {
       const Articulation& a = bank.articulations[i];
       std::vector<std::string> outputs;
-      for (const Output& o : a.outputs) outputs.push_back(o.text);
+      for (const Output& o : a.outputs) outputs.push_back(Readable(o));
       char index[16];
       std::snprintf(index, sizeof index, "%4u  ", static_cast<unsigned>(i + 1));
+      if (a.transpose != 0) outputs.push_back("transpose " + std::to_string(a.transpose));
       out += index + (a.name.empty() ? std::string("(no name)") : a.name) +
              (a.hidden ? "  [hidden]" : "") +
-             (outputs.empty() ? "" : "  ->  " + Join(outputs, " / ")) + "\n";
+             (outputs.empty() ? "" : "  ->  " + Join(outputs, ", ")) + "\n";
     }
   }
   return out;

@@ -8,13 +8,21 @@
 // - The name becomes Windows-1252 text of at most 255 characters; characters
 //   it cannot hold and control characters become '?', a longer name is cut,
 //   each with a warning.
-// - keyswitch: the first note output; uacc: the first CC 32 value; modwheel:
-//   the first CC 1 value. A note output of velocity 0 counts as velocity 127
-//   (a note-on of velocity 0 would be a note-off).
+// - keyswitch: the first tapped note output on the default channel (one
+//   with no channel of its own), its velocity the keyswitch velocity; uacc
+//   and modwheel: the first CC 32 and CC 1 values on the default channel.
+//   A note output of velocity 0 counts as velocity 127 (a note-on of
+//   velocity 0 would be a note-off).
+// - Every other output becomes an action, in file order, with its channel;
+//   beyond 32 actions each gets a warning. A pitch bend -8192..8191 is sent
+//   as that value plus 8192.
+// - Note channels: the channel of every output that routes (the plug-in's
+//   for one without a channel); with none, the plug-in's channel.
+// - transpose: the articulation's, clamped to -48..48 with a warning.
 // - icon: the format's icon name if it is one of ours (0..127), else the
 //   words of the name, else the plain note.
 // - Everything else the articulation sends or sets that changes what the
-//   instrument receives gets one warning line:
+//   instrument receives and cannot be kept gets one warning line:
 //   "<file>: "<name>" (<where>): dropped <what>".
 //   What never reaches the instrument (names changed to fit, colours,
 //   groups, remote or input keys, visuals, icons without a match, hidden

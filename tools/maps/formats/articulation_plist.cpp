@@ -106,8 +106,11 @@ bool ReadOutput(pugi::xml_node dict, const std::string& where, ForeignArticulati
     output.kind = noteOn ? ForeignOutput::Kind::Note : ForeignOutput::Kind::ControlChange;
   } else if (type == "program change" || type == "program") {
     output.kind = ForeignOutput::Kind::ProgramChange;
-  } else if (type == "pitch bend") {
+  } else if (type == "pitch bend" && output.data1 >= 0 && output.data1 <= 127 &&
+             output.data2 >= 0 && output.data2 <= 127) {
+    // MB1 the low 7 bits, ValueLow the high, as the message sends them.
     output.kind = ForeignOutput::Kind::PitchBend;
+    output.data1 = (output.data2 << 7 | output.data1) - 8192;
   } else {
     output.kind = ForeignOutput::Kind::Other;
   }
@@ -263,10 +266,27 @@ std::string SymbolName(const SlotSettings& slot) {
   return ours;
 }
 
+// An articulation holds at most three outputs, on no channel of their own;
+// the export's read-back names what does not fit.
+constexpr size_t kMaxOutputs = 3;
+
+const char* StatusName(int status) {
+  switch (status) {
+    case 144:
+      return "Note On";
+    case 176:
+      return "Controller";
+    case 192:
+      return "Program";
+    default:
+      return "Pitch Bend";
+  }
+}
+
 void Output(pugi::xml_node parent, const SlotMessage& message) {
   pugi::xml_node dict = parent.append_child("dict");
   Integer(dict, "MB1", message.data1);
-  String(dict, "Status", message.status == 144 ? "Note On" : "Controller");
+  String(dict, "Status", StatusName(message.status));
   Integer(dict, "ValueLow", message.data2);
 }
 
@@ -293,7 +313,8 @@ std::string WriteArticulationPlist(const PluginSettings& settings, const std::st
     Integer(dict, "ID", 1001 + i);
     String(dict, "Name", Windows1252ToUtf8(slot.name));
     // Always an array, empty for a slot that sends nothing, as Logic writes it.
-    const std::vector<SlotMessage> messages = SlotMessages(slot);
+    std::vector<SlotMessage> messages = SlotMessages(slot);
+    if (messages.size() > kMaxOutputs) messages.resize(kMaxOutputs);
     Key(dict, "Output");
     pugi::xml_node outputs = dict.append_child("array");
     for (const SlotMessage& message : messages) Output(outputs, message);

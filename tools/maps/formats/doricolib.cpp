@@ -68,11 +68,9 @@ bool ReadCombination(pugi::xml_node combination, int number, const std::string& 
       return false;
     art.extras.push_back("switch-off action " + output.text);
   }
-  int transpose = 0;
   const std::string transposeText = Text(combination, "transpose");
-  if (!transposeText.empty() && !ParseWholeNumber(transposeText, transpose))
+  if (!transposeText.empty() && !ParseWholeNumber(transposeText, art.transpose))
     return Fail(error, place, "transpose " + Shown(transposeText) + " is not a whole number");
-  if (transpose != 0) art.extras.push_back("transpose " + std::to_string(transpose));
   return true;
 }
 

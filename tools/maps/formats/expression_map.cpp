@@ -77,6 +77,11 @@ bool ReadOutputEvent(pugi::xml_node event, const std::string& where, ForeignOutp
       return CheckMidiByte(*data1, where, "data1", error);
     case 0xE0:
       output.kind = ForeignOutput::Kind::PitchBend;
+      if (!data2) return Fail(error, where, "data2 is missing");
+      if (!CheckMidiByte(*data1, where, "data1", error) ||
+          !CheckMidiByte(*data2, where, "data2", error))
+        return false;
+      output.data1 = (*data2 << 7 | *data1) - 8192;  // low 7 bits first
       return true;
     default:
       output.kind = ForeignOutput::Kind::Other;
@@ -114,7 +119,7 @@ bool ReadNoteChanger(pugi::xml_node action, const std::string& where, ForeignArt
     routing.text = "note changer channel " + std::to_string(*channel + 1);
     art.outputs.push_back(routing);
   }
-  if (transpose.value_or(0) != 0) art.extras.push_back("transpose " + std::to_string(*transpose));
+  art.transpose = transpose.value_or(0);
   for (const char* factor : {"velocityFact", "lengthFact"}) {
     const char* text = Named(changer, "float", factor).attribute("value").as_string("1");
     if (!FactorIsOne(text)) art.extras.push_back(std::string(factor) + " " + Shown(text));
@@ -126,6 +131,13 @@ bool ReadNoteChanger(pugi::xml_node action, const std::string& where, ForeignArt
     art.extras.push_back("pitch range " + NoteName(minPitch.value_or(0)) + ".." +
                          NoteName(maxPitch.value_or(127)));
   return true;
+}
+
+// The note changer's channel, -1 for the track's.
+int SlotChannel(const ForeignArticulation& art) {
+  for (const ForeignOutput& o : art.outputs)
+    if (o.kind == ForeignOutput::Kind::Routing) return o.channel;
+  return -1;
 }
 
 bool ReadRemote(pugi::xml_node slot, const std::string& where, ForeignArticulation& art,
@@ -192,6 +204,9 @@ bool ReadSlot(pugi::xml_node slot, int number, const VisualIndex& visuals, Forei
     ForeignOutput output;
     if (!ReadOutputEvent(event, place + ", output " + std::to_string(++index), output, error))
       return false;
+    // The slot's channel carries its messages too; only the slot routes.
+    if (output.channel < 0) output.channel = SlotChannel(art);
+    output.routes = false;
     art.outputs.push_back(output);
   }
   return true;
@@ -285,38 +300,55 @@ void WriteVisual(pugi::xml_node visual, const SlotSettings& slot) {
   MapWriter::Int(visual, "group", 0);
 }
 
-// The neutral note settings, as the note changer holds them and, in the
+// The note settings, as the note changer holds them and, in the
 // program's own files, the action repeats them after its messages (there
 // with maxPitch before minPitch).
-void WriteNeutralNoteSettings(pugi::xml_node parent, bool actionOrder) {
-  MapWriter::Int(parent, "channel", -1);
+void WriteNoteSettings(pugi::xml_node parent, bool actionOrder, int channel, int transpose) {
+  MapWriter::Int(parent, "channel", channel);
   MapWriter::Float(parent, "velocityFact", "1");
   MapWriter::Float(parent, "lengthFact", "1");
   MapWriter::Int(parent, "minVelocity", 0);
   MapWriter::Int(parent, "maxVelocity", 127);
-  MapWriter::Int(parent, "transpose", 0);
+  MapWriter::Int(parent, "transpose", transpose);
   MapWriter::Int(parent, actionOrder ? "maxPitch" : "minPitch", actionOrder ? 127 : 0);
   MapWriter::Int(parent, actionOrder ? "minPitch" : "maxPitch", actionOrder ? 0 : 127);
+}
+
+// The slot's one channel (0-based), which carries its notes and messages:
+// its note channel when that is a single channel of its own, else -1, the
+// track's. Layered notes have no place here; the read-back names them.
+int SlotChannel(const SlotSettings& slot) {
+  const uint32_t channels = slot.additions.noteChannels;
+  for (int c = 0; c < 16; ++c)
+    if (channels == 1u << c) return c;
+  return -1;
 }
 
 void WriteAction(MapWriter& writer, pugi::xml_node slotNode, const SlotSettings& slot) {
   const pugi::xml_node action = writer.Object(slotNode, "PSlotMidiAction", "action");
   MapWriter::Int(action, "version", 600);
+  const int channel = SlotChannel(slot);
+  const int transpose = slot.additions.transpose;
   const pugi::xml_node changer =
       writer.Object(MapWriter::MemberList(action, "noteChanger", 1, "obj"), "PSlotNoteChanger");
-  WriteNeutralNoteSettings(changer, false);
+  WriteNoteSettings(changer, false, channel, transpose);
   // A slot that sends nothing has the member without a list, as in the
   // program's files.
-  const std::vector<SlotMessage> sent = SlotMessages(slot);
+  std::vector<SlotMessage> sent = SlotMessages(slot);
+  // The format sends no pitch bend.
+  std::erase_if(sent, [](const SlotMessage& m) { return m.status == 224; });
   pugi::xml_node messages = MapWriter::MemberList(action, "midiMessages", 1, "obj");
   if (sent.empty()) messages.parent().remove_child(messages);
   for (const SlotMessage& message : sent) {
+    // A message on the slot's channel needs none of its own; another one
+    // keeps its channel in the status, as a hand-made file may.
+    const bool own = message.channel != 0 && message.channel - 1 != channel;
     const pugi::xml_node event = writer.Object(messages, "POutputEvent");
-    MapWriter::Int(event, "status", message.status);
+    MapWriter::Int(event, "status", message.status | (own ? message.channel - 1 : 0));
     MapWriter::Int(event, "data1", message.data1);
     MapWriter::Int(event, "data2", message.data2);
   }
-  WriteNeutralNoteSettings(action, true);
+  WriteNoteSettings(action, true, channel, transpose);
   MapWriter::Int(action, "key", slot.keyswitch != kUnset ? slot.keyswitch : -1);
 }
 

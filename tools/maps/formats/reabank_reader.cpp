@@ -236,6 +236,9 @@ class Reader {
       a.notes.push_back("group " + value + " (g=" + value + ")");
     } else if (key == "m") {
       if (!value.empty()) a.notes.push_back("message " + Quoted(value) + " (m=)");
+    } else if (key == "transpose") {
+      if (!ParseInt(value, -127, 127, a.transpose))
+        a.extras.push_back("transpose " + Quoted(value) + " (not a whole number of semitones)");
     } else if (key == "spacer") {
       a.notes.push_back("a gap of " + value + " before it in the program's list (spacer=)");
     } else {
@@ -259,7 +262,11 @@ class Reader {
     ForeignOutput o;
     o.text = spec;
     std::string_view rest = spec;
-    if (!rest.empty() && rest[0] == '-') rest.remove_prefix(1);
+    // A leading '-' sends the output without playing the notes there.
+    if (!rest.empty() && rest[0] == '-') {
+      rest.remove_prefix(1);
+      o.routes = false;
+    }
     const size_t typeEnd = std::min(rest.size(), rest.find_first_of("@:%"));
     const std::string_view type = rest.substr(0, typeEnd);
     rest.remove_prefix(typeEnd);
@@ -268,17 +275,25 @@ class Reader {
     };
     if (!rest.empty() && rest[0] == '@') {
       const size_t end = std::min(rest.size(), rest.find_first_of(":%"));
-      std::string_view address = rest.substr(1, end - 1);
-      const size_t dot = address.find('.');
-      int channel = 0, bus = 0;
-      if (!ParseInt(address.substr(0, dot), 1, 16, channel))
-        return bad("the channel after @ must be 1..16");
-      if (dot != std::string_view::npos && !ParseInt(address.substr(dot + 1), 1, 16, bus))
-        return bad("the bus after the channel must be 1..16");
-      if (dot != std::string_view::npos)
-        a.extras.push_back("bus " + std::to_string(bus) + " of " + Quoted(spec));
-      o.channel = channel - 1;
+      const std::string_view address = rest.substr(1, end - 1);
       rest.remove_prefix(end);
+      if (address == "-") {
+        // "Wherever the previous articulation routed" depends on the order
+        // of play; a slot has channels of its own.
+        o.routes = false;
+        a.extras.push_back("the channel of the previous articulation (@-) of " + Quoted(spec) +
+                           "; it goes to the plug-in's channel");
+      } else {
+        const size_t dot = address.find('.');
+        int channel = 0, bus = 0;
+        if (!ParseInt(address.substr(0, dot), 1, 16, channel))
+          return bad("the channel after @ must be 1..16");
+        if (dot != std::string_view::npos && !ParseInt(address.substr(dot + 1), 1, 16, bus))
+          return bad("the bus after the channel must be 1..16");
+        if (dot != std::string_view::npos)
+          a.extras.push_back("bus " + std::to_string(bus) + " of " + Quoted(spec));
+        o.channel = channel - 1;
+      }
     }
     std::vector<std::string_view> args;
     if (!rest.empty() && rest[0] == ':') {
@@ -313,12 +328,15 @@ class Reader {
       if (!arg(0, 0, 127, o.data1, "the program")) return false;
     } else if (type == "pitch") {
       o.kind = Kind::PitchBend;
-      if (!arg(0, -8192, 8191, o.data1, "the pitch bend")) return false;
+      // Reaticulate clamps a bend to the range MIDI can send.
+      if (!arg(0, -999999, 999999, o.data1, "the pitch bend")) return false;
+      o.data1 = std::clamp(o.data1, -8192, 8191);
     } else if (type == "art") {
       o.kind = Kind::Other;
       if (!arg(0, 0, 127, o.data1, "the articulation's program")) return false;
     } else if (type.empty()) {
-      if (o.channel < 0) return bad("an output without a type routes to a channel: @1..@16");
+      if (o.channel < 0 && o.routes)
+        return bad("an output without a type routes to a channel: @1..@16");
       o.kind = Kind::Routing;
     } else {
       o.kind = Kind::Other;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/maps/formats/reabank.h"
+#include "tools/maps/formats/xml_support.h"
 #include "tools/maps/text_encoding.h"
 #include "tools/maps/icon_names.h"
 
@@ -63,12 +64,42 @@ std::array<int, kSlotCount> Programs(const PluginSettings& s, int count) {
   return program;
 }
 
+// One event per message, "@ch" for a channel of its own. An event routes
+// the played notes to its channel unless prefixed with '-', so each routes
+// exactly when its channel is one of the slot's note channels; a note
+// channel no event reaches gets a bare "@ch".
 std::string Outputs(const SlotSettings& slot) {
   std::string out;
   const auto add = [&](const std::string& event) { out += (out.empty() ? "" : "/") + event; };
-  if (slot.keyswitch >= 0) add("note:" + std::to_string(slot.keyswitch));
-  if (slot.uacc >= 0) add("cc:32," + std::to_string(slot.uacc));
-  if (slot.modwheel >= 0) add("cc:1," + std::to_string(slot.modwheel));
+  const uint32_t channels = slot.additions.noteChannels;
+  uint32_t reached = 0;
+  for (const SlotMessage& m : SlotMessages(slot)) {
+    const uint32_t bit = m.channel == 0 ? kPluginChannelBit : 1u << (m.channel - 1);
+    const bool routes = (channels & bit) != 0;
+    if (routes) reached |= bit;
+    const std::string at = m.channel == 0 ? "" : "@" + std::to_string(m.channel);
+    const std::string d1 = std::to_string(m.data1), d2 = std::to_string(m.data2);
+    std::string event = routes ? "" : "-";
+    switch (m.status) {
+      case 144:
+        event += (m.held ? "note-hold" : "note") + at + ":" + d1 + (m.data2 != 127 ? "," + d2 : "");
+        break;
+      case 176:
+        event += "cc" + at + ":" + d1 + "," + d2;
+        break;
+      case 192:
+        event += "program" + at + ":" + d1;
+        break;
+      default:
+        event += "pitch" + at + ":" + std::to_string((m.data2 << 7 | m.data1) - kPitchBendCentre);
+        break;
+    }
+    add(event);
+  }
+  // With no event that routes, the notes stay on the plug-in's channel.
+  if (reached == 0 && channels == kPluginChannelBit) return out;
+  for (int c = 0; c < 16; ++c)
+    if ((channels & ~reached) & (1u << c)) add("@" + std::to_string(c + 1));
   return out;
 }
 
@@ -101,6 +132,8 @@ std::string WriteReabank(const PluginSettings& settings, const std::string& titl
     std::string attributes;
     if (icon) attributes += " i=" + std::string(icon);
     if (!outputs.empty()) attributes += " o=" + outputs;
+    if (slot.additions.transpose != 0)
+      attributes += " transpose=" + std::to_string(slot.additions.transpose);
     if (!attributes.empty()) out += "//!" + attributes + "\n";
     out += number + " " + OneLine(Windows1252ToUtf8(slot.name)) + "\n";
   }

@@ -119,9 +119,28 @@ int ExportedSlotCount(const PluginSettings& settings) {
 
 std::vector<SlotMessage> SlotMessages(const SlotSettings& slot) {
   std::vector<SlotMessage> messages;
-  if (slot.keyswitch != kUnset) messages.push_back({144, slot.keyswitch, 127});
+  const SlotAdditions& add = slot.additions;
+  if (slot.keyswitch != kUnset) messages.push_back({144, slot.keyswitch, add.keyswitchVelocity});
   if (slot.uacc != kUnset) messages.push_back({176, 32, slot.uacc});
   if (slot.modwheel != kUnset) messages.push_back({176, 1, slot.modwheel});
+  for (int i = 0; i < add.actionCount && i < kMaxSlotActions; ++i) {
+    const SlotAction& a = add.actions[i];
+    switch (a.kind) {
+      case ActionKind::kNoteTap:
+      case ActionKind::kNoteHeld:
+        messages.push_back({144, a.number, a.value, a.channel, a.kind == ActionKind::kNoteHeld});
+        break;
+      case ActionKind::kControlChange:
+        messages.push_back({176, a.number, a.value, a.channel});
+        break;
+      case ActionKind::kProgramChange:
+        messages.push_back({192, a.number, 0, a.channel});
+        break;
+      case ActionKind::kPitchBend:
+        messages.push_back({224, a.value & 0x7F, a.value >> 7, a.channel});
+        break;
+    }
+  }
   return messages;
 }
 

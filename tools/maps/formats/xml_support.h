@@ -55,11 +55,14 @@ bool CheckMidiByte(int value, const std::string& where, const std::string& what,
 int ExportedSlotCount(const PluginSettings& settings);
 
 // What a slot sends when selected, in the plug-in's order: the keyswitch
-// note (velocity 127), CC 32 with the UACC value, CC 1 with the modwheel.
+// note at its velocity, CC 32 with the UACC value, CC 1 with the modwheel,
+// then its actions (held notes as their note-on).
 struct SlotMessage {
-  int status;  // 144 note-on or 176 control change
+  int status;  // 144 note-on, 176 control change, 192 program, 224 pitch bend
   int data1;
   int data2;
+  int channel = 0;    // 1..16, or 0 for the plug-in's
+  bool held = false;  // a note held until the next switch of slot
 };
 std::vector<SlotMessage> SlotMessages(const SlotSettings& slot);
 
