@@ -79,6 +79,48 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
   EXPECT_EQ(map.banks[1].articulations[0].name, "Legato");
 }
 
+TEST(Reabank, RoutingPrefixesTransposeAndBendsAsReaticulateSendsThem) {
+  const ForeignMap map = Read(
+      "Bank * * B\n"
+      "//! o=note:17,1/@2 transpose=-12\n"
+      "1 Layered\n"
+      "//! o=cc@4:84,2/-note-hold@5:31/pitch:9000\n"
+      "2 Away\n"
+      "//! o=-cc:58,1/note@-:24 transpose=60\n"
+      "3 Previous\n");
+  const auto& arts = map.banks[0].articulations;
+  EXPECT_EQ(arts[0].transpose, -12);
+  EXPECT_FALSE(arts[1].outputs[1].routes);
+  EXPECT_EQ(arts[1].outputs[2].data1, 8191) << "Reaticulate clamps a bend";
+  EXPECT_EQ(arts[2].outputs[1].channel, -1);
+  EXPECT_EQ(arts[2].extras, std::vector<std::string>{
+                                "the channel of the previous articulation (@-) of \"note@-:24\"; "
+                                "it goes to the plug-in's channel"});
+
+  ImportResult r;
+  ImportError error;
+  ASSERT_TRUE(ImportForeignMap(map, "b.reabank", {}, r, error)) << error.message;
+  const SlotAdditions& layered = r.settings.slots[0].additions;
+  EXPECT_EQ(r.settings.slots[0].keyswitch, 17);
+  EXPECT_EQ(layered.keyswitchVelocity, 1);
+  EXPECT_EQ(layered.noteChannels, kPluginChannelBit | 1u << 1);  // layered on the default and 2
+  EXPECT_EQ(layered.transpose, -12);
+  const SlotAdditions& away = r.settings.slots[1].additions;
+  EXPECT_EQ(away.noteChannels, kPluginChannelBit | 1u << 3);  // the bend has no '-'
+  ASSERT_EQ(away.actionCount, 3);
+  EXPECT_EQ(away.actions[1], (SlotAction{ActionKind::kNoteHeld, 5, 31, 127}));
+  EXPECT_EQ(away.actions[2].value, 16383);
+  // Nothing routes (the '-' output, the @- one): the plug-in's channel.
+  EXPECT_EQ(r.settings.slots[2].additions.noteChannels, kPluginChannelBit);
+  EXPECT_EQ(r.settings.slots[2].keyswitch, 24);
+  EXPECT_EQ(r.warnings.size(), 2u);  // @-, and the transpose beyond 48
+
+  EXPECT_NE(ListForeignMap(map, "b.reabank")
+                .find("   2  Away  ->  CC 84 = 2 ch 4, G0 v127 held ch 5, bend 8191\n"),
+            std::string::npos)
+      << ListForeignMap(map, "b.reabank");
+}
+
 TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
   const ForeignMap map = Read(
       "//! g=\"Lib/Brass\" n=\"Tubas\" clone=\"Lib/Brass/Trombones\"\n"
@@ -169,6 +211,23 @@ PluginSettings Sample() {
   s.slots[4] = {"", 127, kUnset, kUnset, kUnset};
   s.slots[6] = {"Staccato", 55, kUnset, kUnset, kUnset};  // the plain note, not the name's icon
   return s;
+}
+
+TEST(Reabank, WrittenAdditionsRouteAsTheyDid) {
+  PluginSettings s;
+  SlotSettings& slot = s.slots[0];
+  slot.name = "Away";
+  slot.keyswitch = 24;  // on the plug-in's channel, where the notes no longer play
+  slot.additions.noteChannels = 1u << 3 | 1u << 6;
+  slot.additions.actionCount = 2;
+  slot.additions.actions[0] = {ActionKind::kControlChange, 4, 84, 2};
+  slot.additions.actions[1] = {ActionKind::kPitchBend, 9, 0, 0};
+  const std::string text = WriteReabank(s, "T");
+  EXPECT_NE(text.find("o=-note:24/cc@4:84,2/-pitch@9:-8192/@7\n"), std::string::npos) << text;
+  ImportResult back;
+  ImportError error;
+  ASSERT_TRUE(ImportForeignMap(Read(text), "x.reabank", {}, back, error)) << error.message;
+  EXPECT_EQ(back.settings.slots[0], slot);
 }
 
 TEST(Reabank, WrittenBankImportsToTheSameSlots) {

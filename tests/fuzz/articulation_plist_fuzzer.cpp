@@ -4,6 +4,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckMapRoundTrip(data, size, "fuzz.plist", ReadArticulationPlist, WriteArticulationPlist,
-                    ReadArticulationPlist);
+                    ReadArticulationPlist, "export.plist");
   return 0;
 }

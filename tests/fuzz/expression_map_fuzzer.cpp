@@ -4,6 +4,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckMapRoundTrip(data, size, "fuzz.expressionmap", ReadExpressionMap, WriteExpressionMap,
-                    ReadExpressionMap, /*keepsIcons=*/false);
+                    ReadExpressionMap, "export.expressionmap", /*keepsIcons=*/false);
   return 0;
 }

@@ -1,7 +1,8 @@
 // The property every importer's fuzz target checks: a file is either refused
-// with an error, or the settings it imports to survive export and import
-// again unchanged and without a warning (icons aside, where the export's
-// format has no place for them).
+// with an error, or the settings it imports survive export and import again
+// without a warning: names, keyswitches, UACC and modwheel values unchanged
+// (icons aside, where the export's format has no place for them), and the
+// additions unchanged unless the export names what its format cannot hold.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
 
 using MapReader = bool (*)(const std::string&, ForeignMap&, ImportError&);
@@ -22,10 +24,10 @@ using MapWriter = std::string (*)(const PluginSettings&, const std::string&);
 }
 
 // `read` takes the fuzz input; `write` and `readBack` are the export format,
-// which keeps icons when `keepsIcons`.
+// which keeps icons when `keepsIcons`; `exportName` names a file of it.
 inline void CheckMapRoundTrip(const uint8_t* data, size_t size, const char* fileName,
                               MapReader read, MapWriter write, MapReader readBack,
-                              bool keepsIcons = true) {
+                              const char* exportName, bool keepsIcons = true) {
   ForeignMap map;
   ImportError error;
   if (!read(std::string(reinterpret_cast<const char*>(data), size), map, error)) return;
@@ -50,6 +52,18 @@ inline void CheckMapRoundTrip(const uint8_t* data, size_t size, const char* file
   if (!keepsIcons)
     for (int i = 0; i < kSlotCount; ++i)
       second.settings.slots[i].icon = first.settings.slots[i].icon;
-  const std::string difference = FirstDifference(first.settings, second.settings);
+  PluginSettings withoutAdditions = second.settings;
+  for (int i = 0; i < kSlotCount; ++i)
+    withoutAdditions.slots[i].additions = first.settings.slots[i].additions;
+  const std::string difference = FirstDifference(first.settings, withoutAdditions);
   if (!difference.empty()) Broken("settings differ", difference, text);
+  bool same = true;
+  for (int i = 0; i < kSlotCount; ++i)
+    same = same && first.settings.slots[i].additions == second.settings.slots[i].additions;
+  if (same) return;
+  std::string exported, problem;
+  std::vector<std::string> losses, notes;
+  if (!ExportForeignMap(exportName, first.settings, exported, losses, notes, problem))
+    Broken("export refuses", problem, text);
+  if (losses.empty()) Broken("additions lost without a warning", "", text);
 }

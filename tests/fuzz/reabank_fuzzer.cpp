@@ -3,6 +3,7 @@
 #include "tools/maps/formats/reabank.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  CheckMapRoundTrip(data, size, "fuzz.reabank", ReadReabank, WriteReabank, ReadReabank);
+  CheckMapRoundTrip(data, size, "fuzz.reabank", ReadReabank, WriteReabank, ReadReabank,
+                    "export.reabank");
   return 0;
 }

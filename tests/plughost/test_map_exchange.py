@@ -23,6 +23,16 @@ VIOLINS = [
     {"slot": 8, "name": "Trill (major 2nd)", "icon": 15, "keyswitch": "G0", "uacc": 71},
 ]
 
+# The cellos: a held keyswitch, a keyswitch velocity, CC 11, a program change.
+CELLOS = [
+    {"slot": 1, "name": "Legato", "icon": 1, "uacc": 20,
+     "actions": [{"note": "C0", "velocity": 127, "held": True}]},
+    {"slot": 2, "name": "Sustain con sord.", "icon": 17, "keyswitch": "C#0", "uacc": 1,
+     "keyswitchVelocity": 100, "actions": [{"cc": 11, "value": 90}]},
+    {"slot": 3, "name": "Snap pizz.", "icon": 10, "keyswitch": "D0",
+     "actions": [{"program": 3}]},
+]
+
 
 class MapExchange(PlughostTest):
     def setUp(self):
@@ -57,9 +67,17 @@ class MapExchange(PlughostTest):
                     "--strict")
         self.assertEqual(self.read_bytes("violins.state"), state_from_map({"slots": VIOLINS}))
 
-        run = self.refused(("import", "strings.reabank", "strict.json", "--bank", "Cellos",
-                            "--strict"), "error: strings.reabank", "under --strict")
+        # The cellos' held note, CC 11 and program change come along as actions.
+        run = self.run_ok("import", "strings.reabank", "cellos.json", "--bank", "Cellos",
+                          "--strict")
         self.assertIn('note: strings.reabank: "Legato" (line 29): dropped colour legato', run.err)
+        self.assertEqual(self.slots("cellos.json"), CELLOS)
+        # What the plug-in cannot do still fails --strict.
+        with open(self.path("soft.reabank"), "w") as f:
+            f.write("Bank * * Soft\n//! velocity=0.8 o=note:24\n1 Sustain soft\n")
+        self.refused(("import", "soft.reabank", "strict.json", "--strict"),
+                     'error: soft.reabank: "Sustain soft" (line 3): dropped velocity=0.8',
+                     "under --strict")
         self.refused(("import", "strings.reabank", "both.json"), "holds 2 banks", '"Cellos"')
 
     def test_list_and_pick(self):
@@ -99,6 +117,39 @@ class MapExchange(PlughostTest):
                 self.run_ok("import", "out" + ext, "back.json", "--strict")
                 got = [{k: s[k] for k in SLOT_FIELDS if k in s} for s in self.slots("back.json")]
                 self.assertEqual(got, expected)
+
+    def test_additions_export_and_import_exactly(self):
+        # Held and layered slots, bends and other channels: a .reabank holds
+        # them all; the XML formats hold a shared part and warn for the rest.
+        common = [
+            {"slot": 1, "name": "Matrix", "icon": 2, "keyswitch": "C0", "uacc": 40,
+             "keyswitchVelocity": 100, "actions": [{"note": "D0", "velocity": 90}]},
+            {"slot": 2, "name": "Soft", "icon": 0, "modwheel": 30,
+             "actions": [{"cc": 3, "value": 20}, {"program": 5}]},
+        ]
+        rich = common + [
+            {"slot": 3, "name": "Layered", "icon": 1, "noteChannels": ["plug-in", 2],
+             "transpose": -12, "actions": [{"note": "E0", "velocity": 127, "held": True},
+                                            {"cc": 58, "value": 9, "channel": 3},
+                                            {"pitchBend": -4096}]},
+        ]
+        for name, slots, formats in (("common.json", common, (".reabank", ".expressionmap",
+                                                                ".plist")),
+                                     ("rich.json", rich, (".reabank",))):
+            self.write_json(name, {"slots": slots})
+            for ext in formats:
+                with self.subTest(map=name, format=ext):
+                    run = self.run_ok("export", name, "out" + ext)
+                    self.assertNotIn("warning", run.err)
+                    self.run_ok("import", "out" + ext, "back.json", "--strict")
+                    got = self.slots("back.json")
+                    if ext == ".expressionmap":  # no icons: they come from the names
+                        for g, want in zip(got, slots):
+                            g["icon"] = want["icon"]
+                    self.assertEqual(got, slots)
+        run = self.run_ok("export", "rich.json", "out.plist")
+        self.assertIn("warning: out.plist: slot 3 comes back from an import with keyswitch 28 "
+                      "instead of none; note channels [plug-in] instead of [plug-in,2]", run.err)
 
     def test_export_keeps_slot_positions_and_reads_states(self):
         gaps = [{"slot": 2, "name": "Spiccato", "icon": 55, "uacc": "spiccato"},

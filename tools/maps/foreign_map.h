@@ -38,7 +38,7 @@ struct ForeignArticulation {
   int transpose = 0;  // semitones added to the played notes
   // Settings of the articulation that change what the instrument receives
   // and that the plug-in has no place for, each already described for a
-  // warning: "transpose 12", "flags toggle (f=toggle)", ...
+  // warning: "velocityFact \"0.8\"", "flags toggle (f=toggle)", ...
   std::vector<std::string> extras;
   // Settings that never reach the instrument (colours, groups, remote or
   // input keys, visuals), described alike for a note line.

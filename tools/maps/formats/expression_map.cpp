@@ -75,15 +75,9 @@ bool ReadOutputEvent(pugi::xml_node event, const std::string& where, ForeignOutp
     case 0xC0:
       output.kind = ForeignOutput::Kind::ProgramChange;
       return CheckMidiByte(*data1, where, "data1", error);
-    case 0xE0:
-      output.kind = ForeignOutput::Kind::PitchBend;
-      if (!data2) return Fail(error, where, "data2 is missing");
-      if (!CheckMidiByte(*data1, where, "data1", error) ||
-          !CheckMidiByte(*data2, where, "data2", error))
-        return false;
-      output.data1 = (*data2 << 7 | *data1) - 8192;  // low 7 bits first
-      return true;
     default:
+      // Pitch bends and the rest: the program sends note-ons, CCs and
+      // program changes only.
       output.kind = ForeignOutput::Kind::Other;
       return true;
   }
