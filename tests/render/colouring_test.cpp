@@ -175,9 +175,9 @@ TEST(ColouringAdditions, ALayeredTransposedNoteIsOneNoteAndNoteChannelsAreEviden
   map.slots[2].additions.noteChannels = 1u << 4;  // channel 5 only, sends nothing
   const Bytes input = FileOf({{
       On(0, 0, 24), Off(0, 0, 24), On(0, 0, 48, 90), On(0, 2, 48, 90),  // slot 1, layered
-      Off(50, 0, 48), Off(50, 2, 48),                                    //
-      On(60, 0, 26), Off(60, 0, 26), On(60, 0, 50), Off(70, 0, 50),      // slot 2, as played
-      On(80, 4, 52), Off(90, 4, 52),                                     // channel 5: slot 3
+      Off(50, 0, 48), Off(50, 2, 48),                                   //
+      On(60, 0, 26), Off(60, 0, 26), On(60, 0, 50), Off(70, 0, 50),     // slot 2, as played
+      On(80, 4, 52), Off(90, 4, 52),                                    // channel 5: slot 3
       On(100, 0, 55), Off(110, 0, 55),  // channel 1 without channel 3: not slot 1
   }});
   ColourSummary summary;
@@ -201,12 +201,20 @@ TEST(ColouringAdditions, ActionsSwitchAndPerformanceOnesOnlyRightBeforeANote) {
   Act(map.slots[1], ActionKind::kPitchBend, 2, 0, 9000);
   Act(map.slots[1], ActionKind::kProgramChange, 4, 8, 0);
   const Bytes input = FileOf({{
-      Msg(0, 0xB1, 11, 30), Msg(0, 0xE1, 1000 & 0x7F, 1000 >> 7), Msg(0, 0xC3, 7, 0),
-      On(0, 0, 60), Off(10, 0, 60),                            // slot 1
-      Msg(20, 0xB1, 11, 90), Msg(20, 0xE1, 0, 64),            // no note at tick 20: played
-      Msg(25, 0xC3, 8, 0),                                    // a program switches anywhere
-      On(30, 0, 62), Off(40, 0, 62),                          // slot 1 by CC 11 and the bend; 8 disagrees
-      Msg(50, 0xB1, 11, 90), Msg(50, 0xE1, 9000 & 0x7F, 9000 >> 7), On(50, 0, 64), Off(60, 0, 64),
+      Msg(0, 0xB1, 11, 30),
+      Msg(0, 0xE1, 1000 & 0x7F, 1000 >> 7),
+      Msg(0, 0xC3, 7, 0),
+      On(0, 0, 60),
+      Off(10, 0, 60),  // slot 1
+      Msg(20, 0xB1, 11, 90),
+      Msg(20, 0xE1, 0, 64),  // no note at tick 20: played
+      Msg(25, 0xC3, 8, 0),   // a program switches anywhere
+      On(30, 0, 62),
+      Off(40, 0, 62),  // slot 1 by CC 11 and the bend; 8 disagrees
+      Msg(50, 0xB1, 11, 90),
+      Msg(50, 0xE1, 9000 & 0x7F, 9000 >> 7),
+      On(50, 0, 64),
+      Off(60, 0, 64),
   }});
   ColourSummary summary;
   const Bytes out = ColourFile(map, input, &summary);
@@ -231,11 +239,11 @@ TEST(ColouringAdditions, TappedNotesAreASetAndHeldNotesTheSetStillDown) {
   Act(map.slots[1], ActionKind::kNoteTap, 3, 36, 100);  // C1 and E1
   Act(map.slots[1], ActionKind::kNoteTap, 3, 40, 100);
   const Bytes input = FileOf({{
-      Msg(0, 0xB0, 32, 5), On(0, 2, 36), Off(0, 2, 36), On(0, 2, 38), Off(0, 2, 38),
-      On(0, 1, 41), On(0, 0, 60), Off(10, 0, 60),         // slot 1: {C1, D1}, F1 down
-      Off(20, 1, 41), On(20, 2, 36), Off(20, 2, 36), On(20, 2, 40), Off(20, 2, 40),
-      On(20, 0, 62), Off(30, 0, 62),                      // slot 2: {C1, E1}, nothing down
-      On(40, 2, 38), On(40, 0, 64), Off(50, 0, 64),       // {D1} alone: no slot's set
+      Msg(0, 0xB0, 32, 5), On(0, 2, 36), Off(0, 2, 36), On(0, 2, 38), Off(0, 2, 38), On(0, 1, 41),
+      On(0, 0, 60), Off(10, 0, 60),  // slot 1: {C1, D1}, F1 down
+      Off(20, 1, 41), On(20, 2, 36), Off(20, 2, 36), On(20, 2, 40), Off(20, 2, 40), On(20, 0, 62),
+      Off(30, 0, 62),                                // slot 2: {C1, E1}, nothing down
+      On(40, 2, 38), On(40, 0, 64), Off(50, 0, 64),  // {D1} alone: no slot's set
   }});
   ColourSummary summary;
   const Bytes out = ColourFile(map, input, &summary);
@@ -252,7 +260,7 @@ TEST(ColouringAdditions, CollisionsCountActionsAndNoteChannelsAndNameThem) {
   map.slots[1].name = "Sustain";
   Act(map.slots[1], ActionKind::kControlChange, 2, 58, 21);  // apart from 1 by CC 58
   map.slots[2].keyswitch = 24;
-  Act(map.slots[2], ActionKind::kControlChange, 2, 58, 20);  // as slot 1, plus a keyswitch
+  Act(map.slots[2], ActionKind::kControlChange, 2, 58, 20);           // as slot 1, plus a keyswitch
   map.slots[3].additions.noteChannels = kPluginChannelBit | 1u << 2;  // channels 1 and 3
   map.slots[4].additions.noteChannels = 1u << 3;                      // channel 4
   const SlotOutputTable table = SlotOutputsOf(map);
@@ -277,8 +285,7 @@ TEST(ColouringAdditions, ARenderCountsALayeredNotesOwnNoteOnsAsNoSwitch) {
   map.slots[0].keyswitch = 24;
   map.slots[0].additions.noteChannels = kPluginChannelBit | 1u << 2 | 1u << 5;
   RenderSummary summary;
-  const Bytes rendered =
-      RenderNatively(map, FileOf({{On(10, 0, 60), Off(20, 0, 60)}}), &summary);
+  const Bytes rendered = RenderNatively(map, FileOf({{On(10, 0, 60), Off(20, 0, 60)}}), &summary);
   EXPECT_EQ(summary.keyswitches, 1);
   EXPECT_EQ(NotesOf(rendered).size(), 4u);  // the keyswitch and three layers
 }

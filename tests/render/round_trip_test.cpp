@@ -40,11 +40,21 @@ void Act(SlotAdditions& more, ActionKind kind, int channel, int number, int valu
 void RandomAction(std::mt19937& rng, SlotAdditions& more, int channel, bool notes) {
   const int ccs[] = {3, 11, 20, 58, 64, 7};
   switch (notes ? rng() % 5 : 2 + rng() % 3) {
-    case 0: Act(more, ActionKind::kNoteTap, channel, kTapKeys + rng() % 12, 1 + rng() % 127); break;
-    case 1: Act(more, ActionKind::kNoteHeld, channel, kHeldKeys + rng() % 12, 1 + rng() % 127); break;
-    case 2: Act(more, ActionKind::kControlChange, channel, ccs[rng() % 6], rng() % 128); break;
-    case 3: Act(more, ActionKind::kProgramChange, channel, rng() % 128, 0); break;
-    default: Act(more, ActionKind::kPitchBend, channel, 0, rng() % 16384); break;
+    case 0:
+      Act(more, ActionKind::kNoteTap, channel, kTapKeys + rng() % 12, 1 + rng() % 127);
+      break;
+    case 1:
+      Act(more, ActionKind::kNoteHeld, channel, kHeldKeys + rng() % 12, 1 + rng() % 127);
+      break;
+    case 2:
+      Act(more, ActionKind::kControlChange, channel, ccs[rng() % 6], rng() % 128);
+      break;
+    case 3:
+      Act(more, ActionKind::kProgramChange, channel, rng() % 128, 0);
+      break;
+    default:
+      Act(more, ActionKind::kPitchBend, channel, 0, rng() % 16384);
+      break;
   }
 }
 
@@ -79,7 +89,8 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additio
     if (maybe(1)) slot.uacc = primary == 1 ? distinct : static_cast<int32_t>(rng() % 128);
     if (maybe(2)) slot.modwheel = primary == 2 ? distinct : static_cast<int32_t>(rng() % 128);
     if (!additions) continue;
-    for (int n = static_cast<int>(rng() % 4); n > 0; --n) RandomAction(rng, more, channel(), primary != 3 && primary != 5);
+    for (int n = static_cast<int>(rng() % 4); n > 0; --n)
+      RandomAction(rng, more, channel(), primary != 3 && primary != 5);
     // The kind told apart by, last of its kind in the list.
     const int twelfth = static_cast<int>(i % 12), second = i >= 12 ? 1 : 0;
     if (primary == 3) {
@@ -97,7 +108,8 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additio
       more.transpose = static_cast<int8_t>(static_cast<int>(rng() % 25) - kMaxGeneratedTranspose);
     if (routed && rng() % 2) {
       more.noteChannels = rng() % 2 ? kPluginChannelBit : 0;
-      for (int n = 1 + static_cast<int>(rng() % 2); n > 0; --n) more.noteChannels |= 1u << rng() % 16;
+      for (int n = 1 + static_cast<int>(rng() % 2); n > 0; --n)
+        more.noteChannels |= 1u << rng() % 16;
     }
   }
   return settings;
@@ -141,7 +153,8 @@ Case RandomCase(uint32_t seed) {
       const int track = 1 + static_cast<int>(rng() % parts);
       const int colour = c.colours[rng() % c.colours.size()];
       std::vector<Played> played;
-      for (uint16_t ch = table.NoteChannelsOf(colour, c.settings.channel), at = 0; ch; ch >>= 1, ++at)
+      for (uint16_t ch = table.NoteChannelsOf(colour, c.settings.channel), at = 0; ch;
+           ch >>= 1, ++at)
         if (ch & 1) played.emplace_back(at, key + table.transpose[colour]);
       const bool busy = std::any_of(played.begin(), played.end(), [&](const Played& p) {
         auto free = keyFree.find(p);
@@ -195,8 +208,7 @@ Case RandomCase(uint32_t seed) {
 // What the rendered files of the generated cases hold beyond plain notes,
 // so that the property is seen to cover every addition.
 struct Coverage {
-  int layerNotes = 0, transposed = 0, routedMaps = 0, programs = 0, pitchBends = 0,
-      actionNotes = 0;
+  int layerNotes = 0, transposed = 0, routedMaps = 0, programs = 0, pitchBends = 0, actionNotes = 0;
   void Add(const Case& c, const Bytes& rendered, const ColourSummary& summary) {
     layerNotes += summary.layerNotes;
     const SlotOutputTable table = SlotOutputsOf(c.settings);
@@ -219,9 +231,8 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     const Case c = RandomCase(seed);
-    ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty())
-        << DescribeCollisions(CollidingSlots(SlotOutputsOf(c.settings)), c.settings,
-                              SlotOutputsOf(c.settings));
+    ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty()) << DescribeCollisions(
+        CollidingSlots(SlotOutputsOf(c.settings)), c.settings, SlotOutputsOf(c.settings));
 
     const Bytes rendered = RenderNatively(c.settings, c.midi);
     ColourSummary summary;

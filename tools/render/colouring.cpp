@@ -42,11 +42,16 @@ bool ColouredEvents::IsSwitchingKind(const MidiEventView& e) const {
   const ChannelSwitches& switches = table_.switches[e.status & 0x0F];
   switch (e.status & 0xF0) {
     case 0x80:
-    case 0x90: return switches.keys[e.data1 & 0x7F];
-    case 0xB0: return switches.controls[e.data1 & 0x7F];
-    case 0xC0: return switches.programs;
-    case 0xE0: return switches.pitchBends;
-    default: return false;
+    case 0x90:
+      return switches.keys[e.data1 & 0x7F];
+    case 0xB0:
+      return switches.controls[e.data1 & 0x7F];
+    case 0xC0:
+      return switches.programs;
+    case 0xE0:
+      return switches.pitchBends;
+    default:
+      return false;
   }
 }
 
@@ -56,9 +61,12 @@ int ColouredEvents::SwitchKind(const MidiEventView& e, bool beforeNote) const {
     case 0xB0:
       if (IsPerformanceController(e.data1) && !beforeNote) return kNotSwitching;
       return kStateControl + (e.data1 & 0x7F);
-    case 0xC0: return kStateProgram;
-    case 0xE0: return beforeNote ? kStatePitchBend : kNotSwitching;
-    default: return IsNoteOn(e) ? kStateKeyswitch : kSetsNothing;
+    case 0xC0:
+      return kStateProgram;
+    case 0xE0:
+      return beforeNote ? kStatePitchBend : kNotSwitching;
+    default:
+      return IsNoteOn(e) ? kStateKeyswitch : kSetsNothing;
   }
 }
 
@@ -68,10 +76,17 @@ void ColouredEvents::Apply(const MidiEventView& e, int sets) {
   const ChannelSwitches& switches = table_.switches[channel];
   State& state = state_[channel];
   switch (e.status & 0xF0) {
-    case 0xB0: state[sets] = e.data2 & 0x7F; return;
-    case 0xC0: state[sets] = e.data1 & 0x7F; return;
-    case 0xE0: state[sets] = static_cast<int16_t>((e.data1 & 0x7F) | (e.data2 & 0x7F) << 7); return;
-    default: break;
+    case 0xB0:
+      state[sets] = e.data2 & 0x7F;
+      return;
+    case 0xC0:
+      state[sets] = e.data1 & 0x7F;
+      return;
+    case 0xE0:
+      state[sets] = static_cast<int16_t>((e.data1 & 0x7F) | (e.data2 & 0x7F) << 7);
+      return;
+    default:
+      break;
   }
   if (sets == kSetsNothing) {
     heldDown_[channel].reset(key);
@@ -170,8 +185,10 @@ void ColouredEvents::PlayNote(size_t at) {
   const int written = std::clamp(key - table_.transpose[slot], 0, 127);
   const Sounding note{colour, static_cast<uint8_t>(written), false};
 
-  // The layer's other note-ons are this note's; their note-offs too.
-  uint16_t others = table_.NoteChannelsOf(slot, channel) & ~(1u << channel);
+  // The layer's other note-ons are this note's; their note-offs too. (A
+  // note kept in the slot before, off that slot's channels, has no layer.)
+  const uint16_t channels = table_.NoteChannelsOf(slot, channel);
+  uint16_t others = (channels >> channel & 1) ? channels & ~(1u << channel) : 0;
   for (size_t j = at + 1; others != 0 && j < items_.size(); ++j) {
     Item& copy = items_[j];
     const int c = copy.e.status & 0x0F;

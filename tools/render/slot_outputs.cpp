@@ -96,16 +96,26 @@ std::string Describe(const SlotOutputTable& table, const SlotOutput& o) {
   const std::string value = std::to_string(o.value);
   std::string text;
   switch (o.kind) {
-    case OutputKind::Keyswitch: text = "keyswitch " + NoteName(o.value); break;
+    case OutputKind::Keyswitch:
+      text = "keyswitch " + NoteName(o.value);
+      break;
     case OutputKind::Control:
       text = o.number == 32  ? "UACC " + value
              : o.number == 1 ? "modwheel " + value
                              : "CC " + std::to_string(o.number) + " = " + value;
       break;
-    case OutputKind::Program: text = "program " + value; break;
-    case OutputKind::PitchBend: text = "pitch bend " + value; break;
-    case OutputKind::Taps: text = "taps " + Keys(o.keys); break;
-    case OutputKind::Held: text = "holds " + Keys(o.keys); break;
+    case OutputKind::Program:
+      text = "program " + value;
+      break;
+    case OutputKind::PitchBend:
+      text = "pitch bend " + value;
+      break;
+    case OutputKind::Taps:
+      text = "taps " + Keys(o.keys);
+      break;
+    case OutputKind::Held:
+      text = "holds " + Keys(o.keys);
+      break;
   }
   return text + ChannelText(table, o.channel);
 }
@@ -129,8 +139,12 @@ SlotOutputTable SlotOutputsOf(const PluginSettings& settings) {
     for (int i = 0; i < extra.actionCount && i < kMaxSlotActions; ++i) {
       const SlotAction& a = extra.actions[i];
       switch (a.kind) {
-        case ActionKind::kNoteTap: add.Key(s, OutputKind::Taps, a.channel, a.number); break;
-        case ActionKind::kNoteHeld: add.Key(s, OutputKind::Held, a.channel, a.number); break;
+        case ActionKind::kNoteTap:
+          add.Key(s, OutputKind::Taps, a.channel, a.number);
+          break;
+        case ActionKind::kNoteHeld:
+          add.Key(s, OutputKind::Held, a.channel, a.number);
+          break;
         case ActionKind::kControlChange:
           add.Value(s, OutputKind::Control, a.channel, a.number, a.value);
           break;
@@ -146,8 +160,8 @@ SlotOutputTable SlotOutputsOf(const PluginSettings& settings) {
     if ((extra.noteChannels & kPluginChannelBit) != 0 || channels == 0) channels |= home;
     table.noteChannels[s] = static_cast<uint16_t>(channels);
     table.transpose[s] = extra.transpose;
-    table.readable[s] = !table.slots[s].empty() ||
-                        (table.routed && extra.noteChannels != kPluginChannelBit);
+    table.readable[s] =
+        !table.slots[s].empty() || (table.routed && extra.noteChannels != kPluginChannelBit);
   }
 
   // Every readable slot leaves its own held set wherever some slot holds
@@ -179,9 +193,9 @@ std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table) {
       bool apart = table.routed && (table.noteChannels[a] & table.noteChannels[b]) == 0;
       for (const SlotOutput& x : table.slots[a])
         for (const SlotOutput& y : table.slots[b])
-          apart = apart || (x.kind == y.kind && x.channel == y.channel &&
-                            StateIndex(x) == StateIndex(y) &&
-                            (x.value != y.value || x.keys != y.keys));
+          apart =
+              apart || (x.kind == y.kind && x.channel == y.channel &&
+                        StateIndex(x) == StateIndex(y) && (x.value != y.value || x.keys != y.keys));
       if (!apart) pairs.emplace_back(a, b);
     }
   }

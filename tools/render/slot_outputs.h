@@ -51,10 +51,14 @@ constexpr int kStatePitchBend = kStateProgram + 1;
 constexpr int kStateCount = kStatePitchBend + 1;
 inline int StateIndex(const SlotOutput& o) {
   switch (o.kind) {
-    case OutputKind::Keyswitch: return kStateKeyswitch;
-    case OutputKind::Control: return kStateControl + (o.number & 0x7F);
-    case OutputKind::Program: return kStateProgram;
-    default: return kStatePitchBend;
+    case OutputKind::Keyswitch:
+      return kStateKeyswitch;
+    case OutputKind::Control:
+      return kStateControl + (o.number & 0x7F);
+    case OutputKind::Program:
+      return kStateProgram;
+    default:
+      return kStatePitchBend;
   }
 }
 
@@ -79,7 +83,7 @@ struct SlotOutputTable {
   std::array<int8_t, kSlotCount> transpose{};
   std::array<uint16_t, kSlotCount> noteChannels{};  // resolved (routed maps)
   bool routed = false;
-  uint8_t homeChannel = 0;                // the map's channel (routed maps)
+  uint8_t homeChannel = 0;                   // the map's channel (routed maps)
   std::array<ChannelSwitches, 16> switches;  // by channel
   // Channels some readable slot does not play its notes on: there a note's
   // channel tells something about its slot.
