@@ -4,14 +4,7 @@
 
 namespace {
 
-// A skin bitmap and its own size, read from the bitmap itself.
-struct Strip {
-  HBITMAP bitmap = nullptr;
-  int32_t width = 0;
-  int32_t height = 0;
-};
-
-Strip Measure(HBITMAP bitmap) {
+SkinStrips::Strip Measure(HBITMAP bitmap) {
   BITMAP info{};
   if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return {};
   return {bitmap, info.bmWidth, std::abs(info.bmHeight)};
@@ -22,15 +15,12 @@ Strip Measure(HBITMAP bitmap) {
 struct Canvas {
   HDC target = nullptr;
   HDC source = nullptr;
-  Strip strips[5];  // in SkinStrip order
+  SkinStrips strips;
   HFONT fonts[3] = {};  // in PanelFont order
 
-  Canvas(HDC target, HDC source, const EditorResources& skin, HFONT valueFont, HFONT smallFont)
-      : target(target),
-        source(source),
-        strips{Measure(skin.background), Measure(skin.icons), Measure(skin.knobs),
-               Measure(skin.slider), Measure(skin.switches)},
-        fonts{skin.labelFont, valueFont, smallFont} {}
+  Canvas(HDC target, HDC source, const SkinStrips& strips, HFONT labelFont, HFONT valueFont,
+         HFONT smallFont)
+      : target(target), source(source), strips(strips), fonts{labelFont, valueFont, smallFont} {}
 };
 
 COLORREF ColourOf(TextColour colour) {
@@ -78,7 +68,13 @@ class StepPainter {
     // Texts of an earlier area left its clip region.
     if (clipped_) SelectClipRgn(canvas_.target, nullptr);
     clipped_ = false;
+    // What lies under the last copy that fills the whole area never shows.
+    int32_t first = 0;
     for (int32_t i = 0; i < scene.count; ++i) {
+      const PanelStep& step = scene.steps[i];
+      if (step.kind == PanelStep::kCopy && Contains(CopiedArea(step), area)) first = i;
+    }
+    for (int32_t i = first; i < scene.count; ++i) {
       const PanelStep& step = scene.steps[i];
       if (!Intersects(StepBounds(step), area)) continue;
       if (step.kind == PanelStep::kCopy) {
@@ -90,18 +86,24 @@ class StepPainter {
   }
 
  private:
-  void Copy(const PanelStep& step, const PanelRect& area) {
-    const Strip& strip = canvas_.strips[static_cast<int>(step.strip)];
-    if (!Select(strip)) return;
-    // The source rectangle cut to the strip, then its destination cut to
-    // the area.
+  // Where a copy puts pixels: its source rectangle cut to the strip, moved
+  // to its destination. Empty when the strip is missing.
+  PanelRect CopiedArea(const PanelStep& step) const {
+    const SkinStrips::Strip& strip = canvas_.strips.strip[static_cast<int>(step.strip)];
+    if (!strip.bitmap) return {0, 0, 0, 0};
     const PanelRect source =
         Intersection({step.from.x, step.from.y, step.from.x + step.width, step.from.y + step.height},
                      {0, 0, strip.width, strip.height});
+    if (IsEmpty(source)) return source;
     const int32_t dx = step.to.x - step.from.x, dy = step.to.y - step.from.y;
-    const PanelRect to = Intersection(
-        {source.left + dx, source.top + dy, source.right + dx, source.bottom + dy}, area);
-    if (IsEmpty(to)) return;
+    return {source.left + dx, source.top + dy, source.right + dx, source.bottom + dy};
+  }
+
+  void Copy(const PanelStep& step, const PanelRect& area) {
+    const SkinStrips::Strip& strip = canvas_.strips.strip[static_cast<int>(step.strip)];
+    const PanelRect to = Intersection(CopiedArea(step), area);
+    if (IsEmpty(to) || !Select(strip)) return;
+    const int32_t dx = step.to.x - step.from.x, dy = step.to.y - step.from.y;
     BitBlt(canvas_.target, to.left, to.top, to.width(), to.height(), canvas_.source, to.left - dx,
            to.top - dy, SRCCOPY);
   }
@@ -128,7 +130,7 @@ class StepPainter {
     DrawTextA(canvas_.target, step.text, step.length, &rect, FormatOf(step.layout));
   }
 
-  bool Select(const Strip& strip) {
+  bool Select(const SkinStrips::Strip& strip) {
     if (!canvas_.source || !strip.bitmap) return false;
     if (selected_ == strip.bitmap) return true;
     HGDIOBJ previous = SelectObject(canvas_.source, strip.bitmap);
@@ -149,6 +151,11 @@ class StepPainter {
 
 }  // namespace
 
+SkinStrips SkinStrips::Of(const EditorResources& skin) {
+  return {{Measure(skin.background), Measure(skin.icons), Measure(skin.knobs), Measure(skin.slider),
+           Measure(skin.switches)}};
+}
+
 void ComposePanel(HDC target, const EditorResources& skin, const DataModel& model,
                   PanelPoint pointer) {
   const PanelView view = ViewOf(model, pointer, skin.noteNames);
@@ -158,7 +165,7 @@ void ComposePanel(HDC target, const EditorResources& skin, const DataModel& mode
   HFONT valueFont = CreateSkinFont(FontCellHeight(PanelFont::kValue));
   HFONT smallFont = CreateSkinFont(FontCellHeight(PanelFont::kSmall));
   {
-    const Canvas canvas(target, source, skin, valueFont, smallFont);
+    const Canvas canvas(target, source, SkinStrips::Of(skin), skin.labelFont, valueFont, smallFont);
     StepPainter(canvas).Draw(scene, {0, 0, panel::kSize, panel::kSize});
   }
   if (source) DeleteDC(source);
@@ -201,10 +208,10 @@ bool PanelPainter::Update(HDC compatible, int width, int height, const EditorRes
   if (!Prepare(compatible, width, height)) return false;
   // The shared skin may have been released and made again since the last
   // paint: the buffer then shows bitmaps that are gone.
-  if (skinGeneration_ != EditorResourceGeneration() || skinSheet_ != skin.background) {
+  if (skinGeneration_ != EditorResourceGeneration() || strips_.strip[0].bitmap != skin.background) {
     valid_ = false;
     skinGeneration_ = EditorResourceGeneration();
-    skinSheet_ = skin.background;
+    strips_ = SkinStrips::Of(skin);
   }
 
   PanelScene next;
@@ -219,7 +226,7 @@ bool PanelPainter::Update(HDC compatible, int width, int height, const EditorRes
     areas.Add(buffer);
   }
   {
-    const Canvas canvas(memory_, source_, skin, valueFont_, smallFont_);
+    const Canvas canvas(memory_, source_, strips_, skin.labelFont, valueFont_, smallFont_);
     StepPainter painter(canvas);
     for (int32_t i = 0; i < areas.count; ++i) {
       const PanelRect area = Intersection(areas.area[i], buffer);

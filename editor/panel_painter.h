@@ -23,6 +23,18 @@ constexpr COLORREF kDimColour = RGB(128, 127, 122);
 void ComposePanel(HDC target, const EditorResources& skin, const DataModel& model,
                   PanelPoint pointer);
 
+// The five skin bitmaps, in SkinStrip order, with their own sizes read
+// from the bitmaps.
+struct SkinStrips {
+  struct Strip {
+    HBITMAP bitmap = nullptr;
+    int32_t width = 0, height = 0;
+  };
+  Strip strip[5];
+
+  static SkinStrips Of(const EditorResources& skin);
+};
+
 // One window's painter. It makes its objects (two memory contexts, the back
 // buffer and two fonts) at its first paint and keeps them until Release,
 // so a paint creates nothing. Between paints no skin bitmap stays selected,
@@ -60,6 +72,6 @@ class PanelPainter {
   // What the back buffer shows; valid_ false when it shows nothing yet.
   bool valid_ = false;
   int skinGeneration_ = 0;
-  HBITMAP skinSheet_ = nullptr;
+  SkinStrips strips_;
   PanelView shown_;
 };
