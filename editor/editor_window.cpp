@@ -87,27 +87,38 @@ void EditorWindow::ShowIn(HWND parent) {
 
 void EditorWindow::InvalidateEditor(bool gridOnly) { requests_.Request(gridOnly); }
 
-void EditorWindow::MarkForRepaint(bool gridOnly) const { MarkInvalid(handle(), gridOnly); }
+void EditorWindow::MarkForRepaint(bool gridOnly) {
+  Invalidate(gridOnly ? RepaintRequests::kGrid : RepaintRequests::kWhole);
+}
+
+void EditorWindow::Invalidate(RepaintRequests::Region region) {
+  asked_ |= region;
+  MarkInvalid(handle(), region == RepaintRequests::kGrid);
+}
 
 void EditorWindow::PaintBegun(const RECT& invalid) {
   const RepaintRequests::Region taken = requests_.TakeForPaint();
+  const uint8_t asked = asked_;
+  asked_ = RepaintRequests::kNothing;
   if (taken == RepaintRequests::kNothing) return;
-  // A paint that came before the tick (a hover, a click) may cover less
-  // than was recorded: what it leaves out gets a paint of its own.
+  // This paint draws what was recorded, but shows it only inside its
+  // invalid region. Whatever the region may leave out gets a paint of its
+  // own: a request this thread never marked (the paint came before the
+  // tick, for an exposure say) or one outside the region's bounds.
   RECT needed{};
   if (taken == RepaintRequests::kGrid) {
     needed = kGridRect;
   } else {
     GetClientRect(handle(), &needed);
   }
-  if (!Covers(invalid, needed)) MarkInvalid(handle(), taken == RepaintRequests::kGrid);
+  if ((taken & ~asked) != 0 || !Covers(invalid, needed)) Invalidate(taken);
 }
 
 void EditorWindow::PassOnRequests() {
   const RepaintRequests::Region pending = requests_.Pending();
   if (pending == RepaintRequests::kNothing) return;
   ++passedOn_;
-  MarkInvalid(handle(), pending == RepaintRequests::kGrid);
+  Invalidate(pending);
 }
 
 void EditorWindow::PaintEditor(HWND window) {
@@ -119,7 +130,8 @@ void EditorWindow::PaintEditor(HWND window) {
   if (dc) {
     RECT client{};
     GetClientRect(window, &client);
-    const PanelView view = ViewOf(engine_.model, drag_.pointerPoint, SharedEditorResources().noteNames);
+    const PanelView view =
+        ViewOf(engine_.model, drag_.pointerPoint, SharedEditorResources().noteNames);
     // Composed off-screen and copied in one go; only the invalid part
     // reaches the window.
     if (painter_.Update(dc, client.right - client.left, client.bottom - client.top,

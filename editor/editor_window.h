@@ -67,9 +67,12 @@ class EditorWindow final : public EditorRepaint {
   static INT_PTR CALLBACK EditorDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   // [editor thread] Marks for repainting straight away, whatever is
-  // pending: the panel's own edits are rare, and their paint also serves
-  // whatever requests are pending.
-  void MarkForRepaint(bool gridOnly) const;
+  // recorded: the panel's own edits are rare, and their paint also serves
+  // whatever requests are recorded.
+  void MarkForRepaint(bool gridOnly);
+  // [editor thread] Marks the region and remembers it was marked, so the
+  // paint knows its invalid region holds it.
+  void Invalidate(RepaintRequests::Region region);
   // Every paint, ours or the undrawn one without a skin, once BeginPaint
   // has validated the window: takes the recorded requests, and asks again
   // for any the invalid region does not cover.
@@ -104,6 +107,7 @@ class EditorWindow final : public EditorRepaint {
   RepaintRequests requests_;
   PanelPainter painter_;
   uint32_t passedOn_ = 0;
+  uint8_t asked_ = RepaintRequests::kNothing;  // marked by this thread since the last paint
   void (*composedHook_)(void*) = nullptr;
   void* composedHookContext_ = nullptr;
 };

@@ -91,9 +91,9 @@ class StepPainter {
   PanelRect CopiedArea(const PanelStep& step) const {
     const SkinStrips::Strip& strip = canvas_.strips.strip[static_cast<int>(step.strip)];
     if (!strip.bitmap) return {0, 0, 0, 0};
-    const PanelRect source =
-        Intersection({step.from.x, step.from.y, step.from.x + step.width, step.from.y + step.height},
-                     {0, 0, strip.width, strip.height});
+    const PanelRect source = Intersection(
+        {step.from.x, step.from.y, step.from.x + step.width, step.from.y + step.height},
+        {0, 0, strip.width, strip.height});
     if (IsEmpty(source)) return source;
     const int32_t dx = step.to.x - step.from.x, dy = step.to.y - step.from.y;
     return {source.left + dx, source.top + dy, source.right + dx, source.bottom + dy};

@@ -67,7 +67,8 @@ class SceneBuilder {
 void BuildArticulationPage(const PanelView& view, SceneBuilder& scene) {
   scene.Copy(SkinStrip::kSheet, panel::kPageOverlayOrigin, panel::kPage0OverlaySource,
              panel::kPageOverlayWidth, panel::kPageOverlayHeight);
-  scene.Text(view.name, view.nameLength, panel::kNameText, PanelFont::kLabel, TextColour::kLabel, TextLayout::kLine);
+  scene.Text(view.name, view.nameLength, panel::kNameText, PanelFont::kLabel, TextColour::kLabel,
+             TextLayout::kLine);
   scene.Copy(SkinStrip::kIcons, panel::kDetailIconOrigin,
              DetailIconSource(view.iconId[view.litSlot]), panel::kDetailIconWidth,
              panel::kDetailIconHeight);
@@ -108,8 +109,8 @@ void BuildSettingsPage(const PanelView& view, SceneBuilder& scene) {
   // Nothing on the panel sets it: always the disabled box.
   option("MIDI Extend", panel::kMidiExtendLabel, TextColour::kDim, panel::kMidiExtendOption,
          panel::kOptionDisabled);
-  option("Preserve Port/Channel", panel::kPreserveLabel, TextColour::kLabel,
-         panel::kPreserveOption, OptionLookFor(view.preservePortChannel));
+  option("Preserve Port/Channel", panel::kPreserveLabel, TextColour::kLabel, panel::kPreserveOption,
+         OptionLookFor(view.preservePortChannel));
   scene.Text(kPanelTitle, panel::kTitleText, PanelFont::kSmall, TextColour::kLabel,
              TextLayout::kRightWrapped);
   scene.Text(kPanelCredits, panel::kTitleText, PanelFont::kSmall, TextColour::kDim,
@@ -183,8 +184,8 @@ void BuildScene(const PanelView& view, PanelScene& out) {
   scene.Copy(SkinStrip::kSheet, {0, 0}, {0, 0}, panel::kSheetWidth, panel::kSheetHeight);
   for (int32_t slot = 0; slot < panel::kSlotCount; ++slot) {
     const bool lit = slot == view.hoveredSlot || slot == view.litSlot;
-    scene.Copy(SkinStrip::kIcons, panel::SlotIconOrigin(slot), SlotIconSource(view.iconId[slot], lit),
-               panel::kSlotIconSize, panel::kSlotIconSize);
+    scene.Copy(SkinStrip::kIcons, panel::SlotIconOrigin(slot),
+               SlotIconSource(view.iconId[slot], lit), panel::kSlotIconSize, panel::kSlotIconSize);
   }
   for (int32_t slot = 0; slot < panel::kSlotCount; ++slot) {
     const int32_t row = IndicatorRow(slot == view.hoveredSlot, slot == view.currentSlot);

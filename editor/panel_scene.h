@@ -25,10 +25,10 @@ enum class SkinStrip : uint8_t { kSheet, kIcons, kKnobs, kSlider, kSwitches };
 enum class PanelFont : uint8_t { kLabel, kValue, kSmall };
 enum class TextColour : uint8_t { kLabel, kValue, kDim };
 enum class TextLayout : uint8_t {
-  kCentred,         // one line, centred both ways, not clipped
-  kLine,            // one line from the top left, clipped to its rectangle
-  kLineUnclipped,   // one line from the top left, not clipped
-  kRightWrapped,    // right-aligned, word-wrapped, clipped to its rectangle
+  kCentred,        // one line, centred both ways, not clipped
+  kLine,           // one line from the top left, clipped to its rectangle
+  kLineUnclipped,  // one line from the top left, not clipped
+  kRightWrapped,   // right-aligned, word-wrapped, clipped to its rectangle
 };
 
 // Cell heights of the three fonts.
@@ -56,8 +56,8 @@ struct PanelStep {
 };
 
 // Every pixel drawing the step can change (it may reach past the panel:
-// the sheet is wider than the panel). For an unclipped text this allows one and a half cell heights per character
-// plus a cell on each side: more than any glyph of these fonts takes.
+// the sheet is wider than the panel). For an unclipped text this allows one and a half cell heights
+// per character plus a cell on each side: more than any glyph of these fonts takes.
 PanelRect StepBounds(const PanelStep& step);
 
 // The values the panel shows, read once per paint: the steps are built

@@ -11,11 +11,11 @@
 // acquire-release exchange after BeginPaint has validated the window and
 // before it reads the model: a request whose bit that exchange took made its
 // changes before it, so the paint shows them; a request after it leaves its
-// bit set for the next timer tick, which invalidates again. A paint whose
-// invalid region does not cover what it took (a paint that came before the
-// tick did) invalidates that region again itself. Bits left set because
-// someone else validated the window are simply asked for again at the next
-// tick.
+// bit set for the next timer tick, which invalidates again. A paint that
+// may not show all it took (it came before the tick invalidated, or its
+// invalid region's bounds leave part out) invalidates that region again
+// itself. Bits left set because someone else validated the window are
+// simply asked for again at the next tick.
 #pragma once
 
 #include <atomic>

@@ -12,7 +12,8 @@ const NoteNameTable kNames = BuildNoteNameTable();
 
 PanelAreas Change(const DataModel& before, PanelPoint pointerBefore, const DataModel& after,
                   PanelPoint pointerAfter) {
-  const PanelView a = ViewOf(before, pointerBefore, kNames), b = ViewOf(after, pointerAfter, kNames);
+  const PanelView a = ViewOf(before, pointerBefore, kNames),
+                  b = ViewOf(after, pointerAfter, kNames);
   PanelScene sa, sb;
   BuildScene(a, sa);
   BuildScene(b, sb);
@@ -65,9 +66,9 @@ TEST(PanelScene, AHoverRedrawsTheButtonsItLeavesAndEnters) {
   model.currentSlot = 5;
   const PanelPoint overSlot2{28 * 2 + 15, 20}, overSlot10{28 * 2 + 15, 70};
   const auto button = [](int32_t slot) {
-    return Union(At(panel::SlotIconOrigin(slot), panel::kSlotIconSize, panel::kSlotIconSize),
-                 At(panel::SlotIndicatorOrigin(slot), panel::kIndicatorWidth,
-                    panel::kIndicatorHeight));
+    return Union(
+        At(panel::SlotIconOrigin(slot), panel::kSlotIconSize, panel::kSlotIconSize),
+        At(panel::SlotIndicatorOrigin(slot), panel::kIndicatorWidth, panel::kIndicatorHeight));
   };
   const PanelAreas areas = Change(model, overSlot2, model, overSlot10);
   PanelRect covered{0, 0, 0, 0};
@@ -83,13 +84,14 @@ TEST(PanelScene, AMovedControllerRedrawsItsStripOnlyWhenTheFrameChanges) {
   before.controllers.value = {0, 0, 0, 0, 0, 0};
   DataModel after = before;
   after.controllers.value[0] = 110;
-  ExpectAreas(Change(before, after), {At(panel::kSliderOrigin, panel::kSliderWidth,
-                                          panel::kSliderHeight)});
+  ExpectAreas(Change(before, after),
+              {At(panel::kSliderOrigin, panel::kSliderWidth, panel::kSliderHeight)});
   after.controllers.value[0] = 2;  // frame 0, as for 0
   EXPECT_EQ(Change(before, after).count, 0);
   after.controllers.value[0] = 0;
   after.controllers.value[3] = 127;
-  ExpectAreas(Change(before, after), {At(panel::KnobOrigin(2), panel::kKnobSize, panel::kKnobSize)});
+  ExpectAreas(Change(before, after),
+              {At(panel::KnobOrigin(2), panel::kKnobSize, panel::kKnobSize)});
   before.pageIndex = after.pageIndex = kArticulationPage;
   EXPECT_EQ(Change(before, after).count, 0) << "not shown on the articulation page";
 }
@@ -119,8 +121,8 @@ TEST(PanelScene, APageChangeRedrawsTabsAndPageAreaButNotTheGrid) {
   }
   EXPECT_TRUE(Contains(covered, At(panel::TabOrigin(1), panel::kTabSize, panel::kTabSize)));
   EXPECT_TRUE(Contains(covered, At(panel::TabOrigin(2), panel::kTabSize, panel::kTabSize)));
-  EXPECT_TRUE(Contains(covered, At(panel::kPageOverlayOrigin, panel::kPageOverlayWidth,
-                                   panel::kPageOverlayHeight)));
+  EXPECT_TRUE(Contains(
+      covered, At(panel::kPageOverlayOrigin, panel::kPageOverlayWidth, panel::kPageOverlayHeight)));
 }
 
 TEST(PanelScene, TheViewHoldsTheTextsAsShown) {

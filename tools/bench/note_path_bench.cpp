@@ -425,15 +425,15 @@ bool PrintRatios(const std::vector<Case>& cases) {
         alive, Median(hidden.trigger) / engine, Median(shown.trigger) / engine,
         WorstSingle(*Find(cases, alive, kEngine)) / engine, WorstSingle(hidden) / engine,
         WorstSingle(shown) / engine, painted ? "" : " (a round without paints: not judged)");
-    met = met && painted && Median(shown.trigger) <= 2 * engine &&
-          WorstSingle(shown) <= 10 * engine;
+    met =
+        met && painted && Median(shown.trigger) <= 2 * engine && WorstSingle(shown) <= 10 * engine;
   }
   std::printf("engine stand-in against the bare stand-in:");
   for (int alive : kAliveCounts) {
-    std::printf(" %.2fx at %d",
-                Median(Find(cases, alive, kEngine)->trigger) /
-                    Median(Find(cases, alive, kBare)->trigger),
-                alive);
+    std::printf(
+        " %.2fx at %d",
+        Median(Find(cases, alive, kEngine)->trigger) / Median(Find(cases, alive, kBare)->trigger),
+        alive);
   }
   std::printf("\ntrigger targets: %s\n", met ? "met" : "MISSED");
   return met;
@@ -499,8 +499,8 @@ bool ComparePaintsWithBlit(const RawPlugin& plugin, HWND editor, int rounds) {
   RegisterClassA(&childClass);
   HWND empty = CreateWindowExA(0, childClass.lpszClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, 240,
                                240, top, nullptr, childClass.hInstance, nullptr);
-  HWND copying = CreateWindowExA(0, childClass.lpszClassName, "", WS_CHILD | WS_VISIBLE, 0, 0,
-                                 240, 240, top, nullptr, childClass.hInstance, nullptr);
+  HWND copying = CreateWindowExA(0, childClass.lpszClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, 240,
+                                 240, top, nullptr, childClass.hInstance, nullptr);
   SetWindowLongPtrA(copying, GWLP_USERDATA, 1);
   HDC screen = GetDC(editor);
   g_picture = CreateCompatibleDC(screen);
@@ -551,8 +551,8 @@ bool ComparePaintsWithBlit(const RawPlugin& plugin, HWND editor, int rounds) {
   row("grid paint of one copy", copy);
   std::printf("one 240x240 BitBlt onto the window: %.1f us; editor paints seen: %ld of %d\n",
               blit * 1e6, paints, 2 * rounds * kPaintRepeats);
-  const bool met = paints == 2 * rounds * kPaintRepeats &&
-                   Median(grid.handler) <= 10 * blit && Median(whole.handler) <= 30 * blit;
+  const bool met = paints == 2 * rounds * kPaintRepeats && Median(grid.handler) <= 10 * blit &&
+                   Median(whole.handler) <= 30 * blit;
   std::printf("paint targets (handler: grid <= 10x, whole <= 30x one copy): %s\n",
               met ? "met" : "MISSED");
   return met;

@@ -767,15 +767,34 @@ TEST_F(ShownEditor, PaintsThatRedrawOnlyWhatChangedMatchAWholeComposition) {
     for (int change = next(3); change >= 0; --change) {
       const int32_t slot = next(16);
       switch (next(12)) {
-        case 0: m.currentSlot = next(18); break;
-        case 1: m.selectedSlot = next(17); break;
-        case 2: m.pageIndex = next(10) == 0 ? 3 : next(3); break;
-        case 3: m.bank.iconId[slot] = next(160) - 5; break;
-        case 4: m.controllers.value[next(6)] = next(130); break;
-        case 5: m.output.port = ports[next(5)]; break;
-        case 6: m.output.channel = next(20) - 2; break;
-        case 7: m.output.ccGhosting ^= 1; m.output.preservePortChannel = next(2); break;
-        case 8: m.bank.name[slot] = names[next(4)]; break;
+        case 0:
+          m.currentSlot = next(18);
+          break;
+        case 1:
+          m.selectedSlot = next(17);
+          break;
+        case 2:
+          m.pageIndex = next(10) == 0 ? 3 : next(3);
+          break;
+        case 3:
+          m.bank.iconId[slot] = next(160) - 5;
+          break;
+        case 4:
+          m.controllers.value[next(6)] = next(130);
+          break;
+        case 5:
+          m.output.port = ports[next(5)];
+          break;
+        case 6:
+          m.output.channel = next(20) - 2;
+          break;
+        case 7:
+          m.output.ccGhosting ^= 1;
+          m.output.preservePortChannel = next(2);
+          break;
+        case 8:
+          m.bank.name[slot] = names[next(4)];
+          break;
         case 9:
           m.bank.keyswitch[slot] = next(140) - 1;
           m.bank.modwheel[slot] = next(130) - 1;

@@ -192,6 +192,18 @@ TEST_F(RecordedRepaint, APaintCoveringLessThanWasRecordedAsksForTheRest) {
   SendMessageA(editor(), WM_MOUSEMOVE, 0, MAKELPARAM(28 * 3 + 15, 20));
   EXPECT_TRUE(NothingMarked()) << "the hover's grid paint covered the note";
   EXPECT_TRUE(WholePanelShowsTheModel());
+
+  // Someone else marks two strips whose bounds span the grid; their paint
+  // comes before the tick and takes the note, but shows only the strips.
+  Note();
+  const RECT above{0, 0, 240, 8}, below{0, 90, 240, 100};
+  InvalidateRect(editor(), &above, FALSE);
+  InvalidateRect(editor(), &below, FALSE);
+  UpdateWindow(editor());
+  EXPECT_FALSE(ShowsTheModel()) << "the grid's middle still shows the note before";
+  EXPECT_TRUE(Marked(kGrid)) << "the paint asked for the grid itself";
+  UpdateWindow(editor());
+  EXPECT_TRUE(ShowsTheModel());
 }
 
 TEST_F(RecordedRepaint, RequestsRecoverWhenTheWindowIsValidatedWithoutOurPaint) {
