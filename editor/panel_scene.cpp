@@ -26,13 +26,12 @@ class SceneBuilder {
   explicit SceneBuilder(PanelScene& scene) : scene_(scene) { scene_.count = 0; }
 
   void Copy(SkinStrip strip, PanelPoint to, PanelPoint from, int32_t width, int32_t height) {
-    PanelStep& step = Next();
-    step.kind = PanelStep::kCopy;
-    step.strip = strip;
-    step.to = to;
-    step.from = from;
-    step.width = width;
-    step.height = height;
+    Add({.kind = PanelStep::kCopy,
+         .strip = strip,
+         .from = from,
+         .to = to,
+         .width = width,
+         .height = height});
   }
 
   void Text(const char* text, const PanelRect& rect, PanelFont font, TextColour colour,
@@ -41,24 +40,23 @@ class SceneBuilder {
   }
   void Text(const char* text, int32_t length, const PanelRect& rect, PanelFont font,
             TextColour colour, TextLayout layout) {
-    PanelStep& step = Next();
-    step.kind = PanelStep::kText;
-    step.text = text;
-    step.length = length;
-    step.rect = rect;
-    step.font = font;
-    step.colour = colour;
-    step.layout = layout;
+    Add({.kind = PanelStep::kText,
+         .from = {},
+         .to = {},
+         .font = font,
+         .colour = colour,
+         .layout = layout,
+         .rect = rect,
+         .text = text,
+         .length = length});
   }
 
  private:
-  PanelStep& Next() {
+  void Add(const PanelStep& step) {
     // The panel has fewer steps than the array holds; a last step is
     // overwritten rather than written past the end.
     if (scene_.count < kMaxPanelSteps) ++scene_.count;
-    PanelStep& step = scene_.steps[scene_.count - 1];
-    step = PanelStep{};
-    return step;
+    scene_.steps[scene_.count - 1] = step;
   }
 
   PanelScene& scene_;
