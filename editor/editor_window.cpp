@@ -371,7 +371,7 @@ void EditorWindow::PromptForValue(int32_t field) {
   if (!host || !host->PromptText(-1, -1, PromptCaption(field), buffer, &colour)) return;
   // The host may leave the buffer unterminated: never read past its end.
   if (field == kPromptName) {
-    model.bank.name[ShownSlot(model.selectedSlot)] = PromptName(buffer, sizeof buffer);
+    model.bank.name.Set(ShownSlot(model.selectedSlot), PromptName(buffer, sizeof buffer));
   } else {
     StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
   }

@@ -12,7 +12,7 @@ constexpr int32_t Clamp(int32_t value, int32_t low, int32_t high) {
 }
 
 // Slot field of the shown slot for targets and prompts 0..3.
-int32_t* SlotField(DataModel& model, int32_t field) {
+Relaxed<int32_t>* SlotField(DataModel& model, int32_t field) {
   const int32_t slot = ShownSlot(model.selectedSlot);
   switch (field) {
     case kDragIcon:
@@ -28,7 +28,7 @@ int32_t* SlotField(DataModel& model, int32_t field) {
   }
 }
 
-const int32_t* SlotField(const DataModel& model, int32_t field) {
+const Relaxed<int32_t>* SlotField(const DataModel& model, int32_t field) {
   return SlotField(const_cast<DataModel&>(model), field);
 }
 
@@ -81,7 +81,7 @@ ValueRange DragRange(int32_t target) {
 }
 
 int32_t TargetValue(const DataModel& model, int32_t target) {
-  if (const int32_t* field = SlotField(model, target)) return *field;
+  if (const Relaxed<int32_t>* field = SlotField(model, target)) return *field;
   if (target == kDragPort) return model.output.port;
   if (target == kDragChannel) return model.output.channel;
   if (IsControllerTarget(target)) return model.controllers.value[ControllerOfTarget(target)];
@@ -89,7 +89,7 @@ int32_t TargetValue(const DataModel& model, int32_t target) {
 }
 
 bool StoreTargetValue(DataModel& model, int32_t target, int32_t value) {
-  int32_t* field = SlotField(model, target);
+  Relaxed<int32_t>* field = SlotField(model, target);
   if (target == kDragPort) field = &model.output.port;
   if (target == kDragChannel) field = &model.output.channel;
   if (!field || *field == value) return false;

@@ -152,13 +152,13 @@ PanelView ViewOf(const DataModel& model, PanelPoint pointer, const NoteNameTable
   view.litSlot = ShownSlot(model.selectedSlot);
   view.currentSlot = model.currentSlot;
   view.hoveredSlot = SlotButtonAt(pointer);
-  view.iconId = model.bank.iconId;
-  view.controller = model.controllers.value;
+  view.iconId = Plain(model.bank.iconId);
+  view.controller = Plain(model.controllers.value);
   view.ccGhosting = model.output.ccGhosting;
   view.preservePortChannel = model.output.preservePortChannel;
 
   const int32_t slot = view.litSlot;
-  const std::string& name = model.bank.name[slot];
+  const std::string name = model.bank.name[slot];
   if (name.empty()) {
     char text[32];
     FormatDefaultName(text, slot);

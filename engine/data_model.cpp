@@ -14,8 +14,9 @@ void DataModel::ResetToDefaults() {
     bank.keyswitch[slot] = kUnset;
     bank.uacc[slot] = kUnset;
     bank.modwheel[slot] = kUnset;
-    bank.name[slot].clear();
   }
+  bank.name.ClearAll();
+  additions.SetAll(SlotAdditionsArray{});
   controllers.value = {127, 127, 127, 127, 127, 0};
   currentSlot = 0;
   sent = SentCache{};

@@ -1,13 +1,18 @@
 // The plug-in's settings: sixteen articulation slots selected by note
 // colour, the output address, the six performance controllers, pan and
 // volume, the record of articulation messages last sent, and the editor view
-// state saved with the settings. Plain fields; the engine, the state stream
-// and the editor read and write them directly.
+// state saved with the settings. The engine, the state stream and the editor
+// read and write the fields directly, each on its own thread: every word is
+// a Relaxed word and the names guard themselves, so no access is a data race.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include "engine/relaxed.h"
+#include "engine/slot_additions_bank.h"
+#include "engine/slot_names.h"
 
 constexpr int kSlotCount = 16;
 constexpr int kControllerCount = 6;
@@ -24,42 +29,47 @@ constexpr std::array<int32_t, kControllerCount> controllerCcNumbers = {1, 2, 11,
 // Pages of the editor panel.
 enum Page : int32_t { kArticulationPage = 0, kControllerPage = 1, kSettingsPage = 2 };
 
+using SlotWords = std::array<Relaxed<int32_t>, kSlotCount>;
+
 struct ArticulationBank {
-  std::array<std::string, kSlotCount> name;     // at most 255 bytes, no zero byte
-  std::array<int32_t, kSlotCount> iconId{};     // 0..127
-  std::array<int32_t, kSlotCount> keyswitch{};  // -1 or note 0..127
-  std::array<int32_t, kSlotCount> uacc{};       // -1 or 0..127, sent as CC 32
-  std::array<int32_t, kSlotCount> modwheel{};   // -1 or 0..127, sent as CC 1
+  SlotNames name;      // at most 255 bytes, no zero byte
+  SlotWords iconId{};  // 0..127
+  SlotWords keyswitch{};  // -1 or note 0..127
+  SlotWords uacc{};       // -1 or 0..127, sent as CC 32
+  SlotWords modwheel{};   // -1 or 0..127, sent as CC 1
 };
+static_assert(kNameSlots == kSlotCount);
 
 struct OutputSettings {
-  int32_t channel = 0;              // 0-based MIDI channel; its low four bits are used
-  int32_t port = 0;                 // output port; its low eight bits are used
-  int32_t ccGhosting = 0;           // non-zero: controller broadcasts and pan/volume silenced
-  int32_t midiExtend = 0;           // kept in the state stream, always 0
-  int32_t preservePortChannel = 0;  // later loads keep channel and port
+  Relaxed<int32_t> channel = 0;     // 0-based MIDI channel; its low four bits are used
+  Relaxed<int32_t> port = 0;        // output port; its low eight bits are used
+  Relaxed<int32_t> ccGhosting = 0;  // non-zero: controller broadcasts and pan/volume silenced
+  Relaxed<int32_t> midiExtend = 0;  // kept in the state stream, always 0
+  Relaxed<int32_t> preservePortChannel = 0;  // later loads keep channel and port
 };
 
 struct ControllerBank {
-  std::array<int32_t, kControllerCount> value{};  // paired with controllerCcNumbers
+  std::array<Relaxed<int32_t>, kControllerCount> value{};  // paired with controllerCcNumbers
 };
 
 struct SentCache {
-  int32_t lastKeyswitch = kNothingSent;
-  int32_t lastUacc = kNothingSent;
-  int32_t lastModwheel = kNothingSent;
+  Relaxed<int32_t> lastKeyswitch = kNothingSent;
+  Relaxed<int32_t> lastUacc = kNothingSent;
+  Relaxed<int32_t> lastModwheel = kNothingSent;
+  Relaxed<int32_t> lastActionSlot = kNothingSent;  // the slot whose actions went out last
 };
 
 struct DataModel {
-  int32_t pageIndex = kControllerPage;
-  int32_t selectedSlot = 0;
+  Relaxed<int32_t> pageIndex = kControllerPage;
+  Relaxed<int32_t> selectedSlot = 0;
   OutputSettings output;
-  uint8_t freshInstance = 1;  // until the first state load
+  Relaxed<uint8_t> freshInstance = 1;  // until the first state load
   ControllerBank controllers;
-  uint8_t pan = 0;
-  uint8_t volume = 0;
+  Relaxed<uint8_t> pan = 0;
+  Relaxed<uint8_t> volume = 0;
   ArticulationBank bank;
-  int32_t currentSlot = 0;  // slot of the latest note
+  SlotAdditionsBank additions;  // what slots send beyond their three fields
+  Relaxed<int32_t> currentSlot = 0;  // slot of the latest note
   SentCache sent;
 
   DataModel() { ResetToDefaults(); }

@@ -16,6 +16,10 @@ void ArticulationEngine::PlaybackChanged(bool playing) {
   if (playing) {
     output_.BroadcastControllers(kBroadcastAll, -1);
   } else {
+    // The notes slot actions held are up now, so the next note of any slot
+    // sends its actions again.
+    ReleaseHeldActionNotes();
+    model.sent.lastActionSlot = kNothingSent;
     EndAllVoices();
   }
 }

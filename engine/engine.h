@@ -8,6 +8,7 @@
 
 #include "engine/data_model.h"
 #include "engine/editor_repaint.h"
+#include "engine/held_action_notes.h"
 #include "engine/midi_output.h"
 #include "engine/realtime.h"
 #include "engine/voice_table.h"
@@ -48,6 +49,10 @@ class ArticulationEngine {
   // Reports every voice still in the table to the host as ended.
   void EndAllVoices();
 
+  // [any thread] Sends the note-offs of notes that slot actions hold down
+  // (at a playback stop and at destruction).
+  void ReleaseHeldActionNotes() ARTSW_REALTIME;
+
   // [audio thread] Voice operations. A handle is a record's address, or 0.
   // These allocate nothing, lock nothing and cost the same whatever the
   // number of live voices.
@@ -56,8 +61,9 @@ class ArticulationEngine {
   // doing nothing at all, when the table is full, the parameters are null or
   // the pitch maps outside notes 0..127.
   intptr_t TriggerVoice(const void* voiceParams, int32_t hostVoiceTag) ARTSW_REALTIME;
-  // Note-off unless another record holds the note; then EndVoice. Handles
-  // this engine did not hand out, or has freed, are ignored.
+  // Note-off unless another unreleased record holds the note on the same
+  // channel and port; then EndVoice. Handles this engine did not hand out,
+  // or has freed, are ignored.
   void ReleaseVoice(intptr_t handle) ARTSW_REALTIME;
   // Note-off unless released; frees the record.
   void KillVoice(intptr_t handle) ARTSW_REALTIME;
@@ -87,10 +93,11 @@ class ArticulationEngine {
   const VoiceTable& voices() const { return voices_; }
 
  private:
-  void SwitchArticulation(int32_t slot) ARTSW_REALTIME;
-  // Rewrites a record's message into the note-off on the channel in force
-  // now, keeping its note and port, and sends it.
-  void SendNoteOff(VoiceRecord* record) ARTSW_REALTIME;
+  void SwitchArticulation(int32_t slot, const SlotAdditions& additions) ARTSW_REALTIME;
+  void SendAction(const SlotAction& action, uint8_t port) ARTSW_REALTIME;
+  // Rewrites a record's message into its note-off and sends it on each of
+  // the given channels of its note-on, at the note-on's port.
+  void SendNoteOffs(VoiceRecord* record, uint16_t channels) ARTSW_REALTIME;
 
   void RequestRepaint(bool gridOnly) const ARTSW_REALTIME {
     if (repaint_) repaint_->InvalidateEditor(gridOnly);
@@ -101,4 +108,5 @@ class ArticulationEngine {
   EditorRepaint* repaint_ = nullptr;
   MidiOutput output_;
   VoiceTable voices_;
+  HeldActionNotes heldActionNotes_;
 };

@@ -128,12 +128,7 @@ void ArticulationEngine::GetName(int32_t section, int32_t index, int32_t value, 
       break;
     case kNameColour:
       // Only the sixteen slots have names; any other index gets an empty text.
-      if (index >= 0 && index < kSlotCount) {
-        const std::string& name = model.bank.name[index];
-        std::memcpy(text, name.c_str(), name.size() + 1);
-      } else {
-        text[0] = '\0';
-      }
+      model.bank.name.CopyTerminated(index, text, kHintTextSize);
       break;
     default:
       break;

@@ -1,4 +1,5 @@
 // Voices and the articulation switch: what a note sends, and when.
+#include <bit>
 #include <cstring>
 
 #include "engine/engine.h"
@@ -9,9 +10,22 @@
 namespace {
 constexpr int32_t kColourQuery = 2;
 constexpr int32_t kVoiceEnded = 1;
-constexpr uint8_t kKeyswitchVelocity = 127;
 constexpr int32_t kUaccController = 32;
 constexpr int32_t kModwheelController = 1;
+constexpr uint8_t kProgramChange = 0xC0;
+
+// The channels of a slot's channel set, the plug-in's own standing for its
+// bit; never empty.
+uint16_t ResolveChannels(uint32_t channelSet, uint8_t pluginChannel) {
+  uint32_t channels = channelSet & 0xFFFFu;
+  if ((channelSet & kPluginChannelBit) != 0 || channels == 0) channels |= 1u << pluginChannel;
+  return static_cast<uint16_t>(channels);
+}
+
+int32_t Transposed(int32_t note, int32_t transpose) {
+  const int32_t moved = note + transpose;
+  return moved < 0 ? 0 : moved > 127 ? 127 : moved;
+}
 }  // namespace
 
 intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostVoiceTag) {
@@ -27,33 +41,47 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
 
   const int32_t colour = host_->QueryVoice(record->hostVoiceTag, kColourQuery, 0, 0);
   // The host promises colours 0..15. Any other answer selects no
-  // articulation: the note plays with whatever is in force, and currentSlot
-  // and the SentCache stay as they are, so the bank is never indexed out of
-  // range and an unexpected colour never switches the instrument.
+  // articulation: the note plays with whatever is in force, on the plug-in's
+  // channel as it stands, and currentSlot and the SentCache stay as they
+  // are, so the bank is never indexed out of range and an unexpected colour
+  // never switches the instrument.
   const bool knownColour = colour >= 0 && colour < kSlotCount;
+  SlotAdditions additions;
+  model.additions.Read(knownColour ? colour : -1, additions);
   if (knownColour) model.currentSlot = colour;
   RequestRepaint(true);
-  if (knownColour) SwitchArticulation(colour);
+  if (knownColour) SwitchArticulation(colour, additions);
 
-  const uint8_t status = midi::kNoteOn | output_.Channel();
+  // Layered on each of the slot's channels, lowest first; the record's
+  // message names the lowest.
+  const uint16_t channels = ResolveChannels(additions.noteChannels, output_.Channel());
+  const uint8_t status = midi::kNoteOn | static_cast<uint8_t>(std::countr_zero(channels));
   const uint8_t velocity =
       VelocityForLevel(ReadVoiceParamsFloat(voiceParams, kVoiceParamsLevelOffset));
-  voices_.SetMessage(record, midi::Pack(status, note, velocity, output_.Port()));
-  output_.EmitMidi(record->message);
+  voices_.StartNote(record,
+                    midi::Pack(status, Transposed(note, additions.transpose), velocity, output_.Port()),
+                    channels);
+  for (uint32_t rest = channels; rest != 0; rest &= rest - 1) {
+    output_.EmitMidi(OnChannel(record->message, std::countr_zero(rest)));
+  }
   return VoiceTable::Handle(record);
 }
 
-void ArticulationEngine::SwitchArticulation(int32_t slot) {
+void ArticulationEngine::SwitchArticulation(int32_t slot, const SlotAdditions& additions) {
   const uint8_t port = output_.Port();
   const uint8_t channel = output_.Channel();
   SentCache& sent = model.sent;
+  // A slot other than the one whose actions went out last ends the notes
+  // those actions hold, and sends its own actions after its fields.
+  const bool newActionSlot = sent.lastActionSlot != slot;
+  if (newActionSlot) ReleaseHeldActionNotes();
 
   // -1 leaves the cache entry alone: the previous slot's value stays in
   // force and is not sent again.
   const int32_t keyswitch = model.bank.keyswitch[slot];
   if (keyswitch != kUnset && keyswitch != sent.lastKeyswitch) {
     sent.lastKeyswitch = keyswitch;
-    output_.SendNote(port, channel, false, keyswitch, kKeyswitchVelocity);
+    output_.SendNote(port, channel, false, keyswitch, additions.keyswitchVelocity);
     output_.SendNote(port, channel, true, keyswitch, 0);
   }
   const int32_t uacc = model.bank.uacc[slot];
@@ -66,23 +94,64 @@ void ArticulationEngine::SwitchArticulation(int32_t slot) {
     sent.lastModwheel = modwheel;
     output_.SendControlChange(port, channel, kModwheelController, modwheel);
   }
+
+  if (!newActionSlot) return;
+  const int count = additions.actionCount < kMaxSlotActions ? additions.actionCount : kMaxSlotActions;
+  for (int i = 0; i < count; ++i) SendAction(additions.actions[i], port);
+  sent.lastActionSlot = slot;
 }
 
-void ArticulationEngine::SendNoteOff(VoiceRecord* record) {
-  // Channel as it is now; the port stays the one the note-on went to.
+void ArticulationEngine::SendAction(const SlotAction& action, uint8_t port) {
+  const uint8_t channel =
+      action.channel == 0 ? output_.Channel() : static_cast<uint8_t>((action.channel - 1) & 0x0F);
+  switch (action.kind) {
+    case ActionKind::kNoteTap:
+      output_.SendNote(port, channel, false, action.number, action.value);
+      output_.SendNote(port, channel, true, action.number, 0);
+      break;
+    case ActionKind::kNoteHeld: {
+      const MidiMessage on = midi::Pack(midi::kNoteOn | channel, action.number, action.value, port);
+      output_.EmitMidi(on);
+      if (!heldActionNotes_.Add(on)) output_.SendNote(port, channel, true, action.number, 0);
+      break;
+    }
+    case ActionKind::kControlChange:
+      output_.SendControlChange(port, channel, action.number, action.value);
+      break;
+    case ActionKind::kProgramChange:
+      output_.EmitMidi(midi::Pack(kProgramChange | channel, action.number, 0, port));
+      break;
+    case ActionKind::kPitchBend:
+      output_.EmitMidi(midi::Pack(midi::kPitchBend | channel, action.value & 0x7F,
+                                  (action.value >> 7) & 0x7F, port));
+      break;
+  }
+}
+
+void ArticulationEngine::ReleaseHeldActionNotes() {
+  heldActionNotes_.ReleaseAll([this](MidiMessage noteOff) { output_.EmitMidi(noteOff); });
+}
+
+void ArticulationEngine::SendNoteOffs(VoiceRecord* record, uint16_t channels) {
+  // The note-on's own channels and port: an edit or a load that moved the
+  // output since then must not leave the note sounding where it started.
   const MidiMessage m = record->message;
-  voices_.SetMessage(
-      record, midi::Pack(midi::kNoteOff | output_.Channel(), midi::Data1(m), 0, midi::Port(m)));
-  output_.EmitMidi(record->message);
+  record->message = midi::Pack(midi::kNoteOff | (midi::Status(m) & 0x0F), midi::Data1(m), 0,
+                               midi::Port(m));
+  for (uint32_t rest = channels; rest != 0; rest &= rest - 1) {
+    output_.EmitMidi(OnChannel(record->message, std::countr_zero(rest)));
+  }
 }
 
 void ArticulationEngine::ReleaseVoice(intptr_t handle) {
   VoiceRecord* record = voices_.Find(handle);
   if (record == nullptr) return;
-  // Another voice on the same note keeps it sounding, whichever channel or
-  // port either was started on.
-  if (!voices_.OtherHoldsNote(record)) SendNoteOff(record);
-  record->released = 1;
+  // Another unreleased voice on the same note, channel and port keeps it
+  // sounding; its own release sends the note-off. A released voice holds
+  // nothing back, so two overlapping voices of one key can never both wait
+  // for each other.
+  const uint16_t due = voices_.Release(record);
+  if (due != 0) SendNoteOffs(record, due);
   host_->EndVoice(record->hostVoiceTag, kVoiceEnded);
 }
 
@@ -90,7 +159,7 @@ void ArticulationEngine::KillVoice(intptr_t handle) {
   VoiceRecord* record = voices_.Find(handle);
   if (record == nullptr) return;
   // A kill without a release always ends the note, shared or not.
-  if (record->released == 0) SendNoteOff(record);
+  if (record->released == 0) SendNoteOffs(record, record->channels);
   voices_.Free(record);
 }
 

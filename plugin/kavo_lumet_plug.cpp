@@ -29,6 +29,7 @@ KAVOLumetPlug::~KAVOLumetPlug() = default;
 
 void PLUG_CALL KAVOLumetPlug::Destroy() {
   engine_.EndAllVoices();
+  engine_.ReleaseHeldActionNotes();
   engine_.SetRepaint(nullptr);
   editor_.Destroy();
   if (--g_instanceCount <= 0) {

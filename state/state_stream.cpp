@@ -9,7 +9,11 @@
 #include "state/state_stream.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "state/extension_block.h"
 #include "state/stream_io.h"
 
 namespace {
@@ -35,8 +39,22 @@ void ReadOutputAddress(DataModel& model, StateReader& reader) {
   if (hasPort) model.output.port = port & 0xFF;
 }
 
-void ReadSlotWords(std::array<int32_t, kSlotCount>& words, StateReader& reader) {
-  for (int32_t& word : words) reader.ReadInt32(word);
+// A word is stored only when all its bytes arrived.
+void ReadWord(Relaxed<int32_t>& word, StateReader& reader) {
+  int32_t value = 0;
+  if (reader.ReadInt32(value)) word = value;
+}
+
+void ReadSlotWords(SlotWords& words, StateReader& reader) {
+  for (Relaxed<int32_t>& word : words) ReadWord(word, reader);
+}
+
+void ReadNames(SlotNames& names, StateReader& reader) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    std::string name = names[slot];
+    reader.ReadName(name, kMaxNameLength);
+    names.Set(slot, std::move(name));
+  }
 }
 
 // Values past the bank's sixth are read and dropped, so the view state that
@@ -60,9 +78,9 @@ bool IsSlot(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
 // preservePortChannel and the guarded page in version 5.
 void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   ReadOutputAddress(model, reader);
-  reader.ReadInt32(model.output.ccGhosting);
+  ReadWord(model.output.ccGhosting, reader);
   if (version >= 4) {
-    reader.ReadInt32(model.output.midiExtend);
+    ReadWord(model.output.midiExtend, reader);
     if (version == 4) model.output.midiExtend = 0;
   }
   if (version == 5) {
@@ -75,7 +93,7 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   ReadSlotWords(model.bank.uacc, reader);
   ReadSlotWords(model.bank.modwheel, reader);
   ReadSlotWords(model.bank.iconId, reader);
-  for (std::string& name : model.bank.name) reader.ReadName(name, kMaxNameLength);
+  ReadNames(model.bank.name, reader);
   if (version >= 4) {
     model.output.ccGhosting &= 1;
     model.output.midiExtend = 0;
@@ -90,6 +108,21 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   if (hasPage && (version < 5 || GuardedFieldsApply(model))) model.pageIndex = page;
 }
 
+// The slot additions' block after a version-5 state: taken whole when it is
+// there and well formed, ignored otherwise, so that a damaged or unknown
+// block costs nothing read before it. It is read to its stated end only.
+void ReadExtensionBlock(DataModel& model, StateReader& reader) {
+  uint8_t headerBytes[kExtensionHeaderSize];
+  ExtensionHeader header;
+  if (!reader.ReadBytes(headerBytes, sizeof headerBytes) || !ReadExtensionHeader(headerBytes, header)) {
+    return;
+  }
+  std::vector<uint8_t> payload(header.length);
+  if (!reader.ReadBytes(payload.data(), header.length)) return;
+  SlotAdditionsArray additions;
+  if (DecodeExtensionPayload(header, payload.data(), additions)) model.additions.SetAll(additions);
+}
+
 // Versions 1 and 2: one value per slot, 0 meaning none; a slot with a value
 // gets icon 1. Version 2 may mark the values as UACC instead of keyswitches.
 void ReadEarlyVersion(DataModel& model, StateReader& reader, int32_t version) {
@@ -97,7 +130,7 @@ void ReadEarlyVersion(DataModel& model, StateReader& reader, int32_t version) {
   int32_t uaccFlag = 0;  // missing: keyswitches (the values are missing too)
   if (version == 2) {
     reader.ReadInt32(uaccFlag);
-    reader.ReadInt32(model.output.ccGhosting);
+    ReadWord(model.output.ccGhosting, reader);
   }
   for (int slot = 0; slot < kSlotCount; ++slot) {
     int32_t value = 0;
@@ -125,7 +158,7 @@ void KeepLoadedValuesInRange(DataModel& model) {
     model.bank.modwheel[slot] = LimitMessageValue(model.bank.modwheel[slot]);
     model.bank.iconId[slot] = std::clamp<int32_t>(model.bank.iconId[slot], 0, kIconLimit);
   }
-  for (int32_t& value : model.controllers.value) value = std::clamp<int32_t>(value, 0, 127);
+  for (Relaxed<int32_t>& value : model.controllers.value) value = std::clamp<int32_t>(value, 0, 127);
   // The view state survives versions that do not carry it; whatever it held
   // before, the panel must be able to show it.
   if (!IsSlot(model.selectedSlot)) model.selectedSlot = 0;
@@ -148,11 +181,14 @@ void SaveState(const DataModel& model, ByteStream& out) {
   for (int32_t word : model.bank.uacc) writer.WriteInt32(word);
   for (int32_t word : model.bank.modwheel) writer.WriteInt32(word);
   for (int32_t word : model.bank.iconId) writer.WriteInt32(word);
-  for (const std::string& name : model.bank.name) writer.WriteName(name);
+  for (int slot = 0; slot < kSlotCount; ++slot) writer.WriteName(model.bank.name[slot]);
   writer.WriteUint16(kWrittenControllerCount);
   for (int32_t value : model.controllers.value) writer.WriteInt32(value);
   writer.WriteInt32(model.pageIndex);
   writer.WriteInt32(model.selectedSlot);
+  // Only a state that uses the slot additions carries their block.
+  const std::vector<uint8_t> block = EncodeExtensionBlock(model.additions.All());
+  writer.WriteBytes(block.data(), static_cast<uint32_t>(block.size()));
 }
 
 void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
@@ -169,6 +205,7 @@ void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
     case 4:
     case 5:
       ReadNamedVersion(model, reader, version);
+      if (version == 5) ReadExtensionBlock(model, reader);
       break;
     default:
       break;  // a version this build does not know: the reset state stands

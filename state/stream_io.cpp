@@ -78,3 +78,7 @@ void StateWriter::WriteName(const std::string& name) {
   WriteUint16(length);
   out_.Write(name.data(), length);
 }
+
+void StateWriter::WriteBytes(const void* bytes, uint32_t count) {
+  if (count > 0) out_.Write(bytes, count);
+}

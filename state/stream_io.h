@@ -24,6 +24,10 @@ class StateReader {
   // zero byte, at most maxLength of them; otherwise name keeps its value.
   void ReadName(std::string& name, size_t maxLength);
 
+  // Reads exactly count bytes; false, with buffer's content undefined, when
+  // fewer arrived.
+  bool ReadBytes(void* buffer, uint32_t count) { return ReadExactly(buffer, count); }
+
   bool Ended() const { return ended_; }
 
  private:
@@ -43,6 +47,7 @@ class StateWriter {
   // The length as uint16, then the bytes (a call with 0 bytes for an empty
   // name). Only the first 65535 bytes fit the length field.
   void WriteName(const std::string& name);
+  void WriteBytes(const void* bytes, uint32_t count);
 
  private:
   ByteStream& out_;

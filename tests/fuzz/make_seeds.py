@@ -48,6 +48,24 @@ def edited_names():
     return names
 
 
+def additions_block(records):
+    """The slot additions' block: records of (slot, velocity, transpose,
+    channel set, [(kind, channel, number, value), ...])."""
+    payload = struct.pack("<IB", 1, len(records))
+    for slot, velocity, transpose, channels, actions in records:
+        body = struct.pack("<BbIB", velocity, transpose, channels, len(actions))
+        for kind, channel, number, value in actions:
+            body += struct.pack("<BBBH", kind, channel, number, value)
+        payload += struct.pack("<BH", slot, len(body)) + body
+    return struct.pack("<II", 0x42585651, len(payload)) + payload
+
+
+LAYERED = additions_block([
+    (0, 100, 12, 0x10002, [(1, 0, 24, 120), (2, 2, 25, 90), (3, 0, 3, 20),
+                           (4, 3, 5, 0), (5, 0, 0, 0)]),
+    (7, 127, -48, 0x00003, [(3, 16, 58, 127)]),
+])
+
 seeds = {
     "v5_new_instance": current(5),
     "v5_edited": current(5, channel=9, port=3, ghosting=1, extend=1, preserve=1,
@@ -69,6 +87,9 @@ seeds = {
     "v1_keyswitch_0_36": early([0, 36] + [0] * 14),
     "v0_unknown": words(0),
     "v6_unknown": words(6) + current(5)[4:],
+    "v5_additions": current(5, keyswitch=[24] * 16) + LAYERED,
+    "v5_additions_cut": (current(5) + LAYERED)[:-3],
+    "v5_additions_bad_kind": current(5) + LAYERED[:23] + b"\x09" + LAYERED[24:],
 }
 
 write_corpus("state", seeds)

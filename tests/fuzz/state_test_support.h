@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/data_model.h"
+#include "state/extension_block.h"
 #include "state/state_stream.h"
 #include "tests/support/memory_stream.h"
 
@@ -146,13 +147,19 @@ inline std::string CheckLoadProperties(const uint8_t* data, size_t size) {
   // What it saves loads back into another new instance and saves the same.
   const std::vector<uint8_t> first = SavedBytes(loaded);
   size_t nameBytes = 0;
-  for (const std::string& n : loaded.bank.name) nameBytes += n.size();
-  if (first.size() != 346 + nameBytes) return "saved size";
+  for (const std::string& n : loaded.bank.name.All()) nameBytes += n.size();
+  // The additions' block comes only with additions, and only valid ones.
+  const SlotAdditionsArray additions = loaded.additions.All();
+  for (const SlotAdditions& slot : additions) {
+    if (!IsValidAdditions(slot)) return "slot additions out of range";
+  }
+  if (first.size() != 346 + nameBytes + EncodeExtensionBlock(additions).size()) return "saved size";
   DataModel reloaded;
   MemoryStream again(first);
   LoadState(reloaded, again, nullptr);
   if (again.Unread() != 0) return "saved stream not read to its end";
   if (SavedBytes(reloaded) != first) return "save, load, save differs";
+  if (!(reloaded.additions.All() == additions)) return "slot additions not kept by save and load";
 
   // An instance that has loaded before and preserves its address keeps it.
   DataModel preserving;

@@ -19,7 +19,7 @@ void FillExampleBank(DataModel& m) {
                                "Pizzicato", "Tremolo", "Trill",    "Harmonics"};
   for (int slot = 0; slot < 16; ++slot) {
     m.bank.iconId[slot] = (slot * 9 + 3) % 128;
-    if (slot < 8) m.bank.name[slot] = names[slot];
+    if (slot < 8) m.bank.name.Set(slot, names[slot]);
     m.bank.keyswitch[slot] = 24 + slot;
     m.bank.uacc[slot] = slot < 8 ? 40 + slot : -1;
   }

@@ -25,7 +25,7 @@ TEST(DataModel, NewInstanceHasTheDefaults) {
     EXPECT_EQ(m.bank.modwheel[slot], -1);
     EXPECT_TRUE(m.bank.name[slot].empty());
   }
-  EXPECT_EQ(m.controllers.value, (std::array<int32_t, 6>{127, 127, 127, 127, 127, 0}));
+  EXPECT_EQ(Plain(m.controllers.value), (std::array<int32_t, 6>{127, 127, 127, 127, 127, 0}));
   EXPECT_EQ(m.pan, 0);
   EXPECT_EQ(m.volume, 0);
   EXPECT_EQ(m.pageIndex, kControllerPage);
@@ -51,7 +51,7 @@ TEST_P(ResetKeepsAddress, OnlyAFreshUnpreservedInstanceZeroesChannelAndPort) {
   m.pageIndex = kSettingsPage;
   m.selectedSlot = 7;
   m.output.ccGhosting = 1;
-  m.bank.name[2] = "Legato";
+  m.bank.name.Set(2, "Legato");
   m.bank.keyswitch[2] = 24;
   m.sent.lastUacc = 10;
   m.currentSlot = 5;

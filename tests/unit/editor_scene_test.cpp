@@ -139,10 +139,10 @@ TEST(PanelScene, TheViewHoldsTheTextsAsShown) {
   EXPECT_STREQ(view.modwheel, "0");
   EXPECT_STREQ(view.uacc, "---");
   EXPECT_STREQ(view.channel, "16");
-  model.bank.name[4] = std::string(300, 'x');  // longer than any stored name
+  model.bank.name.Set(4, std::string(300, 'x'));  // held at the longest name
   model.bank.keyswitch[4] = 60;
   model.selectedSlot = 99;  // shows the last slot
-  model.bank.name[15] = "Last";
+  model.bank.name.Set(15, "Last");
   view = ViewOf(model, kNoPoint, kNames);
   EXPECT_EQ(view.litSlot, 15);
   EXPECT_STREQ(view.name, "Last");

@@ -38,8 +38,8 @@ class ParametersTest : public ::testing::Test {
     host.ClearRecords();
   }
 
-  const std::array<int32_t, kControllerCount>& Controllers() const {
-    return engine.model.controllers.value;
+  std::array<int32_t, kControllerCount> Controllers() const {
+    return Plain(engine.model.controllers.value);
   }
 
   std::string Name(int32_t section, int32_t index, int32_t value = 0) const {
@@ -313,16 +313,16 @@ TEST_F(ParametersTest, ValueTexts) {
 }
 
 TEST_F(ParametersTest, ColourNamesAreTheSlotNames) {
-  engine.model.bank.name[3] = "Legato";
+  engine.model.bank.name.Set(3, "Legato");
   const std::string longest(kMaxNameLength, 'n');
-  engine.model.bank.name[15] = longest;
+  engine.model.bank.name.Set(15, longest);
   EXPECT_EQ(Name(8, 3), "Legato");
   EXPECT_EQ(Name(8, 15), longest);
   EXPECT_EQ(Name(8, 0), "");
 }
 
 TEST_F(ParametersTest, ColourNameOutsideTheSlotsIsEmpty) {
-  engine.model.bank.name[0] = "Spiccato";
+  engine.model.bank.name.Set(0, "Spiccato");
   for (int32_t index : {16, -1, 1000, kMin, kMax}) EXPECT_EQ(Name(8, index), "") << index;
 }
 

@@ -376,28 +376,42 @@ TEST_F(VoicesTest, TwoVoicesOnOneNote) {
   EXPECT_EQ(host.endedVoices, (std::vector<int32_t>{1, 2}));
 }
 
-TEST_F(VoicesTest, AReleasedRecordStillInTheTableSuppressesTheNoteOff) {
+// Overlapping repeated notes: both voices released before the host kills
+// either. A released record holds nothing back, so the last release ends
+// the key; the kills that follow send nothing.
+TEST_F(VoicesTest, ReleasingTheLastUnreleasedVoiceOfANoteSendsItsNoteOff) {
   const intptr_t first = Note(60, 0, 1);
   const intptr_t second = Note(60, 0, 2);
-  engine.ReleaseVoice(first);
+  engine.ReleaseVoice(first);  // the second still holds the note
   host.ClearRecords();
-  engine.ReleaseVoice(second);  // first is released but not yet killed
-  EXPECT_TRUE(host.midi.empty());
+  engine.ReleaseVoice(second);
+  EXPECT_EQ(Describe(host.midi), Describe({Msg(0x80, 60, 0)}));
   EXPECT_EQ(host.endedVoices, std::vector<int32_t>{2});
+  host.ClearRecords();
   engine.KillVoice(second);
   engine.KillVoice(first);
   EXPECT_TRUE(host.midi.empty());
 }
 
-TEST_F(VoicesTest, SameNoteOnAnotherChannelOrPortAlsoSuppresses) {
+// Only a voice on the same note, channel and port keeps a note sounding:
+// voices elsewhere each end their own note.
+TEST_F(VoicesTest, AVoiceHoldsBackOnlyTheNoteAtItsOwnAddress) {
   const intptr_t first = Note(60);
   engine.model.output.channel = 5;
+  const intptr_t otherChannel = Note(60);
+  engine.model.output.channel = 0;
   engine.model.output.port = 9;
-  const intptr_t second = Note(60);
+  const intptr_t otherPort = Note(60);
+  engine.model.output.port = 0;
+  const intptr_t twin = Note(60);
   host.ClearRecords();
-  engine.ReleaseVoice(second);
-  engine.ReleaseVoice(first);
-  EXPECT_TRUE(host.midi.empty());
+  engine.ReleaseVoice(otherChannel);
+  engine.ReleaseVoice(otherPort);
+  engine.ReleaseVoice(first);  // twin holds channel 1, port 0
+  EXPECT_EQ(Describe(host.midi), Describe({Msg(0x85, 60, 0), Msg(0x80, 60, 0, 9)}));
+  engine.ReleaseVoice(twin);
+  EXPECT_EQ(host.midi.size(), 3u);
+  EXPECT_EQ(DescribeMidi(host.midi.back()), DescribeMidi(Msg(0x80, 60, 0)));
 }
 
 TEST_F(VoicesTest, KillIgnoresOtherVoicesOnTheNote) {
@@ -428,7 +442,9 @@ TEST_F(VoicesTest, SecondReleaseOfOneVoiceRepeatsIt) {
   EXPECT_EQ(host.endedVoices, (std::vector<int32_t>{3, 3}));
 }
 
-TEST_F(VoicesTest, NoteOffTakesTheNewChannelButTheStoredPort) {
+// A change of output address while notes sound must not strand them: each
+// note-off goes where its note-on went, released or killed.
+TEST_F(VoicesTest, NoteOffGoesToTheChannelAndPortOfItsNoteOn) {
   engine.model.output.channel = 1;
   engine.model.output.port = 4;
   const intptr_t released = Note(60);
@@ -438,7 +454,7 @@ TEST_F(VoicesTest, NoteOffTakesTheNewChannelButTheStoredPort) {
   host.ClearRecords();
   engine.ReleaseVoice(released);
   engine.KillVoice(killed);
-  EXPECT_EQ(Describe(host.midi), Describe({Msg(0x86, 60, 0, 4), Msg(0x86, 62, 0, 4)}));
+  EXPECT_EQ(Describe(host.midi), Describe({Msg(0x81, 60, 0, 4), Msg(0x81, 62, 0, 4)}));
 }
 
 TEST_F(VoicesTest, ForeignStaleAndMisalignedHandlesAreIgnored) {

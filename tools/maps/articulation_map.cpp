@@ -1,6 +1,7 @@
 #include "tools/maps/articulation_map.h"
 
 #include <nlohmann/json.hpp>
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -13,6 +14,7 @@ using Json = nlohmann::ordered_json;
 namespace {
 
 constexpr size_t kMaxNameBytes = 255;
+constexpr const char* kPluginChannelName = "plug-in";
 
 bool Fail(MapError& error, std::string field, std::string message) {
   error = {std::move(field), std::move(message)};
@@ -139,6 +141,111 @@ bool ReadControllers(const Json& controllers, PluginSettings& s, MapError& error
   return true;
 }
 
+// "noteChannels": [1..16 or "plug-in", ...], not empty, each once.
+bool ReadNoteChannels(const Json& value, const std::string& field, uint32_t& out, MapError& error) {
+  if (!value.is_array() || value.empty())
+    return Fail(error, field,
+                "must be a list of channels 1 to 16 and \"plug-in\" (the plug-in's channel), not " +
+                    Shown(value));
+  uint32_t set = 0;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const std::string at = field + "[" + std::to_string(i) + "]";
+    uint32_t bit = 0;
+    if (value[i].is_string() && value[i].get<std::string>() == kPluginChannelName) {
+      bit = kPluginChannelBit;
+    } else {
+      int32_t channel = 0;
+      if (!value[i].is_number_integer())
+        return Fail(error, at, "must be a channel 1 to 16 or \"plug-in\", not " + Shown(value[i]));
+      if (!ReadInt(value[i], at, 1, 16, channel, error)) return false;
+      bit = 1u << (channel - 1);
+    }
+    if (set & bit) return Fail(error, at, Shown(value[i]) + " is listed twice");
+    set |= bit;
+  }
+  out = set;
+  return true;
+}
+
+const std::vector<std::string> kActionFields = {"note",  "velocity", "held",   "cc",
+                                                "value", "program",  "pitchBend", "channel"};
+
+// One action: exactly one of note, cc, program and pitchBend, with the
+// fields that go with it.
+bool ReadAction(const Json& entry, const std::string& where, SlotAction& action, MapError& error) {
+  if (!CheckObject(entry, where, error)) return false;
+  int kinds = 0;
+  for (const char* kind : {"note", "cc", "program", "pitchBend"}) kinds += entry.contains(kind) ? 1 : 0;
+  if (kinds != 1)
+    return Fail(error, where,
+                "must hold exactly one of \"note\", \"cc\", \"program\" and \"pitchBend\"");
+  for (const auto& [key, value] : entry.items()) {
+    if (std::find(kActionFields.begin(), kActionFields.end(), key) == kActionFields.end())
+      return UnknownField(where, key, kActionFields, error);
+  }
+  auto allowed = [&](std::initializer_list<const char*> keys) {
+    for (const auto& [key, value] : entry.items()) {
+      bool ok = key == "channel";
+      for (const char* k : keys) ok = ok || key == k;
+      if (!ok) return Fail(error, where + "." + key, "does not go with this kind of action");
+    }
+    return true;
+  };
+  int32_t number = 0;
+  if (entry.contains("note")) {
+    if (!allowed({"note", "velocity", "held"})) return false;
+    if (entry["note"].is_null())
+      return Fail(error, where + ".note", "must be a note name or a note number from 0 to 127");
+    if (!ReadKeyswitch(entry["note"], where + ".note", number, error)) return false;
+    int32_t velocity = 127;
+    if (entry.contains("velocity") && !ReadInt(entry["velocity"], where + ".velocity", 1, 127, velocity, error))
+      return false;
+    int32_t held = 0;
+    if (entry.contains("held") && !ReadBool(entry["held"], where + ".held", held, error)) return false;
+    action.kind = held ? ActionKind::kNoteHeld : ActionKind::kNoteTap;
+    action.value = static_cast<uint16_t>(velocity);
+  } else if (entry.contains("cc")) {
+    if (!allowed({"cc", "value"})) return false;
+    if (!ReadInt(entry["cc"], where + ".cc", 0, 127, number, error)) return false;
+    if (!entry.contains("value")) return Fail(error, where + ".value", "missing: a CC action sends a value 0 to 127");
+    int32_t value = 0;
+    if (!ReadInt(entry["value"], where + ".value", 0, 127, value, error)) return false;
+    action.kind = ActionKind::kControlChange;
+    action.value = static_cast<uint16_t>(value);
+  } else if (entry.contains("program")) {
+    if (!allowed({"program"})) return false;
+    if (!ReadInt(entry["program"], where + ".program", 0, 127, number, error)) return false;
+    action.kind = ActionKind::kProgramChange;
+    action.value = 0;
+  } else {
+    if (!allowed({"pitchBend"})) return false;
+    int32_t bend = 0;
+    if (!ReadInt(entry["pitchBend"], where + ".pitchBend", -8192, 8191, bend, error)) return false;
+    action.kind = ActionKind::kPitchBend;
+    action.value = static_cast<uint16_t>(bend + kPitchBendCentre);
+  }
+  action.number = static_cast<uint8_t>(number);
+  int32_t channel = 0;
+  if (entry.contains("channel") && !ReadInt(entry["channel"], where + ".channel", 1, 16, channel, error))
+    return false;
+  action.channel = static_cast<uint8_t>(channel);
+  return true;
+}
+
+bool ReadActions(const Json& value, const std::string& field, SlotAdditions& additions, MapError& error) {
+  if (!value.is_array()) return Fail(error, field, "must be a list [...] of actions, not " + Shown(value));
+  if (value.size() > static_cast<size_t>(kMaxSlotActions))
+    return Fail(error, field,
+                "holds " + std::to_string(value.size()) + " actions; a slot sends at most " +
+                    std::to_string(kMaxSlotActions));
+  additions.actionCount = 0;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (!ReadAction(value[i], field + "[" + std::to_string(i) + "]", additions.actions[i], error)) return false;
+    ++additions.actionCount;
+  }
+  return true;
+}
+
 bool ReadSlot(const Json& entry, const std::string& where, PluginSettings& s, std::set<int>& seen,
               MapError& error) {
   if (!CheckObject(entry, where, error)) return false;
@@ -173,8 +280,22 @@ bool ReadSlot(const Json& entry, const std::string& where, PluginSettings& s, st
       if (!ReadUacc(value, field, slot.uacc, error)) return false;
     } else if (key == "modwheel") {
       if (!ReadOptionalByte(value, field, slot.modwheel, error)) return false;
+    } else if (key == "keyswitchVelocity") {
+      int32_t velocity = 0;
+      if (!ReadInt(value, field, 1, 127, velocity, error)) return false;
+      slot.additions.keyswitchVelocity = static_cast<uint8_t>(velocity);
+    } else if (key == "noteChannels") {
+      if (!ReadNoteChannels(value, field, slot.additions.noteChannels, error)) return false;
+    } else if (key == "transpose") {
+      int32_t transpose = 0;
+      if (!ReadInt(value, field, -kMaxTranspose, kMaxTranspose, transpose, error)) return false;
+      slot.additions.transpose = static_cast<int8_t>(transpose);
+    } else if (key == "actions") {
+      if (!ReadActions(value, field, slot.additions, error)) return false;
     } else {
-      return UnknownField(where, key, {"slot", "name", "icon", "keyswitch", "uacc", "modwheel"},
+      return UnknownField(where, key,
+                          {"slot", "name", "icon", "keyswitch", "uacc", "modwheel",
+                           "keyswitchVelocity", "noteChannels", "transpose", "actions"},
                           error);
     }
   }
@@ -303,8 +424,49 @@ bool CheckExpressible(const PluginSettings& s, MapError& error) {
       return false;
     if (slot.name.size() > kMaxNameBytes || slot.name.find('\0') != std::string::npos)
       return Fail(error, where + "name", "the state holds a name a map cannot express");
+    if (!IsValidAdditions(slot.additions))
+      return Fail(error, where + "actions", "the state holds slot additions a map cannot express");
   }
   return true;
+}
+
+Json ChannelList(uint32_t set) {
+  Json list = Json::array();
+  if (set & kPluginChannelBit) list.push_back(kPluginChannelName);
+  for (int channel = 0; channel < 16; ++channel)
+    if (set & (1u << channel)) list.push_back(channel + 1);
+  return list;
+}
+
+Json ActionEntry(const SlotAction& a) {
+  Json entry;
+  switch (a.kind) {
+    case ActionKind::kNoteTap:
+    case ActionKind::kNoteHeld:
+      entry["note"] = NoteName(a.number);
+      entry["velocity"] = a.value;
+      if (a.kind == ActionKind::kNoteHeld) entry["held"] = true;
+      break;
+    case ActionKind::kControlChange:
+      entry["cc"] = a.number;
+      entry["value"] = a.value;
+      break;
+    case ActionKind::kProgramChange: entry["program"] = a.number; break;
+    case ActionKind::kPitchBend: entry["pitchBend"] = static_cast<int>(a.value) - kPitchBendCentre; break;
+  }
+  if (a.channel != 0) entry["channel"] = a.channel;
+  return entry;
+}
+
+// Only what differs from a slot without additions is written.
+void WriteAdditions(const SlotAdditions& a, Json& entry) {
+  if (a.keyswitchVelocity != kDefaultKeyswitchVelocity) entry["keyswitchVelocity"] = a.keyswitchVelocity;
+  if (a.noteChannels != kPluginChannelBit) entry["noteChannels"] = ChannelList(a.noteChannels);
+  if (a.transpose != 0) entry["transpose"] = a.transpose;
+  if (a.actionCount == 0) return;
+  Json actions = Json::array();
+  for (int i = 0; i < a.actionCount; ++i) actions.push_back(ActionEntry(a.actions[i]));
+  entry["actions"] = std::move(actions);
 }
 
 }  // namespace
@@ -332,6 +494,7 @@ bool FormatArticulationMap(const PluginSettings& s, std::string& text, MapError&
     if (slot.keyswitch != kUnset) entry["keyswitch"] = NoteName(slot.keyswitch);
     if (slot.uacc != kUnset) entry["uacc"] = slot.uacc;
     if (slot.modwheel != kUnset) entry["modwheel"] = slot.modwheel;
+    WriteAdditions(slot.additions, entry);
     slots.push_back(std::move(entry));
   }
   map["slots"] = std::move(slots);

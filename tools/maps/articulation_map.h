@@ -11,7 +11,16 @@
 //     "selectedSlot": 1,                  1..16
 //     "slots": [
 //       {"slot": 1, "name": "Legato", "icon": 0, "keyswitch": "C0",
-//        "uacc": 20, "modwheel": 96}
+//        "uacc": 20, "modwheel": 96},
+//       {"slot": 2, "name": "Matrix staccato", "keyswitch": "C0",
+//        "keyswitchVelocity": 100,          1..127, default 127
+//        "noteChannels": ["plug-in", 2],    where the notes play, default ["plug-in"]
+//        "transpose": -12,                  -48..48 semitones, default 0
+//        "actions": [                       sent in order when the slot comes in force
+//          {"note": "D0", "velocity": 90},  tapped: note-on, then note-off
+//          {"note": "E0", "held": true},    held until the next switch of slot
+//          {"cc": 58, "value": 20, "channel": 2},
+//          {"program": 5}, {"pitchBend": -4096}]}
 //     ]
 //   }
 //

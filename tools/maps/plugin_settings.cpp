@@ -34,6 +34,13 @@ std::string FirstDifference(const PluginSettings& wanted, const PluginSettings& 
     if (a.keyswitch != b.keyswitch) return where + "keyswitch" + Pair(a.keyswitch, b.keyswitch);
     if (a.uacc != b.uacc) return where + "uacc" + Pair(a.uacc, b.uacc);
     if (a.modwheel != b.modwheel) return where + "modwheel" + Pair(a.modwheel, b.modwheel);
+    const SlotAdditions& x = a.additions;
+    const SlotAdditions& y = b.additions;
+    if (x.keyswitchVelocity != y.keyswitchVelocity)
+      return where + "keyswitchVelocity" + Pair(x.keyswitchVelocity, y.keyswitchVelocity);
+    if (x.noteChannels != y.noteChannels) return where + "noteChannels";
+    if (x.transpose != y.transpose) return where + "transpose" + Pair(x.transpose, y.transpose);
+    if (!(x == y)) return where + "actions";
   }
   return "";
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/slot_additions.h"
+
 constexpr int kSlotCount = 16;
 constexpr int kControllerCount = 6;
 constexpr int32_t kUnset = -1;
@@ -27,10 +29,11 @@ struct SlotSettings {
   int32_t keyswitch = kUnset;
   int32_t uacc = kUnset;
   int32_t modwheel = kUnset;
+  SlotAdditions additions;  // keyswitch velocity, note channels, transpose, actions
 
   bool IsDefault() const {
     return name.empty() && icon == kDefaultIcon && keyswitch == kUnset && uacc == kUnset &&
-           modwheel == kUnset;
+           modwheel == kUnset && additions.IsDefault();
   }
   bool operator==(const SlotSettings&) const = default;
 };

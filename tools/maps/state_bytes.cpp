@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "state/extension_block.h"
+
 namespace {
 
 class Writer {
@@ -42,6 +44,7 @@ class Reader {
     return true;
   }
   size_t Left() const { return bytes_.size() - at_; }
+  void Skip(size_t count) { at_ += count < Left() ? count : Left(); }
   size_t Offset() const { return at_; }
 
  private:
@@ -73,6 +76,10 @@ std::vector<uint8_t> EncodeState(const PluginSettings& s) {
   for (int32_t value : s.controllers) w.Word(value);
   w.Word(s.pageIndex);
   w.Word(s.selectedSlot);
+  SlotAdditionsArray additions{};
+  for (int i = 0; i < kSlotCount; ++i) additions[i] = s.slots[i].additions;
+  const std::vector<uint8_t> block = EncodeExtensionBlock(additions);
+  w.bytes.insert(w.bytes.end(), block.begin(), block.end());
   return std::move(w.bytes);
 }
 
@@ -115,6 +122,18 @@ bool DecodeState(const std::vector<uint8_t>& bytes, PluginSettings& out, std::st
   for (auto& value : s.controllers)
     if (!r.Word(value)) return truncated("controllers");
   if (!r.Word(s.pageIndex) || !r.Word(s.selectedSlot)) return truncated("view state");
+  if (r.Left() != 0) {
+    // The slot additions' block, whole and well formed, or nothing.
+    SlotAdditionsArray additions{};
+    size_t used = 0;
+    if (!DecodeExtensionBlock(bytes.data() + r.Offset(), r.Left(), additions, used)) {
+      error = std::to_string(r.Left()) +
+              " bytes follow the end of the state and are not a well-formed block of slot additions";
+      return false;
+    }
+    for (int i = 0; i < kSlotCount; ++i) s.slots[i].additions = additions[i];
+    r.Skip(used);
+  }
   if (r.Left() != 0) {
     error = std::to_string(r.Left()) + " bytes follow the end of the state";
     return false;

@@ -1,5 +1,6 @@
 // The plug-in's version-5 state as bytes: little-endian words, names as a
-// 16-bit length and their bytes, the controller count, the view state.
+// 16-bit length and their bytes, the controller count, the view state; then,
+// when a slot uses additions, their block (state/extension_block.h).
 #pragma once
 
 #include <cstdint>

@@ -55,6 +55,16 @@ inline std::string DescribeMessage(uint32_t message) {
       std::snprintf(text, sizeof text, "PitchBend ch %-2d value %d", channel,
                     (data2 << 7 | data1) - 8192);
       break;
+    case 0xC0:
+      std::snprintf(text, sizeof text, "Program   ch %-2d %d", channel, data1);
+      break;
+    case 0xA0:
+      std::snprintf(text, sizeof text, "Poly AT   ch %-2d %-4s (%3d) value %3d", channel,
+                    NoteName(data1).c_str(), data1, data2);
+      break;
+    case 0xD0:
+      std::snprintf(text, sizeof text, "Pressure  ch %-2d value %3d", channel, data1);
+      break;
     default:
       std::snprintf(text, sizeof text, "status %02X data %02X %02X", status, data1, data2);
   }

@@ -585,7 +585,7 @@ TEST_F(EditorPrompts, EachBoxPromptsWithItsCaptionAndCurrentValue) {
   model().bank.uacc[3] = 12;
   model().output.port = 7;
   model().output.channel = 2;
-  model().bank.name[3] = "Tremolo";
+  model().bank.name.Set(3, "Tremolo");
   const struct {
     int x, y;
     const char* caption;
@@ -679,7 +679,7 @@ TEST_F(EditorPrompts, AnUnterminatedAnswerIsReadNoFurtherThanTheBuffer) {
 }
 
 TEST_F(EditorPrompts, ALongNameStartsThePromptCutTo255) {
-  model().bank.name[3] = std::string(400, 'L');  // longer than any load allows
+  model().bank.name.Set(3, std::string(400, 'L'));  // longer than any load allows
   RightAt(50, 110);
   ASSERT_EQ(host.startingTexts.size(), 1u);
   EXPECT_EQ(host.startingTexts[0], std::string(255, 'L'));

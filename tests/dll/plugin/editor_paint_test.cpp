@@ -85,14 +85,14 @@ Pixels ReferencePanel(const EditorResources& s, const DataModel& m, PanelPoint m
     SetTextColor(mem, value);
     const int note = m.bank.keyswitch[slot];
     text(note < 0 ? "----" : s.noteNames[note].data(), 110, 130, 152, 160, centred);
-    std::snprintf(buffer, sizeof buffer, "%i", m.bank.modwheel[slot]);
+    std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(m.bank.modwheel[slot]));
     text(m.bank.modwheel[slot] < 0 ? "---" : buffer, 158, 130, 190, 160, centred);
-    std::snprintf(buffer, sizeof buffer, "%i", m.bank.uacc[slot]);
+    std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(m.bank.uacc[slot]));
     text(m.bank.uacc[slot] < 0 ? "---" : buffer, 194, 130, 226, 160, centred);
   }
   SelectObject(mem, valueFont);
   SetTextColor(mem, value);
-  std::snprintf(buffer, sizeof buffer, "%i", m.output.port);
+  std::snprintf(buffer, sizeof buffer, "%i", static_cast<int>(m.output.port));
   text(buffer, 156, 190, 190, 215, centred);
   std::snprintf(buffer, sizeof buffer, "%i", m.output.channel + 1);
   text(buffer, 198, 190, 224, 215, centred);
@@ -147,7 +147,7 @@ DataModel VariedModel() {
     m.bank.uacc[i] = 127 - i * 9;
   }
   m.bank.iconId[3] = 149;
-  m.bank.name[6] = "Spiccato";
+  m.bank.name.Set(6, "Spiccato");
   m.output.port = 17;
   m.output.channel = 9;
   m.controllers.value = {0, 3, 64, 126, 127, 64};
@@ -390,7 +390,7 @@ TEST_F(CodedPanel, TextsUseTheirColours) {
 
 TEST_F(CodedPanel, ALongNameIsCutAtItsRectangle) {
   model.pageIndex = 0;
-  model.bank.name[0] = "Sul ponticello tremolo with a very long description";
+  model.bank.name.Set(0, "Sul ponticello tremolo with a very long description");
   const Pixels panel = Render();
   // Right of the rectangle the overlay shows untouched.
   ExpectFrom(panel, 100, 104, 5, 16, kSheet, 240 + 95, 50, "right of the name");
@@ -402,9 +402,9 @@ TEST_F(CodedPanel, AnEmptyNameShowsTheSlotNumber) {
   model.pageIndex = 0;
   model.selectedSlot = 4;
   const Pixels empty = Render();
-  model.bank.name[4] = "Articulation 5";
+  model.bank.name.Set(4, "Articulation 5");
   EXPECT_EQ(Render(), empty);
-  model.bank.name[4] = "Articulation 4";
+  model.bank.name.Set(4, "Articulation 4");
   EXPECT_NE(Render(), empty);
 }
 
@@ -434,7 +434,7 @@ TEST_F(CodedPanel, ValuesOutsideTheirRangesShowFramesInsideTheStrips) {
   // A selected slot outside the bank shows and lights the last slot.
   model.selectedSlot = 99;
   model.bank.iconId[15] = 12;
-  model.bank.name[15] = "Last";
+  model.bank.name.Set(15, "Last");
   panel = Render();
   ExpectFrom(panel, 28 * 7 + 8, 53, 27, 27, kIcons, 32 * 12 + 2, 0, "slot 15 lit for 99");
   ExpectFrom(panel, 15, 132, 28, 27, kIcons, 32 * 12 + 2, 1, "slot 15 details for 99");
@@ -789,11 +789,11 @@ TEST_F(ShownEditor, PaintsThatRedrawOnlyWhatChangedMatchAWholeComposition) {
           m.output.channel = next(20) - 2;
           break;
         case 7:
-          m.output.ccGhosting ^= 1;
+          m.output.ccGhosting = m.output.ccGhosting == 0 ? 1 : 0;
           m.output.preservePortChannel = next(2);
           break;
         case 8:
-          m.bank.name[slot] = names[next(4)];
+          m.bank.name.Set(slot, names[next(4)]);
           break;
         case 9:
           m.bank.keyswitch[slot] = next(140) - 1;

@@ -1,0 +1,80 @@
+#include "engine/slot_additions_bank.h"
+
+#include <thread>
+
+namespace {
+bool IsSlot(int slot) { return slot >= 0 && slot < 16; }
+}  // namespace
+
+class SlotAdditionsBank::WriterTurn {
+ public:
+  explicit WriterTurn(std::atomic_flag& flag) : flag_(flag) {
+    while (flag_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+  }
+  ~WriterTurn() { flag_.clear(std::memory_order_release); }
+  WriterTurn(const WriterTurn&) = delete;
+  WriterTurn& operator=(const WriterTurn&) = delete;
+
+ private:
+  std::atomic_flag& flag_;
+};
+
+// The reader announces itself before it takes the index, and the writer
+// flips the index before it looks for readers (all sequentially consistent):
+// a read that took the old index is seen by the writer, which then waits
+// for it to end before that copy is written again.
+void SlotAdditionsBank::Read(int slot, SlotAdditions& out) const {
+  if (!IsSlot(slot)) {
+    out = SlotAdditions{};
+    return;
+  }
+  reading_.store(1, std::memory_order_seq_cst);
+  const int current = current_.load(std::memory_order_seq_cst);
+  out = copies_[current][slot];
+  reading_.store(0, std::memory_order_release);
+}
+
+template <typename Edit>
+void SlotAdditionsBank::Publish(Edit edit) {
+  WriterTurn turn(writing_);
+  const int current = current_.load(std::memory_order_relaxed);
+  const int spare = 1 - current;
+  copies_[spare] = copies_[current];
+  edit(copies_[spare]);
+  current_.store(spare, std::memory_order_seq_cst);
+  // Reads that may still hold the old copy end within one slot copy.
+  while (reading_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+}
+
+SlotAdditionsArray SlotAdditionsBank::All() const {
+  WriterTurn turn(writing_);
+  return copies_[current_.load(std::memory_order_relaxed)];
+}
+
+SlotAdditions SlotAdditionsBank::Get(int slot) const {
+  if (!IsSlot(slot)) return SlotAdditions{};
+  WriterTurn turn(writing_);
+  return copies_[current_.load(std::memory_order_relaxed)][slot];
+}
+
+void SlotAdditionsBank::SetAll(const SlotAdditionsArray& additions) {
+  Publish([&additions](SlotAdditionsArray& bank) {
+    for (int slot = 0; slot < 16; ++slot) {
+      if (IsValidAdditions(additions[slot])) bank[slot] = additions[slot];
+    }
+  });
+}
+
+bool SlotAdditionsBank::Set(int slot, const SlotAdditions& additions) {
+  if (!IsSlot(slot) || !IsValidAdditions(additions)) return false;
+  Publish([&](SlotAdditionsArray& bank) { bank[slot] = additions; });
+  return true;
+}
+
+bool SlotAdditionsBank::AnyInUse() const {
+  const SlotAdditionsArray bank = All();
+  for (const SlotAdditions& slot : bank) {
+    if (!slot.IsDefault()) return true;
+  }
+  return false;
+}

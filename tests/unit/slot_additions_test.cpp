@@ -1,0 +1,242 @@
+// Slot additions: keyswitch velocity, layered note channels, transpose and
+// actions, observed through what the host receives; and their block in the
+// saved state.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/note_number.h"
+#include "engine/voice_params.h"
+#include "state/extension_block.h"
+#include "state/state_stream.h"
+#include "tests/support/memory_stream.h"
+#include "tests/support/recording_host.h"
+
+namespace {
+
+struct VoiceParams {
+  unsigned char bytes[64] = {};
+  explicit VoiceParams(int note) {
+    const float level = 1.0f;  // velocity 100
+    const auto pitch = static_cast<float>((note - 60) * 100);
+    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
+    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
+  }
+};
+
+SlotAction Action(ActionKind kind, uint8_t number, uint16_t value, uint8_t channel = 0) {
+  SlotAction a;
+  a.kind = kind;
+  a.number = number;
+  a.value = value;
+  a.channel = channel;
+  return a;
+}
+
+SlotAdditions WithActions(std::initializer_list<SlotAction> actions) {
+  SlotAdditions s;
+  for (const SlotAction& a : actions) s.actions[s.actionCount++] = a;
+  return s;
+}
+
+class SlotAdditionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine.InitState();
+    host.ClearRecords();
+  }
+  intptr_t Note(int note, int32_t colour) {
+    host.colourQueue.push_back(colour);
+    return engine.TriggerVoice(VoiceParams(note).bytes, 1);
+  }
+  std::vector<std::string> Sent() {
+    std::vector<std::string> sent = Describe(host.midi);
+    host.ClearRecords();
+    return sent;
+  }
+
+  RecordingHost host;
+  ArticulationEngine engine{&host, 7};
+  DataModel& model = engine.model;
+};
+
+TEST_F(SlotAdditionsTest, ActionsFollowTheFieldsOnceForEachChangeOfSlot) {
+  model.bank.keyswitch[2] = 24;
+  model.bank.uacc[2] = 20;
+  SlotAdditions a = WithActions({Action(ActionKind::kNoteTap, 26, 90),
+                                 Action(ActionKind::kControlChange, 3, 20, 2),
+                                 Action(ActionKind::kProgramChange, 5, 0, 16),
+                                 Action(ActionKind::kPitchBend, 0, 8192 + 4096)});
+  a.keyswitchVelocity = 110;
+  ASSERT_TRUE(model.additions.Set(2, a));
+
+  Note(60, 2);
+  EXPECT_EQ(Sent(), Describe({Msg(0x90, 24, 110), Msg(0x80, 24, 0), Msg(0xB0, 32, 20),
+                              Msg(0x90, 26, 90), Msg(0x80, 26, 0), Msg(0xB1, 3, 20), Msg(0xCF, 5, 0),
+                              Msg(0xE0, 0, 96), Msg(0x90, 60, 100)}));
+  Note(62, 2);  // the same slot: the note alone
+  EXPECT_EQ(Sent(), Describe({Msg(0x90, 62, 100)}));
+  Note(64, 0);  // another slot without additions, then back
+  EXPECT_EQ(Sent(), Describe({Msg(0x90, 64, 100)}));
+  Note(65, 2);  // the fields' caches still hold; the actions go again
+  EXPECT_EQ(Sent(), Describe({Msg(0x90, 26, 90), Msg(0x80, 26, 0), Msg(0xB1, 3, 20), Msg(0xCF, 5, 0),
+                              Msg(0xE0, 0, 96), Msg(0x90, 65, 100)}));
+}
+
+TEST_F(SlotAdditionsTest, HeldNotesEndAtTheNextSwitchAtStopAndNotAtALoad) {
+  ASSERT_TRUE(model.additions.Set(1, WithActions({Action(ActionKind::kNoteHeld, 30, 100, 3),
+                                                  Action(ActionKind::kNoteHeld, 31, 64)})));
+  model.bank.keyswitch[4] = 40;
+  Note(60, 1);
+  EXPECT_EQ(Sent(), Describe({Msg(0x92, 30, 100), Msg(0x90, 31, 64), Msg(0x90, 60, 100)}));
+  Note(61, 1);
+  EXPECT_EQ(Sent(), Describe({Msg(0x90, 61, 100)}));
+  Note(62, 4);  // released before the new slot's keyswitch
+  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0), Msg(0x90, 40, 127), Msg(0x80, 40, 0),
+                              Msg(0x90, 62, 100)}));
+
+  Note(63, 1);
+  host.ClearRecords();
+  engine.PlaybackChanged(false);
+  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0)}));
+
+  Note(64, 1);  // after a stop the slot's actions go again
+  EXPECT_EQ(Sent(), Describe({Msg(0x92, 30, 100), Msg(0x90, 31, 64), Msg(0x90, 64, 100)}));
+  MemoryStream saved;
+  SaveState(model, saved);
+  host.ClearRecords();
+  MemoryStream in(saved.bytes);
+  LoadState(model, in, nullptr);
+  EXPECT_TRUE(host.midi.empty());  // a load sends nothing
+  Note(65, 1);  // the load forgot the slot: held notes end, actions go again
+  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0), Msg(0x92, 30, 100), Msg(0x90, 31, 64),
+                              Msg(0x90, 65, 100)}));
+}
+
+TEST_F(SlotAdditionsTest, LayeredTransposedNotesEndWhereTheyStarted) {
+  SlotAdditions a;
+  a.noteChannels = kPluginChannelBit | 1u << 4;  // the plug-in's channel and channel 5
+  a.transpose = 12;
+  ASSERT_TRUE(model.additions.Set(3, a));
+  model.output.channel = 1;
+  const intptr_t v = Note(120, 3);
+  EXPECT_EQ(Sent(), Describe({Msg(0x91, 127, 100), Msg(0x94, 127, 100)}));  // clamped to 127
+  // The slot and the channel change while the note sounds.
+  model.output.channel = 9;
+  ASSERT_TRUE(model.additions.Set(3, SlotAdditions{}));
+  engine.ReleaseVoice(v);
+  EXPECT_EQ(Sent(), Describe({Msg(0x81, 127, 0), Msg(0x84, 127, 0)}));
+
+  // Two layered voices of one key: the second release ends both layers.
+  ASSERT_TRUE(model.additions.Set(3, a));
+  model.output.channel = 0;
+  const intptr_t first = Note(50, 3);
+  const intptr_t second = Note(50, 3);
+  host.ClearRecords();
+  engine.ReleaseVoice(first);
+  EXPECT_TRUE(host.midi.empty());
+  engine.ReleaseVoice(second);
+  EXPECT_EQ(Sent(), Describe({Msg(0x80, 62, 0), Msg(0x84, 62, 0)}));
+  engine.KillVoice(first);
+  engine.KillVoice(second);
+  EXPECT_TRUE(host.midi.empty());
+}
+
+TEST_F(SlotAdditionsTest, OutOfRangeAdditionsAreRefused) {
+  SlotAdditions bad;
+  bad.keyswitchVelocity = 0;
+  EXPECT_FALSE(model.additions.Set(0, bad));
+  bad = SlotAdditions{};
+  bad.transpose = 49;
+  EXPECT_FALSE(model.additions.Set(0, bad));
+  bad = SlotAdditions{};
+  bad.noteChannels = 0;
+  EXPECT_FALSE(model.additions.Set(0, bad));
+  EXPECT_FALSE(model.additions.Set(0, WithActions({Action(ActionKind::kControlChange, 7, 128)})));
+  EXPECT_FALSE(model.additions.Set(0, WithActions({Action(ActionKind::kNoteTap, 60, 0)})));
+  EXPECT_FALSE(model.additions.Set(16, SlotAdditions{}));
+  EXPECT_TRUE(model.additions.Get(0).IsDefault());
+}
+
+// --- The block in the saved state --------------------------------------------
+
+std::vector<uint8_t> Saved(const DataModel& m) {
+  MemoryStream out;
+  SaveState(m, out);
+  return out.bytes;
+}
+
+TEST(SlotAdditionsState, BlockFollowsVersionFiveOnlyWhenUsedAndLoadsBack) {
+  DataModel plain;
+  const std::vector<uint8_t> version5 = Saved(plain);
+  ASSERT_EQ(version5.size(), 346u);
+
+  DataModel m;
+  SlotAdditions a = WithActions({Action(ActionKind::kNoteHeld, 24, 5, 16), Action(ActionKind::kPitchBend, 0, 0)});
+  a.noteChannels = 0x3;
+  a.transpose = -48;
+  ASSERT_TRUE(m.additions.Set(15, a));
+  const std::vector<uint8_t> bytes = Saved(m);
+  ASSERT_GT(bytes.size(), 346u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 346), version5);
+
+  DataModel loaded;
+  MemoryStream in(bytes);
+  LoadState(loaded, in, nullptr);
+  EXPECT_EQ(in.Unread(), 0u);
+  EXPECT_EQ(loaded.additions.Get(15), a);
+  EXPECT_EQ(Saved(loaded), bytes);
+}
+
+TEST(SlotAdditionsState, DamagedOrForeignBlocksAreIgnoredKeepingEverythingBefore) {
+  DataModel m;
+  m.bank.keyswitch[0] = 36;
+  m.bank.name.Set(0, "Legato");
+  ASSERT_TRUE(m.additions.Set(0, WithActions({Action(ActionKind::kControlChange, 58, 1)})));
+  const std::vector<uint8_t> bytes = Saved(m);
+  const size_t blockAt = 346 + 6;  // after the name "Legato"
+
+  auto load = [](std::vector<uint8_t> b) {
+    auto loaded = std::make_unique<DataModel>();
+    MemoryStream in(std::move(b));
+    LoadState(*loaded, in, nullptr);
+    return loaded;
+  };
+  std::vector<std::vector<uint8_t>> damaged;
+  for (size_t cut = blockAt; cut < bytes.size(); ++cut) damaged.emplace_back(bytes.begin(), bytes.begin() + cut);
+  for (size_t at = blockAt; at < bytes.size(); ++at) {
+    std::vector<uint8_t> b = bytes;
+    b[at] ^= 0xFF;
+    damaged.push_back(b);
+  }
+  std::vector<uint8_t> unknownVersion = bytes;
+  unknownVersion[blockAt + kExtensionHeaderSize] = 2;
+  damaged.push_back(unknownVersion);
+
+  for (const std::vector<uint8_t>& b : damaged) {
+    const auto loaded = load(b);
+    EXPECT_EQ(loaded->bank.keyswitch[0], 36);
+    EXPECT_EQ(loaded->bank.name[0], "Legato");
+    const SlotAdditions slot = loaded->additions.Get(0);
+    // Whole, or not at all.
+    EXPECT_TRUE(slot.IsDefault() || slot == m.additions.Get(0)) << "length " << b.size();
+    EXPECT_TRUE(IsValidAdditions(slot));
+  }
+  // A block with a value out of range but a matching checksum, as another
+  // writer might make it: refused whole.
+  SlotAdditionsArray wrong{};
+  wrong[0] = WithActions({Action(ActionKind::kControlChange, 58, 1)});
+  std::vector<uint8_t> block = EncodeExtensionBlock(wrong);
+  block[block.size() - 2] = 200;  // the value, low byte
+  const uint32_t crc = static_cast<uint32_t>(
+      crc32(0L, block.data() + kExtensionHeaderSize, static_cast<uInt>(block.size() - kExtensionHeaderSize)));
+  std::memcpy(block.data() + 8, &crc, 4);
+  SlotAdditionsArray ignored;
+  size_t used = 0;
+  EXPECT_FALSE(DecodeExtensionBlock(block.data(), block.size(), ignored, used));
+}
+
+}  // namespace
