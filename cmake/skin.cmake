@@ -32,7 +32,8 @@ set(ARTSW_SKIN_HEADERS
     ${ARTSW_SKIN_SOURCE_DIR}/bmp.h
     ${ARTSW_SKIN_SOURCE_DIR}/skin.h
     ${ARTSW_SKIN_SOURCE_DIR}/icon_names.h
-    ${ARTSW_SKIN_SOURCE_DIR}/preview.h)
+    ${ARTSW_SKIN_SOURCE_DIR}/preview.h
+    ${ARTSW_SKIN_SOURCE_DIR}/slot_hues.h)
 
 function(artsw_add_skin)
   if(TARGET skin_bitmaps)

@@ -71,6 +71,17 @@ class PlughostTest(unittest.TestCase):
     def path(self, name):
         return os.path.join(self.dir, name)
 
+    def refused(self, args, code, *words):
+        """Runs plughost expecting exit `code`, each word in its message,
+        and no file written, not even a temporary."""
+        before = self.files()
+        run = plughost(*args, cwd=self.dir)
+        self.assertEqual(run.code, code, run)
+        for w in words:
+            self.assertIn(w, run.err)
+        self.assertEqual(self.files(), before, "no file written, no temporary left")
+        return run
+
     def run_ok(self, *args):
         run = plughost(*args, cwd=self.dir)
         self.assertEqual(run.code, 0, run)

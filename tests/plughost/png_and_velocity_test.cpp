@@ -3,8 +3,8 @@
 #include <zlib.h>
 
 #include "engine/velocity.h"
-#include "tools/plughost/png_writer.h"
-#include "tools/plughost/velocity_levels.h"
+#include "tools/render/png_writer.h"
+#include "tools/render/velocity_levels.h"
 
 namespace {
 

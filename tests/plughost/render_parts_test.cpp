@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/plughost/host_voices.h"
+#include "tools/render/host_voices.h"
 #include "tools/plughost/progress_line.h"
 
 namespace {

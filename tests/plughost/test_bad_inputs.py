@@ -12,15 +12,6 @@ PHRASE = os.path.join(EXAMPLES, "phrase.mid")
 
 
 class BadInputs(PlughostTest):
-    def refused(self, args, code, *words):
-        before = self.files()
-        run = plughost(*args, cwd=self.dir)
-        self.assertEqual(run.code, code, run)
-        for w in words:
-            self.assertIn(w, run.err)
-        self.assertEqual(self.files(), before, "no file written, no temporary left")
-        return run
-
     def good_map(self):
         return self.write_json("good.json", {"slots": [{"slot": 1, "keyswitch": "C0"}]})
 

@@ -26,11 +26,17 @@ void MergedMidiEvents::Advance(uint32_t track) {
 }
 
 bool MergedMidiEvents::Next(MidiEventView& e) {
+  int track = 0;
+  return Next(e, track);
+}
+
+bool MergedMidiEvents::Next(MidiEventView& e, int& trackIndex) {
   if (heap_.empty()) return false;
   std::pop_heap(heap_.begin(), heap_.end(), [this](uint32_t a, uint32_t b) { return Later(a, b); });
   const uint32_t track = heap_.back();
   heap_.pop_back();
   e = pending_[track];
+  trackIndex = static_cast<int>(track);
   Advance(track);
   return true;
 }

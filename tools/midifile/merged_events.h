@@ -9,12 +9,24 @@
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/midifile/midi_track_cursor.h"
 
-class MergedMidiEvents {
+// Anything that gives timed events one at a time, in tick order, each with
+// the index of the track it belongs to.
+class MidiEventSource {
+ public:
+  // The next event and its track; false after the last.
+  virtual bool Next(MidiEventView& e, int& track) = 0;
+
+ protected:
+  ~MidiEventSource() = default;
+};
+
+class MergedMidiEvents final : public MidiEventSource {
  public:
   // `bytes` and `layout` (from ReadMidiLayout on those bytes) must outlive this.
   MergedMidiEvents(const std::vector<uint8_t>& bytes, const MidiLayout& layout);
   // The next event; false after the last.
   bool Next(MidiEventView& e);
+  bool Next(MidiEventView& e, int& track) override;
 
  private:
   bool Later(uint32_t a, uint32_t b) const;

@@ -27,7 +27,23 @@ int MapToStateCommand(const CommonOptions& options, const std::string& map,
 int StateToMapCommand(const CommonOptions& options, const std::string& state,
                       const std::string& map);
 int RenderCommand(const CommonOptions& options, const std::string& settings,
-                  const std::string& input, const std::string& output);
+                  const std::string& input, const std::string& output, const std::string& picture);
+
+// --bank and --pick, for a settings file in another program's format.
+struct MapChoice {
+  std::string bank, pick;
+};
+struct RetargetOptions {
+  bool matchNames = false;  // --match names
+  int fallback = -1;        // --fallback N, 0-based; -1: none
+};
+int ColourCommand(const CommonOptions& options, const MapChoice& choice,
+                  const std::string& settings, const std::string& input, const std::string& output,
+                  const std::string& picture);
+int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
+                    const RetargetOptions& retarget, const std::string& from, const std::string& to,
+                    const std::string& input, const std::string& output,
+                    const std::string& picture);
 int DumpMidiCommand(const std::string& file, int limit);
 int EditCommand(const CommonOptions& options, const std::string& map, double closeAfterSeconds);
 int ScreenshotCommand(const CommonOptions& options, const std::string& settings,
@@ -35,6 +51,14 @@ int ScreenshotCommand(const CommonOptions& options, const std::string& settings,
 int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
                   const std::string& bank, const std::string& pick, bool list, bool strict);
 int ExportCommand(const CommonOptions& options, const std::string& map, const std::string& out);
+
+// True when stderr is a terminal, or a file scripts/wine-run relays to one
+// as it grows: a long render then shows its progress there.
+bool StderrIsTerminal();
+
+// The counts render prints, also after retarget.
+struct RenderSummary;
+void PrintRenderSummary(const RenderSummary& summary);
 
 // Shared by map-to-state, import and export.
 // Loads the settings into the plug-in and writes the state it then saves to

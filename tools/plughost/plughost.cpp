@@ -29,6 +29,19 @@ const char kUsage[] =
     "                            settings of a map or state file; note channels 1..16\n"
     "                            are the colours 0..15. Writes what the plug-in sends\n"
     "                            to the MIDI file OUT and prints a summary\n"
+    "  colour SETTINGS IN OUT    the reverse: read each note's articulation in the\n"
+    "                            keyswitched MIDI file IN from the switching messages\n"
+    "                            before it (a map, a state or another program's map,\n"
+    "                            with --bank/--pick as for import); write OUT with\n"
+    "                            note channels 1..16 as the colours and the switching\n"
+    "                            messages removed, and print a summary\n"
+    "  retarget FROM TO IN OUT [--match names] [--fallback N]\n"
+    "                            colour IN with the map FROM and render it with the map\n"
+    "                            TO in one pass: slot k plays slot k, or with --match\n"
+    "                            names the slot of the same name, else UACC, else icon;\n"
+    "                            --fallback N plays slot N for slots without a partner\n"
+    "  render, colour and retarget take --picture FILE.png: a piano roll of the\n"
+    "                            result, notes in their slots' colours\n"
     "  dump-midi FILE [--limit N]\n"
     "                            print a MIDI file readably (time, message, note names)\n"
     "  edit MAP [--close-after SECONDS]\n"
@@ -87,6 +100,8 @@ struct Arguments {
   std::string bank, pick;
   bool list = false, strict = false;
   bool stats = false;
+  std::string picture;
+  RetargetOptions retarget;
 };
 
 int RunCommand(const CommonOptions& options, const Arguments& args) {
@@ -101,9 +116,23 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
     return expect(2, "MAP STATE") ? MapToStateCommand(options, p[0], p[1]) : kExitUsage;
   if (args.command == "state-to-map")
     return expect(2, "STATE MAP") ? StateToMapCommand(options, p[0], p[1]) : kExitUsage;
+  const MapChoice choice{args.bank, args.pick};
   if (args.command == "render")
-    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid") ? RenderCommand(options, p[0], p[1], p[2])
-                                                      : kExitUsage;
+    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png]")
+               ? RenderCommand(options, p[0], p[1], p[2], args.picture)
+               : kExitUsage;
+  if (args.command == "colour")
+    return expect(3,
+                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png]")
+               ? ColourCommand(options, choice, p[0], p[1], p[2], args.picture)
+               : kExitUsage;
+  if (args.command == "retarget")
+    return expect(
+               4,
+               "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] [--picture FILE.png]")
+               ? RetargetCommand(options, choice, args.retarget, p[0], p[1], p[2], p[3],
+                                 args.picture)
+               : kExitUsage;
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
   if (args.command == "edit")
@@ -173,6 +202,18 @@ int main(int argc, char** argv) {
     } else if (arg == "--pick") {
       if (!value(args.pick) || args.pick.empty())
         return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
+    } else if (arg == "--picture") {
+      if (!value(args.picture) || args.picture.size() < 5 ||
+          _stricmp(args.picture.c_str() + args.picture.size() - 4, ".png") != 0)
+        return UsageError("--picture needs a file name ending in .png");
+    } else if (arg == "--match") {
+      if (!value(text) || text != "names") return UsageError("--match takes 'names'");
+      args.retarget.matchNames = true;
+    } else if (arg == "--fallback") {
+      if (!value(text) || !ParseNumber(text, number) || number < 1 || number > 16 ||
+          number != static_cast<int>(number))
+        return UsageError("--fallback needs a slot number 1..16");
+      args.retarget.fallback = static_cast<int>(number) - 1;
     } else if (arg == "--list") {
       args.list = true;
     } else if (arg == "--strict") {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "plugin/fruity_interface.h"
+#include "tools/render/host_voice_params.h"
 
 // One plug-in object seen from the host: the table pointer and the three
 // data words after it.
@@ -70,16 +71,6 @@ class RawPlugin {
 
   void* object_;
 };
-
-// The host's voice parameters record: the plug-in reads the level at byte 4
-// and the pitch in cents (0 = note 60) at byte 28.
-struct HostVoiceParams {
-  float reserved0 = 0;
-  float level = 0.78f;
-  float reserved[5] = {};
-  float pitch = 0;
-};
-static_assert(offsetof(HostVoiceParams, level) == 4 && offsetof(HostVoiceParams, pitch) == 28);
 
 class PluginLibrary {
  public:

@@ -9,56 +9,28 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/progress_line.h"
-#include "tools/plughost/render.h"
+#include "tools/plughost/result_files.h"
+#include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/settings_file.h"
+#include "tools/render/render_session.h"
 
-namespace {
-
-// A terminal, or a file that scripts/wine-run relays to one as it grows.
 bool StderrIsTerminal() {
   return _isatty(_fileno(stderr)) || std::getenv("PLUGHOST_STDERR_IS_TERMINAL") != nullptr;
 }
 
-}  // namespace
+void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const VelocityLevels& levels,
+                      RenderRequest request, const char* doing, std::vector<uint8_t>& output,
+                      RenderSummary& summary) {
+  ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, doing);
+  const ULONGLONG start = GetTickCount64();
+  request.progress = [&](size_t played, size_t total) {
+    progress.Update(played, total, GetTickCount64() - start);
+  };
+  DllRenderTarget target(instance, host);
+  RenderThrough(target, levels, request, output, summary);
+}
 
-int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
-                  const std::string& inputPath, const std::string& outputPath) {
-  std::string error;
-  std::vector<uint8_t> state;
-  if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
-
-  std::vector<uint8_t> input;
-  MidiLayout layout;
-  if (!ReadWholeFile(inputPath, input, error))
-    return Fail(kExitBadInput, "cannot read " + inputPath + ": " + error);
-  if (!ReadMidiLayout(input, layout, error)) return Fail(kExitBadInput, inputPath + ": " + error);
-
-  const VelocityLevels levels;
-  if (!levels.complete())
-    return Fail(kExitPlugin, "this build cannot find a level for every velocity 1..127");
-
-  const auto library = OpenPluginLibrary(options.dll, error);
-  if (!library) return Fail(kExitPlugin, error);
-  std::vector<uint8_t> output;
-  RenderSummary summary;
-  {
-    // The instance has its editor window, as in any host; hidden, it costs
-    // the notes nothing.
-    PlugHost host(nullptr);
-    PluginInstance instance(*library, &host);
-    if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
-    if (!instance.LoadState(state, error)) return Fail(kExitPlugin, error);
-    ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, "rendering");
-    const ULONGLONG start = GetTickCount64();
-    RenderThroughPlugin(instance, host, levels, input, layout, output, summary,
-                        [&](size_t played, size_t total) {
-                          progress.Update(played, total, GetTickCount64() - start);
-                        });
-  }
-  if (!WriteFileAtomically(outputPath, output, error)) return Fail(kExitBadInput, error);
-
-  std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
-              settingsPath.c_str());
+void PrintRenderSummary(const RenderSummary& summary) {
   std::printf("  notes in:          %d\n", summary.notesIn);
   std::printf("  messages out:      %d\n", summary.messagesOut);
   std::printf("  keyswitches sent:  %d\n", summary.keyswitches);
@@ -82,6 +54,56 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
         "  warning:           %d messages had data bytes above 127, written as their"
         " low seven bits\n",
         summary.clippedDataBytes);
+}
+
+int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
+                  const std::string& inputPath, const std::string& outputPath,
+                  const std::string& picturePath) {
+  std::string error;
+  std::vector<uint8_t> state;
+  if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
+
+  std::vector<uint8_t> input;
+  MidiLayout layout;
+  if (!ReadWholeFile(inputPath, input, error))
+    return Fail(kExitBadInput, "cannot read " + inputPath + ": " + error);
+  if (!ReadMidiLayout(input, layout, error)) return Fail(kExitBadInput, inputPath + ": " + error);
+
+  const VelocityLevels levels;
+  if (!levels.complete())
+    return Fail(kExitPlugin, "this build cannot find a level for every velocity 1..127");
+
+  const auto library = OpenPluginLibrary(options.dll, error);
+  if (!library) return Fail(kExitPlugin, error);
+  RenderSummary summary;
+  PianoRoll roll(layout.division);
+  PluginSettings settings;  // for the picture's legend
+  ResultFiles files{outputPath, {}, picturePath, {}};
+  {
+    // The instance has its editor window, as in any host; hidden, it costs
+    // the notes nothing.
+    PlugHost host(nullptr);
+    PluginInstance instance(*library, &host);
+    if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
+    if (!picturePath.empty()) {
+      std::vector<uint8_t> saved;
+      if (!RoundTripThroughPlugin(instance, state, saved, settings, error))
+        return Fail(kExitPlugin, error);
+    }
+    if (!instance.LoadState(state, error)) return Fail(kExitPlugin, error);
+    RenderRequest request;
+    request.input = &input;
+    request.layout = &layout;
+    if (!picturePath.empty()) request.picture = &roll;
+    RenderThroughDll(instance, host, levels, request, "rendering", files.midi, summary);
+  }
+  if (!picturePath.empty()) files.png = PianoRollPng(roll, settings, "render: " + inputPath);
+  if (const int failed = WriteResultFiles(files)) return failed;
+
+  std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
+              settingsPath.c_str());
+  PrintRenderSummary(summary);
   std::printf("Wrote %s\n", outputPath.c_str());
+  if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
   return kExitOk;
 }

@@ -4,7 +4,7 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
-#include "tools/plughost/png_writer.h"
+#include "tools/render/png_writer.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/maps/state_bytes.h"
 #include "tools/plughost/window_capture.h"

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "skin.h"
+#include "slot_hues.h"
 
 namespace skin {
 
@@ -24,15 +25,8 @@ void disc(cairo_t* cr, double cx, double cy, double r) {
 }  // namespace
 
 Rgb slotHue(int slot) {
-  // Sixteen colours picked by eye to stay apart on a dark ground, ordered
-  // round the colour wheel with the greys and browns last.
-  static const Rgb hues[16] = {
-      rgb(236, 84, 78),   rgb(242, 143, 60),  rgb(240, 204, 70),  rgb(170, 214, 72),
-      rgb(84, 196, 104),  rgb(52, 196, 168),  rgb(72, 200, 232),  rgb(82, 146, 244),
-      rgb(104, 104, 240), rgb(160, 110, 240), rgb(210, 96, 226),  rgb(238, 92, 168),
-      rgb(246, 160, 184), rgb(196, 148, 100), rgb(150, 168, 130), rgb(214, 214, 208),
-  };
-  return hues[slot & 15];
+  const SlotHue& hue = kSlotHues[slot & 15];
+  return rgb(hue.r, hue.g, hue.b);
 }
 
 void drawKnob(cairo_t* cr, double x, double y, double t) {

@@ -1,4 +1,4 @@
-#include "tools/plughost/velocity_levels.h"
+#include "tools/render/velocity_levels.h"
 
 #include <cmath>
 

@@ -1,14 +1,14 @@
-#include "tools/plughost/render.h"
+#include "tools/render/render_session.h"
 
 #include <string>
 
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_writer.h"
-#include "tools/plughost/host_voices.h"
+#include "tools/render/host_voice_params.h"
+#include "tools/render/host_voices.h"
 
 namespace {
 
-constexpr int32_t kDispatchPlayback = 12;
 constexpr int32_t kParamUpdateValue = 0x01;
 constexpr int32_t kEventPan = 2;
 constexpr int32_t kEventVolume = 3;
@@ -38,42 +38,44 @@ void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
   summary.seconds = layout.events ? tempo.Seconds(end) : 0.0;
 }
 
-class RenderSession final : public HostListener {
+class RenderSession final : public RenderListener {
  public:
-  RenderSession(const RawPlugin& plugin, const VelocityLevels& levels, RenderSummary& summary)
-      : plugin_(plugin), levels_(levels), summary_(summary) {}
+  RenderSession(RenderTarget& plugin, const VelocityLevels& levels, RenderSummary& summary,
+                PianoRoll* picture)
+      : plugin_(plugin), levels_(levels), summary_(summary), picture_(picture) {}
 
   // Plays the input and writes what the plug-in sent as the output's
   // second track.
-  void Play(const std::vector<uint8_t>& input, const MidiLayout& layout,
-            std::vector<uint8_t>& output, const RenderProgress& progress) {
+  void Play(MidiEventSource& events, size_t total, std::vector<uint8_t>& output,
+            const RenderProgress& progress) {
     MidiTrackWriter out(output);
     out_ = &out;
-    const std::string name = TrackName();
+    const std::string name = plugin_.Name() + " output";
     out.Meta(0, kMetaTrackName, reinterpret_cast<const uint8_t*>(name.data()),
              static_cast<uint32_t>(name.size()));
 
     // Playback starts before the first event, at tick 0.
     tick_ = 0;
-    plugin_.Dispatch(kDispatchPlayback, 0, 1);
-    MergedMidiEvents events(input, layout);
+    plugin_.Playback(true);
     MidiEventView e;
+    int track = 0;
     size_t played = 0;
-    while (events.Next(e)) {
+    while (events.Next(e, track)) {
       tick_ = e.tick;
       if (e.kind == MidiEvent::Kind::Channel) PlayEvent(e);
-      if (++played % kProgressStride == 0 && progress) progress(played, layout.events);
+      if (picture_) picture_->Event(e);
+      if (++played % kProgressStride == 0 && progress) progress(played, total);
     }
     // Playback stops at the end of the file; the plug-in reports every voice
     // still in its table, and the host kills them.
-    plugin_.Dispatch(kDispatchPlayback, 0, 0);
+    plugin_.Playback(false);
     summary_.endedAtStop = static_cast<int>(ended_.size());
     KillEndedVoices();
     out.Finish();
     out_ = nullptr;
   }
 
-  // HostListener
+  // RenderListener
   void OnMidi(uint32_t message) override {
     ++summary_.messagesOut;
     const uint8_t status = message & 0xFF;
@@ -94,12 +96,6 @@ class RenderSession final : public HostListener {
   int32_t OnColour(int32_t tag) override { return voices_.Colour(tag); }
 
  private:
-  std::string TrackName() const {
-    const int32_t* words = plugin_.descriptorWords();
-    const char* name = words ? reinterpret_cast<const char*>(words[1]) : nullptr;
-    return std::string(name ? name : "plug-in") + " output";
-  }
-
   void PlayEvent(const MidiEventView& e) {
     const int kind = e.status & 0xF0;
     const int channel = e.status & 0x0F;
@@ -138,6 +134,7 @@ class RenderSession final : public HostListener {
       if (status == 0x90 && data2 > 0) ++summary_.keyswitches;
       if (status == 0xB0 && data1 == 32) ++summary_.uaccChanges;
       if (status == 0xB0 && data1 == 1) ++summary_.modwheelChanges;
+      if (picture_) picture_->Switch(tick_);
     }
     if (!handle) {
       ++summary_.droppedNotes;
@@ -145,6 +142,7 @@ class RenderSession final : public HostListener {
       return;
     }
     voices_.Hold(tag, handle, channel, note);
+    if (picture_) picture_->NoteOn(tick_, channel, note, channel);
   }
 
   void NoteOff(int channel, int note) {
@@ -155,6 +153,7 @@ class RenderSession final : public HostListener {
       return;
     }
     plugin_.ReleaseVoice(voices_.Handle(tag));
+    if (picture_) picture_->NoteOff(tick_, channel, note);
   }
 
   // Kills the voices the plug-in reported as ended, once its call has
@@ -168,9 +167,10 @@ class RenderSession final : public HostListener {
     ended_.clear();
   }
 
-  const RawPlugin& plugin_;
+  RenderTarget& plugin_;
   const VelocityLevels& levels_;
   RenderSummary& summary_;
+  PianoRoll* picture_;
   MidiTrackWriter* out_ = nullptr;  // what the plug-in sent, while playing
   uint64_t tick_ = 0;
   uint8_t port_ = 0;
@@ -182,15 +182,17 @@ class RenderSession final : public HostListener {
 
 }  // namespace
 
-void RenderThroughPlugin(const PluginInstance& instance, PlugHost& host,
-                         const VelocityLevels& levels, const std::vector<uint8_t>& input,
-                         const MidiLayout& layout, std::vector<uint8_t>& output,
-                         RenderSummary& summary, const RenderProgress& progress) {
+void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const RenderRequest& request,
+                   std::vector<uint8_t>& output, RenderSummary& summary) {
+  const std::vector<uint8_t>& input = *request.input;
+  const MidiLayout& layout = *request.layout;
   output.clear();
   WriteMidiHeader(output, 1, layout.division, 2);
   WriteConductor(input, layout, output, summary);
-  RenderSession session(instance.plugin(), levels, summary);
-  host.SetListener(&session);
-  session.Play(input, layout, output, progress);
-  host.SetListener(nullptr);
+  MergedMidiEvents own(input, layout);
+  RenderSession session(target, levels, summary, request.picture);
+  target.Attach(&session);
+  session.Play(request.events ? *request.events : own, layout.events, output, request.progress);
+  target.Attach(nullptr);
+  if (request.picture) request.picture->Finish();
 }

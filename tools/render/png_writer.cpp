@@ -1,4 +1,4 @@
-#include "tools/plughost/png_writer.h"
+#include "tools/render/png_writer.h"
 
 #include <zlib.h>
 

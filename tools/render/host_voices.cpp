@@ -1,4 +1,4 @@
-#include "tools/plughost/host_voices.h"
+#include "tools/render/host_voices.h"
 
 int32_t HostVoices::Start(int32_t colour) {
   int32_t tag;

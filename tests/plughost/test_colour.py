@@ -1,0 +1,159 @@
+"""colour and retarget as a user meets them: the keyswitched example phrase
+coloured back to the example phrase's colours, retargeted to the second
+example map, pictures written beside, and bad inputs refused with a message
+and no file."""
+import os
+import shutil
+import struct
+import unittest
+import zlib
+
+import mido
+
+from plughost_support import EXAMPLES, PlughostTest, plughost, read_track, write_midi
+
+KEYSWITCHED = os.path.join(EXAMPLES, "keyswitched.mid")
+PHRASE = os.path.join(EXAMPLES, "phrase.mid")
+STRINGS = os.path.join(EXAMPLES, "strings.json")
+CHAMBER = os.path.join(EXAMPLES, "chamber_strings.json")
+
+
+def notes(path):
+    """(tick, key, velocity, length, channel) of every note, note-offs
+    paired with the earliest note on their channel and key."""
+    f = mido.MidiFile(path)
+    held, out = {}, []
+    for i in range(len(f.tracks)):
+        for tick, m in read_track(path, i)[1]:
+            if m.type == "note_on" and m.velocity > 0:
+                held.setdefault((m.channel, m.note), []).append((tick, m.velocity))
+            elif m.type in ("note_on", "note_off") and held.get((m.channel, m.note)):
+                start, velocity = held[(m.channel, m.note)].pop(0)
+                out.append((start, m.note, velocity, tick - start, m.channel))
+    return sorted(out)
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    width, height = struct.unpack(">II", data[16:24])
+    # The image data inflates to a filter byte and three bytes per pixel a row.
+    idat = b"".join(data[i + 8:i + 8 + struct.unpack(">I", data[i:i + 4])[0]]
+                    for i in range(8, len(data)) if data[i + 4:i + 8] == b"IDAT")
+    assert len(zlib.decompress(idat)) == height * (1 + 3 * width)
+    return width, height
+
+
+class Colour(PlughostTest):
+    def test_the_keyswitched_phrase_colours_back_to_the_example_phrase(self):
+        run = self.run_ok("colour", STRINGS, KEYSWITCHED, "out.mid", "--picture", "out.png")
+        self.assertEqual(notes(self.path("out.mid")), notes(PHRASE))
+        for line in ("notes read:        32", 'slot 3 "Staccato": 8', "unexplained:       0",
+                     "ties:              0", "messages removed:  27"):
+            self.assertIn(line, run.out)
+        # No keyswitch or UACC is left; the dynamics, expression, pan and
+        # volume are, at their ticks, and the tempo map too.
+        _, part = read_track(self.path("out.mid"), 1)
+        _, before = read_track(KEYSWITCHED, 1)
+        ccs = lambda events: [(t, m.control, m.value) for t, m in events if m.type == "control_change"]
+        self.assertEqual(ccs(part), [c for c in ccs(before) if c[1] != 32])
+        self.assertFalse([m for _, m in part if m.type == "note_on" and m.note < 36])
+        self.assertEqual(read_track(self.path("out.mid"), 0)[1], read_track(KEYSWITCHED, 0)[1])
+        width, height = png_size(self.path("out.png"))
+        self.assertGreaterEqual(width, 8 * 64)
+        self.assertGreater(height, 100)
+
+    def test_a_rendered_phrase_colours_back_and_another_programs_map_serves_too(self):
+        self.run_ok("render", STRINGS, PHRASE, "rendered.mid")
+        self.run_ok("colour", STRINGS, "rendered.mid", "back.mid")
+        self.assertEqual(notes(self.path("back.mid")), notes(PHRASE))
+        # The Reaticulate bank's example violins serve as the map too.
+        run = self.run_ok("colour", os.path.join(EXAMPLES, "strings.reabank"), KEYSWITCHED,
+                          "reabank.mid", "--bank", "Violins")
+        self.assertIn("notes read:        32", run.out)
+
+    def test_cc1_right_before_a_note_switches_and_elsewhere_plays(self):
+        self.write_json("mw.json", {"slots": [{"slot": 1, "name": "Soft", "modwheel": 20},
+                                              {"slot": 2, "name": "Loud", "modwheel": 90}]})
+        cc = lambda v: mido.Message("control_change", control=1, value=v)
+        on = lambda n: mido.Message("note_on", note=n, velocity=80)
+        off = lambda n: mido.Message("note_off", note=n)
+        write_midi(self.path("in.mid"), [[
+            (0, cc(90)), (0, on(60)), (100, off(60)),   # switches: slot 2
+            (150, cc(20)),                               # no note at 150: played
+            (200, on(62)), (300, off(62)),               # still slot 2
+        ]])
+        self.run_ok("colour", "mw.json", "in.mid", "out.mid")
+        self.assertEqual([n[4] for n in notes(self.path("out.mid"))], [1, 1])
+        _, part = read_track(self.path("out.mid"), 0)
+        self.assertEqual([(t, m.value) for t, m in part if m.type == "control_change"], [(150, 20)])
+
+
+class Retarget(PlughostTest):
+    def test_retarget_by_name_plays_the_phrase_with_the_second_library(self):
+        run = self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "out.mid", "--match", "names",
+                          "--picture", "out.png")
+        self.assertIn('slot 3 "Staccato" -> slot 4 "Short" (UACC)', run.out)
+        self.assertIn('slot 5 "Pizzicato" -> slot 5 "Pizz" (UACC)', run.out)
+        self.assertIn('slot 1 "Legato" -> slot 2 "Legato" (name)', run.out)
+        # One pass gives what colour then render give.
+        self.run_ok("colour", STRINGS, KEYSWITCHED, "coloured.mid")
+        self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "by-number.mid")
+        self.run_ok("render", CHAMBER, "coloured.mid", "rendered.mid")
+        self.assertEqual(self.read_bytes("by-number.mid"), self.read_bytes("rendered.mid"))
+        # By name, the legato notes (slot 1) play chamber slot 2's keyswitch C#-1 (13).
+        _, sent = read_track(self.path("out.mid"), 1)
+        first = [m for _, m in sent if m.type == "note_on"][:2]
+        self.assertEqual((first[0].note, first[0].velocity), (13, 127))
+        png_size(self.path("out.png"))
+
+    def test_unmatched_slots_are_listed_unless_a_fallback_is_named(self):
+        self.write_json("few.json", {"slots": [{"slot": 1, "name": "Legato", "keyswitch": "C1"}]})
+        before = self.files()
+        run = plughost("retarget", STRINGS, "few.json", KEYSWITCHED, "out.mid", "--match", "names",
+                       cwd=self.dir)
+        self.assertEqual(run.code, 1, run)
+        self.assertIn('slot 2 "Sustain"', run.err)
+        self.assertIn('slot 8 "Col legno"', run.err)
+        self.assertIn("--fallback", run.err)
+        self.assertEqual(self.files(), before)
+        run = self.run_ok("retarget", STRINGS, "few.json", KEYSWITCHED, "out.mid", "--match",
+                          "names", "--fallback", "1")
+        self.assertIn('slot 2 "Sustain" -> slot 1 "Legato" (fallback)', run.out)
+
+
+class BadColourInputs(PlughostTest):
+    def test_a_map_whose_slots_cannot_be_told_apart_names_them(self):
+        self.write_json("same.json", {"slots": [
+            {"slot": 1, "name": "Legato", "keyswitch": "C0"},
+            {"slot": 2, "name": "Sustain", "uacc": 1},
+            {"slot": 4, "name": "Spicc", "keyswitch": "D0"}]})
+        self.refused(("colour", "same.json", KEYSWITCHED, "out.mid", "--picture", "out.png"), 1,
+                     'slot 1 "Legato" (keyswitch C0) and slot 2 "Sustain" (UACC 1)',
+                     'slot 2 "Sustain" (UACC 1) and slot 4 "Spicc" (keyswitch D0)')
+        self.refused(("retarget", "same.json", STRINGS, KEYSWITCHED, "out.mid"), 1, "told apart")
+
+    def test_a_map_that_switches_nothing_and_bad_files(self):
+        self.write_json("none.json", {"slots": [{"slot": 1, "name": "Plain"}]})
+        self.refused(("colour", "none.json", KEYSWITCHED, "out.mid"), 1, "no slot sends")
+        with open(KEYSWITCHED, "rb") as f:
+            data = f.read()
+        with open(self.path("cut.mid"), "wb") as f:
+            f.write(data[:len(data) // 2])
+        self.refused(("colour", STRINGS, "cut.mid", "out.mid"), 1, "cut.mid")
+        self.refused(("colour", STRINGS, "missing.mid", "out.mid"), 1, "missing.mid")
+        self.refused(("colour", STRINGS, KEYSWITCHED, "out.mid", "--picture", "out.bmp"), 2, ".png")
+        self.refused(("retarget", STRINGS, CHAMBER, KEYSWITCHED, "out.mid", "--match", "icons"), 2,
+                     "--match")
+        self.refused(("retarget", STRINGS, CHAMBER, KEYSWITCHED, "out.mid", "--fallback", "17"), 2,
+                     "--fallback")
+        self.refused(("colour", STRINGS, KEYSWITCHED), 2, "colour takes")
+
+    def test_an_unwritable_picture_leaves_no_midi_file(self):
+        self.refused(("colour", STRINGS, KEYSWITCHED, "out.mid", "--picture",
+                      os.path.join("no-such-folder", "out.png")), 1, "out.png")
+
+
+if __name__ == "__main__":
+    unittest.main()

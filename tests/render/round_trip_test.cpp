@@ -1,0 +1,160 @@
+// The property colour and render are built around: for any coloured file x
+// in which no two notes of one key overlap, and any map whose slots can be
+// told apart, colour(render(x)) has exactly x's notes (tick, key, velocity,
+// length, colour) and x's tempo map, and the controllers as render passes
+// them on. Files and maps are generated: colours, chords, overlapping notes
+// of different keys, controllers, several tracks, tempo and metre changes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+
+#include "render_test_support.h"
+
+namespace {
+
+using namespace render_test;
+
+struct Case {
+  PluginSettings settings;
+  std::vector<int> colours;  // slots that send something
+  Bytes midi;
+  size_t notes = 0;
+};
+
+// Slots that all send one kind of message with values of their own (so any
+// two differ there), and other kinds at random.
+PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used) {
+  PluginSettings settings;
+  settings.channel = static_cast<int32_t>(rng() % 16);
+  settings.port = static_cast<int32_t>(rng() % 3);
+  std::vector<int> slots(kSlotCount);
+  for (int s = 0; s < kSlotCount; ++s) slots[s] = s;
+  std::shuffle(slots.begin(), slots.end(), rng);
+  used.assign(slots.begin(), slots.begin() + 2 + rng() % 15);
+  const int primary = static_cast<int>(rng() % 3);
+  std::vector<int> values(24);
+  for (int v = 0; v < 24; ++v) values[v] = v;  // keyswitches stay below note 24
+  std::shuffle(values.begin(), values.end(), rng);
+  for (size_t i = 0; i < used.size(); ++i) {
+    SlotSettings& slot = settings.slots[used[i]];
+    slot.name = "Articulation " + std::to_string(i);
+    const int distinct = primary == 0 ? values[i] : static_cast<int>(i * 7 % 128);
+    auto maybe = [&](int kind) { return kind == primary || rng() % 2; };
+    if (maybe(0)) slot.keyswitch = primary == 0 ? distinct : static_cast<int32_t>(rng() % 24);
+    if (maybe(1)) slot.uacc = primary == 1 ? distinct : static_cast<int32_t>(rng() % 128);
+    if (maybe(2)) slot.modwheel = primary == 2 ? distinct : static_cast<int32_t>(rng() % 128);
+  }
+  return settings;
+}
+
+Case RandomCase(uint32_t seed) {
+  std::mt19937 rng(seed);
+  Case c;
+  c.settings = RandomMap(rng, c.colours);
+
+  MidiFile file;
+  file.format = 1;
+  file.division = static_cast<uint16_t>(96 + rng() % 900);
+  const int parts = 1 + static_cast<int>(rng() % 3);
+  file.tracks.resize(1 + parts);
+  auto& conductor = file.tracks[0];
+  conductor.push_back(MidiEvent::Meta(0, kMetaTimeSignature, {3, 2, 24, 8}));
+  for (int i = 0, n = static_cast<int>(rng() % 5); i < n; ++i) {
+    const uint32_t tempo = 300000 + rng() % 700000;
+    conductor.push_back(MidiEvent::Meta(
+        rng() % 20000, kMetaTempo, {uint8_t(tempo >> 16), uint8_t(tempo >> 8), uint8_t(tempo)}));
+  }
+
+  // Notes: chords at shared ticks, lines whose notes overlap on other keys;
+  // a key's next note starts when its last has ended (the same tick only in
+  // the same track, where the note-off comes first).
+  std::map<int, std::pair<uint64_t, int>> keyFree;  // key -> (free from tick, track)
+  std::set<uint64_t> noteTicks;
+  uint64_t tick = 0;
+  for (int n = 0, count = 20 + static_cast<int>(rng() % 200); n < count;) {
+    tick += rng() % 3 == 0 ? 0 : rng() % 400;
+    const int chord = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < chord; ++k, ++n) {
+      const int key = 24 + static_cast<int>(rng() % 80);
+      const int track = 1 + static_cast<int>(rng() % parts);
+      auto free = keyFree.find(key);
+      if (free != keyFree.end() && (tick < free->second.first ||
+                                    (tick == free->second.first && track != free->second.second)))
+        continue;
+      const uint64_t length = 1 + rng() % 900;
+      const int colour = c.colours[rng() % c.colours.size()];
+      const uint8_t velocity = static_cast<uint8_t>(1 + rng() % 127);
+      file.tracks[track].push_back(
+          MidiEvent::Channel(tick, uint8_t(0x90 | colour), uint8_t(key), velocity));
+      // Note-offs of either form.
+      file.tracks[track].push_back(
+          rng() % 2 ? MidiEvent::Channel(tick + length, uint8_t(0x80 | colour), uint8_t(key), 64)
+                    : MidiEvent::Channel(tick + length, uint8_t(0x90 | colour), uint8_t(key), 0));
+      keyFree[key] = {tick + length, track};
+      noteTicks.insert(tick);
+      ++c.notes;
+    }
+  }
+  // Controllers away from the notes' starts (where CC 1 would be read as a
+  // modwheel switch), and messages render has no use for.
+  const int ccs[] = {1, 2, 11, 16, 21, 64, 7, 10};
+  for (int i = 0, n = static_cast<int>(rng() % 60); i < n; ++i) {
+    const uint64_t at = rng() % (tick + 1000);
+    if (noteTicks.count(at)) continue;
+    const int track = 1 + static_cast<int>(rng() % parts);
+    file.tracks[track].push_back(MidiEvent::Channel(at, uint8_t(0xB0 | rng() % 16),
+                                                    uint8_t(ccs[rng() % 8]), uint8_t(rng() % 128)));
+  }
+  for (int i = 0, n = static_cast<int>(rng() % 10); i < n; ++i)
+    file.tracks[1].push_back(
+        MidiEvent::Channel(rng() % (tick + 1), 0xE0, uint8_t(rng() % 128), uint8_t(rng() % 128)));
+
+  // Each track in tick order, note-offs before note-ons at a tick.
+  for (auto& track : file.tracks) {
+    std::stable_sort(track.begin(), track.end(), [](const MidiEvent& a, const MidiEvent& b) {
+      auto rank = [](const MidiEvent& e) {
+        const bool on =
+            e.kind == MidiEvent::Kind::Channel && (e.status & 0xF0) == 0x90 && e.data2 > 0;
+        return on ? 1 : 0;
+      };
+      return a.tick != b.tick ? a.tick < b.tick : rank(a) < rank(b);
+    });
+  }
+  c.midi = WriteMidiFile(file);
+  return c;
+}
+
+TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControllers) {
+  for (uint32_t seed = 1; seed <= 150; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const Case c = RandomCase(seed);
+    ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty());
+
+    const Bytes rendered = RenderNatively(c.settings, c.midi);
+    ColourSummary summary;
+    const Bytes coloured = ColourFile(c.settings, rendered, &summary);
+    ASSERT_FALSE(coloured.empty());
+
+    const std::vector<Note> want = NotesOf(c.midi), got = NotesOf(coloured);
+    ASSERT_EQ(want.size(), c.notes);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i)
+      ASSERT_EQ(got[i], want[i]) << Describe(got[i]) << " instead of " << Describe(want[i]);
+    EXPECT_EQ(TempoOf(coloured), TempoOf(c.midi));
+    EXPECT_EQ(summary.notesRead, static_cast<int>(c.notes));
+    EXPECT_EQ(summary.unexplained, 0);
+    EXPECT_EQ(summary.ties, 0);
+
+    // Playback start sends pan, volume and the six controllers (eight CCs);
+    // then every controller of x at its tick.
+    auto ccs = ControllersOf(coloured);
+    ASSERT_GE(ccs.size(), 8u);
+    ccs.erase(ccs.begin(), ccs.begin() + 8);
+    EXPECT_EQ(ccs, ControllersOf(c.midi));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Reading a part's articulations back from the messages that switched them:
+// the inverse of a render. Per channel it follows what the instrument keeps
+// (the last keyswitch, the last value of each CC and the program the slots
+// use, as slot_outputs.h lists them) and gives every note the slot whose
+// outputs best explain that state, as the note's channel (colour k on
+// channel k + 1). The switching messages are removed; everything else
+// passes exactly as it came.
+//
+// Which messages switch:
+// - a note-on on a key some slot uses as its keyswitch, and every note-off
+//   on such a key;
+// - a CC some slot sends, and a program change when some slot sends one;
+//   except that a CC which is also a performance controller (CC 1 is both
+//   the modwheel a slot may send and Dynamics) switches only where it stands
+//   just before a note on its channel at that note's tick, with at most
+//   other switching messages between. Anywhere else it is played, and it
+//   changes nothing in the state.
+//
+// Which slot a note gets: a slot explains the state when none of its
+// outputs disagrees with the value in force and at least one agrees (values
+// nothing has set yet neither agree nor disagree). The slot that explains it
+// with the most agreeing outputs wins; among equals the lowest, counted as a
+// tie. A note no slot explains keeps the slot of the previous note on its
+// channel (slot 1 at the start), counted as unexplained.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "tools/midifile/merged_events.h"
+#include "tools/midifile/midi_file_reader.h"
+#include "tools/render/piano_roll.h"
+#include "tools/render/slot_outputs.h"
+
+struct ColourSummary {
+  int notesRead = 0;
+  std::array<int, kSlotCount> perSlot{};  // by the slot read
+  int unexplained = 0;
+  int ties = 0;
+  int messagesRemoved = 0;
+};
+
+// Slot s of the map read plays as colour pairing[s] (default: s itself).
+using SlotPairing = std::array<uint8_t, kSlotCount>;
+SlotPairing IdentityPairing();
+
+// The coloured events of a source, streamed: each tick's events are read
+// before the first of them is given, so a CC can be judged by what follows
+// it at its tick.
+class ColouredEvents final : public MidiEventSource {
+ public:
+  ColouredEvents(MidiEventSource& input, const SlotOutputTable& table, ColourSummary& summary,
+                 const SlotPairing& pairing = IdentityPairing(), PianoRoll* picture = nullptr);
+
+  bool Next(MidiEventView& e, int& track) override;
+
+ private:
+  struct Item {
+    MidiEventView e;
+    int track = 0;
+    bool keep = true;
+  };
+  using State = std::array<int16_t, kStateCount>;  // -1: nothing set yet
+
+  bool ReadTick();
+  void Decide();
+  // What a switching message sets, or -1 for one that sets nothing (a
+  // keyswitch's note-off); -2 for a message that does not switch.
+  int SwitchKind(const MidiEventView& e, bool beforeNote) const;
+  bool IsSwitchingKind(const MidiEventView& e) const;
+  bool IsPlayedNoteOn(const MidiEventView& e) const;
+  int ChooseSlot(int channel);
+
+  MidiEventSource& input_;
+  const SlotOutputTable& table_;
+  ColourSummary& summary_;
+  SlotPairing pairing_;
+  PianoRoll* picture_;
+
+  std::vector<Item> items_;  // one tick's events
+  std::vector<uint8_t> beforeNote_;
+  size_t next_ = 0;
+  Item pending_;  // the first event of the next tick, once read
+  bool havePending_ = false, inputDone_ = false;
+
+  std::array<State, 16> state_;
+  std::array<uint8_t, 16> lastSlot_{};
+  HeldNotes<uint8_t> held_;  // colours of sounding notes
+};
+
+// Colours a whole checked file: the same format, division and tracks, each
+// track keeping its own events less the switching ones.
+std::vector<uint8_t> ColourMidiFile(const std::vector<uint8_t>& input, const MidiLayout& layout,
+                                    const SlotOutputTable& table, ColourSummary& summary,
+                                    PianoRoll* picture = nullptr);

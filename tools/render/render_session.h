@@ -1,0 +1,54 @@
+// Plays a MIDI file through a plug-in as a host plays a song: each note
+// becomes a voice whose colour is the note's channel, the performance
+// controllers go through parameters, pan and volume through host events.
+// Everything the plug-in sends is recorded at the tick of the event that
+// made it send, in the order it was sent.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "tools/midifile/merged_events.h"
+#include "tools/midifile/midi_file_reader.h"
+#include "tools/render/piano_roll.h"
+#include "tools/render/render_target.h"
+#include "tools/render/velocity_levels.h"
+
+struct RenderSummary {
+  int notesIn = 0;           // note-ons (velocity above 0) played
+  int messagesOut = 0;       // messages the plug-in sent, playback start included
+  int keyswitches = 0;       // keyswitch note-ons sent before notes
+  int uaccChanges = 0;       // CC 32 sent before notes
+  int modwheelChanges = 0;   // CC 1 sent before notes
+  int controllerEvents = 0;  // CC 1, 2, 11, 16, 21, 64, 7 and 10 passed on
+  int ignoredEvents = 0;     // channel messages the plug-in has no use for
+  int unmatchedNoteOffs = 0;
+  int droppedNotes = 0;      // notes the plug-in made no voice for
+  int endedAtStop = 0;       // notes still sounding when the file ended
+  int clippedDataBytes = 0;  // messages with a data byte above 127
+  double seconds = 0;        // the input's length, to its last event
+};
+
+// Told now and then how many of the input's events have been played.
+using RenderProgress = std::function<void(size_t played, size_t total)>;
+
+// What a render plays and what it writes besides the file.
+struct RenderRequest {
+  const std::vector<uint8_t>* input = nullptr;  // a file ReadMidiLayout has checked
+  const MidiLayout* layout = nullptr;           // its layout
+  // The events to play; null plays the input's own. Another source (a
+  // colouring, say) must give the input's events less some, in their order.
+  MidiEventSource* events = nullptr;
+  PianoRoll* picture = nullptr;  // when set: the notes played, in their colours
+  RenderProgress progress;
+};
+
+// The target's listener is replaced for the length of the call. `output`
+// receives a format 1 file with the input's division: a first track with the
+// input's tempo and metre changes, so its times match the input's, and a
+// second track with exactly what the plug-in sent (and a port event wherever
+// the port changes).
+void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const RenderRequest& request,
+                   std::vector<uint8_t>& output, RenderSummary& summary);
