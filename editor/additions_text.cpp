@@ -14,9 +14,9 @@ const NoteNameTable& Names() {
   return table;
 }
 
-std::string ChannelSetText(uint32_t set) {
+std::string ChannelSetText(uint32_t set, const char* pluginChannel = "plug-in") {
   std::string text;
-  if (set & kPluginChannelBit) text = "plug-in";
+  if (set & kPluginChannelBit) text = pluginChannel;
   for (int channel = 0; channel < 16; ++channel) {
     if (!(set & (1u << channel))) continue;
     if (!text.empty()) text += "+";
@@ -177,7 +177,8 @@ std::string FormatAdditionsSummary(const SlotAdditions& a) {
   std::vector<std::string> items;
   if (a.actionCount > 0)
     items.push_back(std::to_string(a.actionCount) + (a.actionCount == 1 ? " action" : " actions"));
-  if (a.noteChannels != kPluginChannelBit) items.push_back("ch " + ChannelSetText(a.noteChannels));
+  // Short enough for the panel's line: the plug-in's own channel is "own".
+  if (a.noteChannels != kPluginChannelBit) items.push_back("ch " + ChannelSetText(a.noteChannels, "own"));
   if (a.transpose != 0) items.push_back("transpose " + std::to_string(a.transpose));
   if (a.keyswitchVelocity != kDefaultKeyswitchVelocity)
     items.push_back("key v" + std::to_string(a.keyswitchVelocity));

@@ -21,7 +21,7 @@
 // The whole line, as above (empty for a slot without additions).
 std::string FormatAdditionsText(const SlotAdditions& additions);
 
-// A short summary for the panel: "3 actions, ch plug-in+2, transpose -12";
+// A short summary for the panel: "3 actions, ch own+2, transpose -12";
 // empty for a slot without additions.
 std::string FormatAdditionsSummary(const SlotAdditions& additions);
 

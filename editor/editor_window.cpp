@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/additions_text.h"
 #include "editor/editor_resources.h"
 #include "editor/panel_painter.h"
 
@@ -360,6 +361,10 @@ bool EditorWindow::RightRelease() {
 
 void EditorWindow::PromptForValue(int32_t field) {
   DataModel& model = engine_.model;
+  if (field == kPromptAdditions) {
+    PromptForAdditions();
+    return;
+  }
   char buffer[kPromptBufferSize];
   if (field == kPromptName) {
     FillNamePrompt(buffer, model.bank.name[ShownSlot(model.selectedSlot)]);
@@ -375,6 +380,33 @@ void EditorWindow::PromptForValue(int32_t field) {
   } else {
     StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
   }
+  MarkForRepaint(false);
+}
+
+void EditorWindow::PromptForAdditions() {
+  DataModel& model = engine_.model;
+  PluginHost* host = engine_.host();
+  if (!host) return;
+  const int32_t slot = ShownSlot(model.selectedSlot);
+  const std::string current = FormatAdditionsText(model.additions.Get(slot));
+  // The prompt holds 255 bytes; a longer list is never cut by an edit here.
+  if (current.size() >= kPromptBufferSize) {
+    host->ShowHint(engine_.hostTag(), "Too many outputs to edit here: use a map file");
+    return;
+  }
+  char buffer[kPromptBufferSize] = {};
+  std::memcpy(buffer, current.data(), current.size());
+  int32_t colour = -1;
+  if (!host->PromptText(-1, -1, PromptCaption(kPromptAdditions), buffer, &colour)) return;
+  SlotAdditions edited;
+  std::string error;
+  // The host may leave the buffer unterminated: never read past its end.
+  if (!ParseAdditionsText(buffer, sizeof buffer, edited, error)) {
+    const std::string hint = "Not understood: " + error;
+    host->ShowHint(engine_.hostTag(), hint.c_str());
+    return;
+  }
+  model.additions.Set(slot, edited);
   MarkForRepaint(false);
 }
 

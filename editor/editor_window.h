@@ -96,6 +96,8 @@ class EditorWindow final : public EditorRepaint {
   void ReturnPointerToAnchor() const;
 
   void PromptForValue(int32_t field);
+  // The slot's additions through the text prompt, in their one-line form.
+  void PromptForAdditions();
   void ShowParameterMenu(int32_t parameter);
   void showMessage(const char* text) const;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/additions_text.h"
 #include "editor/panel_editing.h"
 
 const char kPanelTitle[] = "KAVO Velmora v0.3";
@@ -76,6 +77,10 @@ void BuildArticulationPage(const PanelView& view, SceneBuilder& scene) {
              TextLayout::kCentred);
   scene.Text(view.uacc, panel::kUaccText, PanelFont::kValue, TextColour::kValue,
              TextLayout::kCentred);
+  if (view.additions[0] != '\0') {
+    scene.Text(view.additions, panel::kAdditionsText, PanelFont::kSmall, TextColour::kDim,
+               TextLayout::kLine);
+  }
 }
 
 void BuildControllerPage(const PanelView& view, SceneBuilder& scene) {
@@ -170,6 +175,8 @@ PanelView ViewOf(const DataModel& model, PanelPoint pointer, const NoteNameTable
   CopyText(view.keyswitch, keyswitch, strnlen(keyswitch, kNoteNameSize));
   FormatOptionalValue(view.modwheel, model.bank.modwheel[slot]);
   FormatOptionalValue(view.uacc, model.bank.uacc[slot]);
+  const std::string additions = FormatAdditionsSummary(model.additions.Get(slot));
+  CopyText(view.additions, additions.data(), additions.size());
   std::snprintf(view.port, sizeof view.port, "%i", static_cast<int>(model.output.port));
   std::snprintf(view.channel, sizeof view.channel, "%lld",
                 static_cast<long long>(model.output.channel) + 1);

@@ -78,6 +78,7 @@ struct PanelView {
   char keyswitch[kNoteNameSize] = {};
   char modwheel[16] = {};
   char uacc[16] = {};
+  char additions[80] = {};  // summary of the slot's additions; empty for none
   char port[16] = {};
   char channel[24] = {};
 };

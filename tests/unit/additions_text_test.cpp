@@ -28,7 +28,7 @@ TEST(AdditionsText, EveryKindReadsBackToTheSameSlot) {
   EXPECT_EQ(a.actions[2], (SlotAction{ActionKind::kControlChange, 2, 58, 20}));
   EXPECT_EQ(a.actions[4], (SlotAction{ActionKind::kPitchBend, 0, 0, 8192 - 4096}));
   EXPECT_EQ(FormatAdditionsText(a), text);
-  EXPECT_EQ(FormatAdditionsSummary(a), "8 actions, ch plug-in+2+16, transpose -12, key v100");
+  EXPECT_EQ(FormatAdditionsSummary(a), "8 actions, ch own+2+16, transpose -12, key v100");
 
   // Loose spelling reads the same; the text a host hands back may lack its end.
   const char loose[] = "  cc 58=20 CH 2 ,d0 V90,note 26 held";
