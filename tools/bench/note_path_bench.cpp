@@ -26,7 +26,8 @@
 //
 // Afterwards, paints with something new to show each time, timed against
 // one 240x240 copy onto the window: a slot-grid repaint after a note of
-// another colour, and a whole-panel repaint after a moved controller.
+// another colour, and a whole-panel repaint after a moved controller. Last,
+// slots that send sixteen actions on two note channels (slot_outputs_case.h).
 //
 //   note_path_bench [--rounds N] [--seconds S] [--dll PATH]
 #include <intrin.h>
@@ -41,6 +42,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "tools/bench/slot_outputs_case.h"
 #include "tools/plughost/plugin_library.h"
 
 namespace {
@@ -643,6 +645,7 @@ int main(int argc, char** argv) {
   met = ComparePaintsWithBlit(plugin, editor, rounds) && met;
 
   plugin.Dispatch(kShowEditor, 0, 0);
+  met = CompareSlotOutputsWithHostCalls(library, rounds, seconds) && met;
   SetWindowLongPtrA(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_editorProc));
   plugin.Destroy();
   DestroyWindow(parent);
