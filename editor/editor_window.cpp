@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/additions_text.h"
 #include "editor/editor_resources.h"
 #include "editor/panel_painter.h"
 
@@ -17,20 +18,22 @@ constexpr int32_t kMenuEntryLimit = 4096;
 
 constexpr int32_t kHoldController = 5;
 
-// While shown, pending requests are checked this often for a paint that
-// will not come.
-constexpr UINT_PTR kRepaintCheckTimer = 1;
-constexpr UINT kRepaintCheckMilliseconds = 100;
+// While shown, recorded repaint requests become invalidations at about
+// display rate.
+constexpr UINT_PTR kRepaintTimer = 1;
+constexpr UINT kRepaintMilliseconds = 16;
+
+constexpr RECT kGridRect{panel::kSlotGridRect.left, panel::kSlotGridRect.top,
+                         panel::kSlotGridRect.right, panel::kSlotGridRect.bottom};
 
 void MarkInvalid(HWND window, bool gridOnly) {
   if (!window) return;
-  if (gridOnly) {
-    const PanelRect& grid = panel::kSlotGridRect;
-    const RECT rect{grid.left, grid.top, grid.right, grid.bottom};
-    InvalidateRect(window, &rect, FALSE);
-  } else {
-    InvalidateRect(window, nullptr, FALSE);
-  }
+  InvalidateRect(window, gridOnly ? &kGridRect : nullptr, FALSE);
+}
+
+bool Covers(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
 }
 
 PanelPoint PointFromLParam(LPARAM lParam) {
@@ -60,10 +63,10 @@ void EditorWindow::Create() {
 }
 
 void EditorWindow::Destroy() {
-  requests_.SetShown(false);
   CancelDrag();
   if (HWND window = handle()) DestroyWindow(window);
   *handleSlot_ = nullptr;
+  painter_.Release();
 }
 
 void EditorWindow::ShowIn(HWND parent) {
@@ -72,12 +75,10 @@ void EditorWindow::ShowIn(HWND parent) {
   if (parent) {
     SetParent(window, parent);
     ShowWindow(window, SW_SHOW);
-    requests_.SetShown(true);
-    SetTimer(window, kRepaintCheckTimer, kRepaintCheckMilliseconds, nullptr);
+    SetTimer(window, kRepaintTimer, kRepaintMilliseconds, nullptr);
     return;
   }
-  requests_.SetShown(false);
-  KillTimer(window, kRepaintCheckTimer);
+  KillTimer(window, kRepaintTimer);
   // Hidden before it leaves its parent, so it never shows as a window of
   // its own on the desktop in between.
   CancelDrag();
@@ -85,52 +86,61 @@ void EditorWindow::ShowIn(HWND parent) {
   SetParent(window, nullptr);
 }
 
-void EditorWindow::InvalidateEditor(bool gridOnly) {
-  if (!requests_.Claim(gridOnly)) return;
-  passedOn_.fetch_add(1, std::memory_order_relaxed);
-  MarkInvalid(handle(), gridOnly);
+void EditorWindow::InvalidateEditor(bool gridOnly) { requests_.Request(gridOnly); }
+
+void EditorWindow::MarkForRepaint(bool gridOnly) {
+  Invalidate(gridOnly ? RepaintRequests::kGrid : RepaintRequests::kWhole);
 }
 
-void EditorWindow::MarkForRepaint(bool gridOnly) const { MarkInvalid(handle(), gridOnly); }
-
-void EditorWindow::PaintBegun() {
-  requests_.PaintBegun();
-  ++paintsSinceCheck_;
+void EditorWindow::Invalidate(RepaintRequests::Region region) {
+  asked_ |= region;
+  MarkInvalid(handle(), region == RepaintRequests::kGrid);
 }
 
-void EditorWindow::CheckPendingRepaint() {
-  const bool painted = paintsSinceCheck_ != 0;
-  paintsSinceCheck_ = 0;
-  if (painted) return;
+void EditorWindow::PaintBegun(const RECT& invalid) {
+  const RepaintRequests::Region taken = requests_.TakeForPaint();
+  const uint8_t asked = asked_;
+  asked_ = RepaintRequests::kNothing;
+  if (taken == RepaintRequests::kNothing) return;
+  // This paint draws what was recorded, but shows it only inside its
+  // invalid region. Whatever the region may leave out gets a paint of its
+  // own: a request this thread never marked (the paint came before the
+  // tick, for an exposure say) or one outside the region's bounds.
+  RECT needed{};
+  if (taken == RepaintRequests::kGrid) {
+    needed = kGridRect;
+  } else {
+    GetClientRect(handle(), &needed);
+  }
+  if ((taken & ~asked) != 0 || !Covers(invalid, needed)) Invalidate(taken);
+}
+
+void EditorWindow::PassOnRequests() {
   const RepaintRequests::Region pending = requests_.Pending();
-  if (pending != RepaintRequests::kNothing)
-    MarkInvalid(handle(), pending == RepaintRequests::kGrid);
+  if (pending == RepaintRequests::kNothing) return;
+  ++passedOn_;
+  Invalidate(pending);
 }
 
 void EditorWindow::PaintEditor(HWND window) {
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(window, &paint);
-  // Validated now: what changes from here on asks for a paint of its own.
-  PaintBegun();
-  if (!dc) return;
-  RECT client{};
-  GetClientRect(window, &client);
-  const int width = client.right - client.left;
-  const int height = client.bottom - client.top;
-
-  // Composed off-screen and copied in one go; the paint context is clipped
-  // to the invalid region, so only that part changes on screen.
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP backBuffer = CreateCompatibleBitmap(dc, width, height);
-  if (memory && backBuffer) {
-    HGDIOBJ kept = SelectObject(memory, backBuffer);
-    ComposePanel(memory, SharedEditorResources(), engine_.model, drag_.pointerPoint);
-    if (composedHook_) composedHook_(composedHookContext_);
-    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    if (kept && kept != HGDI_ERROR) SelectObject(memory, kept);
+  // Validated now: what is recorded from here on asks for a paint of its
+  // own, and what was recorded before is drawn by this one.
+  PaintBegun(paint.rcPaint);
+  if (dc) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const PanelView view =
+        ViewOf(engine_.model, drag_.pointerPoint, SharedEditorResources().noteNames);
+    // Composed off-screen and copied in one go; only the invalid part
+    // reaches the window.
+    if (painter_.Update(dc, client.right - client.left, client.bottom - client.top,
+                        SharedEditorResources(), view)) {
+      if (composedHook_) composedHook_(composedHookContext_);
+      painter_.CopyTo(dc, paint.rcPaint);
+    }
   }
-  if (memory) DeleteDC(memory);
-  if (backBuffer) DeleteObject(backBuffer);
   EndPaint(window, &paint);
 }
 
@@ -175,7 +185,7 @@ INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
         // serves the pending requests.
         PAINTSTRUCT paint{};
         BeginPaint(handle(), &paint);
-        PaintBegun();
+        PaintBegun(paint.rcPaint);
         EndPaint(handle(), &paint);
       }
       // Handled, so the dialog manager does not paint again: its BeginPaint
@@ -183,7 +193,7 @@ INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
       // request would never be painted. The message's own result stays 0.
       return 1;
     case WM_TIMER:
-      if (wParam == kRepaintCheckTimer) CheckPendingRepaint();
+      if (wParam == kRepaintTimer) PassOnRequests();
       return 0;
     default:
       return 0;
@@ -258,11 +268,18 @@ void EditorWindow::ApplyDragValue() {
   const int32_t controller = ControllerOfTarget(target);
   if (value == model.controllers.value[controller]) return;
   const int32_t cc = controllerCcNumbers[controller];
-  engine_.ProcessParam(cc - 1, value, kPanelEditFlags);
+  SetControllerFromPanel(cc, value);
   if (PluginHost* host = engine_.host()) host->NotifyParamChanged(engine_.hostTag(), cc - 1, value);
   char text[kMessageSize];
   FormatControllerSetMessage(text, cc, model.controllers.value[controller]);
   showMessage(text);
+}
+
+void EditorWindow::SetControllerFromPanel(int32_t cc, int32_t value) {
+  engine_.ProcessParam(cc - 1, value, kPanelEditFlags);
+  // The parameter's own request waits for the next tick; the panel's own
+  // edit is shown at once.
+  MarkForRepaint(false);
 }
 
 void EditorWindow::ReturnPointerToAnchor() const {
@@ -309,7 +326,7 @@ void EditorWindow::Click() {
     case ClickAction::kToggleHold: {
       const int32_t hold = model.controllers.value[kHoldController];
       const int32_t cc = controllerCcNumbers[kHoldController];
-      engine_.ProcessParam(cc - 1, hold < 64 ? 127 : 0, kPanelEditFlags);
+      SetControllerFromPanel(cc, hold < 64 ? 127 : 0);
       char text[kMessageSize];
       FormatControllerMessage(text, cc, model.controllers.value[kHoldController]);
       showMessage(text);
@@ -344,6 +361,10 @@ bool EditorWindow::RightRelease() {
 
 void EditorWindow::PromptForValue(int32_t field) {
   DataModel& model = engine_.model;
+  if (field == kPromptAdditions) {
+    PromptForAdditions();
+    return;
+  }
   char buffer[kPromptBufferSize];
   if (field == kPromptName) {
     FillNamePrompt(buffer, model.bank.name[ShownSlot(model.selectedSlot)]);
@@ -359,6 +380,33 @@ void EditorWindow::PromptForValue(int32_t field) {
   } else {
     StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
   }
+  MarkForRepaint(false);
+}
+
+void EditorWindow::PromptForAdditions() {
+  DataModel& model = engine_.model;
+  PluginHost* host = engine_.host();
+  if (!host) return;
+  const int32_t slot = ShownSlot(model.selectedSlot);
+  const std::string current = FormatAdditionsText(model.additions.Get(slot));
+  // The prompt holds 255 bytes; a longer list is never cut by an edit here.
+  if (current.size() >= kPromptBufferSize) {
+    host->ShowHint(engine_.hostTag(), "Too many outputs to edit here: use a map file");
+    return;
+  }
+  char buffer[kPromptBufferSize] = {};
+  std::memcpy(buffer, current.data(), current.size());
+  int32_t colour = -1;
+  if (!host->PromptText(-1, -1, PromptCaption(kPromptAdditions), buffer, &colour)) return;
+  SlotAdditions edited;
+  std::string error;
+  // The host may leave the buffer unterminated: never read past its end.
+  if (!ParseAdditionsText(buffer, sizeof buffer, edited, error)) {
+    const std::string hint = "Not understood: " + error;
+    host->ShowHint(engine_.hostTag(), hint.c_str());
+    return;
+  }
+  model.additions.Set(slot, edited);
   MarkForRepaint(false);
 }
 

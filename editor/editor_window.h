@@ -5,10 +5,10 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
 
 #include "editor/panel_editing.h"
+#include "editor/panel_painter.h"
 #include "editor/repaint_requests.h"
 #include "engine/editor_repaint.h"
 #include "engine/engine.h"
@@ -32,19 +32,21 @@ class EditorWindow final : public EditorRepaint {
 
   HWND handle() const { return static_cast<HWND>(*handleSlot_); }
 
-  // [any thread] Marks the slot grid or the whole panel for repainting.
-  // Lock-free; asks the window system only when the panel is shown and no
-  // request since the last paint covers this one.
+  // [any thread] Asks for a repaint of the slot grid or the whole panel.
+  // Lock-free and without any call into the window system: it only records
+  // the request. While the panel is shown, the editor thread turns what was
+  // recorded into an invalidation at its next display-rate tick.
   void InvalidateEditor(bool gridOnly) override;
 
-  // [editor thread] Paints the invalid part of the window from a complete
-  // composition of the panel. Begins and ends painting itself, so it serves
-  // WM_PAINT and direct calls after an invalidation alike.
+  // [editor thread] Paints the invalid part of the window from the back
+  // buffer, after redrawing there what changed since the last paint. Begins
+  // and ends painting itself, so it serves WM_PAINT and direct calls after
+  // an invalidation alike.
   void PaintEditor(HWND window);
 
-  // How many repaint requests InvalidateEditor passed on to the window
-  // system so far.
-  uint32_t RequestsPassedOn() const { return passedOn_.load(std::memory_order_relaxed); }
+  // How many invalidations the editor thread made from recorded requests
+  // so far.
+  uint32_t RequestsPassedOn() const { return passedOn_; }
 
   // For tests: called on the editor thread in every paint once the panel is
   // composed, before it reaches the window, to make changes at that moment.
@@ -65,15 +67,20 @@ class EditorWindow final : public EditorRepaint {
   static INT_PTR CALLBACK EditorDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   // [editor thread] Marks for repainting straight away, whatever is
-  // pending: the panel's own edits are rare, and their paint also serves
-  // whatever requests are pending.
-  void MarkForRepaint(bool gridOnly) const;
+  // recorded: the panel's own edits are rare, and their paint also serves
+  // whatever requests are recorded.
+  void MarkForRepaint(bool gridOnly);
+  // [editor thread] Marks the region and remembers it was marked, so the
+  // paint knows its invalid region holds it.
+  void Invalidate(RepaintRequests::Region region);
   // Every paint, ours or the undrawn one without a skin, once BeginPaint
-  // has validated the window.
-  void PaintBegun();
-  // Timer: re-asks for what is pending when no paint came for a whole
-  // period, as after someone else validated the window.
-  void CheckPendingRepaint();
+  // has validated the window: takes the recorded requests, and asks again
+  // for any the invalid region does not cover.
+  void PaintBegun(const RECT& invalid);
+  // Display-rate tick while shown: invalidates what is recorded. A request
+  // a paint took never reaches it; one still recorded is either new or was
+  // validated away by someone else, and is asked for (again) either way.
+  void PassOnRequests();
 
   INT_PTR PointerMove(PanelPoint point);
   void Press(PanelPoint point);
@@ -85,9 +92,12 @@ class EditorWindow final : public EditorRepaint {
   void StartDrag();
   void StepDrag();
   void ApplyDragValue();
+  void SetControllerFromPanel(int32_t cc, int32_t value);
   void ReturnPointerToAnchor() const;
 
   void PromptForValue(int32_t field);
+  // The slot's additions through the text prompt, in their one-line form.
+  void PromptForAdditions();
   void ShowParameterMenu(int32_t parameter);
   void showMessage(const char* text) const;
 
@@ -97,8 +107,9 @@ class EditorWindow final : public EditorRepaint {
   EditorDragState drag_;
   HCURSOR savedCursor = nullptr;  // the cursor a drag hid; null when none
   RepaintRequests requests_;
-  std::atomic<uint32_t> passedOn_{0};
-  int paintsSinceCheck_ = 0;
+  PanelPainter painter_;
+  uint32_t passedOn_ = 0;
+  uint8_t asked_ = RepaintRequests::kNothing;  // marked by this thread since the last paint
   void (*composedHook_)(void*) = nullptr;
   void* composedHookContext_ = nullptr;
 };

@@ -177,7 +177,7 @@ RightClickAction RightClickActionAt(int32_t pageIndex, PanelPoint p) {
       {panel::kIconBox, kPromptIcon},         {panel::kKeyswitchBox, kPromptKeyswitch},
       {panel::kModwheelBox, kPromptModwheel}, {panel::kUaccBox, kPromptUacc},
       {panel::kPortBox, kPromptPort},         {panel::kChannelBox, kPromptChannel},
-      {panel::kNameBox, kPromptName},
+      {panel::kNameBox, kPromptName},         {panel::kAdditionsBox, kPromptAdditions},
   };
   for (const Region& region : kPromptRegions) {
     if (region.box.Contains(p)) return {RightClickAction::kPrompt, region.field};
@@ -204,6 +204,8 @@ const char* PromptCaption(int32_t field) {
       return "Channel";
     case kPromptName:
       return "Articulation name";
+    case kPromptAdditions:
+      return "Slot outputs: key velocity, channels, transpose, actions";
     default:
       return "";
   }

@@ -99,6 +99,7 @@ enum PromptField : int32_t {
   kPromptPort,
   kPromptChannel,
   kPromptName,
+  kPromptAdditions,  // the slot's additions, as one line of text
 };
 
 struct RightClickAction {

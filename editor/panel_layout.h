@@ -100,6 +100,10 @@ constexpr HitBox kKeyswitchBox{110, 130, 152, 160};
 constexpr HitBox kModwheelBox{158, 130, 190, 160};
 constexpr HitBox kUaccBox{194, 130, 226, 160};
 constexpr HitBox kNameBox{6, 102, 103, 124};
+// Under the three values: a summary of what the slot sends besides them,
+// shown only for a slot that does; a right-click there edits it.
+constexpr PanelRect kAdditionsText{108, 161, 228, 175};
+constexpr HitBox kAdditionsBox{108, 161, 228, 175};
 
 // ---------------------------------------------------------------------------
 // Page 1: one slider, four knobs 45 pixels apart, and the Hold switch in the

@@ -1,223 +1,260 @@
 #include "editor/panel_painter.h"
 
-#include <cstdio>
 #include <cstdlib>
-
-#include "editor/panel_editing.h"
-
-const char kPanelTitle[] = "KAVO Velmora v0.3";
-const char kPanelCredits[] =
-    "\nArticulations by note colour\n"
-    "Skin and code: KAVO\n"
-    "Font: Cuprum (OFL)";
 
 namespace {
 
-// A skin bitmap and its own size, read from the bitmap itself.
-struct Strip {
-  HBITMAP bitmap = nullptr;
-  int32_t width = 0;
-  int32_t height = 0;
-};
-
-Strip Measure(HBITMAP bitmap) {
+SkinStrips::Strip Measure(HBITMAP bitmap) {
   BITMAP info{};
   if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return {};
   return {bitmap, info.bmWidth, std::abs(info.bmHeight)};
 }
 
-// The second memory context, from which skin rectangles are copied. It
-// remembers what is selected and puts the original bitmap back at the end.
-class SourceContext {
+// What drawing steps needs: the target with the back buffer, a memory
+// context to copy skin rectangles from, the skin and the three fonts.
+struct Canvas {
+  HDC target = nullptr;
+  HDC source = nullptr;
+  SkinStrips strips;
+  HFONT fonts[3] = {};  // in PanelFont order
+
+  Canvas(HDC target, HDC source, const SkinStrips& strips, HFONT labelFont, HFONT valueFont,
+         HFONT smallFont)
+      : target(target), source(source), strips(strips), fonts{labelFont, valueFont, smallFont} {}
+};
+
+COLORREF ColourOf(TextColour colour) {
+  switch (colour) {
+    case TextColour::kValue:
+      return kValueColour;
+    case TextColour::kDim:
+      return kDimColour;
+    case TextColour::kLabel:
+      break;
+  }
+  return kLabelColour;
+}
+
+UINT FormatOf(TextLayout layout) {
+  switch (layout) {
+    case TextLayout::kCentred:
+      return DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP;
+    case TextLayout::kLineUnclipped:
+      return DT_SINGLELINE | DT_NOCLIP;
+    case TextLayout::kRightWrapped:
+      return DT_RIGHT | DT_WORDBREAK;
+    case TextLayout::kLine:
+      break;
+  }
+  return DT_SINGLELINE;
+}
+
+// Draws, inside area only, every step of the scene that can reach it, in
+// order. Copies are cut to the area and to their strip; texts are clipped
+// to the area. Leaves the source context with its own bitmap and the
+// target with its own font and no clip region.
+class StepPainter {
  public:
-  explicit SourceContext(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-  ~SourceContext() {
-    if (!dc_) return;
-    if (kept_) SelectObject(dc_, kept_);
-    DeleteDC(dc_);
+  explicit StepPainter(const Canvas& canvas) : canvas_(canvas) {}
+  ~StepPainter() {
+    if (keptSource_) SelectObject(canvas_.source, keptSource_);
+    if (keptFont_) SelectObject(canvas_.target, keptFont_);
+    if (clipped_) SelectClipRgn(canvas_.target, nullptr);
   }
-  SourceContext(const SourceContext&) = delete;
-  SourceContext& operator=(const SourceContext&) = delete;
+  StepPainter(const StepPainter&) = delete;
+  StepPainter& operator=(const StepPainter&) = delete;
 
-  bool Select(const Strip& strip) {
-    if (!dc_ || !strip.bitmap) return false;
-    if (selected_.bitmap != strip.bitmap) {
-      HGDIOBJ previous = SelectObject(dc_, strip.bitmap);
-      if (!previous || previous == HGDI_ERROR) return false;
-      if (!kept_) kept_ = previous;
-      selected_ = strip;
+  void Draw(const PanelScene& scene, const PanelRect& area) {
+    // Texts of an earlier area left its clip region.
+    if (clipped_) SelectClipRgn(canvas_.target, nullptr);
+    clipped_ = false;
+    // What lies under the last copy that fills the whole area never shows.
+    int32_t first = 0;
+    for (int32_t i = 0; i < scene.count; ++i) {
+      const PanelStep& step = scene.steps[i];
+      if (step.kind == PanelStep::kCopy && Contains(CopiedArea(step), area)) first = i;
     }
-    return true;
-  }
-
-  // Copies width x height pixels from `from` in the strip to `to` in
-  // target, cut to the part that lies inside the strip.
-  void CopyFrom(const Strip& strip, HDC target, PanelPoint to, PanelPoint from, int32_t width,
-                int32_t height) {
-    if (!Select(strip)) return;
-    int32_t left = from.x, top = from.y, right = from.x + width, bottom = from.y + height;
-    if (left < 0) left = 0;
-    if (top < 0) top = 0;
-    if (right > strip.width) right = strip.width;
-    if (bottom > strip.height) bottom = strip.height;
-    if (left >= right || top >= bottom) return;
-    BitBlt(target, to.x + (left - from.x), to.y + (top - from.y), right - left, bottom - top, dc_,
-           left, top, SRCCOPY);
+    for (int32_t i = first; i < scene.count; ++i) {
+      const PanelStep& step = scene.steps[i];
+      if (!Intersects(StepBounds(step), area)) continue;
+      if (step.kind == PanelStep::kCopy) {
+        Copy(step, area);
+      } else {
+        Text(step, area);
+      }
+    }
   }
 
  private:
-  HDC dc_;
-  HGDIOBJ kept_ = nullptr;
-  Strip selected_;
-};
-
-void DrawTextIn(HDC dc, const char* text, int length, const PanelRect& area, UINT format) {
-  RECT rect{area.left, area.top, area.right, area.bottom};
-  DrawTextA(dc, text, length, &rect, format);
-}
-
-constexpr UINT kValueFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP;
-constexpr UINT kOptionFormat = DT_SINGLELINE | DT_NOCLIP;
-constexpr UINT kCreditsFormat = DT_RIGHT | DT_WORDBREAK;
-
-struct Skin {
-  Strip sheet, knobs, slider, switches, icons;
-};
-
-// Page 0: the shown slot's name, icon, keyswitch, modwheel and UACC.
-void DrawArticulationPage(HDC target, SourceContext& source, const Skin& skin,
-                          const EditorResources& resources, const DataModel& model,
-                          HFONT valueFont) {
-  const int32_t slot = ShownSlot(model.selectedSlot);
-  source.CopyFrom(skin.sheet, target, panel::kPageOverlayOrigin, panel::kPage0OverlaySource,
-                  panel::kPageOverlayWidth, panel::kPageOverlayHeight);
-
-  const std::string name = model.bank.name[slot];
-  HGDIOBJ keptFont = SelectObject(target, resources.labelFont);
-  if (name.empty()) {
-    char text[32];
-    FormatDefaultName(text, slot);
-    DrawTextIn(target, text, -1, panel::kNameText, DT_SINGLELINE);
-  } else {
-    const size_t length = name.size() < kMaxNameLength ? name.size() : kMaxNameLength;
-    DrawTextIn(target, name.data(), static_cast<int>(length), panel::kNameText, DT_SINGLELINE);
+  // Where a copy puts pixels: its source rectangle cut to the strip, moved
+  // to its destination. Empty when the strip is missing.
+  PanelRect CopiedArea(const PanelStep& step) const {
+    const SkinStrips::Strip& strip = canvas_.strips.strip[static_cast<int>(step.strip)];
+    if (!strip.bitmap) return {0, 0, 0, 0};
+    const PanelRect source = Intersection(
+        {step.from.x, step.from.y, step.from.x + step.width, step.from.y + step.height},
+        {0, 0, strip.width, strip.height});
+    if (IsEmpty(source)) return source;
+    const int32_t dx = step.to.x - step.from.x, dy = step.to.y - step.from.y;
+    return {source.left + dx, source.top + dy, source.right + dx, source.bottom + dy};
   }
 
-  source.CopyFrom(skin.icons, target, panel::kDetailIconOrigin,
-                  DetailIconSource(model.bank.iconId[slot]), panel::kDetailIconWidth,
-                  panel::kDetailIconHeight);
-
-  SelectObject(target, valueFont);
-  SetTextColor(target, kValueColour);
-  DrawTextIn(target, KeyswitchText(resources.noteNames, model.bank.keyswitch[slot]), -1,
-             panel::kKeyswitchText, kValueFormat);
-  char text[16];
-  FormatOptionalValue(text, model.bank.modwheel[slot]);
-  DrawTextIn(target, text, -1, panel::kModwheelText, kValueFormat);
-  FormatOptionalValue(text, model.bank.uacc[slot]);
-  DrawTextIn(target, text, -1, panel::kUaccText, kValueFormat);
-  if (keptFont && keptFont != HGDI_ERROR) SelectObject(target, keptFont);
-}
-
-// Page 1: slider, four knobs and the Hold switch.
-void DrawControllerPage(HDC target, SourceContext& source, const Skin& skin,
-                        const DataModel& model) {
-  const auto& value = model.controllers.value;
-  source.CopyFrom(skin.sheet, target, panel::kPageOverlayOrigin, panel::kPage1OverlaySource,
-                  panel::kPageOverlayWidth, panel::kPageOverlayHeight);
-  source.CopyFrom(skin.slider, target, panel::kSliderOrigin,
-                  {0, panel::kSliderHeight * ControllerFrame(value[0])}, panel::kSliderWidth,
-                  panel::kSliderHeight);
-  for (int32_t knob = 0; knob < 4; ++knob) {
-    source.CopyFrom(skin.knobs, target, panel::KnobOrigin(knob),
-                    {0, panel::kKnobSize * ControllerFrame(value[knob + 1])}, panel::kKnobSize,
-                    panel::kKnobSize);
+  void Copy(const PanelStep& step, const PanelRect& area) {
+    const SkinStrips::Strip& strip = canvas_.strips.strip[static_cast<int>(step.strip)];
+    const PanelRect to = Intersection(CopiedArea(step), area);
+    if (IsEmpty(to) || !Select(strip)) return;
+    const int32_t dx = step.to.x - step.from.x, dy = step.to.y - step.from.y;
+    BitBlt(canvas_.target, to.left, to.top, to.width(), to.height(), canvas_.source, to.left - dx,
+           to.top - dy, SRCCOPY);
   }
-  source.CopyFrom(skin.switches, target, panel::kSwitchOrigin,
-                  {0, panel::kSwitchSize * SwitchFrame(value[5])}, panel::kSwitchSize,
-                  panel::kSwitchSize);
-  source.Select(skin.sheet);
-}
 
-// Page 2: the three options, the title and the credits, in the small font.
-void DrawSettingsPage(HDC target, SourceContext& source, const Skin& skin, const DataModel& model) {
-  HFONT smallFont = CreateSkinFont(14);
-  SetBkMode(target, TRANSPARENT);
-  HGDIOBJ keptFont = smallFont ? SelectObject(target, smallFont) : nullptr;
+  void Text(const PanelStep& step, const PanelRect& area) {
+    if (!clipped_) {
+      IntersectClipRect(canvas_.target, area.left, area.top, area.right, area.bottom);
+      clipped_ = true;
+    }
+    if (!transparent_) {
+      SetBkMode(canvas_.target, TRANSPARENT);
+      transparent_ = true;
+    }
+    HFONT font = canvas_.fonts[static_cast<int>(step.font)];
+    if (font && font != font_) {
+      HGDIOBJ previous = SelectObject(canvas_.target, font);
+      if (previous && previous != HGDI_ERROR) {
+        if (!keptFont_) keptFont_ = previous;
+        font_ = font;
+      }
+    }
+    SetTextColor(canvas_.target, ColourOf(step.colour));
+    RECT rect{step.rect.left, step.rect.top, step.rect.right, step.rect.bottom};
+    DrawTextA(canvas_.target, step.text, step.length, &rect, FormatOf(step.layout));
+  }
 
-  auto option = [&](const char* label, const PanelRect& area, COLORREF colour, PanelPoint box,
-                    int32_t look) {
-    SetTextColor(target, colour);
-    DrawTextIn(target, label, -1, area, kOptionFormat);
-    source.CopyFrom(skin.sheet, target, box, panel::OptionSource(look), panel::kOptionSize,
-                    panel::kOptionSize);
-  };
-  option("CC Ghosting", panel::kGhostingLabel, kLabelColour, panel::kGhostingOption,
-         OptionLookFor(model.output.ccGhosting));
-  // Nothing on the panel sets it: always the disabled box.
-  option("MIDI Extend", panel::kMidiExtendLabel, kDimColour, panel::kMidiExtendOption,
-         panel::kOptionDisabled);
-  option("Preserve Port/Channel", panel::kPreserveLabel, kLabelColour, panel::kPreserveOption,
-         OptionLookFor(model.output.preservePortChannel));
+  bool Select(const SkinStrips::Strip& strip) {
+    if (!canvas_.source || !strip.bitmap) return false;
+    if (selected_ == strip.bitmap) return true;
+    HGDIOBJ previous = SelectObject(canvas_.source, strip.bitmap);
+    if (!previous || previous == HGDI_ERROR) return false;
+    if (!keptSource_) keptSource_ = previous;
+    selected_ = strip.bitmap;
+    return true;
+  }
 
-  SetTextColor(target, kLabelColour);
-  DrawTextIn(target, kPanelTitle, -1, panel::kTitleText, kCreditsFormat);
-  SetTextColor(target, kDimColour);
-  DrawTextIn(target, kPanelCredits, -1, panel::kTitleText, kCreditsFormat);
-
-  if (keptFont && keptFont != HGDI_ERROR) SelectObject(target, keptFont);
-  if (smallFont) DeleteObject(smallFont);
-}
+  const Canvas& canvas_;
+  HGDIOBJ keptSource_ = nullptr;
+  HGDIOBJ keptFont_ = nullptr;
+  HBITMAP selected_ = nullptr;
+  HFONT font_ = nullptr;
+  bool transparent_ = false;
+  bool clipped_ = false;
+};
 
 }  // namespace
 
-void ComposePanel(HDC target, const EditorResources& resources, const DataModel& model,
+SkinStrips SkinStrips::Of(const EditorResources& skin) {
+  return {{Measure(skin.background), Measure(skin.icons), Measure(skin.knobs), Measure(skin.slider),
+           Measure(skin.switches)}};
+}
+
+void ComposePanel(HDC target, const EditorResources& skin, const DataModel& model,
                   PanelPoint pointer) {
-  const Skin skin{Measure(resources.background), Measure(resources.knobs),
-                  Measure(resources.slider), Measure(resources.switches), Measure(resources.icons)};
-  SourceContext source(target);
-
-  // The whole sheet; the sprite half falls outside a 240-pixel back buffer.
-  source.CopyFrom(skin.sheet, target, {0, 0}, {0, 0}, skin.sheet.width, skin.sheet.height);
-
-  const int32_t shown = ShownSlot(model.selectedSlot);
-  for (int32_t slot = 0; slot < panel::kSlotCount; ++slot) {
-    const bool lit = panel::SlotButtonBox(slot).Contains(pointer) || slot == shown;
-    source.CopyFrom(skin.icons, target, panel::SlotIconOrigin(slot),
-                    SlotIconSource(model.bank.iconId[slot], lit), panel::kSlotIconSize,
-                    panel::kSlotIconSize);
+  const PanelView view = ViewOf(model, pointer, skin.noteNames);
+  PanelScene scene;
+  BuildScene(view, scene);
+  HDC source = CreateCompatibleDC(target);
+  HFONT valueFont = CreateSkinFont(FontCellHeight(PanelFont::kValue));
+  HFONT smallFont = CreateSkinFont(FontCellHeight(PanelFont::kSmall));
+  {
+    const Canvas canvas(target, source, SkinStrips::Of(skin), skin.labelFont, valueFont, smallFont);
+    StepPainter(canvas).Draw(scene, {0, 0, panel::kSize, panel::kSize});
   }
-  for (int32_t slot = 0; slot < panel::kSlotCount; ++slot) {
-    const int32_t row =
-        IndicatorRow(panel::SlotButtonBox(slot).Contains(pointer), slot == model.currentSlot);
-    source.CopyFrom(skin.sheet, target, panel::SlotIndicatorOrigin(slot),
-                    IndicatorSource(slot, row), panel::kIndicatorWidth, panel::kIndicatorHeight);
-  }
-
-  const int32_t page = model.pageIndex;
-  if (IsPage(page)) {
-    source.CopyFrom(skin.sheet, target, panel::TabOrigin(page), panel::LitTabSource(page),
-                    panel::kTabSize, panel::kTabSize);
-  }
-
-  HFONT valueFont = CreateSkinFont(22);
-  SetBkMode(target, TRANSPARENT);
-  SetTextColor(target, kLabelColour);
-
-  if (page == kArticulationPage) {
-    DrawArticulationPage(target, source, skin, resources, model, valueFont);
-  }
-
-  HGDIOBJ keptFont = valueFont ? SelectObject(target, valueFont) : nullptr;
-  SetTextColor(target, kValueColour);
-  char text[24];
-  std::snprintf(text, sizeof text, "%i", static_cast<int>(model.output.port));
-  DrawTextIn(target, text, -1, panel::kPortText, kValueFormat);
-  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(model.output.channel) + 1);
-  DrawTextIn(target, text, -1, panel::kChannelText, kValueFormat);
-  if (keptFont && keptFont != HGDI_ERROR) SelectObject(target, keptFont);
+  if (source) DeleteDC(source);
   if (valueFont) DeleteObject(valueFont);
+  if (smallFont) DeleteObject(smallFont);
+}
 
-  if (page == kControllerPage) DrawControllerPage(target, source, skin, model);
-  if (page == kSettingsPage) DrawSettingsPage(target, source, skin, model);
+bool PanelPainter::Prepare(HDC compatible, int width, int height) {
+  if (!memory_) memory_ = CreateCompatibleDC(compatible);
+  if (!source_) source_ = CreateCompatibleDC(compatible);
+  if (!valueFont_) valueFont_ = CreateSkinFont(FontCellHeight(PanelFont::kValue));
+  if (!smallFont_) smallFont_ = CreateSkinFont(FontCellHeight(PanelFont::kSmall));
+  if (!memory_ || !source_) return false;
+  if (backBuffer_ && width == width_ && height == height_) return true;
+
+  // A new size: a new back buffer, composed whole.
+  if (backBuffer_) {
+    SelectObject(memory_, keptBitmap_);
+    DeleteObject(backBuffer_);
+    backBuffer_ = nullptr;
+  }
+  valid_ = false;
+  backBuffer_ = CreateCompatibleBitmap(compatible, width, height);
+  if (!backBuffer_) return false;
+  HGDIOBJ previous = SelectObject(memory_, backBuffer_);
+  if (!previous || previous == HGDI_ERROR) {
+    DeleteObject(backBuffer_);
+    backBuffer_ = nullptr;
+    return false;
+  }
+  keptBitmap_ = previous;
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+bool PanelPainter::Update(HDC compatible, int width, int height, const EditorResources& skin,
+                          const PanelView& view) {
+  if (!skin.background || width <= 0 || height <= 0) return false;
+  if (!Prepare(compatible, width, height)) return false;
+  // The shared skin may have been released and made again since the last
+  // paint: the buffer then shows bitmaps that are gone.
+  if (skinGeneration_ != EditorResourceGeneration() || strips_.strip[0].bitmap != skin.background) {
+    valid_ = false;
+    skinGeneration_ = EditorResourceGeneration();
+    strips_ = SkinStrips::Of(skin);
+  }
+
+  PanelScene next;
+  BuildScene(view, next);
+  const PanelRect buffer{0, 0, width_, height_};
+  PanelAreas areas;
+  if (valid_) {
+    PanelScene before;
+    BuildScene(shown_, before);
+    areas = ChangedAreas(before, next);
+  } else {
+    areas.Add(buffer);
+  }
+  {
+    const Canvas canvas(memory_, source_, strips_, skin.labelFont, valueFont_, smallFont_);
+    StepPainter painter(canvas);
+    for (int32_t i = 0; i < areas.count; ++i) {
+      const PanelRect area = Intersection(areas.area[i], buffer);
+      if (!IsEmpty(area)) painter.Draw(next, area);
+    }
+  }
+  shown_ = view;
+  valid_ = true;
+  return true;
+}
+
+void PanelPainter::CopyTo(HDC target, const RECT& area) const {
+  if (!memory_ || !backBuffer_) return;
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, memory_,
+         area.left, area.top, SRCCOPY);
+}
+
+void PanelPainter::Release() {
+  if (memory_ && backBuffer_ && keptBitmap_) SelectObject(memory_, keptBitmap_);
+  if (backBuffer_) DeleteObject(backBuffer_);
+  if (memory_) DeleteDC(memory_);
+  if (source_) DeleteDC(source_);
+  if (valueFont_) DeleteObject(valueFont_);
+  if (smallFont_) DeleteObject(smallFont_);
+  memory_ = source_ = nullptr;
+  backBuffer_ = nullptr;
+  keptBitmap_ = nullptr;
+  valueFont_ = smallFont_ = nullptr;
+  width_ = height_ = 0;
+  valid_ = false;
 }

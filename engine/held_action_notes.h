@@ -30,6 +30,9 @@ class HeldActionNotes {
   template <typename Send>
   void ReleaseAll(Send&& send) ARTSW_REALTIME {
     for (std::atomic<uint32_t>& slot : entries_) {
+      // A plain read first: an exchange is a locked instruction, and most
+      // entries are empty at most switches.
+      if (slot.load(std::memory_order_relaxed) == 0) continue;
       const uint32_t entry = slot.exchange(0, std::memory_order_relaxed);
       if (entry != 0) send(NoteOff(entry));
     }

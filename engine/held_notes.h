@@ -2,10 +2,14 @@
 // channel and note number: a release sends its note-off only when no other
 // unreleased voice holds the same note at the same address.
 //
-// An open-addressing hash table with linear probing and backward-shift
-// deletion, sized when it is built. At most kVoiceCapacity notes are held at
-// once, so the table is never more than 62.5% full and a probe run is short
-// on average; every loop is bounded by the table's size whatever the keys.
+// Nearly always every voice of a channel and note goes to one port, so a
+// small table per channel and note (8 KB, warm in the cache) counts them
+// with their port. Only while voices of one channel and note go to several
+// ports are they counted per port in an open-addressing hash table with
+// linear probing and backward-shift deletion, sized when it is built. At
+// most kVoiceCapacity notes are held at once, so the table is never more
+// than 62.5% full and a probe run is short on average; every loop is
+// bounded by the table's size whatever the keys.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +45,21 @@ class HeldNotes {
   // The entry holding key, or the empty entry where it would go.
   uint32_t Probe(uint32_t key) const ARTSW_REALTIME;
 
+  // Per channel and note: all its unreleased voices, and their one port
+  // unless `mixed`, when the hash table holds the count of each port.
+  struct Direct {
+    uint16_t count = 0;
+    uint8_t port = 0;
+    uint8_t mixed = 0;
+  };
+  static uint32_t DirectIndex(MidiMessage m) {
+    return static_cast<uint32_t>(midi::Status(m) & 0x0F) << 7 | (midi::Data1(m) & 0x7Fu);
+  }
+  void HashAdd(uint32_t key, uint16_t count) ARTSW_REALTIME;
+  void HashRemove(uint32_t key) ARTSW_REALTIME;
+  uint32_t HashCount(uint32_t key) const ARTSW_REALTIME;
+
+  std::unique_ptr<Direct[]> direct_;
   std::unique_ptr<uint32_t[]> keys_;
   std::unique_ptr<uint16_t[]> counts_;
 };

@@ -30,7 +30,13 @@ void SlotAdditionsBank::Read(int slot, SlotAdditions& out) const {
   }
   reading_.store(1, std::memory_order_seq_cst);
   const int current = current_.load(std::memory_order_seq_cst);
-  out = copies_[current][slot];
+  // The fixed part and the actions in use only: most slots have none.
+  const SlotAdditions& in = copies_[current][slot];
+  out.keyswitchVelocity = in.keyswitchVelocity;
+  out.transpose = in.transpose;
+  out.noteChannels = in.noteChannels;
+  out.actionCount = in.actionCount < kMaxSlotActions ? in.actionCount : kMaxSlotActions;
+  for (int i = 0; i < out.actionCount; ++i) out.actions[i] = in.actions[i];
   reading_.store(0, std::memory_order_release);
 }
 

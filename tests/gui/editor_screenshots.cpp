@@ -24,6 +24,14 @@ void FillExampleBank(DataModel& m) {
     m.bank.uacc[slot] = slot < 8 ? 40 + slot : -1;
   }
   m.bank.modwheel[2] = 96;
+  // The shown slot also sends more: its summary appears under the values.
+  SlotAdditions more;
+  more.noteChannels = kPluginChannelBit | 1u << 1;
+  more.keyswitchVelocity = 100;
+  more.actions[0] = {ActionKind::kControlChange, 0, 58, 20};
+  more.actions[1] = {ActionKind::kNoteHeld, 0, 26, 90};
+  more.actionCount = 2;
+  m.additions.Set(2, more);
   m.selectedSlot = 2;
   m.currentSlot = 5;
   m.output.port = 1;

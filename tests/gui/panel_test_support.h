@@ -267,6 +267,21 @@ inline void PumpMessages(DWORD milliseconds = 0) {
   } while (static_cast<int32_t>(end - GetTickCount()) > 0);
 }
 
+// Handles the next timer message of window and nothing else (paints stay
+// queued), waiting up to a second for it. False when none came.
+inline bool HandleNextTimerMessage(HWND window) {
+  const DWORD end = GetTickCount() + 1000;
+  do {
+    MSG msg;
+    if (PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+      DispatchMessageA(&msg);
+      return true;
+    }
+    Sleep(1);
+  } while (static_cast<int32_t>(end - GetTickCount()) > 0);
+  return false;
+}
+
 // ---------------------------------------------------------------------------
 // Object counts.
 

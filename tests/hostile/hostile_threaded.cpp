@@ -148,8 +148,11 @@ int main(int argc, char** argv) {
   window.join();
   mainThread.join();
 
-  // Everything still in the table goes as at a stop.
-  engine.EndAllVoices();
+  // The session ends as at a stop: the notes slot actions hold are let go
+  // and everything still in the table is reported. (A stop made while the
+  // audio thread was still starting notes may rightly leave a note that a
+  // slot holds: it started after that stop.)
+  engine.PlaybackChanged(false);
   std::vector<int32_t> reported = host.TakeEnded();
   std::string fault = host.Fault();
   if (engine.voices().LiveCount() != 0) fault = "voices left in the table after the host killed its own";

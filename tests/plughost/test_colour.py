@@ -123,6 +123,59 @@ class Retarget(PlughostTest):
         self.assertIn('slot 2 "Sustain" -> slot 1 "Legato" (fallback)', run.out)
 
 
+# A second library whose slots send more: layered and transposed notes, and
+# actions of every kind on channels of their own.
+LAYERS = {"channel": 1, "slots": [
+    {"slot": 1, "name": "Legato", "uacc": 1, "noteChannels": ["plug-in", 3], "transpose": 12},
+    {"slot": 2, "name": "Sustain", "uacc": 2,
+     "actions": [{"cc": 58, "value": 20, "channel": 2},
+                 {"note": "C-1", "held": True, "channel": 5}]},
+    {"slot": 3, "name": "Staccato", "uacc": 3, "transpose": -12,
+     "actions": [{"program": 5, "channel": 4}]},
+    {"slot": 4, "name": "Spiccato", "uacc": 4,
+     "actions": [{"note": "D0", "velocity": 90}, {"note": "E0"}]},
+    {"slot": 5, "name": "Pizzicato", "uacc": 5, "noteChannels": [6]},
+    {"slot": 6, "name": "Tremolo", "uacc": 6, "actions": [{"pitchBend": 1000, "channel": 3}]},
+    {"slot": 7, "name": "Marcato", "uacc": 7},
+    {"slot": 8, "name": "Col legno", "uacc": 8}]}
+
+
+class ColourAdditions(PlughostTest):
+    def test_retarget_plays_a_map_that_sends_more_and_colour_reads_it_back(self):
+        self.write_json("layers.json", LAYERS)
+        self.run_ok("retarget", STRINGS, "layers.json", KEYSWITCHED, "out.mid")
+        _, sent = read_track(self.path("out.mid"), 1)
+        kinds = {(m.type, m.channel) for _, m in sent if hasattr(m, "channel")}
+        for kind in (("note_on", 2), ("control_change", 1), ("note_on", 4), ("program_change", 3),
+                     ("pitchwheel", 2), ("note_on", 5)):
+            self.assertIn(kind, kinds)
+        # Every note the plug-in started, held action notes too, has ended.
+        down = {}
+        for _, m in sent:
+            if m.type in ("note_on", "note_off"):
+                on = m.type == "note_on" and m.velocity > 0
+                down[(m.channel, m.note)] = down.get((m.channel, m.note), 0) + (1 if on else -1)
+        self.assertFalse([k for k, n in down.items() if n])
+
+        run = self.run_ok("colour", "layers.json", "out.mid", "back.mid")
+        self.assertEqual(notes(self.path("back.mid")), notes(PHRASE))
+        self.assertIn("unexplained:       0", run.out)
+        self.assertIn("layered copies:", run.out)
+        # From the map that sends more, back to the first library.
+        self.run_ok("retarget", "layers.json", STRINGS, "out.mid", "again.mid")
+        self.run_ok("render", STRINGS, "back.mid", "rendered.mid")
+        self.assertEqual(self.read_bytes("again.mid"), self.read_bytes("rendered.mid"))
+
+    def test_slots_told_apart_only_by_the_same_actions_are_named(self):
+        self.write_json("same.json", {"slots": [
+            {"slot": 1, "name": "Legato", "actions": [{"cc": 58, "value": 20, "channel": 2}]},
+            {"slot": 2, "name": "Sustain", "keyswitch": "C0",
+             "actions": [{"cc": 58, "value": 20, "channel": 2}]}]})
+        self.refused(("colour", "same.json", KEYSWITCHED, "out.mid"), 1,
+                     'slot 1 "Legato" (CC 58 = 20, ch 2) and slot 2 "Sustain" (keyswitch C0, '
+                     'CC 58 = 20, ch 2)')
+
+
 class BadColourInputs(PlughostTest):
     def test_a_map_whose_slots_cannot_be_told_apart_names_them(self):
         self.write_json("same.json", {"slots": [

@@ -152,3 +152,142 @@ TEST(Colouring, SlotsTheStateCannotTellApartAreNamed) {
 }
 
 }  // namespace
+
+// Slot additions: action messages switch as the fields do, a layered note is
+// one note with its transpose undone, note channels tell slots apart.
+namespace additions {
+
+MidiEvent Msg(uint64_t t, int status, int d1, int d2) {
+  return MidiEvent::Channel(t, uint8_t(status), uint8_t(d1), uint8_t(d2));
+}
+
+void Act(SlotSettings& slot, ActionKind kind, int channel, int number, int value) {
+  auto& a = slot.additions;
+  a.actions[a.actionCount++] = {kind, uint8_t(channel), uint8_t(number), uint16_t(value)};
+}
+
+TEST(ColouringAdditions, ALayeredTransposedNoteIsOneNoteAndNoteChannelsAreEvidence) {
+  PluginSettings map;  // the plug-in on channel 1
+  map.slots[0].keyswitch = 24;
+  map.slots[0].additions.noteChannels = kPluginChannelBit | 1u << 2;  // and channel 3
+  map.slots[0].additions.transpose = -12;
+  map.slots[1].keyswitch = 26;
+  map.slots[2].additions.noteChannels = 1u << 4;  // channel 5 only, sends nothing
+  const Bytes input = FileOf({{
+      On(0, 0, 24), Off(0, 0, 24), On(0, 0, 48, 90), On(0, 2, 48, 90),  // slot 1, layered
+      Off(50, 0, 48), Off(50, 2, 48),                                   //
+      On(60, 0, 26), Off(60, 0, 26), On(60, 0, 50), Off(70, 0, 50),     // slot 2, as played
+      On(80, 4, 52), Off(90, 4, 52),                                    // channel 5: slot 3
+      On(100, 0, 55), Off(110, 0, 55),  // channel 1 without channel 3: not slot 1
+  }});
+  ColourSummary summary;
+  const Bytes out = ColourFile(map, input, &summary);
+  const std::vector<Note> want = {
+      {0, 50, 60, 90, 0}, {60, 10, 50, 100, 1}, {80, 10, 52, 100, 2}, {100, 10, 55, 100, 1}};
+  EXPECT_EQ(NotesOf(out), want);
+  EXPECT_EQ(summary.notesRead, 4);
+  EXPECT_EQ(summary.layerNotes, 1);
+  EXPECT_EQ(summary.unexplained, 0);
+  EXPECT_EQ(summary.messagesRemoved, 4 + 2);  // two keyswitches on and off, a layer on and off
+  EXPECT_EQ(Read(out).tracks[0].size(), 9u);  // four notes on and off, end of track
+}
+
+TEST(ColouringAdditions, ActionsSwitchAndPerformanceOnesOnlyRightBeforeANote) {
+  PluginSettings map;
+  Act(map.slots[0], ActionKind::kControlChange, 2, 11, 30);  // CC 11 on channel 2
+  Act(map.slots[0], ActionKind::kPitchBend, 2, 0, 1000);
+  Act(map.slots[0], ActionKind::kProgramChange, 4, 7, 0);
+  Act(map.slots[1], ActionKind::kControlChange, 2, 11, 90);
+  Act(map.slots[1], ActionKind::kPitchBend, 2, 0, 9000);
+  Act(map.slots[1], ActionKind::kProgramChange, 4, 8, 0);
+  const Bytes input = FileOf({{
+      Msg(0, 0xB1, 11, 30),
+      Msg(0, 0xE1, 1000 & 0x7F, 1000 >> 7),
+      Msg(0, 0xC3, 7, 0),
+      On(0, 0, 60),
+      Off(10, 0, 60),  // slot 1
+      Msg(20, 0xB1, 11, 90),
+      Msg(20, 0xE1, 0, 64),  // no note at tick 20: played
+      Msg(25, 0xC3, 8, 0),   // a program switches anywhere
+      On(30, 0, 62),
+      Off(40, 0, 62),  // slot 1 by CC 11 and the bend; 8 disagrees
+      Msg(50, 0xB1, 11, 90),
+      Msg(50, 0xE1, 9000 & 0x7F, 9000 >> 7),
+      On(50, 0, 64),
+      Off(60, 0, 64),
+  }});
+  ColourSummary summary;
+  const Bytes out = ColourFile(map, input, &summary);
+  EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 0, 1}));
+  using Cc3 = std::tuple<uint64_t, int, int>;
+  EXPECT_EQ(ControllersOf(out), (std::vector<Cc3>{{20, 11, 90}}));
+  EXPECT_EQ(summary.unexplained, 1);  // tick 30: the program says slot 2, the rest slot 1
+  EXPECT_EQ(summary.messagesRemoved, 3 + 1 + 2);
+  int bends = 0;
+  const MidiFile file = Read(out);
+  for (const MidiEvent& e : file.tracks[0]) bends += (e.status & 0xF0) == 0xE0;
+  EXPECT_EQ(bends, 1);
+}
+
+TEST(ColouringAdditions, TappedNotesAreASetAndHeldNotesTheSetStillDown) {
+  PluginSettings map;
+  map.slots[0].uacc = 5;
+  Act(map.slots[0], ActionKind::kNoteTap, 3, 36, 100);  // C1 and D1 on channel 3
+  Act(map.slots[0], ActionKind::kNoteTap, 3, 38, 100);
+  Act(map.slots[0], ActionKind::kNoteHeld, 2, 41, 90);  // F1 held on channel 2
+  map.slots[1].uacc = 5;
+  Act(map.slots[1], ActionKind::kNoteTap, 3, 36, 100);  // C1 and E1
+  Act(map.slots[1], ActionKind::kNoteTap, 3, 40, 100);
+  const Bytes input = FileOf({{
+      Msg(0, 0xB0, 32, 5), On(0, 2, 36), Off(0, 2, 36), On(0, 2, 38), Off(0, 2, 38), On(0, 1, 41),
+      On(0, 0, 60), Off(10, 0, 60),  // slot 1: {C1, D1}, F1 down
+      Off(20, 1, 41), On(20, 2, 36), Off(20, 2, 36), On(20, 2, 40), Off(20, 2, 40), On(20, 0, 62),
+      Off(30, 0, 62),                                // slot 2: {C1, E1}, nothing down
+      On(40, 2, 38), On(40, 0, 64), Off(50, 0, 64),  // {D1} alone: no slot's set
+  }});
+  ColourSummary summary;
+  const Bytes out = ColourFile(map, input, &summary);
+  EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 1, 1}));
+  EXPECT_EQ(summary.unexplained, 1);
+  EXPECT_EQ(summary.ties, 0);
+  EXPECT_EQ(NotesOf(out).size(), 3u);
+}
+
+TEST(ColouringAdditions, CollisionsCountActionsAndNoteChannelsAndNameThem) {
+  PluginSettings map;
+  map.slots[0].name = "Legato";
+  Act(map.slots[0], ActionKind::kControlChange, 2, 58, 20);
+  map.slots[1].name = "Sustain";
+  Act(map.slots[1], ActionKind::kControlChange, 2, 58, 21);  // apart from 1 by CC 58
+  map.slots[2].keyswitch = 24;
+  Act(map.slots[2], ActionKind::kControlChange, 2, 58, 20);           // as slot 1, plus a keyswitch
+  map.slots[3].additions.noteChannels = kPluginChannelBit | 1u << 2;  // channels 1 and 3
+  map.slots[4].additions.noteChannels = 1u << 3;                      // channel 4
+  const SlotOutputTable table = SlotOutputsOf(map);
+  ASSERT_TRUE(table.routed);
+  const auto pairs = CollidingSlots(table);
+  // Slots 4 and 5 share no note channel; slots 1..3 all play on channel 1.
+  EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{0, 2}, {0, 3}, {1, 3}, {2, 3}}));
+  EXPECT_EQ(DescribeCollisions({{0, 2}, {2, 3}}, map, table),
+            "slot 1 \"Legato\" (CC 58 = 20, ch 2) and slot 3 (keyswitch C0, CC 58 = 20, ch 2); "
+            "slot 3 (keyswitch C0, CC 58 = 20, ch 2) and slot 4 (notes on ch 1+3)");
+  // A held note is always in force: a slot holding nothing differs from one
+  // holding F1.
+  PluginSettings held;
+  held.slots[0].uacc = 5;
+  held.slots[1].uacc = 5;
+  Act(held.slots[1], ActionKind::kNoteHeld, 0, 41, 90);
+  EXPECT_TRUE(CollidingSlots(SlotOutputsOf(held)).empty());
+}
+
+TEST(ColouringAdditions, ARenderCountsALayeredNotesOwnNoteOnsAsNoSwitch) {
+  PluginSettings map;
+  map.slots[0].keyswitch = 24;
+  map.slots[0].additions.noteChannels = kPluginChannelBit | 1u << 2 | 1u << 5;
+  RenderSummary summary;
+  const Bytes rendered = RenderNatively(map, FileOf({{On(10, 0, 60), Off(20, 0, 60)}}), &summary);
+  EXPECT_EQ(summary.keyswitches, 1);
+  EXPECT_EQ(NotesOf(rendered).size(), 4u);  // the keyswitch and three layers
+}
+
+}  // namespace additions

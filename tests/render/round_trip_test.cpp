@@ -24,9 +24,46 @@ struct Case {
   size_t notes = 0;
 };
 
+// Keys: keyswitches below 24; the notes as played (transposed) 24..103;
+// tapped action notes 104..115 and held ones 116..127, so that no played
+// note lands on a key that switches.
+constexpr int kTapKeys = 104, kHeldKeys = 116, kMaxGeneratedTranspose = 12;
+
+void Act(SlotAdditions& more, ActionKind kind, int channel, int number, int value) {
+  if (more.actionCount >= kMaxSlotActions) return;
+  more.actions[more.actionCount++] = {kind, uint8_t(channel), uint8_t(number), uint16_t(value)};
+}
+
+// A random action; `channel` 0 is the plug-in's. Action CCs leave out the
+// UACC and the modwheel, whose fields skip a value already sent; notes are
+// left out when the slots are told apart by their note sets.
+void RandomAction(std::mt19937& rng, SlotAdditions& more, int channel, bool notes) {
+  const int ccs[] = {3, 11, 20, 58, 64, 7};
+  switch (notes ? rng() % 5 : 2 + rng() % 3) {
+    case 0:
+      Act(more, ActionKind::kNoteTap, channel, kTapKeys + rng() % 12, 1 + rng() % 127);
+      break;
+    case 1:
+      Act(more, ActionKind::kNoteHeld, channel, kHeldKeys + rng() % 12, 1 + rng() % 127);
+      break;
+    case 2:
+      Act(more, ActionKind::kControlChange, channel, ccs[rng() % 6], rng() % 128);
+      break;
+    case 3:
+      Act(more, ActionKind::kProgramChange, channel, rng() % 128, 0);
+      break;
+    default:
+      Act(more, ActionKind::kPitchBend, channel, 0, rng() % 16384);
+      break;
+  }
+}
+
 // Slots that all send one kind of message with values of their own (so any
-// two differ there), and other kinds at random.
-PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used) {
+// two differ there), and other kinds at random. With `additions`, that kind
+// may be an action too, and slots add actions of every kind, keyswitch
+// velocities, transposes and (in a routed map) notes layered on channels
+// of their own.
+PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additions) {
   PluginSettings settings;
   settings.channel = static_cast<int32_t>(rng() % 16);
   settings.port = static_cast<int32_t>(rng() % 3);
@@ -34,18 +71,46 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used) {
   for (int s = 0; s < kSlotCount; ++s) slots[s] = s;
   std::shuffle(slots.begin(), slots.end(), rng);
   used.assign(slots.begin(), slots.begin() + 2 + rng() % 15);
-  const int primary = static_cast<int>(rng() % 3);
+  const int primary = static_cast<int>(rng() % (additions ? 7 : 3));
+  const bool routed = additions && rng() % 2;
+  // The channel (0: the plug-in's) of an action: a named one in a routed map.
+  auto channel = [&] { return routed && rng() % 2 ? 1 + static_cast<int>(rng() % 16) : 0; };
+  const int primaryChannel = channel();
   std::vector<int> values(24);
   for (int v = 0; v < 24; ++v) values[v] = v;  // keyswitches stay below note 24
   std::shuffle(values.begin(), values.end(), rng);
   for (size_t i = 0; i < used.size(); ++i) {
     SlotSettings& slot = settings.slots[used[i]];
+    SlotAdditions& more = slot.additions;
     slot.name = "Articulation " + std::to_string(i);
     const int distinct = primary == 0 ? values[i] : static_cast<int>(i * 7 % 128);
     auto maybe = [&](int kind) { return kind == primary || rng() % 2; };
     if (maybe(0)) slot.keyswitch = primary == 0 ? distinct : static_cast<int32_t>(rng() % 24);
     if (maybe(1)) slot.uacc = primary == 1 ? distinct : static_cast<int32_t>(rng() % 128);
     if (maybe(2)) slot.modwheel = primary == 2 ? distinct : static_cast<int32_t>(rng() % 128);
+    if (!additions) continue;
+    for (int n = static_cast<int>(rng() % 4); n > 0; --n)
+      RandomAction(rng, more, channel(), primary != 3 && primary != 5);
+    // The kind told apart by, last of its kind in the list.
+    const int twelfth = static_cast<int>(i % 12), second = i >= 12 ? 1 : 0;
+    if (primary == 3) {
+      Act(more, ActionKind::kNoteTap, primaryChannel, kTapKeys + twelfth, 100);
+      if (second) Act(more, ActionKind::kNoteTap, primaryChannel, kTapKeys + 11 - twelfth, 100);
+    }
+    if (primary == 4) Act(more, ActionKind::kControlChange, primaryChannel, 58, distinct);
+    if (primary == 5) {
+      Act(more, ActionKind::kNoteHeld, primaryChannel, kHeldKeys + twelfth, 90);
+      if (second) Act(more, ActionKind::kNoteHeld, primaryChannel, kHeldKeys + 11 - twelfth, 90);
+    }
+    if (primary == 6) Act(more, ActionKind::kProgramChange, primaryChannel, distinct, 0);
+    more.keyswitchVelocity = static_cast<uint8_t>(1 + rng() % 127);
+    if (rng() % 2)
+      more.transpose = static_cast<int8_t>(static_cast<int>(rng() % 25) - kMaxGeneratedTranspose);
+    if (routed && rng() % 2) {
+      more.noteChannels = rng() % 2 ? kPluginChannelBit : 0;
+      for (int n = 1 + static_cast<int>(rng() % 2); n > 0; --n)
+        more.noteChannels |= 1u << rng() % 16;
+    }
   }
   return settings;
 }
@@ -53,7 +118,9 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used) {
 Case RandomCase(uint32_t seed) {
   std::mt19937 rng(seed);
   Case c;
-  c.settings = RandomMap(rng, c.colours);
+  const bool additions = seed % 2 == 0;
+  c.settings = RandomMap(rng, c.colours, additions);
+  const SlotOutputTable table = SlotOutputsOf(c.settings);
 
   MidiFile file;
   file.format = 1;
@@ -69,23 +136,34 @@ Case RandomCase(uint32_t seed) {
   }
 
   // Notes: chords at shared ticks, lines whose notes overlap on other keys;
-  // a key's next note starts when its last has ended (the same tick only in
-  // the same track, where the note-off comes first).
-  std::map<int, std::pair<uint64_t, int>> keyFree;  // key -> (free from tick, track)
+  // a key's next note on a channel, as played, starts when its last there
+  // has ended (the same tick only in the same track, where the note-off
+  // comes first). Notes keep clear of tick 0, where playback start sends
+  // the controllers an action may send too.
+  using Played = std::pair<int, int>;                  // channel, key as played
+  std::map<Played, std::pair<uint64_t, int>> keyFree;  // -> (free from tick, track)
   std::set<uint64_t> noteTicks;
-  uint64_t tick = 0;
+  const int margin = additions ? kMaxGeneratedTranspose : 0;
+  uint64_t tick = additions ? 1 : 0;
   for (int n = 0, count = 20 + static_cast<int>(rng() % 200); n < count;) {
     tick += rng() % 3 == 0 ? 0 : rng() % 400;
     const int chord = 1 + static_cast<int>(rng() % 4);
     for (int k = 0; k < chord; ++k, ++n) {
-      const int key = 24 + static_cast<int>(rng() % 80);
+      const int key = 24 + margin + static_cast<int>(rng() % (80 - 2 * margin));
       const int track = 1 + static_cast<int>(rng() % parts);
-      auto free = keyFree.find(key);
-      if (free != keyFree.end() && (tick < free->second.first ||
-                                    (tick == free->second.first && track != free->second.second)))
-        continue;
-      const uint64_t length = 1 + rng() % 900;
       const int colour = c.colours[rng() % c.colours.size()];
+      std::vector<Played> played;
+      for (uint16_t ch = table.NoteChannelsOf(colour, c.settings.channel), at = 0; ch;
+           ch >>= 1, ++at)
+        if (ch & 1) played.emplace_back(at, key + table.transpose[colour]);
+      const bool busy = std::any_of(played.begin(), played.end(), [&](const Played& p) {
+        auto free = keyFree.find(p);
+        return free != keyFree.end() &&
+               (tick < free->second.first ||
+                (tick == free->second.first && track != free->second.second));
+      });
+      if (busy) continue;
+      const uint64_t length = 1 + rng() % 900;
       const uint8_t velocity = static_cast<uint8_t>(1 + rng() % 127);
       file.tracks[track].push_back(
           MidiEvent::Channel(tick, uint8_t(0x90 | colour), uint8_t(key), velocity));
@@ -93,7 +171,7 @@ Case RandomCase(uint32_t seed) {
       file.tracks[track].push_back(
           rng() % 2 ? MidiEvent::Channel(tick + length, uint8_t(0x80 | colour), uint8_t(key), 64)
                     : MidiEvent::Channel(tick + length, uint8_t(0x90 | colour), uint8_t(key), 0));
-      keyFree[key] = {tick + length, track};
+      for (const Played& p : played) keyFree[p] = {tick + length, track};
       noteTicks.insert(tick);
       ++c.notes;
     }
@@ -127,11 +205,34 @@ Case RandomCase(uint32_t seed) {
   return c;
 }
 
+// What the rendered files of the generated cases hold beyond plain notes,
+// so that the property is seen to cover every addition.
+struct Coverage {
+  int layerNotes = 0, transposed = 0, routedMaps = 0, programs = 0, pitchBends = 0, actionNotes = 0;
+  void Add(const Case& c, const Bytes& rendered, const ColourSummary& summary) {
+    layerNotes += summary.layerNotes;
+    const SlotOutputTable table = SlotOutputsOf(c.settings);
+    routedMaps += table.routed;
+    for (int s : c.colours) transposed += table.transpose[s] != 0;
+    MidiFile file;
+    std::string error;
+    if (!ReadMidiFile(rendered, file, error)) return;
+    for (const MidiEvent& e : file.tracks.back()) {
+      if (e.kind != MidiEvent::Kind::Channel) continue;
+      programs += (e.status & 0xF0) == 0xC0;
+      pitchBends += (e.status & 0xF0) == 0xE0 && e.tick > 0;
+      actionNotes += (e.status & 0xF0) == 0x90 && e.data1 >= kTapKeys;
+    }
+  }
+};
+
 TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControllers) {
-  for (uint32_t seed = 1; seed <= 150; ++seed) {
+  Coverage seen;
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     const Case c = RandomCase(seed);
-    ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty());
+    ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty()) << DescribeCollisions(
+        CollidingSlots(SlotOutputsOf(c.settings)), c.settings, SlotOutputsOf(c.settings));
 
     const Bytes rendered = RenderNatively(c.settings, c.midi);
     ColourSummary summary;
@@ -147,6 +248,7 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
     EXPECT_EQ(summary.notesRead, static_cast<int>(c.notes));
     EXPECT_EQ(summary.unexplained, 0);
     EXPECT_EQ(summary.ties, 0);
+    seen.Add(c, rendered, summary);
 
     // Playback start sends pan, volume and the six controllers (eight CCs);
     // then every controller of x at its tick.
@@ -155,6 +257,12 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
     ccs.erase(ccs.begin(), ccs.begin() + 8);
     EXPECT_EQ(ccs, ControllersOf(c.midi));
   }
+  EXPECT_GT(seen.layerNotes, 0);
+  EXPECT_GT(seen.transposed, 0);
+  EXPECT_GT(seen.routedMaps, 0);
+  EXPECT_GT(seen.programs, 0);
+  EXPECT_GT(seen.pitchBends, 0);
+  EXPECT_GT(seen.actionNotes, 0);
 }
 
 }  // namespace

@@ -58,12 +58,11 @@ int ReadAnySettings(const CommonOptions& options, const MapChoice& choice, const
 // slots cannot be told apart.
 int ReadableTable(const std::string& path, const PluginSettings& settings, SlotOutputTable& table) {
   table = SlotOutputsOf(settings);
-  bool any = false;
-  for (const auto& outputs : table.slots) any = any || !outputs.empty();
-  if (!any)
+  if (table.readable.none())
     return Fail(kExitBadInput, path +
-                                   ": no slot sends a keyswitch, UACC or modwheel value, so no "
-                                   "note's articulation can be read");
+                                   ": no slot sends a keyswitch, UACC or modwheel value, an "
+                                   "action or routes its notes, so no note's articulation can be "
+                                   "read");
   const auto collisions = CollidingSlots(table);
   if (!collisions.empty())
     return Fail(kExitBadInput, path +
@@ -88,6 +87,9 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
   std::printf("  unexplained:       %d (kept the slot of the note before)\n", summary.unexplained);
   std::printf("  ties:              %d (the lowest slot taken)\n", summary.ties);
   std::printf("  messages removed:  %d\n", summary.messagesRemoved);
+  if (summary.layerNotes)
+    std::printf("  layered copies:    %d (note-ons of another channel read as one note)\n",
+                summary.layerNotes);
 }
 
 }  // namespace

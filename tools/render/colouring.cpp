@@ -1,5 +1,8 @@
 #include "tools/render/colouring.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "tools/midifile/midi_file_writer.h"
 
 namespace {
@@ -25,29 +28,78 @@ ColouredEvents::ColouredEvents(MidiEventSource& input, const SlotOutputTable& ta
                                PianoRoll* picture)
     : input_(input), table_(table), summary_(summary), pairing_(pairing), picture_(picture) {
   for (State& s : state_) s.fill(-1);
+  for (int s = 0; s < kSlotCount; ++s)
+    layered_ = layered_ || (table_.readable[s] && std::popcount(table_.noteChannels[s]) > 1);
 }
 
 bool ColouredEvents::IsPlayedNoteOn(const MidiEventView& e) const {
-  return e.kind == MidiEvent::Kind::Channel && IsNoteOn(e) && !table_.keyswitchKeys[e.data1 & 0x7F];
+  return e.kind == MidiEvent::Kind::Channel && IsNoteOn(e) &&
+         !table_.switches[e.status & 0x0F].keys[e.data1 & 0x7F];
 }
 
 bool ColouredEvents::IsSwitchingKind(const MidiEventView& e) const {
   if (e.kind != MidiEvent::Kind::Channel) return false;
-  const int kind = e.status & 0xF0;
-  if (kind == 0x80 || kind == 0x90) return table_.keyswitchKeys[e.data1 & 0x7F];
-  if (kind == 0xB0) return table_.controls[e.data1 & 0x7F];
-  return kind == 0xC0 && table_.programs;
+  const ChannelSwitches& switches = table_.switches[e.status & 0x0F];
+  switch (e.status & 0xF0) {
+    case 0x80:
+    case 0x90:
+      return switches.keys[e.data1 & 0x7F];
+    case 0xB0:
+      return switches.controls[e.data1 & 0x7F];
+    case 0xC0:
+      return switches.programs;
+    case 0xE0:
+      return switches.pitchBends;
+    default:
+      return false;
+  }
 }
 
 int ColouredEvents::SwitchKind(const MidiEventView& e, bool beforeNote) const {
   if (!IsSwitchingKind(e)) return kNotSwitching;
-  const int kind = e.status & 0xF0;
-  if (kind == 0xB0) {
-    if (IsPerformanceController(e.data1) && !beforeNote) return kNotSwitching;
-    return kStateControl + (e.data1 & 0x7F);
+  switch (e.status & 0xF0) {
+    case 0xB0:
+      if (IsPerformanceController(e.data1) && !beforeNote) return kNotSwitching;
+      return kStateControl + (e.data1 & 0x7F);
+    case 0xC0:
+      return kStateProgram;
+    case 0xE0:
+      return beforeNote ? kStatePitchBend : kNotSwitching;
+    default:
+      return IsNoteOn(e) ? kStateKeyswitch : kSetsNothing;
   }
-  if (kind == 0xC0) return kStateProgram;
-  return IsNoteOn(e) ? kStateKeyswitch : kSetsNothing;
+}
+
+// What a switching message leaves in force on its channel.
+void ColouredEvents::Apply(const MidiEventView& e, int sets) {
+  const int channel = e.status & 0x0F, key = e.data1 & 0x7F;
+  const ChannelSwitches& switches = table_.switches[channel];
+  State& state = state_[channel];
+  switch (e.status & 0xF0) {
+    case 0xB0:
+      state[sets] = e.data2 & 0x7F;
+      return;
+    case 0xC0:
+      state[sets] = e.data1 & 0x7F;
+      return;
+    case 0xE0:
+      state[sets] = static_cast<int16_t>((e.data1 & 0x7F) | (e.data2 & 0x7F) << 7);
+      return;
+    default:
+      break;
+  }
+  if (sets == kSetsNothing) {
+    heldDown_[channel].reset(key);
+    return;
+  }
+  if (switches.keyswitchKeys[key]) state[kStateKeyswitch] = static_cast<int16_t>(key);
+  if (switches.heldKeys[key]) heldDown_[channel].set(key);
+  if (switches.tapKeys[key]) {
+    if (!tapsOpen_[channel]) tapped_[channel].reset();
+    tapsOpen_.set(channel);
+    tapSeen_.set(channel);
+    tapped_[channel].set(key);
+  }
 }
 
 bool ColouredEvents::ReadTick() {
@@ -60,6 +112,7 @@ bool ColouredEvents::ReadTick() {
     }
   }
   havePending_ = false;
+  tapsOpen_.reset();
   items_.push_back(pending_);
   Item item;
   while (input_.Next(item.e, item.track)) {
@@ -76,69 +129,135 @@ bool ColouredEvents::ReadTick() {
 }
 
 void ColouredEvents::Decide() {
-  // Backwards: for each event, whether a played note follows on its channel
-  // at this tick with only switching messages between.
+  // Backwards: for each event, whether a played note follows at this tick
+  // with only switching messages between: on its channel, or on any in a
+  // routed map, whose outputs go to other channels than its notes.
   beforeNote_.assign(items_.size(), 0);
   std::array<bool, 16> noteFollows{};
   for (size_t i = items_.size(); i-- > 0;) {
     const MidiEventView& e = items_[i].e;
     if (e.kind != MidiEvent::Kind::Channel) continue;
-    const int channel = e.status & 0x0F;
-    beforeNote_[i] = noteFollows[channel];
+    const int lane = table_.routed ? 0 : e.status & 0x0F;
+    beforeNote_[i] = noteFollows[lane];
     if (IsPlayedNoteOn(e))
-      noteFollows[channel] = true;
+      noteFollows[lane] = true;
     else if (!IsSwitchingKind(e))
-      noteFollows[channel] = false;
+      noteFollows[lane] = false;
   }
 
   for (size_t i = 0; i < items_.size(); ++i) {
     Item& item = items_[i];
     MidiEventView& e = item.e;
     if (picture_) picture_->Event(e);
-    if (e.kind != MidiEvent::Kind::Channel) continue;
+    if (e.kind != MidiEvent::Kind::Channel || item.layer) continue;
     const int channel = e.status & 0x0F;
     const int sets = SwitchKind(e, beforeNote_[i] != 0);
     if (sets != kNotSwitching) {
-      const bool control = (e.status & 0xF0) == 0xB0;
-      if (sets != kSetsNothing) state_[channel][sets] = (control ? e.data2 : e.data1) & 0x7F;
+      Apply(e, sets);
       item.keep = false;
       ++summary_.messagesRemoved;
       if (picture_) picture_->Switch(e.tick);
       continue;
     }
     if (IsNoteOn(e)) {
-      const int slot = ChooseSlot(channel);
-      const uint8_t colour = pairing_[slot] & 0x0F;
-      held_.Push(channel, e.data1, colour);
-      if (picture_) picture_->NoteOn(e.tick, channel, e.data1, colour);
-      e.status = static_cast<uint8_t>(0x90 | colour);
+      PlayNote(i);
     } else if (IsNoteOff(e)) {
-      uint8_t colour = 0;
-      if (!held_.Pop(channel, e.data1, colour))
-        colour = pairing_[lastSlot_[channel]] & 0x0F;
-      else if (picture_)
-        picture_->NoteOff(e.tick, channel, e.data1);
-      e.status = static_cast<uint8_t>((e.status & 0xF0) | colour);
+      Sounding note{static_cast<uint8_t>(pairing_[lastSlot_[channel]] & 0x0F), e.data1, false};
+      if (sounding_.Pop(channel, e.data1, note) && picture_ && !note.layer)
+        picture_->NoteOff(e.tick, channel, note.key);
+      if (note.layer) {
+        item.keep = false;
+        ++summary_.messagesRemoved;
+        continue;
+      }
+      e.status = static_cast<uint8_t>((e.status & 0xF0) | note.colour);
+      e.data1 = note.key;
     }
   }
 }
 
-int ColouredEvents::ChooseSlot(int channel) {
+void ColouredEvents::PlayNote(size_t at) {
+  MidiEventView& e = items_[at].e;
+  const int channel = e.status & 0x0F, key = e.data1 & 0x7F;
+  tapsOpen_.reset();
+  const int slot = ChooseSlot(at, channel, key);
+  const uint8_t colour = pairing_[slot] & 0x0F;
+  const int written = std::clamp(key - table_.transpose[slot], 0, 127);
+  const Sounding note{colour, static_cast<uint8_t>(written), false};
+
+  // The layer's other note-ons are this note's; their note-offs too. (A
+  // note kept in the slot before, off that slot's channels, has no layer.)
+  const uint16_t channels = table_.NoteChannelsOf(slot, channel);
+  uint16_t others = (channels >> channel & 1) ? channels & ~(1u << channel) : 0;
+  for (size_t j = at + 1; others != 0 && j < items_.size(); ++j) {
+    Item& copy = items_[j];
+    const int c = copy.e.status & 0x0F;
+    if (copy.layer || !(others >> c & 1) || !IsPlayedNoteOn(copy.e) || copy.e.data1 != key)
+      continue;
+    copy.layer = true;
+    copy.keep = false;
+    others &= static_cast<uint16_t>(~(1u << c));
+    sounding_.Push(c, key, Sounding{colour, note.key, true});
+    ++summary_.messagesRemoved;
+    ++summary_.layerNotes;
+  }
+  sounding_.Push(channel, key, note);
+  if (picture_) picture_->NoteOn(e.tick, channel, note.key, colour);
+  e.status = static_cast<uint8_t>(0x90 | colour);
+  e.data1 = note.key;
+}
+
+uint16_t ColouredEvents::LayerChannels(size_t at, int key) const {
+  uint16_t channels = 0;
+  for (size_t j = at + 1; j < items_.size(); ++j) {
+    const Item& item = items_[j];
+    if (!item.layer && IsPlayedNoteOn(item.e) && item.e.data1 == key)
+      channels |= static_cast<uint16_t>(1u << (item.e.status & 0x0F));
+  }
+  return channels;
+}
+
+// How many of a slot's outputs agree with the state a note on `channel`
+// finds; `disagrees` when one does not.
+int ColouredEvents::Agreeing(int slot, int channel, bool& disagrees) const {
+  int agreeing = 0;
+  for (const SlotOutput& o : table_.slots[slot]) {
+    const int at = table_.ChannelOf(o, channel);
+    bool agrees = false;
+    if (o.kind == OutputKind::Taps) {
+      if (!tapSeen_[at]) continue;
+      agrees = tapped_[at] == o.keys;
+    } else if (o.kind == OutputKind::Held) {
+      agrees = heldDown_[at] == o.keys;
+    } else {
+      const int value = state_[at][StateIndex(o)];
+      if (value < 0) continue;
+      agrees = value == o.value;
+    }
+    if (agrees)
+      ++agreeing;
+    else
+      disagrees = true;
+  }
+  return agreeing;
+}
+
+int ColouredEvents::ChooseSlot(size_t at, int channel, int key) {
   ++summary_.notesRead;
-  const State& state = state_[channel];
+  const uint16_t layer = table_.routed && layered_ ? LayerChannels(at, key) : 0;
+  const uint16_t self = static_cast<uint16_t>(1u << channel);
   int best = -1, bestAgreeing = 0;
   bool tie = false;
   for (int s = 0; s < kSlotCount; ++s) {
+    if (!table_.readable[s]) continue;
     int agreeing = 0;
-    bool disagrees = false;
-    for (const SlotOutput& o : table_.slots[s]) {
-      const int value = state[StateIndex(o)];
-      if (value < 0) continue;
-      if (value == o.value)
-        ++agreeing;
-      else
-        disagrees = true;
+    if (table_.routed) {
+      const uint16_t channels = table_.noteChannels[s];
+      if (!(channels & self) || (channels & ~self & ~layer) != 0) continue;
+      agreeing += table_.tellingChannels[channel] ? 1 : 0;
     }
+    bool disagrees = false;
+    agreeing += Agreeing(s, channel, disagrees);
     if (disagrees || agreeing == 0) continue;
     if (agreeing > bestAgreeing) {
       best = s;

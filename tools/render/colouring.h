@@ -1,35 +1,48 @@
 // Reading a part's articulations back from the messages that switched them:
 // the inverse of a render. Per channel it follows what the instrument keeps
-// (the last keyswitch, the last value of each CC and the program the slots
-// use, as slot_outputs.h lists them) and gives every note the slot whose
+// (the last keyswitch, the last value of each CC, program and pitch bend
+// the slots use, the notes the slots' actions last tapped and those they
+// hold, as slot_outputs.h lists them) and gives every note the slot whose
 // outputs best explain that state, as the note's channel (colour k on
 // channel k + 1). The switching messages are removed; everything else
 // passes exactly as it came.
 //
 // Which messages switch:
-// - a note-on on a key some slot uses as its keyswitch, and every note-off
-//   on such a key;
-// - a CC some slot sends, and a program change when some slot sends one;
-//   except that a CC which is also a performance controller (CC 1 is both
-//   the modwheel a slot may send and Dynamics) switches only where it stands
-//   just before a note on its channel at that note's tick, with at most
-//   other switching messages between. Anywhere else it is played, and it
-//   changes nothing in the state.
+// - a note-on on a key some slot uses on its channel as its keyswitch or
+//   as a tapped or held action note, and every note-off on such a key;
+// - a CC some slot sends on its channel, a program change or a pitch bend
+//   when some slot sends one there; except that a CC which is also a
+//   performance controller (CC 1 is both the modwheel a slot may send and
+//   Dynamics), and a pitch bend, switch only where they stand just before a
+//   note at that note's tick, with at most other switching messages between
+//   (on the same channel; in a routed map, on any channel). Anywhere else
+//   they are played, and change nothing in the state.
+// The notes tapped on a channel at one tick, with no note played between,
+// are one set: the last set tapped there is what a slot's taps there must
+// equal. The notes held down on a channel are a set as well.
 //
 // Which slot a note gets: a slot explains the state when none of its
 // outputs disagrees with the value in force and at least one agrees (values
-// nothing has set yet neither agree nor disagree). The slot that explains it
-// with the most agreeing outputs wins; among equals the lowest, counted as a
-// tie. A note no slot explains keeps the slot of the previous note on its
-// channel (slot 1 at the start), counted as unexplained.
+// nothing has set yet neither agree nor disagree). In a routed map a slot
+// explains only notes on its note channels, and only with its whole layer:
+// the same key at the same tick on each of its other note channels; a note
+// on a channel where some slot does not play counts as one agreeing output.
+// The slot that explains it with the most agreeing outputs wins; among
+// equals the lowest, counted as a tie. A note no slot explains keeps the
+// slot of the previous note on its channel (slot 1 at the start), counted
+// as unexplained. The note goes out once, on its colour, with its slot's
+// transpose undone; the other note-ons and note-offs of its layer are
+// removed (and counted as removed).
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <vector>
 
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
+#include "tools/render/held_notes.h"
 #include "tools/render/piano_roll.h"
 #include "tools/render/slot_outputs.h"
 
@@ -39,6 +52,7 @@ struct ColourSummary {
   int unexplained = 0;
   int ties = 0;
   int messagesRemoved = 0;
+  int layerNotes = 0;  // note-ons read as another channel's copy of a note (removed)
 };
 
 // Slot s of the map read plays as colour pairing[s] (default: s itself).
@@ -60,6 +74,12 @@ class ColouredEvents final : public MidiEventSource {
     MidiEventView e;
     int track = 0;
     bool keep = true;
+    bool layer = false;  // another channel's copy of a layered note
+  };
+  struct Sounding {
+    uint8_t colour = 0;
+    uint8_t key = 0;  // the key written, transpose undone
+    bool layer = false;
   };
   using State = std::array<int16_t, kStateCount>;  // -1: nothing set yet
 
@@ -70,7 +90,12 @@ class ColouredEvents final : public MidiEventSource {
   int SwitchKind(const MidiEventView& e, bool beforeNote) const;
   bool IsSwitchingKind(const MidiEventView& e) const;
   bool IsPlayedNoteOn(const MidiEventView& e) const;
-  int ChooseSlot(int channel);
+  void Apply(const MidiEventView& e, int sets);
+  void PlayNote(size_t at);
+  // The channels with a played note-on of `key` not yet read after item `at`.
+  uint16_t LayerChannels(size_t at, int key) const;
+  int ChooseSlot(size_t at, int channel, int key);
+  int Agreeing(int slot, int channel, bool& disagrees) const;
 
   MidiEventSource& input_;
   const SlotOutputTable& table_;
@@ -85,8 +110,11 @@ class ColouredEvents final : public MidiEventSource {
   bool havePending_ = false, inputDone_ = false;
 
   std::array<State, 16> state_;
+  std::array<std::bitset<128>, 16> tapped_, heldDown_;  // by channel
+  std::bitset<16> tapSeen_, tapsOpen_;
+  bool layered_ = false;  // some slot plays its notes on several channels
   std::array<uint8_t, 16> lastSlot_{};
-  HeldNotes<uint8_t> held_;  // colours of sounding notes
+  HeldNotes<Sounding> sounding_;
 };
 
 // Colours a whole checked file: the same format, division and tracks, each

@@ -19,6 +19,13 @@ bool IsParameterController(int cc) {
   return cc == 1 || cc == 2 || cc == 11 || cc == 16 || cc == 21 || cc == 64;
 }
 
+// A note-on of the same key and velocity on a lower channel: another layer
+// of the same note.
+bool SameNoteOtherChannel(uint32_t earlier, uint32_t last) {
+  return (earlier & 0xF0) == 0x90 && (earlier & 0xFFFFF0) == (last & 0xFFFFF0) &&
+         (earlier & 0x0F) < (last & 0x0F);
+}
+
 // The first track: the input's tempo and metre changes. Also measures the
 // input's length, under the same tempo changes.
 void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
@@ -126,9 +133,15 @@ class RenderSession final : public RenderListener {
     inTrigger_ = true;
     const intptr_t handle = plugin_.TriggerVoice(&params, tag);
     inTrigger_ = false;
-    // What went out before the note's own note-on (the last message) is the
-    // articulation switch.
-    for (size_t i = 0; i + 1 < triggerMessages_.size(); ++i) {
+    // What went out before the note's own note-ons is the articulation
+    // switch. A layered note ends the call with one note-on per channel,
+    // the same key and velocity each.
+    size_t own = triggerMessages_.empty() ? 0 : 1;
+    while (own < triggerMessages_.size() &&
+           SameNoteOtherChannel(triggerMessages_[triggerMessages_.size() - 1 - own],
+                                triggerMessages_.back()))
+      ++own;
+    for (size_t i = 0; i + own < triggerMessages_.size(); ++i) {
       const uint32_t m = triggerMessages_[i];
       const int status = m & 0xF0, data1 = (m >> 8) & 0x7F, data2 = (m >> 16) & 0x7F;
       if (status == 0x90 && data2 > 0) ++summary_.keyswitches;

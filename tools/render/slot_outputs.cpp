@@ -4,28 +4,120 @@
 
 namespace {
 
-void Add(SlotOutputTable& table, int slot, OutputKind kind, int number, int32_t value) {
-  if (value == kUnset) return;
-  const SlotOutput o{kind, static_cast<uint8_t>(number), static_cast<uint8_t>(value & 0x7F)};
-  table.slots[slot].push_back(o);
-  if (kind == OutputKind::Keyswitch) table.keyswitchKeys.set(o.value);
-  if (kind == OutputKind::Control) table.controls.set(o.number);
-  if (kind == OutputKind::Program) table.programs = true;
+constexpr int kNoteChannelBits = 0xFFFF;
+
+bool NamesAChannel(const SlotAdditions& a) {
+  if ((a.noteChannels & kNoteChannelBits) != 0) return true;
+  for (int i = 0; i < a.actionCount && i < kMaxSlotActions; ++i)
+    if (a.actions[i].channel != 0) return true;
+  return false;
 }
 
-std::string Describe(const SlotOutput& o) {
+// The output with the same kind, number and channel in `outputs`, or null.
+SlotOutput* Find(std::vector<SlotOutput>& outputs, OutputKind kind, uint8_t channel) {
+  for (SlotOutput& o : outputs)
+    if (o.kind == kind && o.channel == channel) return &o;
+  return nullptr;
+}
+
+class TableBuilder {
+ public:
+  TableBuilder(SlotOutputTable& table, const PluginSettings& settings) : table_(table) {
+    for (const SlotSettings& slot : settings.slots)
+      table_.routed = table_.routed || NamesAChannel(slot.additions);
+    table_.homeChannel = static_cast<uint8_t>(settings.channel & 0x0F);
+  }
+
+  // An action's or a field's channel: 1..16, or 0 for the plug-in's.
+  uint8_t Channel(int oneBased) const {
+    if (oneBased != 0) return static_cast<uint8_t>((oneBased - 1) & 0x0F);
+    return table_.routed ? table_.homeChannel : kOwnChannel;
+  }
+
+  // Sets (or, for a kind the slot sent before, overwrites) one value: what
+  // the slot leaves in force is its last message of each kind.
+  void Value(int slot, OutputKind kind, int channel, int number, int value) {
+    const uint8_t ch = Channel(channel);
+    auto& outputs = table_.slots[slot];
+    SlotOutput* o = nullptr;
+    for (SlotOutput& old : outputs)
+      if (old.kind == kind && old.channel == ch && old.number == number) o = &old;
+    if (!o) o = &outputs.emplace_back();
+    o->kind = kind;
+    o->channel = ch;
+    o->number = static_cast<uint8_t>(number & 0x7F);
+    o->value = static_cast<uint16_t>(kind == OutputKind::PitchBend ? value & 0x3FFF : value & 0x7F);
+    ForEachChannel(ch, [&](ChannelSwitches& s) {
+      if (kind == OutputKind::Keyswitch) s.keyswitchKeys.set(o->value), s.keys.set(o->value);
+      if (kind == OutputKind::Control) s.controls.set(o->number);
+      if (kind == OutputKind::Program) s.programs = true;
+      if (kind == OutputKind::PitchBend) s.pitchBends = true;
+    });
+  }
+
+  void Key(int slot, OutputKind kind, int channel, int key) {
+    const uint8_t ch = Channel(channel);
+    SlotOutput* o = Find(table_.slots[slot], kind, ch);
+    if (!o) {
+      o = &table_.slots[slot].emplace_back();
+      o->kind = kind;
+      o->channel = ch;
+    }
+    o->keys.set(key & 0x7F);
+    ForEachChannel(ch, [&](ChannelSwitches& s) {
+      s.keys.set(key & 0x7F);
+      (kind == OutputKind::Taps ? s.tapKeys : s.heldKeys).set(key & 0x7F);
+    });
+  }
+
+  template <typename F>
+  void ForEachChannel(uint8_t channel, F f) {
+    if (channel != kOwnChannel) return f(table_.switches[channel]);
+    for (ChannelSwitches& s : table_.switches) f(s);
+  }
+
+ private:
+  SlotOutputTable& table_;
+};
+
+std::string ChannelText(const SlotOutputTable& table, uint8_t channel) {
+  if (channel == kOwnChannel || (table.routed && channel == table.homeChannel)) return "";
+  return ", ch " + std::to_string(channel + 1);
+}
+
+std::string Keys(const std::bitset<128>& keys) {
+  std::string text;
+  for (int k = 0; k < 128; ++k)
+    if (keys[k]) text += (text.empty() ? "" : " ") + NoteName(k);
+  return text.empty() ? "none" : text;
+}
+
+std::string Describe(const SlotOutputTable& table, const SlotOutput& o) {
   const std::string value = std::to_string(o.value);
+  std::string text;
   switch (o.kind) {
     case OutputKind::Keyswitch:
-      return "keyswitch " + NoteName(o.value);
+      text = "keyswitch " + NoteName(o.value);
+      break;
     case OutputKind::Control:
-      return o.number == 32  ? "UACC " + value
+      text = o.number == 32  ? "UACC " + value
              : o.number == 1 ? "modwheel " + value
-                             : "CC " + std::to_string(o.number) + " " + value;
+                             : "CC " + std::to_string(o.number) + " = " + value;
+      break;
     case OutputKind::Program:
-      return "program " + value;
+      text = "program " + value;
+      break;
+    case OutputKind::PitchBend:
+      text = "pitch bend " + value;
+      break;
+    case OutputKind::Taps:
+      text = "taps " + Keys(o.keys);
+      break;
+    case OutputKind::Held:
+      text = "holds " + Keys(o.keys);
+      break;
   }
-  return value;
+  return text + ChannelText(table, o.channel);
 }
 
 }  // namespace
@@ -36,11 +128,59 @@ bool IsPerformanceController(int cc) {
 
 SlotOutputTable SlotOutputsOf(const PluginSettings& settings) {
   SlotOutputTable table;
+  TableBuilder add(table, settings);
+  const uint32_t home = 1u << table.homeChannel;
   for (int s = 0; s < kSlotCount; ++s) {
     const SlotSettings& slot = settings.slots[s];
-    Add(table, s, OutputKind::Keyswitch, 0, slot.keyswitch);
-    Add(table, s, OutputKind::Control, 32, slot.uacc);
-    Add(table, s, OutputKind::Control, 1, slot.modwheel);
+    const SlotAdditions& extra = slot.additions;
+    if (slot.keyswitch != kUnset) add.Value(s, OutputKind::Keyswitch, 0, 0, slot.keyswitch);
+    if (slot.uacc != kUnset) add.Value(s, OutputKind::Control, 0, 32, slot.uacc);
+    if (slot.modwheel != kUnset) add.Value(s, OutputKind::Control, 0, 1, slot.modwheel);
+    for (int i = 0; i < extra.actionCount && i < kMaxSlotActions; ++i) {
+      const SlotAction& a = extra.actions[i];
+      switch (a.kind) {
+        case ActionKind::kNoteTap:
+          add.Key(s, OutputKind::Taps, a.channel, a.number);
+          break;
+        case ActionKind::kNoteHeld:
+          add.Key(s, OutputKind::Held, a.channel, a.number);
+          break;
+        case ActionKind::kControlChange:
+          add.Value(s, OutputKind::Control, a.channel, a.number, a.value);
+          break;
+        case ActionKind::kProgramChange:
+          add.Value(s, OutputKind::Program, a.channel, 0, a.number);
+          break;
+        case ActionKind::kPitchBend:
+          add.Value(s, OutputKind::PitchBend, a.channel, 0, a.value);
+          break;
+      }
+    }
+    uint32_t channels = extra.noteChannels & kNoteChannelBits;
+    if ((extra.noteChannels & kPluginChannelBit) != 0 || channels == 0) channels |= home;
+    table.noteChannels[s] = static_cast<uint16_t>(channels);
+    table.transpose[s] = extra.transpose;
+    table.readable[s] =
+        !table.slots[s].empty() || (table.routed && extra.noteChannels != kPluginChannelBit);
+  }
+
+  // Every readable slot leaves its own held set wherever some slot holds
+  // notes, empty or not.
+  std::vector<uint8_t> heldChannels;
+  for (const auto& outputs : table.slots)
+    for (const SlotOutput& o : outputs)
+      if (o.kind == OutputKind::Held) heldChannels.push_back(o.channel);
+  for (int s = 0; s < kSlotCount; ++s) {
+    if (!table.readable[s]) continue;
+    for (uint8_t channel : heldChannels) {
+      if (Find(table.slots[s], OutputKind::Held, channel)) continue;
+      SlotOutput& o = table.slots[s].emplace_back();
+      o.kind = OutputKind::Held;
+      o.channel = channel;
+    }
+    if (table.routed)
+      for (int c = 0; c < 16; ++c)
+        if (!(table.noteChannels[s] >> c & 1)) table.tellingChannels.set(c);
   }
   return table;
 }
@@ -49,11 +189,13 @@ std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table) {
   std::vector<std::pair<int, int>> pairs;
   for (int a = 0; a < kSlotCount; ++a) {
     for (int b = a + 1; b < kSlotCount; ++b) {
-      if (table.slots[a].empty() || table.slots[b].empty()) continue;
-      bool apart = false;
+      if (!table.readable[a] || !table.readable[b]) continue;
+      bool apart = table.routed && (table.noteChannels[a] & table.noteChannels[b]) == 0;
       for (const SlotOutput& x : table.slots[a])
         for (const SlotOutput& y : table.slots[b])
-          apart = apart || (StateIndex(x) == StateIndex(y) && x.value != y.value);
+          apart =
+              apart || (x.kind == y.kind && x.channel == y.channel &&
+                        StateIndex(x) == StateIndex(y) && (x.value != y.value || x.keys != y.keys));
       if (!apart) pairs.emplace_back(a, b);
     }
   }
@@ -69,7 +211,15 @@ std::string DescribeCollisions(const std::vector<std::pair<int, int>>& pairs,
                                const PluginSettings& settings, const SlotOutputTable& table) {
   auto outputs = [&](int slot) {
     std::string text;
-    for (const SlotOutput& o : table.slots[slot]) text += (text.empty() ? "" : ", ") + Describe(o);
+    for (const SlotOutput& o : table.slots[slot])
+      text += (text.empty() ? "" : ", ") + Describe(table, o);
+    if (table.routed && table.noteChannels[slot] != 1u << table.homeChannel) {
+      std::string channels;
+      for (int c = 0; c < 16; ++c)
+        if (table.noteChannels[slot] >> c & 1)
+          channels += (channels.empty() ? "" : "+") + std::to_string(c + 1);
+      text += (text.empty() ? "" : ", ") + std::string("notes on ch ") + channels;
+    }
     return text;
   };
   std::string text;

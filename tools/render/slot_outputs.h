@@ -1,8 +1,16 @@
 // What each articulation slot sends to select its articulation, as one
-// table: a list of outputs per slot, each a kind of message, its number and
-// the value it leaves in force. Reading a file back (articulation_reader.h)
+// table: a list of outputs per slot, each a kind of message, its channel,
+// its number and the value it leaves in force, and where the slot's notes
+// are played (channels, transpose). Reading a file back (colouring.h)
 // follows the values these outputs set; a new kind of slot output is a new
-// row here and nothing more.
+// row here.
+//
+// Channels. A map whose slots name no channel of their own reads every MIDI
+// channel as its own instrument: the slot outputs are looked for on the
+// note's channel, wherever the map's channel is. A map that routes anything
+// to a named channel (a note channel or an action's channel) is "routed":
+// its outputs without a channel of their own are read on the map's channel,
+// the others on theirs, and a note's channel is evidence of its slot.
 #pragma once
 
 #include <array>
@@ -14,49 +22,97 @@
 #include "tools/maps/plugin_settings.h"
 
 enum class OutputKind : uint8_t {
-  Keyswitch,  // a note played (on, then off); its key is the value
+  Keyswitch,  // the keyswitch field: a note played (on, then off); its key is the value
   Control,    // a controller `number` set to the value
   Program,    // a program change to the value
+  PitchBend,  // a pitch bend to the value, 0..16383
+  Taps,       // the notes tapped on one channel when the slot comes into force: `keys`
+  Held,       // the notes held down on one channel while the slot is in force: `keys`
 };
+
+constexpr uint8_t kOwnChannel = 0xFF;  // an output on the plug-in's channel
 
 struct SlotOutput {
   OutputKind kind = OutputKind::Keyswitch;
-  uint8_t number = 0;  // the CC number of a Control output
-  uint8_t value = 0;   // 0..127
+  uint8_t channel = kOwnChannel;  // 0..15, or kOwnChannel
+  uint8_t number = 0;             // the CC number of a Control output
+  uint16_t value = 0;             // 0..127; a pitch bend 0..16383
+  std::bitset<128> keys;          // of Taps and Held outputs
 };
 
-// The values an instrument keeps, each slot output setting one of them:
-// the last keyswitch, the last value of each CC, the last program.
+// The values an instrument keeps on each channel, each slot output setting
+// one of them: the last keyswitch, the last value of each CC, the last
+// program, the last pitch bend. (The tapped and held notes are kept as key
+// sets beside them.)
 constexpr int kStateKeyswitch = 0;
 constexpr int kStateControl = 1;  // + the CC number
 constexpr int kStateProgram = kStateControl + 128;
-constexpr int kStateCount = kStateProgram + 1;
+constexpr int kStatePitchBend = kStateProgram + 1;
+constexpr int kStateCount = kStatePitchBend + 1;
 inline int StateIndex(const SlotOutput& o) {
-  return o.kind == OutputKind::Keyswitch ? kStateKeyswitch
-         : o.kind == OutputKind::Control ? kStateControl + o.number
-                                         : kStateProgram;
+  switch (o.kind) {
+    case OutputKind::Keyswitch:
+      return kStateKeyswitch;
+    case OutputKind::Control:
+      return kStateControl + (o.number & 0x7F);
+    case OutputKind::Program:
+      return kStateProgram;
+    default:
+      return kStatePitchBend;
+  }
 }
 
 // CC 1, 2, 11, 16, 21 and 64 (the plug-in's controllers) and CC 7 and 10
 // (volume and pan): messages a part plays as well as a slot may send them.
 bool IsPerformanceController(int cc);
 
-struct SlotOutputTable {
-  std::array<std::vector<SlotOutput>, kSlotCount> slots;
-  std::bitset<128> keyswitchKeys;  // keys some slot plays as a keyswitch
-  std::bitset<128> controls;       // CC numbers some slot sends
-  bool programs = false;           // some slot sends a program change
+// What switches on one channel: the note keys (keyswitches, tapped and held
+// action notes), the CC numbers, program changes and pitch bends some slot
+// sends there.
+struct ChannelSwitches {
+  std::bitset<128> keys, tapKeys, heldKeys, keyswitchKeys;
+  std::bitset<128> controls;
+  bool programs = false, pitchBends = false;
 };
 
-// The plug-in's three outputs per slot: keyswitch, UACC as CC 32, modwheel
-// as CC 1, each when set. A value goes into a file as its low seven bits.
+struct SlotOutputTable {
+  std::array<std::vector<SlotOutput>, kSlotCount> slots;
+  // Slots that take part in reading: they send something or route their
+  // notes; the others are never read.
+  std::bitset<kSlotCount> readable;
+  std::array<int8_t, kSlotCount> transpose{};
+  std::array<uint16_t, kSlotCount> noteChannels{};  // resolved (routed maps)
+  bool routed = false;
+  uint8_t homeChannel = 0;                   // the map's channel (routed maps)
+  std::array<ChannelSwitches, 16> switches;  // by channel
+  // Channels some readable slot does not play its notes on: there a note's
+  // channel tells something about its slot.
+  std::bitset<16> tellingChannels;
+
+  // The channel an output is read on, for a note on `noteChannel`.
+  int ChannelOf(const SlotOutput& o, int noteChannel) const {
+    if (o.channel != kOwnChannel) return o.channel;
+    return routed ? homeChannel : noteChannel;
+  }
+  // The channels a slot's note is played on, for a note on `noteChannel`.
+  uint16_t NoteChannelsOf(int slot, int noteChannel) const {
+    return routed ? noteChannels[slot] : static_cast<uint16_t>(1u << (noteChannel & 0x0F));
+  }
+};
+
+// The plug-in's outputs per slot: keyswitch, UACC as CC 32, modwheel as
+// CC 1, each when set, then the slot's actions; a value goes into a file as
+// its low seven bits. Where some slot holds notes on a channel, every
+// readable slot leaves its own held set there (possibly empty): a switch of
+// slot releases what the slot before held.
 SlotOutputTable SlotOutputsOf(const PluginSettings& settings);
 
 // Slots whose outputs the state they leave cannot tell apart: every pair of
-// slots that send something must both send one kind of message with
-// different values. (A slot that leaves a kind unset keeps the previous
-// slot's value in force, so only a shared kind can tell two slots apart.)
-// Each pair is listed once, lower slot first, 0-based.
+// readable slots must both send one kind of message on one channel with
+// different values, or (in a routed map) play their notes on channels of
+// which they share none. (A slot that leaves a kind unset keeps the
+// previous slot's value in force, so only a shared kind can tell two slots
+// apart.) Each pair is listed once, lower slot first, 0-based.
 std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table);
 
 // "slot 2 "Sustain" (keyswitch C#0, UACC 1) and slot 5 ..." for an error.

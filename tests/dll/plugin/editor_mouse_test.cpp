@@ -866,3 +866,29 @@ TEST_F(EditorMenus, EveryMenuIsDestroyed) {
 }
 
 }  // namespace
+
+// The line under the values edits what the slot sends besides them.
+TEST_F(EditorPrompts, TheAdditionsLineEditsTheSlotsOutputsAsText) {
+  SlotAdditions start;
+  start.actions[0] = {ActionKind::kControlChange, 2, 58, 20};
+  start.actionCount = 1;
+  ASSERT_TRUE(model().additions.Set(3, start));
+  Answer("channels plug-in+5, D0 v90 held, CC 58 = 21 ch 2");
+  EXPECT_EQ(RightAt(170, 168), 1);
+  ASSERT_EQ(host.promptCaptions.size(), 1u);
+  EXPECT_EQ(host.promptCaptions[0], "Slot outputs: key velocity, channels, transpose, actions");
+  EXPECT_EQ(host.startingTexts[0], "CC 58 = 20 ch 2");
+  const SlotAdditions edited = model().additions.Get(3);
+  EXPECT_EQ(edited.noteChannels, kPluginChannelBit | 1u << 4);
+  ASSERT_EQ(edited.actionCount, 2);
+  EXPECT_EQ(edited.actions[0], (SlotAction{ActionKind::kNoteHeld, 0, 26, 90}));
+  EXPECT_EQ(edited.actions[1], (SlotAction{ActionKind::kControlChange, 2, 58, 21}));
+
+  // A text it cannot read changes nothing and says what it could not read.
+  host.hints.clear();
+  Answer("CC 58 = 200");
+  RightAt(170, 168);
+  EXPECT_EQ(model().additions.Get(3), edited);
+  ASSERT_FALSE(host.hints.empty());
+  EXPECT_EQ(host.hints.back(), "Not understood: \"CC 58 = 200\"");
+}

@@ -666,8 +666,14 @@ class ShownEditor : public ::testing::Test {
   }
 
   void PaintNow() {
-    plug->editor().InvalidateEditor(false);
+    InvalidateRect(editor(), nullptr, FALSE);
     UpdateWindow(editor());
+  }
+  // A request as the engine makes it, turned into an invalidation by the
+  // editor's next display-rate tick.
+  void RequestAndTick(bool gridOnly) {
+    plug->editor().InvalidateEditor(gridOnly);
+    ASSERT_TRUE(HandleNextTimerMessage(editor()));
   }
 
   RecordingHost host;
@@ -691,7 +697,7 @@ TEST_F(ShownEditor, GridInvalidationMarksAndRepaintsOnlyTheGrid) {
   DataModel& m = plug->engine().model;
   m.selectedSlot = 12;  // inside the grid
   m.output.port = 99;   // outside it
-  plug->editor().InvalidateEditor(true);
+  RequestAndTick(true);
   RECT update{};
   ASSERT_TRUE(GetUpdateRect(editor(), &update, FALSE));
   EXPECT_EQ(update.left, 5);
@@ -714,7 +720,7 @@ TEST_F(ShownEditor, GridInvalidationMarksAndRepaintsOnlyTheGrid) {
 
 TEST_F(ShownEditor, WholeInvalidationMarksTheClientAreaWithoutErasing) {
   PaintNow();
-  plug->editor().InvalidateEditor(false);
+  RequestAndTick(false);
   RECT update{};
   ASSERT_TRUE(GetUpdateRect(editor(), &update, FALSE));
   EXPECT_EQ(update.left, 0);
@@ -727,7 +733,7 @@ TEST_F(ShownEditor, WholeInvalidationMarksTheClientAreaWithoutErasing) {
   g_editorProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(editor(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountErases)));
   UpdateWindow(editor());
-  plug->editor().InvalidateEditor(true);
+  RequestAndTick(true);
   UpdateWindow(editor());
   SetWindowLongPtrA(editor(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_editorProc));
   EXPECT_EQ(g_erases, 0);
@@ -741,6 +747,73 @@ TEST_F(ShownEditor, PointerMovesInTheGridRepaintAtOnce) {
   const Image shown = WindowImage(editor(), width, height);
   EXPECT_EQ(shown.pixels, Snapshot().pixels) << "slot 3 hovered";
   EXPECT_EQ(plug->editor().dragState().pointerPoint, (PanelPoint{28 * 3 + 15, 20}));
+}
+
+// The back buffer is kept from paint to paint and only what changed is
+// drawn again: after any run of changes the window must still show exactly
+// what composing the whole panel gives. Long texts reach over their
+// neighbours, and shorter ones must uncover them again.
+TEST_F(ShownEditor, PaintsThatRedrawOnlyWhatChangedMatchAWholeComposition) {
+  DataModel& m = plug->engine().model;
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t range) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int32_t>((seed >> 8) % range);
+  };
+  const char* const names[] = {"", "Legato", "Sul ponticello tremolo with a very long name", "W"};
+  const int32_t ports[] = {0, 7, 255, 123456789, -2147483647 - 1};
+  int wrongSteps = 0;
+  for (int step = 0; step < 300; ++step) {
+    for (int change = next(3); change >= 0; --change) {
+      const int32_t slot = next(16);
+      switch (next(12)) {
+        case 0:
+          m.currentSlot = next(18);
+          break;
+        case 1:
+          m.selectedSlot = next(17);
+          break;
+        case 2:
+          m.pageIndex = next(10) == 0 ? 3 : next(3);
+          break;
+        case 3:
+          m.bank.iconId[slot] = next(160) - 5;
+          break;
+        case 4:
+          m.controllers.value[next(6)] = next(130);
+          break;
+        case 5:
+          m.output.port = ports[next(5)];
+          break;
+        case 6:
+          m.output.channel = next(20) - 2;
+          break;
+        case 7:
+          m.output.ccGhosting = m.output.ccGhosting == 0 ? 1 : 0;
+          m.output.preservePortChannel = next(2);
+          break;
+        case 8:
+          m.bank.name.Set(slot, names[next(4)]);
+          break;
+        case 9:
+          m.bank.keyswitch[slot] = next(140) - 1;
+          m.bank.modwheel[slot] = next(130) - 1;
+          m.bank.uacc[slot] = next(4) == 0 ? 100000 : next(129) - 1;
+          break;
+        default:
+          // Over a slot, elsewhere in the grid, or outside it (no repaint).
+          SendMessageA(editor(), WM_MOUSEMOVE, 0,
+                       MAKELPARAM(next(250), next(3) == 0 ? 150 : next(100)));
+          break;
+      }
+    }
+    PaintNow();
+    const Image shown = WindowImage(editor(), width, height);
+    if (shown.pixels != Snapshot().pixels && wrongSteps++ == 0) {
+      ADD_FAILURE() << "step " << step << ": page " << m.pageIndex << ", port " << m.output.port;
+    }
+  }
+  EXPECT_EQ(wrongSteps, 0);
 }
 
 TEST_F(ShownEditor, ThousandPaintsOfEachPageReleaseEverything) {
