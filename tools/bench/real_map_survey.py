@@ -39,7 +39,7 @@ OUTPUT_KINDS = [
     ("beyond the actions a slot holds", re.compile(r"a slot sends at most \d+ actions")),
     ("output to the previous articulation's channel", re.compile(r"\(@-\)")),
     ("bus or %program condition", re.compile(r"^dropped bus|the condition %")),
-    ("other output", re.compile(r'^dropped "')),
+    ("other output", re.compile(r'^dropped "[^"]+"$')),
 ]
 OTHER_KINDS = [
     ("colour", re.compile(r"^dropped colour")),
