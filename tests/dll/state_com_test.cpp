@@ -7,30 +7,10 @@
 #include <vector>
 
 #include "raw_host.h"
+#include "tests/support/com_streams.h"
 #include "tools/plughost/plugin_library.h"
 
 namespace {
-
-std::vector<uint8_t> StreamBytes(IStream* stream) {
-  HGLOBAL memory = nullptr;
-  GetHGlobalFromStream(stream, &memory);
-  STATSTG stat{};
-  stream->Stat(&stat, STATFLAG_NONAME);
-  const auto* data = static_cast<const uint8_t*>(GlobalLock(memory));
-  std::vector<uint8_t> bytes(data, data + stat.cbSize.QuadPart);
-  GlobalUnlock(memory);
-  return bytes;
-}
-
-IStream* StreamOver(const std::vector<uint8_t>& bytes) {
-  IStream* stream = nullptr;
-  CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-  ULONG written = 0;
-  stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-  const LARGE_INTEGER start{};
-  stream->Seek(start, STREAM_SEEK_SET, nullptr);
-  return stream;
-}
 
 void PutWord(std::vector<uint8_t>& bytes, size_t offset, int32_t value) {
   std::memcpy(bytes.data() + offset, &value, 4);

@@ -7,20 +7,10 @@
 #include <vector>
 
 #include "tests/hostile/seeded_runs.h"
+#include "tests/support/com_streams.h"
 #include "tools/plughost/plugin_library.h"
 
 namespace {
-
-std::vector<uint8_t> StreamBytes(IStream* stream) {
-  HGLOBAL memory = nullptr;
-  GetHGlobalFromStream(stream, &memory);
-  STATSTG stat{};
-  stream->Stat(&stat, STATFLAG_NONAME);
-  const auto* data = static_cast<const uint8_t*>(GlobalLock(memory));
-  std::vector<uint8_t> bytes(data, data + stat.cbSize.QuadPart);
-  GlobalUnlock(memory);
-  return bytes;
-}
 
 void PumpMessages() {
   MSG message;
@@ -74,12 +64,7 @@ class DllTarget {
     return bytes;
   }
   void Load(const std::vector<uint8_t>& bytes) {
-    IStream* stream = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    ULONG written = 0;
-    if (!bytes.empty()) stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    IStream* stream = StreamOver(bytes);
     plugin_.SaveOrLoadState(stream, 0);
     stream->Release();
   }
