@@ -76,11 +76,3 @@ bool SlotAdditionsBank::Set(int slot, const SlotAdditions& additions) {
   Publish([&](SlotAdditionsArray& bank) { bank[slot] = additions; });
   return true;
 }
-
-bool SlotAdditionsBank::AnyInUse() const {
-  const SlotAdditionsArray bank = All();
-  for (const SlotAdditions& slot : bank) {
-    if (!slot.IsDefault()) return true;
-  }
-  return false;
-}

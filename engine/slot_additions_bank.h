@@ -37,9 +37,6 @@ class SlotAdditionsBank {
   void SetAll(const SlotAdditionsArray& additions);
   bool Set(int slot, const SlotAdditions& additions);
 
-  // True when some slot differs from the defaults.
-  bool AnyInUse() const;
-
  private:
   class WriterTurn;
   template <typename Edit>
