@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "tools/bench/bench_host.h"
 #include "tools/bench/slot_outputs_case.h"
 #include "tools/plughost/plugin_library.h"
 
@@ -104,28 +105,6 @@ double Median(std::vector<double> values) {
   const size_t n = values.size();
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
-
-// ---------------------------------------------------------------------------
-// The host: cycles the note colour through all sixteen slots, so every note
-// moves the current-slot mark, and only counts what it is sent.
-
-class BenchHost final : public PluginHost {
- public:
-  uint32_t midiSum = 0;
-  int32_t colour = 0;
-  intptr_t PLUG_CALL HostDispatch(int32_t, int32_t, int32_t, intptr_t) override { return 0; }
-  void PLUG_CALL NotifyParamChanged(int32_t, int32_t, int32_t) override {}
-  void PLUG_CALL ShowHint(int32_t, const char*) override {}
-  void PLUG_CALL EndVoice(int32_t, int32_t) override {}
-  int32_t PLUG_CALL QueryVoice(int32_t, int32_t, int32_t, int32_t) override {
-    colour = (colour + 5) & 15;
-    return colour;
-  }
-  void PLUG_CALL SendMidi(int32_t, uint32_t message) override { midiSum += message; }
-  int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
-    return 0;
-  }
-};
 
 // ---------------------------------------------------------------------------
 // The stand-in: an object with an operation table like the plug-in's, called
