@@ -93,8 +93,8 @@ class ArticulationEngine {
   const VoiceTable& voices() const { return voices_; }
 
  private:
-  void SwitchArticulation(int32_t slot, const SlotAdditions& additions) ARTSW_REALTIME;
-  void SendAction(const SlotAction& action, uint8_t port) ARTSW_REALTIME;
+  void SwitchArticulation(int32_t slot, bool newActionSlot,
+                          const SlotPlayback& additions) ARTSW_REALTIME;
   // Rewrites a record's message into its note-off and sends it on each of
   // the given channels of its note-on, at the note-on's port.
   void SendNoteOffs(VoiceRecord* record, uint16_t channels) ARTSW_REALTIME;

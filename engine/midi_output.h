@@ -7,6 +7,7 @@
 #include "engine/data_model.h"
 #include "engine/midi_message.h"
 #include "engine/realtime.h"
+#include "engine/slot_playback.h"
 #include "plugin/fruity_interface.h"
 
 // What BroadcastControllers sends.
@@ -23,11 +24,26 @@ class MidiOutput {
   MidiOutput(PluginHost* host, int32_t hostTag, const DataModel& model)
       : host_(host), hostTag_(hostTag), model_(model) {}
 
-  void EmitMidi(MidiMessage message) const ARTSW_REALTIME;
+  // Defined here so a switch that sends many messages pays one host call
+  // for each and nothing more.
+  void EmitMidi(MidiMessage message) const ARTSW_REALTIME { host_->SendMidi(hostTag_, message); }
   void SendNote(uint8_t port, uint8_t channel, bool off, int32_t note,
-                int32_t velocity) const ARTSW_REALTIME;
+                int32_t velocity) const ARTSW_REALTIME {
+    const uint8_t status = (off ? midi::kNoteOff : midi::kNoteOn) | (channel & 0x0F);
+    EmitMidi(midi::Pack(status, note, off ? 0 : velocity, port));
+  }
   void SendControlChange(uint8_t port, uint8_t channel, int32_t controller,
-                         int32_t value) const ARTSW_REALTIME;
+                         int32_t value) const ARTSW_REALTIME {
+    EmitMidi(midi::Pack(midi::kControlChange | (channel & 0x0F), controller, value, port));
+  }
+  // A slot's actions, in order, on the plug-in's channel and port where
+  // they name none.
+  void EmitActions(const ActionWord* words, int count, uint8_t channel,
+                   uint8_t port) const ARTSW_REALTIME {
+    PluginHost* const host = host_;
+    const int32_t tag = hostTag_;
+    for (int i = 0; i < count; ++i) host->SendMidi(tag, ActionMessage(words[i], channel, port));
+  }
   // Kind 0 with parameter -1 is the full broadcast of nine messages; kind 5
   // with a parameter index sends only the controller of CC parameter + 1.
   // Silent while ccGhosting is set.

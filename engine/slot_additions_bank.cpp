@@ -1,5 +1,6 @@
 #include "engine/slot_additions_bank.h"
 
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -23,20 +24,30 @@ class SlotAdditionsBank::WriterTurn {
 // flips the index before it looks for readers (all sequentially consistent):
 // a read that took the old index is seen by the writer, which then waits
 // for it to end before that copy is written again.
-void SlotAdditionsBank::Read(int slot, SlotAdditions& out) const {
+void SlotAdditionsBank::Read(int slot, bool withActions, SlotPlayback& out) const {
   if (!IsSlot(slot)) {
-    out = SlotAdditions{};
+    out.keyswitchVelocity = kDefaultKeyswitchVelocity;
+    out.transpose = 0;
+    out.noteChannels = kPluginChannelBit;
+    out.actionCount = 0;
     return;
   }
   reading_.store(1, std::memory_order_seq_cst);
   const int current = current_.load(std::memory_order_seq_cst);
-  // The fixed part and the actions in use only: most slots have none.
   const SlotAdditions& in = copies_[current][slot];
   out.keyswitchVelocity = in.keyswitchVelocity;
   out.transpose = in.transpose;
   out.noteChannels = in.noteChannels;
-  out.actionCount = in.actionCount < kMaxSlotActions ? in.actionCount : kMaxSlotActions;
-  for (int i = 0; i < out.actionCount; ++i) out.actions[i] = in.actions[i];
+  out.actionCount = 0;
+  out.heldNoteOns = 0;
+  if (withActions) {
+    // Only the words in use: most slots have none.
+    const PackedActions& packed = packed_[current][slot];
+    const int count = packed.count < kMaxActionWords ? packed.count : kMaxActionWords;
+    std::memcpy(out.actions, packed.words, sizeof(ActionWord) * static_cast<size_t>(count));
+    out.actionCount = static_cast<uint8_t>(count);
+    out.heldNoteOns = packed.heldNoteOns;
+  }
   reading_.store(0, std::memory_order_release);
 }
 
@@ -47,6 +58,7 @@ void SlotAdditionsBank::Publish(Edit edit) {
   const int spare = 1 - current;
   copies_[spare] = copies_[current];
   edit(copies_[spare]);
+  for (int slot = 0; slot < 16; ++slot) packed_[spare][slot] = PackActions(copies_[spare][slot]);
   current_.store(spare, std::memory_order_seq_cst);
   // Reads that may still hold the old copy end within one slot copy.
   while (reading_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();

@@ -2,8 +2,9 @@
 // one slot per note, and the threads that rewrite them (a state load on the
 // main thread, the editor on its window thread). A list of actions is more
 // than a word, so it is published whole: writers fill the spare copy of the
-// bank and flip an index; the audio thread marks itself reading, takes the
-// index and copies its slot out. A writer reuses the old copy only once no
+// bank, with each slot's actions packed as messages, and flip an index; the
+// audio thread marks itself reading, takes the index and copies what it
+// needs of its slot out. A writer reuses the old copy only once no
 // read that might have started before its flip is still running. The audio
 // thread never waits, never loops and never sees a half-written list;
 // writers wait for at most one slot copy and take turns through a short
@@ -14,19 +15,21 @@
 
 #include "engine/realtime.h"
 #include "engine/slot_additions.h"
+#include "engine/slot_playback.h"
 
 class SlotAdditionsBank {
  public:
   SlotAdditionsBank() = default;
   // [main thread] A copy holds what the other holds now.
-  SlotAdditionsBank(const SlotAdditionsBank& other) : copies_{other.All(), {}} {}
+  SlotAdditionsBank(const SlotAdditionsBank& other) { SetAll(other.All()); }
   SlotAdditionsBank& operator=(const SlotAdditionsBank& other) {
     if (this != &other) SetAll(other.All());
     return *this;
   }
 
-  // [audio thread] Copies one slot's additions; defaults for any other slot.
-  void Read(int slot, SlotAdditions& out) const ARTSW_REALTIME;
+  // [audio thread] What a note of this slot needs, its actions only when
+  // withActions; defaults and no actions for any other slot.
+  void Read(int slot, bool withActions, SlotPlayback& out) const ARTSW_REALTIME;
 
   // [main or editor thread] The whole bank, or one slot, as it stands.
   SlotAdditionsArray All() const;
@@ -43,6 +46,7 @@ class SlotAdditionsBank {
   void Publish(Edit edit);
 
   SlotAdditionsArray copies_[2]{};
+  PackedActions packed_[2][16]{};
   std::atomic<int> current_{0};
   mutable std::atomic<int> reading_{0};
   mutable std::atomic_flag writing_ = ATOMIC_FLAG_INIT;

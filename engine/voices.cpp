@@ -12,7 +12,6 @@ constexpr int32_t kColourQuery = 2;
 constexpr int32_t kVoiceEnded = 1;
 constexpr int32_t kUaccController = 32;
 constexpr int32_t kModwheelController = 1;
-constexpr uint8_t kProgramChange = 0xC0;
 
 // The channels of a slot's channel set, the plug-in's own standing for its
 // bit; never empty.
@@ -46,11 +45,15 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
   // are, so the bank is never indexed out of range and an unexpected colour
   // never switches the instrument.
   const bool knownColour = colour >= 0 && colour < kSlotCount;
-  SlotAdditions additions;
-  model.additions.Read(knownColour ? colour : -1, additions);
+  // A slot other than the one whose actions went out last sends its own.
+  // Decided once: a reset of the cache on another thread meanwhile takes
+  // effect at the next note.
+  const bool newActionSlot = knownColour && model.sent.lastActionSlot != colour;
+  SlotPlayback additions;
+  model.additions.Read(knownColour ? colour : -1, newActionSlot, additions);
   if (knownColour) model.currentSlot = colour;
   RequestRepaint(true);
-  if (knownColour) SwitchArticulation(colour, additions);
+  if (knownColour) SwitchArticulation(colour, newActionSlot, additions);
 
   // Layered on each of the slot's channels, lowest first; the record's
   // message names the lowest.
@@ -67,13 +70,13 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
   return VoiceTable::Handle(record);
 }
 
-void ArticulationEngine::SwitchArticulation(int32_t slot, const SlotAdditions& additions) {
+void ArticulationEngine::SwitchArticulation(int32_t slot, bool newActionSlot,
+                                            const SlotPlayback& additions) {
   const uint8_t port = output_.Port();
   const uint8_t channel = output_.Channel();
   SentCache& sent = model.sent;
-  // A slot other than the one whose actions went out last ends the notes
-  // those actions hold, and sends its own actions after its fields.
-  const bool newActionSlot = sent.lastActionSlot != slot;
+  // A new action slot ends the notes the last one's actions hold, and sends
+  // its own actions after its fields.
   if (newActionSlot) ReleaseHeldActionNotes();
 
   // -1 leaves the cache entry alone: the previous slot's value stays in
@@ -96,36 +99,16 @@ void ArticulationEngine::SwitchArticulation(int32_t slot, const SlotAdditions& a
   }
 
   if (!newActionSlot) return;
-  const int count = additions.actionCount < kMaxSlotActions ? additions.actionCount : kMaxSlotActions;
-  for (int i = 0; i < count; ++i) SendAction(additions.actions[i], port);
-  sent.lastActionSlot = slot;
-}
-
-void ArticulationEngine::SendAction(const SlotAction& action, uint8_t port) {
-  const uint8_t channel =
-      action.channel == 0 ? output_.Channel() : static_cast<uint8_t>((action.channel - 1) & 0x0F);
-  switch (action.kind) {
-    case ActionKind::kNoteTap:
-      output_.SendNote(port, channel, false, action.number, action.value);
-      output_.SendNote(port, channel, true, action.number, 0);
-      break;
-    case ActionKind::kNoteHeld: {
-      const MidiMessage on = midi::Pack(midi::kNoteOn | channel, action.number, action.value, port);
-      output_.EmitMidi(on);
-      if (!heldActionNotes_.Add(on)) output_.SendNote(port, channel, true, action.number, 0);
-      break;
-    }
-    case ActionKind::kControlChange:
-      output_.SendControlChange(port, channel, action.number, action.value);
-      break;
-    case ActionKind::kProgramChange:
-      output_.EmitMidi(midi::Pack(kProgramChange | channel, action.number, 0, port));
-      break;
-    case ActionKind::kPitchBend:
-      output_.EmitMidi(midi::Pack(midi::kPitchBend | channel, action.value & 0x7F,
-                                  (action.value >> 7) & 0x7F, port));
-      break;
+  const int count = additions.actionCount < kMaxActionWords ? additions.actionCount : kMaxActionWords;
+  output_.EmitActions(additions.actions, count, channel, port);
+  for (uint64_t held = additions.heldNoteOns; held != 0; held &= held - 1) {
+    const int i = std::countr_zero(held);
+    if (i >= count) break;
+    // With every entry in use the note is ended rather than left on.
+    const MidiMessage on = ActionMessage(additions.actions[i], channel, port);
+    if (!heldActionNotes_.Add(on)) output_.EmitMidi((on & 0xFF00FF0Fu) | midi::kNoteOff);
   }
+  sent.lastActionSlot = slot;
 }
 
 void ArticulationEngine::ReleaseHeldActionNotes() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -143,6 +144,57 @@ TEST_F(SlotAdditionsTest, LayeredTransposedNotesEndWhereTheyStarted) {
   engine.KillVoice(first);
   engine.KillVoice(second);
   EXPECT_TRUE(host.midi.empty());
+}
+
+TEST_F(SlotAdditionsTest, ActionsGoWhereTheOutputIsWhenSentAndTheLongestListGoesWhole) {
+  // Set while the output is on channel 1, port 0; played after it moved.
+  ASSERT_TRUE(model.additions.Set(5, WithActions({Action(ActionKind::kControlChange, 3, 20),
+                                                  Action(ActionKind::kNoteHeld, 30, 90),
+                                                  Action(ActionKind::kPitchBend, 0, 16383, 16),
+                                                  Action(ActionKind::kProgramChange, 7, 0)})));
+  model.output.channel = 6;
+  model.output.port = 3;
+  const intptr_t v = Note(60, 5);
+  EXPECT_EQ(Sent(), Describe({Msg(0xB6, 3, 20, 3), Msg(0x96, 30, 90, 3), Msg(0xEF, 127, 127, 3),
+                              Msg(0xC6, 7, 0, 3), Msg(0x96, 60, 100, 3)}));
+  engine.ReleaseVoice(v);
+  engine.KillVoice(v);
+  model.output.channel = 2;
+  host.ClearRecords();
+  Note(61, 0);  // the held note ends where it started
+  EXPECT_EQ(Sent(), Describe({Msg(0x86, 30, 0, 3), Msg(0x92, 61, 100, 3)}));
+
+  // Thirty-two tapped notes, then thirty-two held ones: every message, in
+  // order, and every held note ended at the next switch.
+  SlotAdditions taps, holds;
+  for (int i = 0; i < kMaxSlotActions; ++i) {
+    taps.actions[i] = Action(ActionKind::kNoteTap, static_cast<uint8_t>(i), 1 + i);
+    holds.actions[i] = Action(ActionKind::kNoteHeld, static_cast<uint8_t>(64 + i), 1 + i, 1 + i % 16);
+  }
+  taps.actionCount = holds.actionCount = kMaxSlotActions;
+  ASSERT_TRUE(model.additions.Set(6, taps));
+  ASSERT_TRUE(model.additions.Set(7, holds));
+  std::vector<uint32_t> tapped, held, ended;
+  for (int i = 0; i < kMaxSlotActions; ++i) {
+    tapped.push_back(Msg(0x92, static_cast<uint8_t>(i), static_cast<uint8_t>(1 + i), 3));
+    tapped.push_back(Msg(0x82, static_cast<uint8_t>(i), 0, 3));
+    held.push_back(Msg(0x90 | i % 16, static_cast<uint8_t>(64 + i), static_cast<uint8_t>(1 + i), 3));
+    ended.push_back(Msg(0x80 | i % 16, static_cast<uint8_t>(64 + i), 0, 3));
+  }
+  Note(62, 6);
+  tapped.push_back(Msg(0x92, 62, 100, 3));
+  EXPECT_EQ(Sent(), Describe(tapped));
+  Note(63, 7);
+  held.push_back(Msg(0x92, 63, 100, 3));
+  EXPECT_EQ(Sent(), Describe(held));
+  Note(64, 6);
+  std::vector<std::string> sent = Sent();
+  ASSERT_GE(sent.size(), ended.size());
+  std::vector<std::string> firstSent(sent.begin(), sent.begin() + static_cast<long>(ended.size()));
+  std::sort(firstSent.begin(), firstSent.end());
+  std::vector<std::string> expectEnded = Describe(ended);
+  std::sort(expectEnded.begin(), expectEnded.end());
+  EXPECT_EQ(firstSent, expectEnded);
 }
 
 TEST_F(SlotAdditionsTest, OutOfRangeAdditionsAreRefused) {
