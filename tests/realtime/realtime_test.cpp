@@ -55,6 +55,28 @@ int main() {
     engine->model.bank.uacc[slot] = slot % 2 ? slot * 5 : kUnset;
     engine->model.bank.modwheel[slot] = slot % 4 ? slot * 8 : kUnset;
   }
+  // Additions on three slots in four: actions of every kind (held notes
+  // among them) on the plug-in's channel and on others, layered note
+  // channels and transposes, so the chords' switches send them and end the
+  // held notes.
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (slot % 4 == 3) continue;
+    SlotAdditions a;
+    a.keyswitchVelocity = static_cast<uint8_t>(40 + slot);
+    a.transpose = static_cast<int8_t>(slot * 3 - 24);
+    a.noteChannels = slot % 2 ? (kPluginChannelBit | 1u << slot) : 1u << 3;
+    a.actionCount = static_cast<uint8_t>(kMaxSlotActions - slot);
+    for (int i = 0; i < a.actionCount; ++i) {
+      SlotAction& action = a.actions[i];
+      action.kind = static_cast<ActionKind>(1 + (i + slot) % 5);
+      action.channel = static_cast<uint8_t>((i * 5) % 17);
+      action.number = action.kind == ActionKind::kPitchBend ? 0 : static_cast<uint8_t>(i * 4);
+      action.value = action.kind == ActionKind::kPitchBend      ? static_cast<uint16_t>(i * 500)
+                     : action.kind == ActionKind::kProgramChange ? 0
+                                                                 : static_cast<uint16_t>(1 + i * 3);
+    }
+    Expect(engine->model.additions.Set(slot, a), "slot additions accepted");
+  }
   engine->model.pageIndex = kControllerPage;
 
   Params params;
@@ -106,6 +128,7 @@ int main() {
     engine->ReleaseVoice(reinterpret_cast<intptr_t>(&params));
     engine->KillVoice(g_handles[0] + 1);
     engine->KillVoice(g_handles[0]);  // already freed
+    engine->ReleaseHeldActionNotes();
   }
 
   // A full table, a trigger too many, then every voice released and killed.
