@@ -47,7 +47,7 @@ class HeldActionNotes {
  private:
   // An entry is the note-on itself: its status byte is never 0.
   static uint32_t Entry(MidiMessage noteOn) { return noteOn; }
-  static MidiMessage NoteOff(uint32_t entry) { return (entry & 0xFF00FF0Fu) | midi::kNoteOff; }
+  static MidiMessage NoteOff(uint32_t entry) { return midi::NoteOffFor(entry); }
 
   // One slot's actions at most are held at a time, and a switch ends them
   // before the next slot's are added.

@@ -31,6 +31,10 @@ constexpr uint8_t Data1(MidiMessage m) { return static_cast<uint8_t>(m >> 8); }
 constexpr uint8_t Data2(MidiMessage m) { return static_cast<uint8_t>(m >> 16); }
 constexpr uint8_t Port(MidiMessage m) { return static_cast<uint8_t>(m >> 24); }
 
+// The note-off that ends a note-on: same channel, key and port, velocity 0.
+constexpr MidiMessage NoteOffFor(MidiMessage noteOn) { return (noteOn & 0xFF00FF0Fu) | kNoteOff; }
+
 static_assert(Pack(0x99, 60, 100, 3) == 0x03643C99u, "bytes from least significant up");
+static_assert(NoteOffFor(0x03643C99u) == 0x03003C89u, "the note-on's key, channel and port");
 
 }  // namespace midi

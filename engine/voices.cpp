@@ -106,7 +106,7 @@ void ArticulationEngine::SwitchArticulation(int32_t slot, bool newActionSlot,
     if (i >= count) break;
     // With every entry in use the note is ended rather than left on.
     const MidiMessage on = ActionMessage(additions.actions[i], channel, port);
-    if (!heldActionNotes_.Add(on)) output_.EmitMidi((on & 0xFF00FF0Fu) | midi::kNoteOff);
+    if (!heldActionNotes_.Add(on)) output_.EmitMidi(midi::NoteOffFor(on));
   }
   sent.lastActionSlot = slot;
 }
