@@ -32,8 +32,8 @@ enum Page : int32_t { kArticulationPage = 0, kControllerPage = 1, kSettingsPage 
 using SlotWords = std::array<Relaxed<int32_t>, kSlotCount>;
 
 struct ArticulationBank {
-  SlotNames name;      // at most 255 bytes, no zero byte
-  SlotWords iconId{};  // 0..127
+  SlotNames name;         // at most 255 bytes, no zero byte
+  SlotWords iconId{};     // 0..127
   SlotWords keyswitch{};  // -1 or note 0..127
   SlotWords uacc{};       // -1 or 0..127, sent as CC 32
   SlotWords modwheel{};   // -1 or 0..127, sent as CC 1
@@ -54,9 +54,17 @@ struct ControllerBank {
 
 struct SentCache {
   Relaxed<int32_t> lastKeyswitch = kNothingSent;
+  // A keyswitch counts as sent only at the velocity it went out with: some
+  // libraries choose the articulation by the velocity of one key.
+  Relaxed<int32_t> lastKeyswitchVelocity = kNothingSent;
   Relaxed<int32_t> lastUacc = kNothingSent;
   Relaxed<int32_t> lastModwheel = kNothingSent;
   Relaxed<int32_t> lastActionSlot = kNothingSent;  // the slot whose actions went out last
+  // Channels (bit c: channel c, on the current port) that hold the current
+  // value of every broadcast controller. Only a bank that routes notes to
+  // channels of their own reads it: a channel missing here is sent them all
+  // before a note plays on it.
+  Relaxed<uint16_t> controllerChannels = 0;
 };
 
 struct DataModel {
@@ -68,7 +76,7 @@ struct DataModel {
   Relaxed<uint8_t> pan = 0;
   Relaxed<uint8_t> volume = 0;
   ArticulationBank bank;
-  SlotAdditionsBank additions;  // what slots send beyond their three fields
+  SlotAdditionsBank additions;       // what slots send beyond their three fields
   Relaxed<int32_t> currentSlot = 0;  // slot of the latest note
   SentCache sent;
 
@@ -86,6 +94,10 @@ struct DataModel {
     currentSlot = 0;
     sent = SentCache{};
   }
+
+  // Controller values changed without being sent (a state load): no channel
+  // holds them any longer.
+  void ForgetSentControllers() { sent.controllerChannels = 0; }
 
   // Index of the controller whose CC number is parameter + 1, or -1.
   static int ControllerForParameter(int32_t parameter);

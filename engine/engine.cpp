@@ -20,6 +20,7 @@ void ArticulationEngine::PlaybackChanged(bool playing) {
     // sends its actions again.
     ReleaseHeldActionNotes();
     model.sent.lastActionSlot = kNothingSent;
+    output_.LiftStaleSustain();
     EndAllVoices();
   }
 }

@@ -37,6 +37,11 @@ class Relaxed {
     return *this;
   }
 
+  // Atomic read-modify-writes, for a word of bits that several threads set
+  // and clear: none of them loses another's change. Lock-free like the rest.
+  T FetchOr(T bits) noexcept { return value_.fetch_or(bits, std::memory_order_relaxed); }
+  T FetchAnd(T bits) noexcept { return value_.fetch_and(bits, std::memory_order_relaxed); }
+
  private:
   std::atomic<T> value_;
   static_assert(std::atomic<T>::is_always_lock_free, "a relaxed word never takes a lock");

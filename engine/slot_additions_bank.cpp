@@ -58,8 +58,13 @@ void SlotAdditionsBank::Publish(Edit edit) {
   const int spare = 1 - current;
   copies_[spare] = copies_[current];
   edit(copies_[spare]);
-  for (int slot = 0; slot < 16; ++slot) packed_[spare][slot] = PackActions(copies_[spare][slot]);
+  uint16_t routed = 0;
+  for (int slot = 0; slot < 16; ++slot) {
+    packed_[spare][slot] = PackActions(copies_[spare][slot]);
+    routed |= static_cast<uint16_t>(copies_[spare][slot].noteChannels & 0xFFFFu);
+  }
   current_.store(spare, std::memory_order_seq_cst);
+  routed_.store(routed, std::memory_order_relaxed);
   // Reads that may still hold the old copy end within one slot copy.
   while (reading_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
 }

@@ -31,6 +31,11 @@ class SlotAdditionsBank {
   // withActions; defaults and no actions for any other slot.
   void Read(int slot, bool withActions, SlotPlayback& out) const ARTSW_REALTIME;
 
+  // [any thread] Every channel some slot plays its notes on by number (bit
+  // c: channel c), leaving out "the plug-in's channel"; 0 when no slot
+  // routes its notes.
+  uint16_t RoutedChannels() const ARTSW_REALTIME { return routed_.load(std::memory_order_relaxed); }
+
   // [main or editor thread] The whole bank, or one slot, as it stands.
   SlotAdditionsArray All() const;
   SlotAdditions Get(int slot) const;
@@ -48,6 +53,7 @@ class SlotAdditionsBank {
   SlotAdditionsArray copies_[2]{};
   PackedActions packed_[2][16]{};
   std::atomic<int> current_{0};
+  std::atomic<uint16_t> routed_{0};
   mutable std::atomic<int> reading_{0};
   mutable std::atomic_flag writing_ = ATOMIC_FLAG_INIT;
 };

@@ -53,17 +53,19 @@ intptr_t ArticulationEngine::TriggerVoice(const void* voiceParams, int32_t hostV
   model.additions.Read(knownColour ? colour : -1, newActionSlot, additions);
   if (knownColour) model.currentSlot = colour;
   RequestRepaint(true);
+  const uint16_t channels = ResolveChannels(additions.noteChannels, output_.Channel());
+  // Before the switch, so a chased CC 1 never overrides the slot's modwheel.
+  output_.ChaseControllers(channels);
   if (knownColour) SwitchArticulation(colour, newActionSlot, additions);
 
   // Layered on each of the slot's channels, lowest first; the record's
   // message names the lowest.
-  const uint16_t channels = ResolveChannels(additions.noteChannels, output_.Channel());
   const uint8_t status = midi::kNoteOn | static_cast<uint8_t>(std::countr_zero(channels));
   const uint8_t velocity =
       VelocityForLevel(ReadVoiceParamsFloat(voiceParams, kVoiceParamsLevelOffset));
-  voices_.StartNote(record,
-                    midi::Pack(status, Transposed(note, additions.transpose), velocity, output_.Port()),
-                    channels);
+  voices_.StartNote(
+      record, midi::Pack(status, Transposed(note, additions.transpose), velocity, output_.Port()),
+      channels);
   for (uint32_t rest = channels; rest != 0; rest &= rest - 1) {
     output_.EmitMidi(OnChannel(record->message, std::countr_zero(rest)));
   }
@@ -82,9 +84,12 @@ void ArticulationEngine::SwitchArticulation(int32_t slot, bool newActionSlot,
   // -1 leaves the cache entry alone: the previous slot's value stays in
   // force and is not sent again.
   const int32_t keyswitch = model.bank.keyswitch[slot];
-  if (keyswitch != kUnset && keyswitch != sent.lastKeyswitch) {
+  const int32_t keyswitchVelocity = additions.keyswitchVelocity;
+  if (keyswitch != kUnset &&
+      (keyswitch != sent.lastKeyswitch || keyswitchVelocity != sent.lastKeyswitchVelocity)) {
     sent.lastKeyswitch = keyswitch;
-    output_.SendNote(port, channel, false, keyswitch, additions.keyswitchVelocity);
+    sent.lastKeyswitchVelocity = keyswitchVelocity;
+    output_.SendNote(port, channel, false, keyswitch, keyswitchVelocity);
     output_.SendNote(port, channel, true, keyswitch, 0);
   }
   const int32_t uacc = model.bank.uacc[slot];
@@ -99,7 +104,8 @@ void ArticulationEngine::SwitchArticulation(int32_t slot, bool newActionSlot,
   }
 
   if (!newActionSlot) return;
-  const int count = additions.actionCount < kMaxActionWords ? additions.actionCount : kMaxActionWords;
+  const int count =
+      additions.actionCount < kMaxActionWords ? additions.actionCount : kMaxActionWords;
   output_.EmitActions(additions.actions, count, channel, port);
   for (uint64_t held = additions.heldNoteOns; held != 0; held &= held - 1) {
     const int i = std::countr_zero(held);
@@ -119,8 +125,8 @@ void ArticulationEngine::SendNoteOffs(VoiceRecord* record, uint16_t channels) {
   // The note-on's own channels and port: an edit or a load that moved the
   // output since then must not leave the note sounding where it started.
   const MidiMessage m = record->message;
-  record->message = midi::Pack(midi::kNoteOff | (midi::Status(m) & 0x0F), midi::Data1(m), 0,
-                               midi::Port(m));
+  record->message =
+      midi::Pack(midi::kNoteOff | (midi::Status(m) & 0x0F), midi::Data1(m), 0, midi::Port(m));
   for (uint32_t rest = channels; rest != 0; rest &= rest - 1) {
     output_.EmitMidi(OnChannel(record->message, std::countr_zero(rest)));
   }

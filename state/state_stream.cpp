@@ -211,6 +211,7 @@ void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
       break;  // a version this build does not know: the reset state stands
   }
   KeepLoadedValuesInRange(model);
+  model.ForgetSentControllers();
   if (repaint) repaint->InvalidateEditor(false);
   model.freshInstance = 0;
 }

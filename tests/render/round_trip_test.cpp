@@ -251,11 +251,16 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
     seen.Add(c, rendered, summary);
 
     // Playback start sends pan, volume and the six controllers (eight CCs);
-    // then every controller of x at its tick.
+    // then every controller of x at its tick. The stop at the end may lift
+    // a sustain pedal an action left down on a channel of its own.
     auto ccs = ControllersOf(coloured);
     ASSERT_GE(ccs.size(), 8u);
     ccs.erase(ccs.begin(), ccs.begin() + 8);
-    EXPECT_EQ(ccs, ControllersOf(c.midi));
+    const auto wantCcs = ControllersOf(c.midi);
+    while (ccs.size() > wantCcs.size() && std::get<1>(ccs.back()) == 64 &&
+           std::get<2>(ccs.back()) < 64)
+      ccs.pop_back();
+    EXPECT_EQ(ccs, wantCcs);
   }
   EXPECT_GT(seen.layerNotes, 0);
   EXPECT_GT(seen.transposed, 0);

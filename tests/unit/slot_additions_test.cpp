@@ -123,6 +123,8 @@ TEST_F(SlotAdditionsTest, LayeredTransposedNotesEndWhereTheyStarted) {
   a.transpose = 12;
   ASSERT_TRUE(model.additions.Set(3, a));
   model.output.channel = 1;
+  engine.PlaybackChanged(true);  // both channels get the controllers here, not before the note
+  Sent();
   const intptr_t v = Note(120, 3);
   EXPECT_EQ(Sent(), Describe({Msg(0x91, 127, 100), Msg(0x94, 127, 100)}));  // clamped to 127
   // The slot and the channel change while the note sounds.

@@ -30,6 +30,36 @@ ColouredEvents::ColouredEvents(MidiEventSource& input, const SlotOutputTable& ta
   for (State& s : state_) s.fill(-1);
   for (int s = 0; s < kSlotCount; ++s)
     layered_ = layered_ || (table_.readable[s] && std::popcount(table_.noteChannels[s]) > 1);
+  homeControllers_.fill(-1);
+  if (table_.routed) {
+    for (int s = 0; s < kSlotCount; ++s) copyChannels_ |= table_.noteChannels[s];
+    copyChannels_ &= static_cast<uint16_t>(~(1u << table_.homeChannel));
+  }
+}
+
+namespace {
+// Where a pan, volume, pitch bend or performance controller keeps its value
+// in ColouredEvents::homeControllers_, or -1 for any other message.
+int ControllerIndex(const MidiEventView& e) {
+  if ((e.status & 0xF0) == 0xB0 && IsPerformanceController(e.data1)) return e.data1 & 0x7F;
+  if ((e.status & 0xF0) == 0xE0) return 128;
+  return -1;
+}
+int ControllerValue(const MidiEventView& e) {
+  return (e.status & 0xF0) == 0xE0 ? (e.data1 & 0x7F) | (e.data2 & 0x7F) << 7 : e.data2 & 0x7F;
+}
+}  // namespace
+
+bool ColouredEvents::IsControllerCopy(const MidiEventView& e) const {
+  if (!(copyChannels_ >> (e.status & 0x0F) & 1)) return false;
+  const int index = ControllerIndex(e);
+  return index >= 0 && homeControllers_[index] == ControllerValue(e);
+}
+
+void ColouredEvents::NoteHomeController(const MidiEventView& e) {
+  if (!table_.routed || (e.status & 0x0F) != table_.homeChannel) return;
+  const int index = ControllerIndex(e);
+  if (index >= 0) homeControllers_[index] = static_cast<int16_t>(ControllerValue(e));
 }
 
 bool ColouredEvents::IsPlayedNoteOn(const MidiEventView& e) const {
@@ -151,6 +181,12 @@ void ColouredEvents::Decide() {
     if (picture_) picture_->Event(e);
     if (e.kind != MidiEvent::Kind::Channel || item.layer) continue;
     const int channel = e.status & 0x0F;
+    if (IsControllerCopy(e)) {
+      item.keep = false;
+      ++summary_.messagesRemoved;
+      ++summary_.controllerCopies;
+      continue;
+    }
     const int sets = SwitchKind(e, beforeNote_[i] != 0);
     if (sets != kNotSwitching) {
       Apply(e, sets);
@@ -159,6 +195,7 @@ void ColouredEvents::Decide() {
       if (picture_) picture_->Switch(e.tick);
       continue;
     }
+    NoteHomeController(e);
     if (IsNoteOn(e)) {
       PlayNote(i);
     } else if (IsNoteOff(e)) {

@@ -52,7 +52,8 @@ struct ColourSummary {
   int unexplained = 0;
   int ties = 0;
   int messagesRemoved = 0;
-  int layerNotes = 0;  // note-ons read as another channel's copy of a note (removed)
+  int layerNotes = 0;        // note-ons read as another channel's copy of a note (removed)
+  int controllerCopies = 0;  // the map's controllers repeated on its other note channels (removed)
 };
 
 // Slot s of the map read plays as colour pairing[s] (default: s itself).
@@ -96,6 +97,11 @@ class ColouredEvents final : public MidiEventSource {
   uint16_t LayerChannels(size_t at, int key) const;
   int ChooseSlot(size_t at, int channel, int key);
   int Agreeing(int slot, int channel, bool& disagrees) const;
+  // A routed map's pan, volume, pitch bend or performance controller on
+  // another of its note channels, repeating the value last played on the
+  // map's channel: the plug-in sends every controller to each note channel.
+  bool IsControllerCopy(const MidiEventView& e) const;
+  void NoteHomeController(const MidiEventView& e);
 
   MidiEventSource& input_;
   const SlotOutputTable& table_;
@@ -112,7 +118,12 @@ class ColouredEvents final : public MidiEventSource {
   std::array<State, 16> state_;
   std::array<std::bitset<128>, 16> tapped_, heldDown_;  // by channel
   std::bitset<16> tapSeen_, tapsOpen_;
-  bool layered_ = false;  // some slot plays its notes on several channels
+  bool layered_ = false;       // some slot plays its notes on several channels
+  uint16_t copyChannels_ = 0;  // note channels other than the map's (routed maps)
+  // Last value on the map's channel of each CC, and of the pitch bend at
+  // kBendIndex; -1 before the first.
+  static constexpr int kBendIndex = 128;
+  std::array<int16_t, 129> homeControllers_;
   std::array<uint8_t, 16> lastSlot_{};
   HeldNotes<Sounding> sounding_;
 };
