@@ -24,14 +24,16 @@ inline void ApplyEditorEdit(ArticulationEngine& engine, uint32_t kind, uint32_t 
   DataModel& model = engine.model;
   if (kind % 10 >= 8) {
     // A slot's additions, as the editor's text prompt sets them.
-    model.additions.Set(static_cast<int>(a % kSlotCount), detail::RandomAdditions(uint64_t(a) << 32 | b));
+    model.additions.Set(static_cast<int>(a % kSlotCount),
+                        detail::RandomAdditions(uint64_t(a) << 32 | b));
     return;
   }
   switch (kind % 8) {
     case 0: {
       const int32_t target = static_cast<int32_t>(a % 6);  // slot fields, port, channel
       const float vertical = static_cast<float>(static_cast<int32_t>(b % 2000) - 1000);
-      StoreTargetValue(model, target, DragValue(target, TargetValue(model, target), vertical, 0.0f));
+      StoreTargetValue(model, target,
+                       DragValue(target, TargetValue(model, target), vertical, 0.0f));
       break;
     }
     case 1: {
@@ -48,8 +50,12 @@ inline void ApplyEditorEdit(ArticulationEngine& engine, uint32_t kind, uint32_t 
       model.bank.name.Set(ShownSlot(model.selectedSlot), PromptName(typed, sizeof typed));
       break;
     }
-    case 3: model.selectedSlot = static_cast<int32_t>(a % kSlotCount); break;
-    case 4: model.pageIndex = static_cast<int32_t>(a % 3); break;
+    case 3:
+      model.selectedSlot = static_cast<int32_t>(a % kSlotCount);
+      break;
+    case 4:
+      model.pageIndex = static_cast<int32_t>(a % 3);
+      break;
     case 5:
       if (a & 1) {
         model.output.ccGhosting = model.output.ccGhosting == 0 ? 1 : 0;
@@ -58,8 +64,8 @@ inline void ApplyEditorEdit(ArticulationEngine& engine, uint32_t kind, uint32_t 
       }
       break;
     case 6:
-      engine.ProcessParam(controllerCcNumbers[a % kControllerCount] - 1, static_cast<int32_t>(b % 128),
-                          kParamUpdateValue | kParamUpdateControl);
+      engine.ProcessParam(controllerCcNumbers[a % kControllerCount] - 1,
+                          static_cast<int32_t>(b % 128), kParamUpdateValue | kParamUpdateControl);
       break;
     default: {
       // What a paint and a prompt read.
@@ -89,8 +95,12 @@ class EngineTarget {
     return engine_->RenderVoice(handle, buffer, length);
   }
   int32_t VoiceEvent(intptr_t, int32_t, int32_t, int32_t) { return 0; }
-  int32_t Param(int32_t index, int32_t value, int32_t flags) { return engine_->ProcessParam(index, value, flags); }
-  int32_t Event(int32_t event, int32_t value, int32_t flags) { return engine_->ProcessEvent(event, value, flags); }
+  int32_t Param(int32_t index, int32_t value, int32_t flags) {
+    return engine_->ProcessParam(index, value, flags);
+  }
+  int32_t Event(int32_t event, int32_t value, int32_t flags) {
+    return engine_->ProcessEvent(event, value, flags);
+  }
   void GetName(int32_t section, int32_t index, int32_t value, char* text) {
     engine_->GetName(section, index, value, text);
   }
@@ -109,6 +119,33 @@ class EngineTarget {
   void Idle() {}
   void Edit(uint32_t kind, uint32_t a, uint32_t b) { ApplyEditorEdit(*engine_, kind, a, b); }
   int LiveCount() const { return engine_->voices().LiveCount(); }
+
+  size_t channelChecks = 0;  // notes whose channels the driver checked
+
+  // What the channel checks read; the DLL's target has none of this.
+  OutputView Output() const {
+    const DataModel& m = engine_->model;
+    OutputView view;
+    view.port = static_cast<uint8_t>(m.output.port);
+    view.channel = static_cast<uint8_t>(m.output.channel & 0x0F);
+    view.ghosting = m.output.ccGhosting != 0;
+    view.hold = m.controllers.value[kControllerCount - 1];
+    // CCs a slot's fields or actions send: those are articulation, not the
+    // performance controllers the channels must agree on.
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      if (m.bank.modwheel[slot] != kUnset) view.articulation.set(1);
+      const SlotAdditions a = m.additions.Get(slot);
+      for (int i = 0; i < a.actionCount; ++i) {
+        if (a.actions[i].kind == ActionKind::kControlChange)
+          view.articulation.set(a.actions[i].number & 127);
+      }
+    }
+    return view;
+  }
+  uint16_t NoteChannels(intptr_t handle) const {
+    const VoiceRecord* record = engine_->voices().Find(handle);
+    return record ? record->channels : 0;
+  }
 
   ArticulationEngine& engine() { return *engine_; }
 

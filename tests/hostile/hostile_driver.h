@@ -16,10 +16,16 @@
 //  - RenderVoice writes the frames asked for and nothing past them;
 //  - save -> load -> save gives the same bytes, also after a damaged load;
 //  - at a playback stop the plug-in reports exactly the voices the host
-//    holds, and once the host has killed them no key sounds anywhere.
+//    holds, and once the host has killed them no key sounds anywhere;
+//  - where the target shows its output (natively): a note sounds on a
+//    channel only when that channel last received, for every performance
+//    controller no slot sends as articulation, the value last sent on the
+//    plug-in's channel; after a stop no other channel keeps a sustain pedal
+//    down that the plug-in does not hold (both unless ccGhosting is set).
 #pragma once
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -96,6 +102,14 @@ std::vector<Step> DrawSteps(uint64_t seed, size_t n);
 //   void Idle(), void Edit(uint32_t kind, uint32_t a, uint32_t b),
 //   int LiveCount() (-1 when it cannot be seen)
 
+// The plug-in's output address and what the channel checks need of it.
+struct OutputView {
+  uint8_t port = 0, channel = 0;
+  bool ghosting = false;
+  int32_t hold = 0;               // the sustain pedal's value (CC 64)
+  std::bitset<128> articulation;  // CCs some slot sends to switch
+};
+
 // The host's view of the voices it started.
 struct HostVoice {
   intptr_t handle;
@@ -131,13 +145,21 @@ inline float FloatBits(uint32_t bits) {
 // Mostly playable pitches, then edges and nonsense.
 inline float Pitch(uint32_t a, uint32_t b) {
   switch (a % 16) {
-    case 0: return std::numeric_limits<float>::quiet_NaN();
-    case 1: return (b & 1) ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
-    case 2: return (b & 1) ? 1e30f : -1e30f;
-    case 3: return FloatBits(b);
-    case 4: return static_cast<float>(static_cast<int32_t>(b % 2000) - 7000);  // below note 0
-    case 5: return 6800.0f - static_cast<float>(b % 3) * 0.05f;               // the top edge
-    case 6: return -0.5f;
+    case 0:
+      return std::numeric_limits<float>::quiet_NaN();
+    case 1:
+      return (b & 1) ? std::numeric_limits<float>::infinity()
+                     : -std::numeric_limits<float>::infinity();
+    case 2:
+      return (b & 1) ? 1e30f : -1e30f;
+    case 3:
+      return FloatBits(b);
+    case 4:
+      return static_cast<float>(static_cast<int32_t>(b % 2000) - 7000);  // below note 0
+    case 5:
+      return 6800.0f - static_cast<float>(b % 3) * 0.05f;  // the top edge
+    case 6:
+      return -0.5f;
     default:
       // A few keys only, so voices of one key overlap often.
       return static_cast<float>(static_cast<int32_t>(b % 12) * 100 - 600) +
@@ -147,30 +169,44 @@ inline float Pitch(uint32_t a, uint32_t b) {
 
 inline float Level(uint32_t c) {
   switch (c % 10) {
-    case 0: return std::numeric_limits<float>::quiet_NaN();
-    case 1: return -1.0f;
-    case 2: return 1e20f;
-    case 3: return FloatBits(c);
-    default: return static_cast<float>(c % 300) / 100.0f;
+    case 0:
+      return std::numeric_limits<float>::quiet_NaN();
+    case 1:
+      return -1.0f;
+    case 2:
+      return 1e20f;
+    case 3:
+      return FloatBits(c);
+    default:
+      return static_cast<float>(c % 300) / 100.0f;
   }
 }
 
 inline int32_t Colour(uint32_t d) {
   switch (d % 12) {
-    case 0: return -1;
-    case 1: return 16;
-    case 2: return static_cast<int32_t>(d);
-    default: return static_cast<int32_t>(d % 16);
+    case 0:
+      return -1;
+    case 1:
+      return 16;
+    case 2:
+      return static_cast<int32_t>(d);
+    default:
+      return static_cast<int32_t>(d % 16);
   }
 }
 
 inline int32_t AnyInt(uint32_t a, uint32_t b, int32_t low, int32_t high) {
   switch (a % 8) {
-    case 0: return std::numeric_limits<int32_t>::min();
-    case 1: return std::numeric_limits<int32_t>::max();
-    case 2: return static_cast<int32_t>(b);
-    case 3: return -1;
-    default: return low + static_cast<int32_t>(b % static_cast<uint32_t>(high - low + 1));
+    case 0:
+      return std::numeric_limits<int32_t>::min();
+    case 1:
+      return std::numeric_limits<int32_t>::max();
+    case 2:
+      return static_cast<int32_t>(b);
+    case 3:
+      return -1;
+    default:
+      return low + static_cast<int32_t>(b % static_cast<uint32_t>(high - low + 1));
   }
 }
 
@@ -192,9 +228,15 @@ inline SlotAdditions RandomAdditions(uint64_t seed) {
     a.number = static_cast<uint8_t>(random.Word() % 128);
     switch (a.kind) {
       case ActionKind::kNoteTap:
-      case ActionKind::kNoteHeld: a.value = static_cast<uint16_t>(1 + random.Word() % 127); break;
-      case ActionKind::kControlChange: a.value = static_cast<uint16_t>(random.Word() % 128); break;
-      case ActionKind::kProgramChange: a.value = 0; break;
+      case ActionKind::kNoteHeld:
+        a.value = static_cast<uint16_t>(1 + random.Word() % 127);
+        break;
+      case ActionKind::kControlChange:
+        a.value = static_cast<uint16_t>(random.Word() % 128);
+        break;
+      case ActionKind::kProgramChange:
+        a.value = 0;
+        break;
       case ActionKind::kPitchBend:
         a.number = 0;
         a.value = static_cast<uint16_t>(random.Word() % 16384);
@@ -207,7 +249,8 @@ inline SlotAdditions RandomAdditions(uint64_t seed) {
 // Where the version-5 layout of a saved state ends (the names vary in length).
 inline size_t Version5Length(const std::vector<uint8_t>& bytes) {
   size_t at = 4 * (1 + 5 + 4 * 16);
-  for (int slot = 0; slot < 16 && at + 2 <= bytes.size(); ++slot) at += 2 + (bytes[at] | bytes[at + 1] << 8);
+  for (int slot = 0; slot < 16 && at + 2 <= bytes.size(); ++slot)
+    at += 2 + (bytes[at] | bytes[at + 1] << 8);
   return std::min(bytes.size(), at + 2 + 6 * 4 + 2 * 4);
 }
 
@@ -220,7 +263,8 @@ inline std::vector<uint8_t> DamagedState(std::vector<uint8_t> bytes, uint32_t a,
     // New slot additions for a few slots, in their block.
     bytes.resize(Version5Length(bytes));
     SlotAdditionsArray additions{};
-    for (uint32_t i = 0; i < 1 + b % 4; ++i) additions[(c + i * 5) % 16] = RandomAdditions(uint64_t(b) << 32 | (c + i));
+    for (uint32_t i = 0; i < 1 + b % 4; ++i)
+      additions[(c + i * 5) % 16] = RandomAdditions(uint64_t(b) << 32 | (c + i));
     const std::vector<uint8_t> block = EncodeExtensionBlock(additions);
     bytes.insert(bytes.end(), block.begin(), block.end());
   }
@@ -228,26 +272,38 @@ inline std::vector<uint8_t> DamagedState(std::vector<uint8_t> bytes, uint32_t a,
     if (at + 4 <= bytes.size()) std::memcpy(bytes.data() + at, &word, 4);
   };
   switch (a % 8) {
-    case 0: return bytes;
-    case 1: bytes.resize(bytes.empty() ? 0 : b % bytes.size()); break;
-    case 2:
-      for (int i = 0; i < 4 && !bytes.empty(); ++i) bytes[(b >> (i * 8)) % bytes.size()] ^= c >> (i * 8);
+    case 0:
+      return bytes;
+    case 1:
+      bytes.resize(bytes.empty() ? 0 : b % bytes.size());
       break;
-    case 3: put(0, b % 7 == 0 ? c : b % 7); break;
+    case 2:
+      for (int i = 0; i < 4 && !bytes.empty(); ++i)
+        bytes[(b >> (i * 8)) % bytes.size()] ^= c >> (i * 8);
+      break;
+    case 3:
+      put(0, b % 7 == 0 ? c : b % 7);
+      break;
     case 4: {
       // A name length word somewhere past the slot words.
       const size_t at = 216 + (b % 64);
-      if (at + 2 <= bytes.size()) { bytes[at] = static_cast<uint8_t>(c); bytes[at + 1] = 0xFF; }
+      if (at + 2 <= bytes.size()) {
+        bytes[at] = static_cast<uint8_t>(c);
+        bytes[at + 1] = 0xFF;
+      }
       break;
     }
     case 5:
       for (uint32_t i = 0; i < b % 64; ++i) bytes.push_back(static_cast<uint8_t>(c >> (i % 4 * 8)));
       break;
-    case 6: put(4 * (1 + b % 8), c); break;  // output words, options, first keyswitches
+    case 6:
+      put(4 * (1 + b % 8), c);
+      break;  // output words, options, first keyswitches
     default: {
       bytes.assign(b % 400, 0);
       uint64_t x = c;
-      for (uint8_t& byte : bytes) byte = static_cast<uint8_t>((x = x * 6364136223846793005ull + 1) >> 56);
+      for (uint8_t& byte : bytes)
+        byte = static_cast<uint8_t>((x = x * 6364136223846793005ull + 1) >> 56);
       break;
     }
   }
@@ -263,7 +319,8 @@ class Runner {
     for (size_t i = 0; i < steps.size(); ++i) {
       Apply(steps[i]);
       if (fault_.empty()) fault_ = host_.Fault();
-      if (!fault_.empty()) return "step " + std::to_string(i) + " (" + Describe(steps[i]) + "): " + fault_;
+      if (!fault_.empty())
+        return "step " + std::to_string(i) + " (" + Describe(steps[i]) + "): " + fault_;
     }
     // Every run ends as a session does: playback stops, the voices end.
     StopAndCheck();
@@ -279,11 +336,17 @@ class Runner {
 
   intptr_t PickHandle(uint32_t a, uint32_t b) const {
     switch (a % 10) {
-      case 0: return 0;
-      case 1: return stale_.empty() ? 0 : stale_[b % stale_.size()];
-      case 2: return voices_.empty() ? static_cast<intptr_t>(b) : voices_[b % voices_.size()].handle + 1 + b % 7;
-      case 3: return static_cast<intptr_t>(b);
-      default: return voices_.empty() ? 0 : voices_[b % voices_.size()].handle;
+      case 0:
+        return 0;
+      case 1:
+        return stale_.empty() ? 0 : stale_[b % stale_.size()];
+      case 2:
+        return voices_.empty() ? static_cast<intptr_t>(b)
+                               : voices_[b % voices_.size()].handle + 1 + b % 7;
+      case 3:
+        return static_cast<intptr_t>(b);
+      default:
+        return voices_.empty() ? 0 : voices_[b % voices_.size()].handle;
     }
   }
 
@@ -310,7 +373,8 @@ class Runner {
     NoteEnded();
     std::vector<intptr_t> doomed;
     for (size_t i = 0; i < voices_.size(); ++i) {
-      if (voices_[i].askedToEnd && (share == 0 || (i + share) % 3 != 0)) doomed.push_back(voices_[i].handle);
+      if (voices_[i].askedToEnd && (share == 0 || (i + share) % 3 != 0))
+        doomed.push_back(voices_[i].handle);
     }
     for (intptr_t handle : doomed) {
       target_.Kill(handle);
@@ -323,18 +387,21 @@ class Runner {
     target_.Dispatch(12, 0, 0);
     const std::vector<int32_t> reported = host_.TakeEnded();
     if (reported.size() != voices_.size()) {
-      Fail("a playback stop reported " + std::to_string(reported.size()) + " voices; the host holds " +
-           std::to_string(voices_.size()));
+      Fail("a playback stop reported " + std::to_string(reported.size()) +
+           " voices; the host holds " + std::to_string(voices_.size()));
     }
     for (HostVoice& v : voices_) v.askedToEnd = true;
     for (int32_t tag : reported) {
-      if (std::none_of(voices_.begin(), voices_.end(), [tag](const HostVoice& v) { return v.tag == tag; })) {
+      if (std::none_of(voices_.begin(), voices_.end(),
+                       [tag](const HostVoice& v) { return v.tag == tag; })) {
         Fail("a playback stop reported tag " + std::to_string(tag) + ", which the host never gave");
       }
     }
+    CheckLiftedPedals();
     KillAsked(0);
     const int live = target_.LiveCount();
-    if (live > 0) Fail(std::to_string(live) + " voices still live after the host killed every ended one");
+    if (live > 0)
+      Fail(std::to_string(live) + " voices still live after the host killed every ended one");
     const std::string key = host_.SoundingKey();
     if (!key.empty()) Fail("a key still sounds after stop and kill: " + key);
   }
@@ -348,16 +415,69 @@ class Runner {
     int32_t tag = static_cast<int32_t>(++nextTag_);
     if (s.d % 16 == 0 && !voices_.empty()) tag = voices_[s.d % voices_.size()].tag;  // a reused tag
     host_.PlanColour(Colour(s.d >> 4));
+    std::bitset<128> articulation;
+    if constexpr (requires(const Target& t) { t.Output(); }) {
+      articulation = target_.Output().articulation;
+      host_.WatchArticulation();
+    }
     const intptr_t handle = target_.Trigger(s.a % 64 == 63 ? nullptr : params, tag);
+    if constexpr (requires(const Target& t) { t.Output(); }) host_.MarkArticulation(articulation);
     if (handle == 0) return;
     for (const HostVoice& v : voices_) {
       if (v.handle == handle) Fail("TriggerVoice handed out a handle that is still live");
     }
     voices_.push_back({handle, tag, false});
+    CheckNoteChannels(handle);
+  }
+
+  static constexpr int kPerformanceControllers[] = {1, 2, 11, 16, 21, 64, 7, 10};
+
+  void CheckNoteChannels(intptr_t handle) {
+    if constexpr (requires(const Target& t) { t.Output(); }) {
+      const OutputView out = target_.Output();
+      if (out.ghosting) return;
+      ++target_.channelChecks;
+      const uint16_t channels = target_.NoteChannels(handle);
+      for (int c = 0; c < 16; ++c) {
+        if (!(channels >> c & 1) || c == out.channel) continue;
+        for (int cc : kPerformanceControllers) {
+          if (host_.IsArticulation(out.port, c, cc) ||
+              host_.IsArticulation(out.port, out.channel, cc))
+            continue;
+          const int own = host_.ControlValue(out.port, out.channel, cc);
+          const int there = host_.ControlValue(out.port, c, cc);
+          if (own != there) {
+            Fail("a note sounds on channel " + std::to_string(c + 1) + " whose CC " +
+                 std::to_string(cc) + " is " + std::to_string(there) + ", not the plug-in's " +
+                 std::to_string(own));
+            return;
+          }
+        }
+      }
+    }
+  }
+
+  void CheckLiftedPedals() {
+    if constexpr (requires(const Target& t) { t.Output(); }) {
+      const OutputView out = target_.Output();
+      if (out.ghosting || out.hold >= 64) return;
+      for (unsigned port = 0; port < 256; ++port) {
+        for (unsigned c = 0; c < 16; ++c) {
+          if (port == out.port && c == out.channel) continue;
+          if (host_.ControlValue(port, c, 64) >= 64) {
+            Fail("after a stop channel " + std::to_string(c + 1) + " of port " +
+                 std::to_string(port) +
+                 " keeps a sustain pedal down that the plug-in does not hold");
+            return;
+          }
+        }
+      }
+    }
   }
 
   void Render(const Step& s) {
-    int32_t length = s.b % 8 == 0 ? -static_cast<int32_t>(s.c % 100) : static_cast<int32_t>(s.c % 1024);
+    int32_t length =
+        s.b % 8 == 0 ? -static_cast<int32_t>(s.c % 100) : static_cast<int32_t>(s.c % 1024);
     const size_t frames = length > 0 ? static_cast<size_t>(length) : 0;
     std::vector<float> buffer(frames * 2 + 16, 7.0f);
     const int32_t asked = length;
@@ -365,7 +485,10 @@ class Runner {
     if (length != asked) Fail("RenderVoice changed the frame count");
     for (size_t i = 0; i < buffer.size(); ++i) {
       const float expected = i < frames * 2 ? 0.0f : 7.0f;
-      if (buffer[i] != expected) { Fail("RenderVoice wrote a wrong sample or past the frames"); break; }
+      if (buffer[i] != expected) {
+        Fail("RenderVoice wrote a wrong sample or past the frames");
+        break;
+      }
     }
   }
 
@@ -374,12 +497,17 @@ class Runner {
     const int32_t section = (s.a % 4 == 0) ? static_cast<int32_t>(s.a) : kSections[s.a % 7];
     uint8_t buffer[kNameBuffer + kCanary];
     std::memset(buffer, kCanaryByte, sizeof buffer);
-    target_.GetName(section, AnyInt(s.b, s.c, -2, 130), AnyInt(s.c, s.d, -200, 300), reinterpret_cast<char*>(buffer));
+    target_.GetName(section, AnyInt(s.b, s.c, -2, 130), AnyInt(s.c, s.d, -200, 300),
+                    reinterpret_cast<char*>(buffer));
     for (size_t i = kNameBuffer; i < sizeof buffer; ++i) {
-      if (buffer[i] != kCanaryByte) { Fail("GetName wrote past 256 bytes"); return; }
+      if (buffer[i] != kCanaryByte) {
+        Fail("GetName wrote past 256 bytes");
+        return;
+      }
     }
     const bool written = section == 0 || section == 1 || section == 8;
-    if (written && std::memchr(buffer, 0, kNameBuffer) == nullptr) Fail("GetName wrote no terminator within 256 bytes");
+    if (written && std::memchr(buffer, 0, kNameBuffer) == nullptr)
+      Fail("GetName wrote no terminator within 256 bytes");
   }
 
   void SaveLoadSave() {
@@ -392,25 +520,36 @@ class Runner {
 
   void Apply(const Step& s) {
     switch (s.call) {
-      case Call::kTrigger: Trigger(s); break;
-      case Call::kRelease: target_.Release(PickHandle(s.a, s.b)); break;
+      case Call::kTrigger:
+        Trigger(s);
+        break;
+      case Call::kRelease:
+        target_.Release(PickHandle(s.a, s.b));
+        break;
       case Call::kKill: {
         const intptr_t handle = PickHandle(s.a, s.b);
         target_.Kill(handle);
         Forget(handle);
         break;
       }
-      case Call::kRender: Render(s); break;
+      case Call::kRender:
+        Render(s);
+        break;
       case Call::kVoiceEvent:
-        target_.VoiceEvent(PickHandle(s.a, s.b), AnyInt(s.c, s.d, 0, 8), static_cast<int32_t>(s.d), static_cast<int32_t>(s.c));
+        target_.VoiceEvent(PickHandle(s.a, s.b), AnyInt(s.c, s.d, 0, 8), static_cast<int32_t>(s.d),
+                           static_cast<int32_t>(s.c));
         break;
       case Call::kParam:
-        target_.Param(AnyInt(s.a, s.b, -3, 130), AnyInt(s.b, s.c, -70000, 70000), static_cast<int32_t>(s.d % 4 == 0 ? s.d : s.d & 0x37));
+        target_.Param(AnyInt(s.a, s.b, -3, 130), AnyInt(s.b, s.c, -70000, 70000),
+                      static_cast<int32_t>(s.d % 4 == 0 ? s.d : s.d & 0x37));
         break;
       case Call::kEvent:
-        target_.Event(AnyInt(s.a, s.b, 0, 6), AnyInt(s.b, s.c, -300, 300), static_cast<int32_t>(s.d));
+        target_.Event(AnyInt(s.a, s.b, 0, 6), AnyInt(s.b, s.c, -300, 300),
+                      static_cast<int32_t>(s.d));
         break;
-      case Call::kGetName: GetName(s); break;
+      case Call::kGetName:
+        GetName(s);
+        break;
       case Call::kSave: {
         const std::vector<uint8_t> first = target_.Save();
         if (target_.Save() != first) Fail("two saves in a row gave different bytes");
@@ -422,8 +561,12 @@ class Runner {
         target_.Load(DamagedState(lastSaved_, s.a, s.b, s.c));
         SaveLoadSave();
         break;
-      case Call::kPlayStart: target_.Dispatch(12, 0, 1 + static_cast<intptr_t>(s.a % 3)); break;
-      case Call::kStopAndCheck: StopAndCheck(); break;
+      case Call::kPlayStart:
+        target_.Dispatch(12, 0, 1 + static_cast<intptr_t>(s.a % 3));
+        break;
+      case Call::kStopAndCheck:
+        StopAndCheck();
+        break;
       case Call::kDispatch: {
         // The editor shown and hidden (request 0), and requests a host may
         // send that the plug-in does not serve; 12 has steps of its own.
@@ -432,10 +575,17 @@ class Runner {
         target_.Dispatch(request, AnyInt(s.c, s.b, 0, 4), static_cast<intptr_t>(s.d % 2));
         break;
       }
-      case Call::kIdle: target_.Idle(); break;
-      case Call::kEdit: target_.Edit(s.a, s.b, s.c); break;
-      case Call::kHostKills: KillAsked(s.a % 4); break;
-      case Call::kCount: break;
+      case Call::kIdle:
+        target_.Idle();
+        break;
+      case Call::kEdit:
+        target_.Edit(s.a, s.b, s.c);
+        break;
+      case Call::kHostKills:
+        KillAsked(s.a % 4);
+        break;
+      case Call::kCount:
+        break;
     }
   }
 
@@ -451,17 +601,19 @@ class Runner {
 }  // namespace detail
 
 inline const char* CallName(Call call) {
-  static const char* const kNames[] = {"TriggerVoice", "ReleaseVoice", "KillVoice", "RenderVoice", "VoiceEvent",
-                                       "ProcessParam", "ProcessEvent", "GetName", "save", "damaged load",
-                                       "playback start", "playback stop and check", "Dispatch", "Idle",
-                                       "editor edit", "host kills ended voices"};
+  static const char* const kNames[] = {
+      "TriggerVoice", "ReleaseVoice", "KillVoice",      "RenderVoice",
+      "VoiceEvent",   "ProcessParam", "ProcessEvent",   "GetName",
+      "save",         "damaged load", "playback start", "playback stop and check",
+      "Dispatch",     "Idle",         "editor edit",    "host kills ended voices"};
   const auto i = static_cast<size_t>(call);
   return i < sizeof kNames / sizeof kNames[0] ? kNames[i] : "?";
 }
 
 inline std::string Describe(const Step& step) {
   char text[128];
-  std::snprintf(text, sizeof text, "%s %08X %08X %08X %08X", CallName(step.call), step.a, step.b, step.c, step.d);
+  std::snprintf(text, sizeof text, "%s %08X %08X %08X %08X", CallName(step.call), step.a, step.b,
+                step.c, step.d);
   return text;
 }
 
@@ -478,7 +630,8 @@ inline std::vector<Step> DrawSteps(uint64_t seed, size_t n) {
     uint32_t pick = random.Word() % total;
     size_t call = 0;
     while (pick >= kWeights[call]) pick -= kWeights[call++];
-    steps.push_back({static_cast<Call>(call), random.Word(), random.Word(), random.Word(), random.Word()});
+    steps.push_back(
+        {static_cast<Call>(call), random.Word(), random.Word(), random.Word(), random.Word()});
   }
   return steps;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -19,7 +20,38 @@
 
 class HostileHost : public PluginHost {
  public:
-  explicit HostileHost(int32_t tag) : tag_(tag), keyDown_(256 * 16 * 128, 0) {}
+  explicit HostileHost(int32_t tag)
+      : tag_(tag),
+        keyDown_(256 * 16 * 128, 0),
+        controls_(256 * 16 * 128, -1),
+        articulation_(256 * 16 * 128, 0) {}
+
+  // Marks the CCs of these numbers that arrive until the next call as sent
+  // to switch an articulation: a CC a slot sends is no performance value.
+  // Any later message of that CC on its channel clears the mark.
+  void WatchArticulation() {
+    Lock lock(busy_);
+    watched_.clear();
+    watching_ = true;
+  }
+  void MarkArticulation(const std::bitset<128>& numbers) {
+    Lock lock(busy_);
+    for (size_t at : watched_) {
+      if (numbers[at & 127]) articulation_[at] = 1;
+    }
+    watching_ = false;
+  }
+  bool IsArticulation(unsigned port, unsigned channel, unsigned cc) const {
+    Lock lock(busy_);
+    return articulation_[Address(port, channel, cc)] != 0;
+  }
+
+  // The value of a CC last received on a port and channel (0-based), -1
+  // before any.
+  int ControlValue(unsigned port, unsigned channel, unsigned cc) const {
+    Lock lock(busy_);
+    return controls_[Address(port, channel, cc)];
+  }
 
   // What QueryVoice answers next.
   void PlanColour(int32_t colour) { colour_.store(colour, std::memory_order_relaxed); }
@@ -90,10 +122,16 @@ class HostileHost : public PluginHost {
       return;
     }
     const unsigned kind = status & 0xF0;
+    if (kind == 0xB0) {
+      Lock lock(busy_);
+      const size_t at = Address(port, status & 15, data1);
+      controls_[at] = static_cast<int16_t>(data2);
+      articulation_[at] = 0;
+      if (watching_) watched_.push_back(at);
+    }
     if (kind != 0x80 && kind != 0x90) return;
-    const size_t key = port << 11 | (status & 15) << 7 | data1;
     Lock lock(busy_);
-    keyDown_[key] = kind == 0x90 && data2 > 0;
+    keyDown_[Address(port, status & 15, data1)] = kind == 0x90 && data2 > 0;
   }
   int32_t PLUG_CALL PromptText(int32_t, int32_t, const char*, char*, int32_t*) override {
     return 0;
@@ -113,6 +151,10 @@ class HostileHost : public PluginHost {
     std::atomic_flag& flag_;
   };
 
+  static size_t Address(unsigned port, unsigned channel, unsigned number) {
+    return (port & 255) << 11 | (channel & 15) << 7 | (number & 127);
+  }
+
   void CheckSender(int32_t sender, const char* call) {
     if (sender == tag_) return;
     SetFault(std::string(call) + " with a sender that is not the host tag");
@@ -123,6 +165,10 @@ class HostileHost : public PluginHost {
   std::atomic<uint64_t> messages_{0};
   mutable std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
   std::vector<int32_t> ended_;
-  std::vector<uint8_t> keyDown_;  // port << 11 | channel << 7 | note
+  std::vector<uint8_t> keyDown_;       // port << 11 | channel << 7 | note
+  std::vector<int16_t> controls_;      // port << 11 | channel << 7 | controller
+  std::vector<uint8_t> articulation_;  // the same addresses: last set by an articulation switch
+  std::vector<size_t> watched_;
+  bool watching_ = false;
   std::string fault_;
 };

@@ -71,7 +71,7 @@ int main() {
       action.kind = static_cast<ActionKind>(1 + (i + slot) % 5);
       action.channel = static_cast<uint8_t>((i * 5) % 17);
       action.number = action.kind == ActionKind::kPitchBend ? 0 : static_cast<uint8_t>(i * 4);
-      action.value = action.kind == ActionKind::kPitchBend      ? static_cast<uint16_t>(i * 500)
+      action.value = action.kind == ActionKind::kPitchBend       ? static_cast<uint16_t>(i * 500)
                      : action.kind == ActionKind::kProgramChange ? 0
                                                                  : static_cast<uint16_t>(1 + i * 3);
     }
@@ -129,6 +129,9 @@ int main() {
     engine->KillVoice(g_handles[0] + 1);
     engine->KillVoice(g_handles[0]);  // already freed
     engine->ReleaseHeldActionNotes();
+    // Playback starts and stops: broadcasts to every note channel, pedals
+    // lifted where they were left down.
+    engine->PlaybackChanged(round % 2 == 0);
   }
 
   // A full table, a trigger too many, then every voice released and killed.

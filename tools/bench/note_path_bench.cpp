@@ -27,7 +27,9 @@
 // Afterwards, paints with something new to show each time, timed against
 // one 240x240 copy onto the window: a slot-grid repaint after a note of
 // another colour, and a whole-panel repaint after a moved controller. Last,
-// slots that send sixteen actions on two note channels (slot_outputs_case.h).
+// slots that send sixteen actions on two note channels (slot_outputs_case.h),
+// and a controller change sent to sixteen note channels
+// (controller_fanout_case.h).
 //
 //   note_path_bench [--rounds N] [--seconds S] [--dll PATH]
 #include <intrin.h>
@@ -43,6 +45,7 @@
 
 #include "engine/engine.h"
 #include "tools/bench/bench_host.h"
+#include "tools/bench/controller_fanout_case.h"
 #include "tools/bench/slot_outputs_case.h"
 #include "tools/plughost/plugin_library.h"
 
@@ -625,6 +628,7 @@ int main(int argc, char** argv) {
 
   plugin.Dispatch(kShowEditor, 0, 0);
   met = CompareSlotOutputsWithHostCalls(library, rounds, seconds) && met;
+  met = CompareControllerFanoutWithHostCalls(library, rounds, seconds) && met;
   SetWindowLongPtrA(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_editorProc));
   plugin.Destroy();
   DestroyWindow(parent);
