@@ -1,12 +1,9 @@
 #include "tools/bench/slot_outputs_case.h"
 
-#include <objidl.h>
-#include <windows.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "tools/bench/against_host_calls.h"
 #include "tools/bench/bench_host.h"
 #include "tools/maps/state_bytes.h"
 
@@ -51,18 +48,6 @@ PluginSettings Slots(bool withAdditions) {
   return s;
 }
 
-bool LoadState(const RawPlugin& plugin, const std::vector<uint8_t>& bytes) {
-  IStream* stream = nullptr;
-  if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) != S_OK) return false;
-  ULONG written = 0;
-  stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-  const LARGE_INTEGER start{};
-  stream->Seek(start, STREAM_SEEK_SET, nullptr);
-  plugin.SaveOrLoadState(stream, 0);
-  stream->Release();
-  return true;
-}
-
 // The host calls alone, behind a table slot like the plug-in's.
 struct CallsStandIn {
   void** table;
@@ -80,13 +65,6 @@ intptr_t __stdcall StandInTrigger(CallsStandIn* self, const void* params, int32_
 void __stdcall StandInNothing(CallsStandIn*, intptr_t) {}
 void* g_table[14] = {};
 
-double Now() {
-  LARGE_INTEGER t, f;
-  QueryPerformanceCounter(&t);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // Seconds per note over batches of notes, each released and killed after
 // its batch (untimed), until seconds are used.
 double TimePerNote(const RawPlugin& target, double seconds) {
@@ -96,9 +74,9 @@ double TimePerNote(const RawPlugin& target, double seconds) {
   double measured = 0;
   long count = 0;
   while (measured < seconds) {
-    const double start = Now();
+    const double start = bench::Now();
     for (int i = 0; i < kBatch; ++i) handles[i] = target.TriggerVoice(&notes[i], i);
-    measured += Now() - start;
+    measured += bench::Now() - start;
     count += kBatch;
     for (int i = 0; i < kBatch; ++i) {
       target.ReleaseVoice(handles[i]);
@@ -108,25 +86,19 @@ double TimePerNote(const RawPlugin& target, double seconds) {
   return measured / static_cast<double>(count);
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // One instance of the DLL with its slots, and a stand-in that makes the
 // host calls its notes make.
 struct Case {
   BenchHost host;
   void* object = nullptr;
-  long perNote = 0;
   CallsStandIn standIn{g_table, &host, 0};
-  std::vector<double> plug, calls;
+  bench::Timings timings;
 
   bool Open(const PluginLibrary& library, bool withAdditions) {
     object = library.Create(&host, 11);
     if (!object) return false;
     const RawPlugin plugin(object);
-    LoadState(plugin, EncodeState(Slots(withAdditions)));
+    bench::LoadState(plugin, EncodeState(Slots(withAdditions)));
     // How many messages one note sends, counted on a second note: the
     // first after a load also brings every note channel's controllers up
     // to date.
@@ -134,16 +106,16 @@ struct Case {
     for (int note = 0; note < 2; ++note) {
       const long before = host.midi;
       const intptr_t handle = plugin.TriggerVoice(&params, 1);
-      perNote = host.midi - before;
+      timings.messages = host.midi - before;
       plugin.ReleaseVoice(handle);
       plugin.KillVoice(handle);
     }
-    standIn.midiPerNote = perNote;
+    standIn.midiPerNote = timings.messages;
     return true;
   }
   void Round(double seconds) {
-    plug.push_back(TimePerNote(RawPlugin(object), seconds));
-    calls.push_back(TimePerNote(RawPlugin(&standIn), seconds));
+    timings.plug.push_back(TimePerNote(RawPlugin(object), seconds));
+    timings.calls.push_back(TimePerNote(RawPlugin(&standIn), seconds));
   }
 };
 
@@ -162,22 +134,13 @@ bool CompareSlotOutputsWithHostCalls(const PluginLibrary& library, int rounds, d
   RawPlugin(busy.object).Destroy();
   RawPlugin(plain.object).Destroy();
 
-  const double busyNote = Median(busy.plug), busyCalls = Median(busy.calls);
-  const double plainNote = Median(plain.plug), plainCalls = Median(plain.calls);
   // What the additions add to a note against the host calls they add: the
   // note's own bookkeeping is the same with and without them.
-  const double ratio = (busyNote - plainNote) / (busyCalls - plainCalls);
-  std::printf(
-      "\nslots with %d actions and two note channels, every note another slot (medians of %d "
-      "rounds):\n"
-      "                               plug-in ns   its host calls ns   messages\n"
-      "  with the additions           %10.1f   %17.1f   %8ld\n"
-      "  keyswitch and UACC only      %10.1f   %17.1f   %8ld\n"
-      "  what the additions add       %10.1f   %17.1f   %8ld   %.2fx\n"
-      "  a whole note with the additions against its host calls: %.2fx\n"
-      "slot outputs target (what the additions add <= 2x the host calls they add): %s\n",
-      kActions, rounds, busyNote * 1e9, busyCalls * 1e9, busy.perNote, plainNote * 1e9,
-      plainCalls * 1e9, plain.perNote, (busyNote - plainNote) * 1e9, (busyCalls - plainCalls) * 1e9,
-      busy.perNote - plain.perNote, ratio, busyNote / busyCalls, ratio <= 2.0 ? "met" : "MISSED");
-  return ratio <= 2.0;
+  char title[96];
+  std::snprintf(title, sizeof title,
+                "slots with %d actions and two note channels, every note another slot", kActions);
+  return bench::PrintAgainstHostCalls(
+      {title, "with the additions", "keyswitch and UACC only", "what the additions add",
+       "a whole note with the additions", "slot outputs"},
+      rounds, busy.timings, plain.timings);
 }
