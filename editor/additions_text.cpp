@@ -33,8 +33,12 @@ std::string ActionText(const SlotAction& a) {
       std::snprintf(text, sizeof text, "%s v%d%s", Names()[a.number & 127].data(), a.value,
                     a.kind == ActionKind::kNoteHeld ? " held" : "");
       break;
-    case ActionKind::kControlChange: std::snprintf(text, sizeof text, "CC %d = %d", a.number, a.value); break;
-    case ActionKind::kProgramChange: std::snprintf(text, sizeof text, "program %d", a.number); break;
+    case ActionKind::kControlChange:
+      std::snprintf(text, sizeof text, "CC %d = %d", a.number, a.value);
+      break;
+    case ActionKind::kProgramChange:
+      std::snprintf(text, sizeof text, "program %d", a.number);
+      break;
     case ActionKind::kPitchBend:
       std::snprintf(text, sizeof text, "bend %d", static_cast<int>(a.value) - kPitchBendCentre);
       break;
@@ -87,7 +91,8 @@ bool ParseChannels(const std::string& word, uint32_t& set) {
   size_t start = 0;
   while (start <= word.size()) {
     const size_t plus = word.find('+', start);
-    const std::string part = word.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+    const std::string part =
+        word.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
     int channel = 0;
     uint32_t bit = 0;
     if (part == "plug-in") {
@@ -117,7 +122,9 @@ bool ParseAction(std::vector<std::string> w, SlotAction& a) {
   if (w.empty()) return false;
   if (w[0] == "cc") {
     int number = 0;
-    if (w.size() != 4 || w[2] != "=" || !Number(w[1], 0, 127, number) || !Number(w[3], 0, 127, value)) return false;
+    if (w.size() != 4 || w[2] != "=" || !Number(w[1], 0, 127, number) ||
+        !Number(w[3], 0, 127, value))
+      return false;
     a.kind = ActionKind::kControlChange;
     a.number = static_cast<uint8_t>(number);
     a.value = static_cast<uint16_t>(value);
@@ -150,7 +157,8 @@ bool ParseAction(std::vector<std::string> w, SlotAction& a) {
   for (; next < w.size(); ++next) {
     if (w[next] == "held") {
       a.kind = ActionKind::kNoteHeld;
-    } else if (w[next].size() > 1 && w[next][0] == 'v' && Number(w[next].substr(1), 1, 127, value)) {
+    } else if (w[next].size() > 1 && w[next][0] == 'v' &&
+               Number(w[next].substr(1), 1, 127, value)) {
       a.value = static_cast<uint16_t>(value);
     } else {
       return false;
@@ -165,9 +173,12 @@ std::string FormatAdditionsText(const SlotAdditions& a) {
   std::vector<std::string> items;
   if (a.keyswitchVelocity != kDefaultKeyswitchVelocity)
     items.push_back("key velocity " + std::to_string(a.keyswitchVelocity));
-  if (a.noteChannels != kPluginChannelBit) items.push_back("channels " + ChannelSetText(a.noteChannels));
+  if (a.noteChannels != kPluginChannelBit)
+    items.push_back("channels " + ChannelSetText(a.noteChannels));
   if (a.transpose != 0) items.push_back("transpose " + std::to_string(a.transpose));
-  for (int i = 0; i < a.actionCount && i < kMaxSlotActions; ++i) items.push_back(ActionText(a.actions[i]));
+  if (a.latencyMs != 0) items.push_back("latency " + std::to_string(a.latencyMs) + " ms");
+  for (int i = 0; i < a.actionCount && i < kMaxSlotActions; ++i)
+    items.push_back(ActionText(a.actions[i]));
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
   return text;
@@ -178,10 +189,12 @@ std::string FormatAdditionsSummary(const SlotAdditions& a) {
   if (a.actionCount > 0)
     items.push_back(std::to_string(a.actionCount) + (a.actionCount == 1 ? " action" : " actions"));
   // Short enough for the panel's line: the plug-in's own channel is "own".
-  if (a.noteChannels != kPluginChannelBit) items.push_back("ch " + ChannelSetText(a.noteChannels, "own"));
+  if (a.noteChannels != kPluginChannelBit)
+    items.push_back("ch " + ChannelSetText(a.noteChannels, "own"));
   if (a.transpose != 0) items.push_back("transpose " + std::to_string(a.transpose));
   if (a.keyswitchVelocity != kDefaultKeyswitchVelocity)
     items.push_back("key v" + std::to_string(a.keyswitchVelocity));
+  if (a.latencyMs != 0) items.push_back(std::to_string(a.latencyMs) + " ms");
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
   return text;
@@ -196,7 +209,8 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-bool ParseAdditionsText(const char* text, size_t size, SlotAdditions& additions, std::string& error) {
+bool ParseAdditionsText(const char* text, size_t size, SlotAdditions& additions,
+                        std::string& error) {
   std::string all;
   for (size_t i = 0; i < size && text[i] != '\0'; ++i) all += text[i];
   SlotAdditions parsed;
@@ -204,7 +218,8 @@ bool ParseAdditionsText(const char* text, size_t size, SlotAdditions& additions,
     size_t start = 0;
     for (;;) {
       const size_t comma = all.find(',', start);
-      const std::string item = Trimmed(all.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+      const std::string item = Trimmed(
+          all.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
       const std::vector<std::string> w = Words(item);
       int value = 0;
       bool ok = !w.empty();
@@ -220,6 +235,12 @@ bool ParseAdditionsText(const char* text, size_t size, SlotAdditions& additions,
       } else if (w.size() == 2 && w[0] == "transpose") {
         ok = Number(w[1], -kMaxTranspose, kMaxTranspose, value);
         parsed.transpose = static_cast<int8_t>(value);
+      } else if ((w.size() == 2 || (w.size() == 3 && w[2] == "ms")) && w[0] == "latency") {
+        std::string number = w[1];
+        if (w.size() == 2 && number.size() > 2 && number.ends_with("ms"))
+          number.resize(number.size() - 2);
+        ok = Number(number, 0, kMaxLatencyMs, value);
+        parsed.latencyMs = static_cast<uint16_t>(value);
       } else if (parsed.actionCount >= kMaxSlotActions) {
         error = "more than " + std::to_string(kMaxSlotActions) + " actions";
         return false;

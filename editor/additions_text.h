@@ -3,7 +3,7 @@
 // Items are separated by commas, in this order, each only when it differs
 // from a slot without additions:
 //
-//   key velocity 100, channels plug-in+2, transpose -12,
+//   key velocity 100, channels plug-in+2, transpose -12, latency 250 ms,
 //   D0 v90, E0 v100 held ch 2, CC 58 = 20 ch 2, program 5, bend -4096
 //
 // A note is a name from C-2 to G8 (C3 = 60) or "note N"; "v" sets its
@@ -21,7 +21,7 @@
 // The whole line, as above (empty for a slot without additions).
 std::string FormatAdditionsText(const SlotAdditions& additions);
 
-// A short summary for the panel: "3 actions, ch own+2, transpose -12";
+// A short summary for the panel: "3 actions, ch own+2, transpose -12, 250 ms";
 // empty for a slot without additions.
 std::string FormatAdditionsSummary(const SlotAdditions& additions);
 

@@ -6,6 +6,7 @@ namespace {
 
 constexpr size_t kRecordFixedSize = 7;  // velocity, transpose, channels, count
 constexpr size_t kActionSize = 5;
+constexpr size_t kLatencySize = 2;  // appended after the actions, only when not 0
 
 void PutU16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v));
@@ -70,13 +71,19 @@ bool DecodeRecord(Cursor& cursor, SlotAdditions& slot) {
     cursor.U8(a.channel);
     cursor.U8(a.number);
     cursor.U16(a.value);
-    if (kind < static_cast<uint8_t>(ActionKind::kNoteTap) || kind > static_cast<uint8_t>(ActionKind::kPitchBend)) {
+    if (kind < static_cast<uint8_t>(ActionKind::kNoteTap) ||
+        kind > static_cast<uint8_t>(ActionKind::kPitchBend)) {
       return false;
     }
     a.kind = static_cast<ActionKind>(kind);
   }
+  size_t rest = length - kRecordFixedSize - kActionSize * count;
+  if (rest >= kLatencySize) {
+    cursor.U16(slot.latencyMs);
+    rest -= kLatencySize;
+  }
   // Fields a later format adds to the end of a record.
-  return cursor.Skip(length - kRecordFixedSize - kActionSize * count) && IsValidAdditions(slot);
+  return cursor.Skip(rest) && IsValidAdditions(slot);
 }
 
 uint32_t Checksum(const uint8_t* data, size_t size) {
@@ -95,7 +102,8 @@ std::vector<uint8_t> EncodeExtensionBlock(const SlotAdditionsArray& additions) {
     if (s.IsDefault()) continue;
     const int count = s.actionCount > kMaxSlotActions ? kMaxSlotActions : s.actionCount;
     payload.push_back(static_cast<uint8_t>(slot));
-    PutU16(payload, static_cast<uint32_t>(kRecordFixedSize + kActionSize * count));
+    const size_t latency = s.latencyMs != 0 ? kLatencySize : 0;
+    PutU16(payload, static_cast<uint32_t>(kRecordFixedSize + kActionSize * count + latency));
     payload.push_back(s.keyswitchVelocity);
     payload.push_back(static_cast<uint8_t>(s.transpose));
     PutU32(payload, s.noteChannels);
@@ -107,6 +115,7 @@ std::vector<uint8_t> EncodeExtensionBlock(const SlotAdditionsArray& additions) {
       payload.push_back(a.number);
       PutU16(payload, a.value);
     }
+    if (latency != 0) PutU16(payload, s.latencyMs);
     ++records;
   }
   if (records == 0) return {};
@@ -134,7 +143,8 @@ bool DecodeExtensionPayload(const ExtensionHeader& header, const uint8_t* payloa
   Cursor cursor(payload, header.length);
   uint32_t version = 0;
   uint8_t records = 0;
-  if (!cursor.U32(version) || version != kExtensionFormatVersion || !cursor.U8(records)) return false;
+  if (!cursor.U32(version) || version != kExtensionFormatVersion || !cursor.U8(records))
+    return false;
   SlotAdditionsArray decoded{};
   bool seen[16] = {};
   for (int r = 0; r < records; ++r) {
@@ -148,7 +158,8 @@ bool DecodeExtensionPayload(const ExtensionHeader& header, const uint8_t* payloa
   return true;
 }
 
-bool DecodeExtensionBlock(const uint8_t* bytes, size_t size, SlotAdditionsArray& out, size_t& used) {
+bool DecodeExtensionBlock(const uint8_t* bytes, size_t size, SlotAdditionsArray& out,
+                          size_t& used) {
   used = 0;
   if (size < kExtensionHeaderSize) return false;
   uint8_t headerBytes[kExtensionHeaderSize];

@@ -10,7 +10,8 @@
 //   u8 record count, then per record:
 //     u8 slot | u16 record length L | L bytes:
 //       u8 keyswitch velocity | i8 transpose | u32 note channel set |
-//       u8 action count | per action: u8 kind, u8 channel, u8 number, u16 value
+//       u8 action count | per action: u8 kind, u8 channel, u8 number, u16 value |
+//       u16 latency in ms (only when not 0; a record without it means 0)
 //   Bytes of a record past the fields known here are skipped, so a later
 //   format may add fields at the end of a record. The checksum tells a
 //   damaged block from one that merely holds other values.

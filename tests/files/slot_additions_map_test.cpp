@@ -20,7 +20,7 @@ const char* const kLayeredMap = R"({
        {"pitchBend": -8192},
        {"pitchBend": 8191, "channel": 16}
      ]},
-    {"slot": 9, "transpose": 48}
+    {"slot": 9, "transpose": 48, "latency": 250}
   ]
 })";
 
@@ -40,6 +40,8 @@ TEST(SlotAdditionsMap, ReadsEveryKindOfAction) {
   EXPECT_EQ(a.actions[4], (SlotAction{ActionKind::kPitchBend, 0, 0, 0}));
   EXPECT_EQ(a.actions[5], (SlotAction{ActionKind::kPitchBend, 16, 0, 16383}));
   EXPECT_EQ(s.slots[8].additions.transpose, 48);
+  EXPECT_EQ(s.slots[8].additions.latencyMs, 250);
+  EXPECT_EQ(a.latencyMs, 0);
 }
 
 TEST(SlotAdditionsMap, MapToStateToMapIsExact) {
@@ -81,17 +83,22 @@ TEST(SlotAdditionsMap, RefusesWithFieldAndReason) {
   const Case cases[] = {
       {R"("keyswitchVelocity": 0)", "slots[0].keyswitchVelocity", "out of range"},
       {R"("transpose": 49)", "slots[0].transpose", "out of range"},
+      {R"("latency": 1001)", "slots[0].latency", "out of range"},
       {R"("noteChannels": [])", "slots[0].noteChannels", "list of channels"},
       {R"("noteChannels": [3, 3])", "slots[0].noteChannels[1]", "twice"},
       {R"("noteChannels": [17])", "slots[0].noteChannels[0]", "out of range"},
       {R"("actions": [{"note": "C0", "cc": 3, "value": 1}])", "slots[0].actions[0]", "exactly one"},
       {R"("actions": [{"cc": 3}])", "slots[0].actions[0].value", "missing"},
-      {R"("actions": [{"cc": 3, "value": 1, "held": true}])", "slots[0].actions[0].held", "does not go"},
+      {R"("actions": [{"cc": 3, "value": 1, "held": true}])", "slots[0].actions[0].held",
+       "does not go"},
       {R"("actions": [{"note": "H2"}])", "slots[0].actions[0].note", "not a note name"},
-      {R"("actions": [{"note": 60, "velocity": 0}])", "slots[0].actions[0].velocity", "out of range"},
+      {R"("actions": [{"note": 60, "velocity": 0}])", "slots[0].actions[0].velocity",
+       "out of range"},
       {R"("actions": [{"pitchBend": 8192}])", "slots[0].actions[0].pitchBend", "out of range"},
-      {R"("actions": [{"program": 1, "channel": 0}])", "slots[0].actions[0].channel", "out of range"},
-      {R"("actions": [{"program": 1, "colour": 2}])", "slots[0].actions[0].colour", "unknown field"},
+      {R"("actions": [{"program": 1, "channel": 0}])", "slots[0].actions[0].channel",
+       "out of range"},
+      {R"("actions": [{"program": 1, "colour": 2}])", "slots[0].actions[0].colour",
+       "unknown field"},
   };
   for (const Case& c : cases) {
     PluginSettings s;
@@ -102,7 +109,8 @@ TEST(SlotAdditionsMap, RefusesWithFieldAndReason) {
     EXPECT_NE(error.message.find(c.words), std::string::npos) << text << " -> " << error.message;
   }
   std::string many = R"({"slots": [{"slot": 1, "actions": [)";
-  for (int i = 0; i <= kMaxSlotActions; ++i) many += std::string(i ? "," : "") + R"({"program": 1})";
+  for (int i = 0; i <= kMaxSlotActions; ++i)
+    many += std::string(i ? "," : "") + R"({"program": 1})";
   PluginSettings s;
   MapError error;
   EXPECT_FALSE(ParseArticulationMap(many + "]}]}", s, error));

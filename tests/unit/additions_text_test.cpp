@@ -36,15 +36,21 @@ TEST(AdditionsText, EveryKindReadsBackToTheSameSlot) {
   std::string error;
   ASSERT_TRUE(ParseAdditionsText(loose, sizeof loose - 1, b, error)) << error;
   EXPECT_EQ(FormatAdditionsText(b), "CC 58 = 20 ch 2, D0 v90, D0 v127 held");
+  // The latency, written either way, reads back as one form.
+  EXPECT_EQ(Parsed("latency 250ms, transpose 2").latencyMs, 250);
+  const SlotAdditions late = Parsed("Latency 1000 ms");
+  EXPECT_EQ(FormatAdditionsText(late), "latency 1000 ms");
+  EXPECT_EQ(FormatAdditionsSummary(late), "1000 ms");
   EXPECT_TRUE(Parsed("").IsDefault());
   EXPECT_TRUE(Parsed("   ").IsDefault());
   EXPECT_EQ(FormatAdditionsText(SlotAdditions{}), "");
 }
 
 TEST(AdditionsText, RefusesNamingTheItemAndChangesNothing) {
-  for (const char* bad : {"transpose 49", "key velocity 0", "channels 17", "channels 2+2", "channels",
-                          "CC 58 20", "CC 128 = 1", "D0 v0", "H2 v9", "bend 8192", "program 5 ch 0",
-                          "D0,, E0", "D0 loud"}) {
+  for (const char* bad :
+       {"transpose 49", "key velocity 0", "channels 17", "channels 2+2", "channels", "CC 58 20",
+        "CC 128 = 1", "D0 v0", "H2 v9", "bend 8192", "program 5 ch 0", "D0,, E0", "D0 loud",
+        "latency 1001", "latency -1 ms", "latency 5 s"}) {
     SlotAdditions a = Parsed("program 9");
     std::string error;
     EXPECT_FALSE(ParseAdditionsText(bad, std::strlen(bad), a, error)) << bad;

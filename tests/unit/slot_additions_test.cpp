@@ -76,15 +76,15 @@ TEST_F(SlotAdditionsTest, ActionsFollowTheFieldsOnceForEachChangeOfSlot) {
 
   Note(60, 2);
   EXPECT_EQ(Sent(), Describe({Msg(0x90, 24, 110), Msg(0x80, 24, 0), Msg(0xB0, 32, 20),
-                              Msg(0x90, 26, 90), Msg(0x80, 26, 0), Msg(0xB1, 3, 20), Msg(0xCF, 5, 0),
-                              Msg(0xE0, 0, 96), Msg(0x90, 60, 100)}));
+                              Msg(0x90, 26, 90), Msg(0x80, 26, 0), Msg(0xB1, 3, 20),
+                              Msg(0xCF, 5, 0), Msg(0xE0, 0, 96), Msg(0x90, 60, 100)}));
   Note(62, 2);  // the same slot: the note alone
   EXPECT_EQ(Sent(), Describe({Msg(0x90, 62, 100)}));
   Note(64, 0);  // another slot without additions, then back
   EXPECT_EQ(Sent(), Describe({Msg(0x90, 64, 100)}));
   Note(65, 2);  // the fields' caches still hold; the actions go again
-  EXPECT_EQ(Sent(), Describe({Msg(0x90, 26, 90), Msg(0x80, 26, 0), Msg(0xB1, 3, 20), Msg(0xCF, 5, 0),
-                              Msg(0xE0, 0, 96), Msg(0x90, 65, 100)}));
+  EXPECT_EQ(Sent(), Describe({Msg(0x90, 26, 90), Msg(0x80, 26, 0), Msg(0xB1, 3, 20),
+                              Msg(0xCF, 5, 0), Msg(0xE0, 0, 96), Msg(0x90, 65, 100)}));
 }
 
 TEST_F(SlotAdditionsTest, HeldNotesEndAtTheNextSwitchAtStopAndNotAtALoad) {
@@ -96,8 +96,8 @@ TEST_F(SlotAdditionsTest, HeldNotesEndAtTheNextSwitchAtStopAndNotAtALoad) {
   Note(61, 1);
   EXPECT_EQ(Sent(), Describe({Msg(0x90, 61, 100)}));
   Note(62, 4);  // released before the new slot's keyswitch
-  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0), Msg(0x90, 40, 127), Msg(0x80, 40, 0),
-                              Msg(0x90, 62, 100)}));
+  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0), Msg(0x90, 40, 127),
+                              Msg(0x80, 40, 0), Msg(0x90, 62, 100)}));
 
   Note(63, 1);
   host.ClearRecords();
@@ -112,9 +112,9 @@ TEST_F(SlotAdditionsTest, HeldNotesEndAtTheNextSwitchAtStopAndNotAtALoad) {
   MemoryStream in(saved.bytes);
   LoadState(model, in, nullptr);
   EXPECT_TRUE(host.midi.empty());  // a load sends nothing
-  Note(65, 1);  // the load forgot the slot: held notes end, actions go again
-  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0), Msg(0x92, 30, 100), Msg(0x90, 31, 64),
-                              Msg(0x90, 65, 100)}));
+  Note(65, 1);                     // the load forgot the slot: held notes end, actions go again
+  EXPECT_EQ(Sent(), Describe({Msg(0x82, 30, 0), Msg(0x80, 31, 0), Msg(0x92, 30, 100),
+                              Msg(0x90, 31, 64), Msg(0x90, 65, 100)}));
 }
 
 TEST_F(SlotAdditionsTest, LayeredTransposedNotesEndWhereTheyStarted) {
@@ -171,7 +171,8 @@ TEST_F(SlotAdditionsTest, ActionsGoWhereTheOutputIsWhenSentAndTheLongestListGoes
   SlotAdditions taps, holds;
   for (int i = 0; i < kMaxSlotActions; ++i) {
     taps.actions[i] = Action(ActionKind::kNoteTap, static_cast<uint8_t>(i), 1 + i);
-    holds.actions[i] = Action(ActionKind::kNoteHeld, static_cast<uint8_t>(64 + i), 1 + i, 1 + i % 16);
+    holds.actions[i] =
+        Action(ActionKind::kNoteHeld, static_cast<uint8_t>(64 + i), 1 + i, 1 + i % 16);
   }
   taps.actionCount = holds.actionCount = kMaxSlotActions;
   ASSERT_TRUE(model.additions.Set(6, taps));
@@ -180,7 +181,8 @@ TEST_F(SlotAdditionsTest, ActionsGoWhereTheOutputIsWhenSentAndTheLongestListGoes
   for (int i = 0; i < kMaxSlotActions; ++i) {
     tapped.push_back(Msg(0x92, static_cast<uint8_t>(i), static_cast<uint8_t>(1 + i), 3));
     tapped.push_back(Msg(0x82, static_cast<uint8_t>(i), 0, 3));
-    held.push_back(Msg(0x90 | i % 16, static_cast<uint8_t>(64 + i), static_cast<uint8_t>(1 + i), 3));
+    held.push_back(
+        Msg(0x90 | i % 16, static_cast<uint8_t>(64 + i), static_cast<uint8_t>(1 + i), 3));
     ended.push_back(Msg(0x80 | i % 16, static_cast<uint8_t>(64 + i), 0, 3));
   }
   Note(62, 6);
@@ -229,7 +231,8 @@ TEST(SlotAdditionsState, BlockFollowsVersionFiveOnlyWhenUsedAndLoadsBack) {
   ASSERT_EQ(version5.size(), 346u);
 
   DataModel m;
-  SlotAdditions a = WithActions({Action(ActionKind::kNoteHeld, 24, 5, 16), Action(ActionKind::kPitchBend, 0, 0)});
+  SlotAdditions a =
+      WithActions({Action(ActionKind::kNoteHeld, 24, 5, 16), Action(ActionKind::kPitchBend, 0, 0)});
   a.noteChannels = 0x3;
   a.transpose = -48;
   ASSERT_TRUE(m.additions.Set(15, a));
@@ -243,6 +246,39 @@ TEST(SlotAdditionsState, BlockFollowsVersionFiveOnlyWhenUsedAndLoadsBack) {
   EXPECT_EQ(in.Unread(), 0u);
   EXPECT_EQ(loaded.additions.Get(15), a);
   EXPECT_EQ(Saved(loaded), bytes);
+}
+
+TEST(SlotAdditionsState, ALatencyIsAppendedToItsRecordOnlyWhenSet) {
+  SlotAdditionsArray slots{};
+  slots[2] = WithActions({Action(ActionKind::kProgramChange, 5, 0)});
+  const std::vector<uint8_t> without = EncodeExtensionBlock(slots);
+  // Header 12, version 4, count 1, then slot, record length, 7 fields, 1 action.
+  ASSERT_EQ(without.size(), 12u + 5u + 3u + 7u + 5u);
+  slots[2].latencyMs = 250;
+  slots[9].latencyMs = 1000;  // a latency alone is an addition too
+  const std::vector<uint8_t> with = EncodeExtensionBlock(slots);
+  EXPECT_EQ(with.size(), without.size() + 2u + 3u + 7u + 2u);
+  SlotAdditionsArray decoded{};
+  size_t used = 0;
+  ASSERT_TRUE(DecodeExtensionBlock(with.data(), with.size(), decoded, used));
+  EXPECT_EQ(decoded, slots);
+
+  // A record longer still (a later field) keeps the latency and skips the rest.
+  std::vector<uint8_t> payload(with.begin() + 12, with.end());
+  const size_t record = 5 + 1;  // slot 2's length word
+  payload[record] = static_cast<uint8_t>(payload[record] + 3);
+  payload.insert(payload.begin() + static_cast<std::ptrdiff_t>(record + 2 + 7 + 5 + 2), {1, 2, 3});
+  const uint32_t crc = static_cast<uint32_t>(
+      crc32(crc32(0L, Z_NULL, 0), payload.data(), static_cast<uInt>(payload.size())));
+  ExtensionHeader header{static_cast<uint32_t>(payload.size()), crc};
+  decoded = {};
+  ASSERT_TRUE(DecodeExtensionPayload(header, payload.data(), decoded));
+  EXPECT_EQ(decoded, slots);
+
+  slots[9].latencyMs = 1001;  // out of range: the block is refused whole
+  const std::vector<uint8_t> bad = EncodeExtensionBlock(slots);
+  decoded = {};
+  EXPECT_FALSE(DecodeExtensionBlock(bad.data(), bad.size(), decoded, used));
 }
 
 TEST(SlotAdditionsState, DamagedOrForeignBlocksAreIgnoredKeepingEverythingBefore) {
@@ -260,7 +296,8 @@ TEST(SlotAdditionsState, DamagedOrForeignBlocksAreIgnoredKeepingEverythingBefore
     return loaded;
   };
   std::vector<std::vector<uint8_t>> damaged;
-  for (size_t cut = blockAt; cut < bytes.size(); ++cut) damaged.emplace_back(bytes.begin(), bytes.begin() + cut);
+  for (size_t cut = blockAt; cut < bytes.size(); ++cut)
+    damaged.emplace_back(bytes.begin(), bytes.begin() + cut);
   for (size_t at = blockAt; at < bytes.size(); ++at) {
     std::vector<uint8_t> b = bytes;
     b[at] ^= 0xFF;
@@ -285,8 +322,9 @@ TEST(SlotAdditionsState, DamagedOrForeignBlocksAreIgnoredKeepingEverythingBefore
   wrong[0] = WithActions({Action(ActionKind::kControlChange, 58, 1)});
   std::vector<uint8_t> block = EncodeExtensionBlock(wrong);
   block[block.size() - 2] = 200;  // the value, low byte
-  const uint32_t crc = static_cast<uint32_t>(
-      crc32(0L, block.data() + kExtensionHeaderSize, static_cast<uInt>(block.size() - kExtensionHeaderSize)));
+  const uint32_t crc =
+      static_cast<uint32_t>(crc32(0L, block.data() + kExtensionHeaderSize,
+                                  static_cast<uInt>(block.size() - kExtensionHeaderSize)));
   std::memcpy(block.data() + 8, &crc, 4);
   SlotAdditionsArray ignored;
   size_t used = 0;

@@ -167,7 +167,7 @@ bool ReadNoteChannels(const Json& value, const std::string& field, uint32_t& out
   return true;
 }
 
-const std::vector<std::string> kActionFields = {"note",  "velocity", "held",   "cc",
+const std::vector<std::string> kActionFields = {"note",  "velocity", "held",      "cc",
                                                 "value", "program",  "pitchBend", "channel"};
 
 // One action: exactly one of note, cc, program and pitchBend, with the
@@ -175,7 +175,8 @@ const std::vector<std::string> kActionFields = {"note",  "velocity", "held",   "
 bool ReadAction(const Json& entry, const std::string& where, SlotAction& action, MapError& error) {
   if (!CheckObject(entry, where, error)) return false;
   int kinds = 0;
-  for (const char* kind : {"note", "cc", "program", "pitchBend"}) kinds += entry.contains(kind) ? 1 : 0;
+  for (const char* kind : {"note", "cc", "program", "pitchBend"})
+    kinds += entry.contains(kind) ? 1 : 0;
   if (kinds != 1)
     return Fail(error, where,
                 "must hold exactly one of \"note\", \"cc\", \"program\" and \"pitchBend\"");
@@ -198,16 +199,19 @@ bool ReadAction(const Json& entry, const std::string& where, SlotAction& action,
       return Fail(error, where + ".note", "must be a note name or a note number from 0 to 127");
     if (!ReadKeyswitch(entry["note"], where + ".note", number, error)) return false;
     int32_t velocity = 127;
-    if (entry.contains("velocity") && !ReadInt(entry["velocity"], where + ".velocity", 1, 127, velocity, error))
+    if (entry.contains("velocity") &&
+        !ReadInt(entry["velocity"], where + ".velocity", 1, 127, velocity, error))
       return false;
     int32_t held = 0;
-    if (entry.contains("held") && !ReadBool(entry["held"], where + ".held", held, error)) return false;
+    if (entry.contains("held") && !ReadBool(entry["held"], where + ".held", held, error))
+      return false;
     action.kind = held ? ActionKind::kNoteHeld : ActionKind::kNoteTap;
     action.value = static_cast<uint16_t>(velocity);
   } else if (entry.contains("cc")) {
     if (!allowed({"cc", "value"})) return false;
     if (!ReadInt(entry["cc"], where + ".cc", 0, 127, number, error)) return false;
-    if (!entry.contains("value")) return Fail(error, where + ".value", "missing: a CC action sends a value 0 to 127");
+    if (!entry.contains("value"))
+      return Fail(error, where + ".value", "missing: a CC action sends a value 0 to 127");
     int32_t value = 0;
     if (!ReadInt(entry["value"], where + ".value", 0, 127, value, error)) return false;
     action.kind = ActionKind::kControlChange;
@@ -226,21 +230,25 @@ bool ReadAction(const Json& entry, const std::string& where, SlotAction& action,
   }
   action.number = static_cast<uint8_t>(number);
   int32_t channel = 0;
-  if (entry.contains("channel") && !ReadInt(entry["channel"], where + ".channel", 1, 16, channel, error))
+  if (entry.contains("channel") &&
+      !ReadInt(entry["channel"], where + ".channel", 1, 16, channel, error))
     return false;
   action.channel = static_cast<uint8_t>(channel);
   return true;
 }
 
-bool ReadActions(const Json& value, const std::string& field, SlotAdditions& additions, MapError& error) {
-  if (!value.is_array()) return Fail(error, field, "must be a list [...] of actions, not " + Shown(value));
+bool ReadActions(const Json& value, const std::string& field, SlotAdditions& additions,
+                 MapError& error) {
+  if (!value.is_array())
+    return Fail(error, field, "must be a list [...] of actions, not " + Shown(value));
   if (value.size() > static_cast<size_t>(kMaxSlotActions))
     return Fail(error, field,
                 "holds " + std::to_string(value.size()) + " actions; a slot sends at most " +
                     std::to_string(kMaxSlotActions));
   additions.actionCount = 0;
   for (size_t i = 0; i < value.size(); ++i) {
-    if (!ReadAction(value[i], field + "[" + std::to_string(i) + "]", additions.actions[i], error)) return false;
+    if (!ReadAction(value[i], field + "[" + std::to_string(i) + "]", additions.actions[i], error))
+      return false;
     ++additions.actionCount;
   }
   return true;
@@ -286,6 +294,10 @@ bool ReadSlot(const Json& entry, const std::string& where, PluginSettings& s, st
       slot.additions.keyswitchVelocity = static_cast<uint8_t>(velocity);
     } else if (key == "noteChannels") {
       if (!ReadNoteChannels(value, field, slot.additions.noteChannels, error)) return false;
+    } else if (key == "latency") {
+      int32_t latency = 0;
+      if (!ReadInt(value, field, 0, kMaxLatencyMs, latency, error)) return false;
+      slot.additions.latencyMs = static_cast<uint16_t>(latency);
     } else if (key == "transpose") {
       int32_t transpose = 0;
       if (!ReadInt(value, field, -kMaxTranspose, kMaxTranspose, transpose, error)) return false;
@@ -295,7 +307,7 @@ bool ReadSlot(const Json& entry, const std::string& where, PluginSettings& s, st
     } else {
       return UnknownField(where, key,
                           {"slot", "name", "icon", "keyswitch", "uacc", "modwheel",
-                           "keyswitchVelocity", "noteChannels", "transpose", "actions"},
+                           "keyswitchVelocity", "noteChannels", "transpose", "latency", "actions"},
                           error);
     }
   }
@@ -451,8 +463,12 @@ Json ActionEntry(const SlotAction& a) {
       entry["cc"] = a.number;
       entry["value"] = a.value;
       break;
-    case ActionKind::kProgramChange: entry["program"] = a.number; break;
-    case ActionKind::kPitchBend: entry["pitchBend"] = static_cast<int>(a.value) - kPitchBendCentre; break;
+    case ActionKind::kProgramChange:
+      entry["program"] = a.number;
+      break;
+    case ActionKind::kPitchBend:
+      entry["pitchBend"] = static_cast<int>(a.value) - kPitchBendCentre;
+      break;
   }
   if (a.channel != 0) entry["channel"] = a.channel;
   return entry;
@@ -460,9 +476,11 @@ Json ActionEntry(const SlotAction& a) {
 
 // Only what differs from a slot without additions is written.
 void WriteAdditions(const SlotAdditions& a, Json& entry) {
-  if (a.keyswitchVelocity != kDefaultKeyswitchVelocity) entry["keyswitchVelocity"] = a.keyswitchVelocity;
+  if (a.keyswitchVelocity != kDefaultKeyswitchVelocity)
+    entry["keyswitchVelocity"] = a.keyswitchVelocity;
   if (a.noteChannels != kPluginChannelBit) entry["noteChannels"] = ChannelList(a.noteChannels);
   if (a.transpose != 0) entry["transpose"] = a.transpose;
+  if (a.latencyMs != 0) entry["latency"] = a.latencyMs;
   if (a.actionCount == 0) return;
   Json actions = Json::array();
   for (int i = 0; i < a.actionCount; ++i) actions.push_back(ActionEntry(a.actions[i]));

@@ -40,6 +40,7 @@ std::string FirstDifference(const PluginSettings& wanted, const PluginSettings& 
       return where + "keyswitchVelocity" + Pair(x.keyswitchVelocity, y.keyswitchVelocity);
     if (x.noteChannels != y.noteChannels) return where + "noteChannels";
     if (x.transpose != y.transpose) return where + "transpose" + Pair(x.transpose, y.transpose);
+    if (x.latencyMs != y.latencyMs) return where + "latency" + Pair(x.latencyMs, y.latencyMs);
     if (!(x == y)) return where + "actions";
   }
   return "";
