@@ -173,7 +173,7 @@ TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
   EXPECT_EQ(error.where, "line 6");
   EXPECT_NE(error.message.find("bank \"Lost\" cannot be imported: it copies"), std::string::npos);
   EXPECT_NE(ListForeignMap(map, "b.reabank")
-                .find("bank \"Lost\", 0 articulations; cannot be imported: it copies"),
+                .find("bank 2 \"Lost\", 0 articulations; cannot be imported: it copies"),
             std::string::npos);
 }
 

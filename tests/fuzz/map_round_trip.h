@@ -37,9 +37,7 @@ inline void CheckMapRoundTrip(const uint8_t* data, size_t size, const char* file
       Broken("reader", "accepted a bank without articulations or a problem", bank.name);
   // A multi-bank file needs a choice; the first bank is as good as any.
   ImportResult first;
-  if (!ImportForeignMap(map, fileName, {map.banks.size() > 1 ? map.banks.front().name : "", {}},
-                        first, error))
-    return;
+  if (!ImportForeignMap(map, fileName, {map.banks.size() > 1 ? "1" : "", {}}, first, error)) return;
 
   const std::string text = write(first.settings, "fuzz");
   ForeignMap again;

@@ -58,8 +58,10 @@ class MapExchange(PlughostTest):
         # Nothing the violins send is lost: what is left is never sent, as notes.
         self.assertNotIn("warning", run.err)
         self.assertEqual(run.err.splitlines(), [
-            'plughost: note: strings.reabank: "Reset" (line 24): left out, as its program hides it',
-            'plughost: note: strings.reabank: "Trill (major 2nd)" (line 21): dropped group 2 (g=2)',
+            'plughost: note: strings.reabank: articulation 9 "Reset" (line 24): left out, as its '
+            'program hides it',
+            'plughost: note: strings.reabank: slot 8 "Trill (major 2nd)" (articulation 8 in the '
+            'file, line 21): dropped group 2 (g=2)',
         ])
         self.assertIn("8 slots, 0 warnings, 2 notes", run.out)
 
@@ -70,25 +72,50 @@ class MapExchange(PlughostTest):
         # The cellos' held note, CC 11 and program change come along as actions.
         run = self.run_ok("import", "strings.reabank", "cellos.json", "--bank", "Cellos",
                           "--strict")
-        self.assertIn('note: strings.reabank: "Legato" (line 29): dropped colour legato', run.err)
+        self.assertIn('note: strings.reabank: slot 1 "Legato" (articulation 1 in the file, '
+                      'line 29): dropped colour legato', run.err)
         self.assertEqual(self.slots("cellos.json"), CELLOS)
         # What the plug-in cannot do still fails --strict.
         with open(self.path("soft.reabank"), "w") as f:
             f.write("Bank * * Soft\n//! velocity=0.8 o=note:24\n1 Sustain soft\n")
         self.refused(("import", "soft.reabank", "strict.json", "--strict"),
-                     'error: soft.reabank: "Sustain soft" (line 3): dropped velocity=0.8',
+                     'error: soft.reabank: slot 1 "Sustain soft" (articulation 1 in the file, '
+                     'line 3): dropped velocity=0.8',
                      "under --strict")
         self.refused(("import", "strings.reabank", "both.json"), "holds 2 banks", '"Cellos"')
 
     def test_list_and_pick(self):
         run = self.run_ok("import", "strings.reabank", "--list")
         self.assertIn("   9  Reset  [hidden]  ->  B0 v127", run.out)
-        self.assertIn('bank "Example Cellos" ("Cellos"), 3 articulations', run.out)
+        self.assertIn('bank 2 "Example Cellos" ("Cellos"), 3 articulations', run.out)
         self.assertEqual(self.files(), ["strings.reabank"])
         self.run_ok("import", "strings.reabank", "picked.json", "--bank", "Violins",
                     "--pick", "9, Legato,6", "--strict")
         self.assertEqual([s["name"] for s in self.slots("picked.json")],
                          ["Reset", "Legato", "Tremolo"])
+
+    def test_selectors_that_fit_several_list_them_by_number(self):
+        # Two libraries' banks both called "Violins", and two articulations
+        # whose names differ only in case, as real banks have them.
+        with open(self.path("two.reabank"), "w") as f:
+            f.write('//! g="A/Strings" n="Violins"\nBank * * A Violins\n'
+                    "//! o=note:24\n1 Legato\n//! o=note:25\n2 legato\n//! o=note:26\n3 2\n"
+                    '//! g="B/Strings" n="Violins"\nBank * * B Violins\n//! o=note:30\n1 Sus\n')
+        self.refused(("import", "two.reabank", "x.json", "--bank", "violins"),
+                     'two.reabank: --bank: "violins" fits 2 banks: 1 "A Violins" ("Violins"), '
+                     '2 "B Violins" ("Violins"); choose one by its number')
+        self.refused(("import", "two.reabank", "x.json", "--bank", "1", "--pick", "LEGATO"),
+                     '--pick: "LEGATO" fits 2 articulations: 1 "Legato", 2 "legato"')
+        # colour takes the same selectors.
+        self.refused(("colour", "two.reabank", "in.mid", "out.mid", "--bank", "Violins"),
+                     '"Violins" fits 2 banks')
+        run = self.run_ok("import", "two.reabank", "x.json", "--bank", "2")
+        self.assertEqual([s["name"] for s in self.slots("x.json")], ["Sus"])
+        run = self.run_ok("import", "two.reabank", "x.json", "--bank", "A violins ",
+                          "--pick", "2,1")
+        self.assertIn('warning: two.reabank: --pick 2 taken as articulation 2 "legato"; '
+                      'articulation 3 "2" has that name too', run.err)
+        self.assertEqual([s["name"] for s in self.slots("x.json")], ["legato", "Legato"])
 
     def test_bad_files_name_file_line_and_problem(self):
         cases = {

@@ -183,7 +183,7 @@ bool ReadVisuals(pugi::xml_node slot, const VisualIndex& index, const std::strin
 bool ReadSlot(pugi::xml_node slot, int number, const VisualIndex& visuals, ForeignArticulation& art,
               ImportError& error) {
   art.name = OneLineText(StringValue(Named(slot, "member", "name"), "s"));
-  art.where = "slot " + std::to_string(number);
+  art.where = "sound slot " + std::to_string(number);
   const std::string place = Placed(art.where, art.name);
   if (std::string_view(slot.attribute("class").value()) != "PSoundSlot")
     return Fail(error, place,
