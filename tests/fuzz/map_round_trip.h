@@ -10,11 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
 
 using MapReader = bool (*)(const std::string&, ForeignMap&, ImportError&);
-using MapWriter = std::string (*)(const PluginSettings&, const std::string&);
+using MapWriter = std::string (*)(const PluginSettings&, const std::string&, ExportLosses*);
 
 [[noreturn]] inline void Broken(const char* what, const std::string& detail,
                                 const std::string& text) {
@@ -39,7 +40,7 @@ inline void CheckMapRoundTrip(const uint8_t* data, size_t size, const char* file
   ImportResult first;
   if (!ImportForeignMap(map, fileName, {map.banks.size() > 1 ? "1" : "", {}}, first, error)) return;
 
-  const std::string text = write(first.settings, "fuzz");
+  const std::string text = write(first.settings, "fuzz", nullptr);
   ForeignMap again;
   if (!readBack(text, again, error))
     Broken("reading the export", error.where + ": " + error.message, text);

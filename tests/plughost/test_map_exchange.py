@@ -140,7 +140,11 @@ class MapExchange(PlughostTest):
         for ext in (".reabank", ".expressionmap", ".plist"):
             with self.subTest(format=ext):
                 run = self.run_ok("export", "strings.json", "out" + ext)
-                self.assertNotIn("warning", run.err)
+                # The slots come through whole; the controllers' start values have no place.
+                warnings = [line for line in run.err.splitlines() if "warning" in line]
+                self.assertEqual(len(warnings), 4, run.err)
+                for line in warnings:
+                    self.assertIn("warning: out" + ext + ": controller ", line)
                 self.run_ok("import", "out" + ext, "back.json", "--strict")
                 got = [{k: s[k] for k in SLOT_FIELDS if k in s} for s in self.slots("back.json")]
                 self.assertEqual(got, expected)
@@ -174,9 +178,18 @@ class MapExchange(PlughostTest):
                         for g, want in zip(got, slots):
                             g["icon"] = want["icon"]
                     self.assertEqual(got, slots)
+        # Every item a format cannot hold gets a line of its own.
         run = self.run_ok("export", "rich.json", "out.plist")
-        self.assertIn("warning: out.plist: slot 3 comes back from an import with keyswitch 28 "
-                      "instead of none; note channels [plug-in] instead of [plug-in,2]", run.err)
+        lost = 'plughost: warning: out.plist: slot 3 "Layered": '
+        self.assertEqual([line for line in run.err.splitlines() if "warning" in line], [
+            lost + "held note E0 v127 not kept: a .plist has no held notes; it is written as a "
+                   "Note On",
+            lost + "CC 58 = 9 on channel 3 not kept: a .plist output has no channel; it goes to "
+                   "the track's",
+            lost + "transpose -12 not kept: a .plist has no transpose",
+            lost + "notes on channel 2 not kept: a .plist plays the notes on the track's channel",
+        ])
+        self.assertIn("3 slots as a Logic articulation set (.plist), 4 warnings, 0 notes", run.out)
 
     def test_export_keeps_slot_positions_and_reads_states(self):
         gaps = [{"slot": 2, "name": "Spiccato", "icon": 55, "uacc": "spiccato"},
@@ -191,13 +204,19 @@ class MapExchange(PlughostTest):
         # name. That changes nothing sent, so it is a note, not a warning.
         run = self.run_ok("export", "gaps.state", "gaps.expressionmap")
         self.assertNotIn("warning", run.err)
-        self.assertIn("note: gaps.expressionmap: slot 5 comes back from an import with icon 16 "
-                      "(harmonics) instead of 127", run.err)
+        self.assertIn('note: gaps.expressionmap: slot 5 "Harmonics": icon 127 (harmonics-loud) comes '
+                      "back as icon 16 (harmonics): an .expressionmap holds no icon", run.err)
 
         self.write_json("lossy.json", {"slots": [{"slot": 1, "name": " padded "}]})
         run = self.run_ok("export", "lossy.json", "lossy.reabank")
-        self.assertIn('slot 1 comes back from an import with name "padded" instead of " padded "',
-                      run.err)
+        self.assertIn('slot 1 " padded ": name " padded " comes back as name "padded"', run.err)
+        # The map's channel and port have no place in any of the formats.
+        self.write_json("routed.json", {"channel": 3, "port": 2, "slots": gaps})
+        run = self.run_ok("export", "routed.json", "routed.plist")
+        self.assertIn("warning: routed.plist: channel 3 not kept: a .plist has no channel of the "
+                      "map's own", run.err)
+        self.assertIn("warning: routed.plist: port 2 not kept", run.err)
+        self.assertIn("2 slots as a Logic articulation set (.plist), 2 warnings", run.out)
         self.refused(("export", "lossy.json", "lossy.doricolib"), "lossy.doricolib")
 
 
