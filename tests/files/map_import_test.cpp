@@ -96,7 +96,7 @@ TEST(MapImport, EveryOutputIsKeptInFileOrder) {
   auto map = OneBank({a});
   map.banks[0].extras = {"chase=1,11 (controller chasing)"};
   const auto r = Import(map);
-  const std::string p = "v.reabank: \"Trem\" (line 9): ";
+  const std::string p = "v.reabank: slot 1 \"Trem\" (articulation 1 in the file, line 9): ";
   // Only what changes what the instrument receives and has no place.
   EXPECT_EQ(r.warnings, (std::vector<std::string>{
                             "v.reabank: bank \"Violins\" (\"Vln\"): dropped chase=1,11 "
@@ -145,12 +145,12 @@ TEST(MapImport, RoutingTransposeAndTooManyActions) {
   EXPECT_EQ(r.settings.slots[1].additions.transpose, 48);
   EXPECT_EQ(r.settings.slots[2].additions.actionCount, kMaxSlotActions);
   EXPECT_EQ(r.warnings, (std::vector<std::string>{
-                            "v.reabank: \"High\" (line 9): transpose 60 became 48 (a slot "
-                            "transposes by at most 48 semitones)",
-                            "v.reabank: \"Many\" (line 9): dropped \"cc:20,32\" (a slot sends "
-                            "at most 32 actions)",
-                            "v.reabank: \"Many\" (line 9): dropped \"cc:20,33\" (a slot sends "
-                            "at most 32 actions)",
+                            "v.reabank: slot 2 \"High\" (articulation 2 in the file, line 9): "
+                            "transpose 60 became 48 (a slot transposes by at most 48 semitones)",
+                            "v.reabank: slot 3 \"Many\" (articulation 3 in the file, line 9): "
+                            "dropped \"cc:20,32\" (a slot sends at most 32 actions)",
+                            "v.reabank: slot 3 \"Many\" (articulation 3 in the file, line 9): "
+                            "dropped \"cc:20,33\" (a slot sends at most 32 actions)",
                         }));
 }
 
@@ -172,9 +172,10 @@ TEST(MapImport, NamesBecomeWindows1252) {
   EXPECT_EQ(r.settings.slots[2].name, "a?b");
   EXPECT_TRUE(r.warnings.empty());  // a name never reaches the instrument
   ASSERT_EQ(r.notes.size(), 3u);
-  EXPECT_EQ(r.notes[0],
-            "v.reabank: \"Détaché 中文\" (line 9): name: U+4E2D, U+6587 became \"?\" (names are "
-            "Windows-1252 text)");
+  EXPECT_EQ(
+      r.notes[0],
+      "v.reabank: slot 1 \"Détaché 中文\" (articulation 1 in the file, line 9): name: U+4E2D, "
+      "U+6587 became \"?\" (names are Windows-1252 text)");
   EXPECT_EQ(r.notes[1].substr(r.notes[1].find("): ")),
             "): name cut to 255 characters (it has 300)");
 }
@@ -188,12 +189,14 @@ TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
   EXPECT_EQ(r.settings.slots[1].name, "A3");
   EXPECT_EQ(r.settings.slots[15].name, "A17");
   EXPECT_EQ(r.notes, std::vector<std::string>{
-                         "v.reabank: \"A2\" (line 9): left out, as its program hides it"});
+                         "v.reabank: articulation 2 \"A2\" (line 9): left out, as its program "
+                         "hides it"});
   EXPECT_EQ(r.warnings, (std::vector<std::string>{
                             "v.reabank: 2 articulations beyond slot 16 left out: 18 \"A18\", 19 "
                             "\"A19\" (choose up to 16 with --pick)"}));
 
-  const auto picked = Import(map, {"", SplitPickList(" 19, A2 ,1")});
+  // Names compare as retarget pairs them: case and blanks at the ends do not matter.
+  const auto picked = Import(map, {"", SplitPickList(" 19, a2 ,1")});
   EXPECT_EQ(picked.settings.slots[0].name, "A19");
   EXPECT_EQ(picked.settings.slots[1].name, "A2");
   EXPECT_EQ(picked.settings.slots[2].name, "A1");
@@ -201,20 +204,57 @@ TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
   EXPECT_TRUE(picked.warnings.empty());
 
   EXPECT_EQ(Refuse(map, {"", {"20"}}).message,
-            "there is no articulation 20; bank \"Violins\" (\"Vln\") holds 1 to 19");
-  EXPECT_EQ(Refuse(map, {"", {"a1"}}).where, "--pick");
+            "there is no articulation 20; bank \"Violins\" (\"Vln\") holds 19 articulations "
+            "(--list shows them)");
+  EXPECT_EQ(Refuse(map, {"", SplitPickList("1,,2")}).where, "--pick");
   EXPECT_EQ(Refuse(map, {"", std::vector<std::string>(17, "1")}).message,
             "names 17 articulations; at most 16 fit");
+}
+
+TEST(MapImport, SelectorsThatFitSeveralListThemByNumber) {
+  auto map = OneBank({Art("Legato"), Art("Staccato"), Art(" legato "), Art("1")});
+  map.banks[0].articulations[2].notes = {"colour legato (c=legato)"};
+  const ImportError twice = Refuse(map, {"", {"LEGATO"}});
+  EXPECT_EQ(twice.where, "--pick");
+  EXPECT_EQ(twice.message,
+            "\"LEGATO\" fits 2 articulations: 1 \"Legato\", 3 \" legato \"; choose one by its "
+            "number");
+  // A number is the number; another articulation of that name earns a warning.
+  const auto r = Import(map, {"", {"3", "1"}});
+  EXPECT_EQ(r.settings.slots[1].name, "Legato");
+  EXPECT_EQ(r.warnings, std::vector<std::string>{
+                            "v.reabank: --pick 1 taken as articulation 1 \"Legato\"; articulation "
+                            "4 \"1\" has that name too"});
+  // Lines name the slot of the written map and the file's number.
+  EXPECT_EQ(r.notes, std::vector<std::string>{
+                         "v.reabank: slot 1 \" legato \" (articulation 3 in the file, line 9): "
+                         "dropped colour legato (c=legato)"});
+
+  ForeignMap banks = OneBank({Art("One")});
+  banks.banks.push_back({"Other Violins", "Vln", {Art("Two")}, {}, {}, "line 20", ""});
+  banks.banks.push_back({"2", "", {Art("Three")}, {}, {}, "line 30", ""});
+  EXPECT_EQ(Refuse(banks, {"vln ", {}}).message,
+            "\"vln \" fits 2 banks: 1 \"Violins\" (\"Vln\"), 2 \"Other Violins\" (\"Vln\"); "
+            "choose one by its number");
+  const auto second = Import(banks, {"2", {}});
+  EXPECT_EQ(second.settings.slots[0].name, "Two");
+  EXPECT_EQ(second.warnings,
+            std::vector<std::string>{"v.reabank: --bank 2 taken as bank 2 \"Other Violins\" "
+                                     "(\"Vln\"); bank 3 \"2\" has that name too"});
+  EXPECT_EQ(Import(banks, {"3", {}}).settings.slots[0].name, "Three");
+  EXPECT_EQ(Import(banks, {"other violins", {}}).settings.slots[0].name, "Two");
 }
 
 TEST(MapImport, BanksByNameOrDisplayName) {
   ForeignMap map = OneBank({Art("One")});
   map.banks.push_back({"Cellos", "", {Art("Two")}, {}, {}, "line 20", ""});
   EXPECT_EQ(Refuse(map).message,
-            "holds 2 banks; choose one with --bank NAME: \"Violins\" (\"Vln\"), \"Cellos\"");
+            "holds 2 banks; choose one with --bank NAME or NUMBER: 1 \"Violins\" (\"Vln\"), 2 "
+            "\"Cellos\"");
   EXPECT_EQ(Import(map, {"Vln", {}}).settings.slots[0].name, "One");
   EXPECT_EQ(Import(map, {"cellos", {}}).settings.slots[0].name, "Two");
-  EXPECT_EQ(Refuse(map, {"Violas", {}}).where, "--bank");
+  EXPECT_EQ(Refuse(map, {"Violas", {}}).message,
+            "no bank is called \"Violas\"; v.reabank holds 1 \"Violins\" (\"Vln\"), 2 \"Cellos\"");
 
   ForeignMap hidden = OneBank({Art("H")});
   hidden.banks[0].articulations[0].hidden = true;

@@ -173,7 +173,7 @@ TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
   EXPECT_EQ(error.where, "line 6");
   EXPECT_NE(error.message.find("bank \"Lost\" cannot be imported: it copies"), std::string::npos);
   EXPECT_NE(ListForeignMap(map, "b.reabank")
-                .find("bank \"Lost\", 0 articulations; cannot be imported: it copies"),
+                .find("bank 2 \"Lost\", 0 articulations; cannot be imported: it copies"),
             std::string::npos);
 }
 
@@ -228,6 +228,39 @@ TEST(Reabank, WrittenAdditionsRouteAsTheyDid) {
   ImportError error;
   ASSERT_TRUE(ImportForeignMap(Read(text), "x.reabank", {}, back, error)) << error.message;
   EXPECT_EQ(back.settings.slots[0], slot);
+}
+
+TEST(Reabank, WhatABankCannotHoldIsNamedItemByItem) {
+  // Reaticulate reads 16 outputs of an articulation, and reaches the
+  // track's channel only through an output sent there.
+  PluginSettings s;
+  SlotSettings& many = s.slots[0];
+  many.name = "Many";
+  many.keyswitch = 24;
+  many.additions.actionCount = 17;
+  for (uint8_t i = 0; i < 17; ++i)
+    many.additions.actions[i] = {ActionKind::kControlChange, 0, 20, i};
+  SlotSettings& layered = s.slots[1];
+  layered.additions.noteChannels = kPluginChannelBit | 1u << 1;
+  layered.additions.actionCount = 1;
+  layered.additions.actions[0] = {ActionKind::kControlChange, 2, 7, 90};
+  ExportLosses losses;
+  const std::string text = WriteReabank(s, "x", &losses);
+  EXPECT_NE(text.find("/cc:20,14\n"), std::string::npos) << text;  // the 16th output
+  std::string written, error;
+  std::vector<std::string> warnings, notes;
+  ASSERT_TRUE(ExportForeignMap("x.reabank", s, written, warnings, notes, error)) << error;
+  EXPECT_EQ(written, text);
+  EXPECT_EQ(losses.size(), 3u);
+  EXPECT_EQ(warnings, (std::vector<std::string>{
+                          "x.reabank: slot 1 \"Many\": CC 20 = 15 not kept: a .reabank "
+                          "articulation holds at most 16 outputs",
+                          "x.reabank: slot 1 \"Many\": CC 20 = 16 not kept: a .reabank "
+                          "articulation holds at most 16 outputs",
+                          "x.reabank: slot 2: notes on the plug-in's channel not kept: a .reabank "
+                          "plays the notes on the track's channel beside others only through an "
+                          "output sent there, and this slot sends none there",
+                      }));
 }
 
 TEST(Reabank, WrittenBankImportsToTheSameSlots) {

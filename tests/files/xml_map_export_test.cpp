@@ -16,7 +16,7 @@
 namespace {
 
 using Reader = bool (*)(const std::string&, ForeignMap&, ImportError&);
-using Writer = std::string (*)(const PluginSettings&, const std::string&);
+using Writer = std::string (*)(const PluginSettings&, const std::string&, ExportLosses*);
 
 struct Format {
   const char* file;
@@ -39,7 +39,7 @@ ImportResult Import(Reader read, const std::string& text, const char* file,
 
 void ExpectRoundTrip(const PluginSettings& settings) {
   for (const Format& format : kFormats) {
-    const std::string text = format.write(settings, "Strings & Co");
+    const std::string text = format.write(settings, "Strings & Co", nullptr);
     ImportResult back = Import(format.read, text, format.file);
     if (!format.keepsIcons)
       for (int i = 0; i < kSlotCount; ++i) back.settings.slots[i].icon = settings.slots[i].icon;
@@ -63,10 +63,12 @@ TEST(XmlMapExport, EmptySlotsAndEdgeValuesKeepTheirPlaces) {
   ExpectRoundTrip(settings);
 }
 
-TEST(XmlMapExport, WhatAnExportCannotHoldIsNamed) {
+TEST(XmlMapExport, WhatAnExportCannotHoldIsNamedItemByItem) {
   // What changes the instrument's input is a warning; an icon the format
-  // has no place for, a note.
+  // has no place for, a note. The map's channel and port have no place in any.
   PluginSettings settings;
+  settings.channel = 4;
+  settings.port = 2;
   settings.slots[0].name = "Legato";
   settings.slots[0].icon = 9;  // pizz: the name gives legato back
   settings.slots[0].keyswitch = 24;
@@ -77,13 +79,17 @@ TEST(XmlMapExport, WhatAnExportCannotHoldIsNamed) {
   std::string text, error;
   std::vector<std::string> losses, notes;
   ASSERT_TRUE(ExportForeignMap("x.expressionmap", settings, text, losses, notes, error)) << error;
-  ASSERT_EQ(losses.size(), 1u);
-  EXPECT_NE(losses[0].find("slot 1 comes back from an import with note channels [plug-in] "
-                           "instead of [plug-in,2]; 0 actions that differ from its 1"),
-            std::string::npos)
-      << losses[0];
-  ASSERT_EQ(notes.size(), 1u);
-  EXPECT_NE(notes[0].find("icon 1 (legato) instead of 9 (pizz)"), std::string::npos) << notes[0];
+  const std::string slot = "x.expressionmap: slot 1 \"Legato\": ";
+  EXPECT_EQ(losses, (std::vector<std::string>{
+                        "x.expressionmap: channel 5 not kept: an .expressionmap has no channel of "
+                        "the map's own; what the plug-in sends on its channel goes to the track's",
+                        "x.expressionmap: port 2 not kept: an .expressionmap has no MIDI port",
+                        slot + "pitch bend -8192 not kept: an .expressionmap sends no pitch bends",
+                        slot + "notes on channel 2 not kept: an .expressionmap plays a slot's "
+                               "notes on one channel; this slot's play on the track's",
+                    }));
+  EXPECT_EQ(notes, std::vector<std::string>{slot + "icon 9 (pizz) comes back as icon 1 (legato): "
+                                                   "an .expressionmap holds no icon"});
 }
 
 SlotSettings WithActions(std::string name, std::vector<SlotAction> actions) {
@@ -140,14 +146,28 @@ TEST(XmlMapExport, AdditionsComeBackWhereTheFormatHoldsThem) {
     ASSERT_TRUE(ExportForeignMap(file, *settings, text, losses, notes, error)) << error;
     EXPECT_TRUE(losses.empty()) << file << ": " << losses.front() << "\n" << text;
   }
-  // What the others cannot hold is named: Cubase's one slot with layers,
-  // held notes and a bend; in Logic every slot with a channel.
-  for (const auto& [file, lost] : {std::pair{"x.expressionmap", 1u}, std::pair{"x.plist", 3u}}) {
-    std::string text, error;
-    std::vector<std::string> losses, notes;
-    ASSERT_TRUE(ExportForeignMap(file, reaticulate, text, losses, notes, error)) << error;
-    EXPECT_EQ(losses.size(), lost) << file;
-  }
+  // What the others cannot hold is named one item at a time: in Cubase the
+  // layers, the held note and the bend of one slot.
+  std::string text, error;
+  std::vector<std::string> losses, notes;
+  ASSERT_TRUE(ExportForeignMap("x.expressionmap", reaticulate, text, losses, notes, error));
+  const std::string matrixSlot = "x.expressionmap: slot 1 \"Matrix\": ";
+  EXPECT_EQ(losses, (std::vector<std::string>{
+                        matrixSlot + "held note G0 v80 on channel 5 not kept: an .expressionmap "
+                                     "has no held notes; it is written as a plain note-on",
+                        matrixSlot + "pitch bend -4096 on channel 2 not kept: an .expressionmap "
+                                     "sends no pitch bends",
+                        matrixSlot + "notes on channel 3 not kept: an .expressionmap plays a "
+                                     "slot's notes on one channel; this slot's play on the track's",
+                        matrixSlot + "notes on channel 16 not kept: an .expressionmap plays a "
+                                     "slot's notes on one channel; this slot's play on the track's",
+                    }));
+  // In Logic: past three outputs, channels, note channels and the transpose.
+  ASSERT_TRUE(ExportForeignMap("x.plist", reaticulate, text, losses, notes, error));
+  EXPECT_EQ(losses.size(), 10u);
+  EXPECT_EQ(losses[1],
+            "x.plist: slot 1 \"Matrix\": CC 58 = 9 on channel 3 not kept: a .plist "
+            "articulation holds at most three outputs");
 }
 
 TEST(XmlMapExport, ExamplesImportWithALinePerExtra) {

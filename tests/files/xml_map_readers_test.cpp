@@ -57,7 +57,7 @@ TEST(ExpressionMapReader, SlotsOutputsAndExtras) {
   ASSERT_EQ(bank.articulations.size(), 20u) << "more than 16 slots are all read";
   const ForeignArticulation& legato = bank.articulations[0];
   EXPECT_EQ(legato.name, "Legato");
-  EXPECT_EQ(legato.where, "slot 1");
+  EXPECT_EQ(legato.where, "sound slot 1");
   ASSERT_EQ(legato.outputs.size(), 3u);
   EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
   EXPECT_EQ(legato.outputs[0].data1, 24);
@@ -204,8 +204,8 @@ TEST(XmlMapReaders, BadFilesNameTheElementAndTheProblem) {
       {ReadExpressionMap, "<Other/>", "<Other>", "not an expression map"},
       {ReadExpressionMap, ExpressionMap(""), "slots", "no sound slots"},
       {ReadExpressionMap, ExpressionMap(Slot("Legato", Event(144, 200, 127))),
-       "slot 1 (\"Legato\"), output 1", "data1 200 is outside 0..127"},
-      {ReadExpressionMap, ExpressionMap(Slot("", Event(176, 1, -1))), "slot 1, output 1",
+       "sound slot 1 (\"Legato\"), output 1", "data1 200 is outside 0..127"},
+      {ReadExpressionMap, ExpressionMap(Slot("", Event(176, 1, -1))), "sound slot 1, output 1",
        "data2 -1 is outside"},
       {ReadExpressionMap, ExpressionMap(Slot("x", Event(90, 1, 1))), "output 1", "no MIDI status"},
       {ReadArticulationPlist, "bplist00\x01", "file start", "binary property list"},

@@ -10,11 +10,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
 
 using MapReader = bool (*)(const std::string&, ForeignMap&, ImportError&);
-using MapWriter = std::string (*)(const PluginSettings&, const std::string&);
+using MapWriter = std::string (*)(const PluginSettings&, const std::string&, ExportLosses*);
 
 [[noreturn]] inline void Broken(const char* what, const std::string& detail,
                                 const std::string& text) {
@@ -37,11 +38,9 @@ inline void CheckMapRoundTrip(const uint8_t* data, size_t size, const char* file
       Broken("reader", "accepted a bank without articulations or a problem", bank.name);
   // A multi-bank file needs a choice; the first bank is as good as any.
   ImportResult first;
-  if (!ImportForeignMap(map, fileName, {map.banks.size() > 1 ? map.banks.front().name : "", {}},
-                        first, error))
-    return;
+  if (!ImportForeignMap(map, fileName, {map.banks.size() > 1 ? "1" : "", {}}, first, error)) return;
 
-  const std::string text = write(first.settings, "fuzz");
+  const std::string text = write(first.settings, "fuzz", nullptr);
   ForeignMap again;
   if (!readBack(text, again, error))
     Broken("reading the export", error.where + ": " + error.message, text);

@@ -58,8 +58,10 @@ class MapExchange(PlughostTest):
         # Nothing the violins send is lost: what is left is never sent, as notes.
         self.assertNotIn("warning", run.err)
         self.assertEqual(run.err.splitlines(), [
-            'plughost: note: strings.reabank: "Reset" (line 24): left out, as its program hides it',
-            'plughost: note: strings.reabank: "Trill (major 2nd)" (line 21): dropped group 2 (g=2)',
+            'plughost: note: strings.reabank: articulation 9 "Reset" (line 24): left out, as its '
+            'program hides it',
+            'plughost: note: strings.reabank: slot 8 "Trill (major 2nd)" (articulation 8 in the '
+            'file, line 21): dropped group 2 (g=2)',
         ])
         self.assertIn("8 slots, 0 warnings, 2 notes", run.out)
 
@@ -70,25 +72,50 @@ class MapExchange(PlughostTest):
         # The cellos' held note, CC 11 and program change come along as actions.
         run = self.run_ok("import", "strings.reabank", "cellos.json", "--bank", "Cellos",
                           "--strict")
-        self.assertIn('note: strings.reabank: "Legato" (line 29): dropped colour legato', run.err)
+        self.assertIn('note: strings.reabank: slot 1 "Legato" (articulation 1 in the file, '
+                      'line 29): dropped colour legato', run.err)
         self.assertEqual(self.slots("cellos.json"), CELLOS)
         # What the plug-in cannot do still fails --strict.
         with open(self.path("soft.reabank"), "w") as f:
             f.write("Bank * * Soft\n//! velocity=0.8 o=note:24\n1 Sustain soft\n")
         self.refused(("import", "soft.reabank", "strict.json", "--strict"),
-                     'error: soft.reabank: "Sustain soft" (line 3): dropped velocity=0.8',
+                     'error: soft.reabank: slot 1 "Sustain soft" (articulation 1 in the file, '
+                     'line 3): dropped velocity=0.8',
                      "under --strict")
         self.refused(("import", "strings.reabank", "both.json"), "holds 2 banks", '"Cellos"')
 
     def test_list_and_pick(self):
         run = self.run_ok("import", "strings.reabank", "--list")
         self.assertIn("   9  Reset  [hidden]  ->  B0 v127", run.out)
-        self.assertIn('bank "Example Cellos" ("Cellos"), 3 articulations', run.out)
+        self.assertIn('bank 2 "Example Cellos" ("Cellos"), 3 articulations', run.out)
         self.assertEqual(self.files(), ["strings.reabank"])
         self.run_ok("import", "strings.reabank", "picked.json", "--bank", "Violins",
                     "--pick", "9, Legato,6", "--strict")
         self.assertEqual([s["name"] for s in self.slots("picked.json")],
                          ["Reset", "Legato", "Tremolo"])
+
+    def test_selectors_that_fit_several_list_them_by_number(self):
+        # Two libraries' banks both called "Violins", and two articulations
+        # whose names differ only in case, as real banks have them.
+        with open(self.path("two.reabank"), "w") as f:
+            f.write('//! g="A/Strings" n="Violins"\nBank * * A Violins\n'
+                    "//! o=note:24\n1 Legato\n//! o=note:25\n2 legato\n//! o=note:26\n3 2\n"
+                    '//! g="B/Strings" n="Violins"\nBank * * B Violins\n//! o=note:30\n1 Sus\n')
+        self.refused(("import", "two.reabank", "x.json", "--bank", "violins"),
+                     'two.reabank: --bank: "violins" fits 2 banks: 1 "A Violins" ("Violins"), '
+                     '2 "B Violins" ("Violins"); choose one by its number')
+        self.refused(("import", "two.reabank", "x.json", "--bank", "1", "--pick", "LEGATO"),
+                     '--pick: "LEGATO" fits 2 articulations: 1 "Legato", 2 "legato"')
+        # colour takes the same selectors.
+        self.refused(("colour", "two.reabank", "in.mid", "out.mid", "--bank", "Violins"),
+                     '"Violins" fits 2 banks')
+        run = self.run_ok("import", "two.reabank", "x.json", "--bank", "2")
+        self.assertEqual([s["name"] for s in self.slots("x.json")], ["Sus"])
+        run = self.run_ok("import", "two.reabank", "x.json", "--bank", "A violins ",
+                          "--pick", "2,1")
+        self.assertIn('warning: two.reabank: --pick 2 taken as articulation 2 "legato"; '
+                      'articulation 3 "2" has that name too', run.err)
+        self.assertEqual([s["name"] for s in self.slots("x.json")], ["legato", "Legato"])
 
     def test_bad_files_name_file_line_and_problem(self):
         cases = {
@@ -113,7 +140,11 @@ class MapExchange(PlughostTest):
         for ext in (".reabank", ".expressionmap", ".plist"):
             with self.subTest(format=ext):
                 run = self.run_ok("export", "strings.json", "out" + ext)
-                self.assertNotIn("warning", run.err)
+                # The slots come through whole; the controllers' start values have no place.
+                warnings = [line for line in run.err.splitlines() if "warning" in line]
+                self.assertEqual(len(warnings), 4, run.err)
+                for line in warnings:
+                    self.assertIn("warning: out" + ext + ": controller ", line)
                 self.run_ok("import", "out" + ext, "back.json", "--strict")
                 got = [{k: s[k] for k in SLOT_FIELDS if k in s} for s in self.slots("back.json")]
                 self.assertEqual(got, expected)
@@ -147,9 +178,18 @@ class MapExchange(PlughostTest):
                         for g, want in zip(got, slots):
                             g["icon"] = want["icon"]
                     self.assertEqual(got, slots)
+        # Every item a format cannot hold gets a line of its own.
         run = self.run_ok("export", "rich.json", "out.plist")
-        self.assertIn("warning: out.plist: slot 3 comes back from an import with keyswitch 28 "
-                      "instead of none; note channels [plug-in] instead of [plug-in,2]", run.err)
+        lost = 'plughost: warning: out.plist: slot 3 "Layered": '
+        self.assertEqual([line for line in run.err.splitlines() if "warning" in line], [
+            lost + "held note E0 v127 not kept: a .plist has no held notes; it is written as a "
+                   "Note On",
+            lost + "CC 58 = 9 on channel 3 not kept: a .plist output has no channel; it goes to "
+                   "the track's",
+            lost + "transpose -12 not kept: a .plist has no transpose",
+            lost + "notes on channel 2 not kept: a .plist plays the notes on the track's channel",
+        ])
+        self.assertIn("3 slots as a Logic articulation set (.plist), 4 warnings, 0 notes", run.out)
 
     def test_export_keeps_slot_positions_and_reads_states(self):
         gaps = [{"slot": 2, "name": "Spiccato", "icon": 55, "uacc": "spiccato"},
@@ -164,13 +204,19 @@ class MapExchange(PlughostTest):
         # name. That changes nothing sent, so it is a note, not a warning.
         run = self.run_ok("export", "gaps.state", "gaps.expressionmap")
         self.assertNotIn("warning", run.err)
-        self.assertIn("note: gaps.expressionmap: slot 5 comes back from an import with icon 16 "
-                      "(harmonics) instead of 127", run.err)
+        self.assertIn('note: gaps.expressionmap: slot 5 "Harmonics": icon 127 (harmonics-loud) comes '
+                      "back as icon 16 (harmonics): an .expressionmap holds no icon", run.err)
 
         self.write_json("lossy.json", {"slots": [{"slot": 1, "name": " padded "}]})
         run = self.run_ok("export", "lossy.json", "lossy.reabank")
-        self.assertIn('slot 1 comes back from an import with name "padded" instead of " padded "',
-                      run.err)
+        self.assertIn('slot 1 " padded ": name " padded " comes back as name "padded"', run.err)
+        # The map's channel and port have no place in any of the formats.
+        self.write_json("routed.json", {"channel": 3, "port": 2, "slots": gaps})
+        run = self.run_ok("export", "routed.json", "routed.plist")
+        self.assertIn("warning: routed.plist: channel 3 not kept: a .plist has no channel of the "
+                      "map's own", run.err)
+        self.assertIn("warning: routed.plist: port 2 not kept", run.err)
+        self.assertIn("2 slots as a Logic articulation set (.plist), 2 warnings", run.out)
         self.refused(("export", "lossy.json", "lossy.doricolib"), "lossy.doricolib")
 
 

@@ -4,13 +4,12 @@
 #include <string_view>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/export_report.h"
 #include "tools/maps/formats/articulation_plist.h"
 #include "tools/maps/formats/doricolib.h"
 #include "tools/maps/formats/expression_map.h"
 #include "tools/maps/formats/reabank.h"
-#include "tools/maps/icon_names.h"
 #include "tools/maps/map_import.h"
-#include "tools/maps/text_encoding.h"
 
 namespace {
 
@@ -104,25 +103,18 @@ const char kKnownFormats[] =
     "plughost reads Reaticulate banks (.reabank), Cubase expression maps (.expressionmap), "
     "Logic articulation sets (.plist) and Dorico libraries (.doricolib)";
 
-std::string QuotedName(const std::string& bytes) {
-  std::string out(1, '"');
-  out.append(Windows1252ToUtf8(bytes)).push_back('"');
-  return out;
-}
-
-std::string Shown(int32_t value) { return value == kUnset ? "none" : std::to_string(value); }
-
-std::string IconText(int32_t icon) {
-  const char* name = IconName(icon);
-  return name ? std::to_string(icon) + " (" + name + ")" : std::to_string(icon);
-}
-
-std::string ChannelsText(uint32_t channels) {
-  std::string out;
-  if (channels & kPluginChannelBit) out = "plug-in";
-  for (int c = 0; c < 16; ++c)
-    if (channels & (1u << c)) out += (out.empty() ? "" : ",") + std::to_string(c + 1);
-  return "[" + out + "]";
+// The format as reasons name it: "a .reabank".
+std::string FormatNoun(MapFormat format) {
+  switch (format) {
+    case MapFormat::Reabank:
+      return "a .reabank";
+    case MapFormat::ExpressionMap:
+      return "an .expressionmap";
+    case MapFormat::ArticulationPlist:
+      return "a .plist";
+    default:
+      return "the format";
+  }
 }
 
 bool Refuse(ImportError& error, std::string where, std::string message) {
@@ -214,15 +206,16 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
   const MapFormat format = FormatForExtension(outName);
   const std::string title = Stem(outName);
   std::string written;
+  ExportLosses lost;
   switch (format) {
     case MapFormat::Reabank:
-      written = WriteReabank(settings, title);
+      written = WriteReabank(settings, title, &lost);
       break;
     case MapFormat::ExpressionMap:
-      written = WriteExpressionMap(settings, title);
+      written = WriteExpressionMap(settings, title, &lost);
       break;
     case MapFormat::ArticulationPlist:
-      written = WriteArticulationPlist(settings, title);
+      written = WriteArticulationPlist(settings, title, &lost);
       break;
     case MapFormat::DoricoLibrary:
       error =
@@ -233,7 +226,7 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
       return false;
   }
 
-  // What an import of the written file gives back, slot by slot.
+  // What an import of the written file gives back, item by item.
   ForeignMap map;
   ImportError readError;
   ImportResult back;
@@ -244,41 +237,12 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
             readError.where + ": " + readError.message + "); nothing written";
     return false;
   }
+  std::vector<std::string> warnings, shown;
+  ReportExportLosses(settings, back.settings, lost, FormatNoun(format), warnings, shown);
   losses.clear();
   notes.clear();
-  for (int i = 0; i < kSlotCount; ++i) {
-    const SlotSettings& want = settings.slots[i];
-    const SlotSettings& got = back.settings.slots[i];
-    std::string sent, shown;
-    const auto differ = [](std::string& what, const char* field, const std::string& a,
-                           const std::string& b) {
-      if (a != b)
-        what += std::string(what.empty() ? "" : "; ") + field + " " + b + " instead of " + a;
-    };
-    differ(shown, "name", QuotedName(want.name), QuotedName(got.name));
-    differ(shown, "icon", IconText(want.icon), IconText(got.icon));
-    differ(sent, "keyswitch", Shown(want.keyswitch), Shown(got.keyswitch));
-    differ(sent, "uacc", Shown(want.uacc), Shown(got.uacc));
-    differ(sent, "modwheel", Shown(want.modwheel), Shown(got.modwheel));
-    const SlotAdditions& wa = want.additions;
-    const SlotAdditions& ga = got.additions;
-    differ(sent, "keyswitch velocity", std::to_string(wa.keyswitchVelocity),
-           std::to_string(ga.keyswitchVelocity));
-    differ(sent, "note channels", ChannelsText(wa.noteChannels), ChannelsText(ga.noteChannels));
-    differ(sent, "transpose", std::to_string(wa.transpose), std::to_string(ga.transpose));
-    SlotAdditions actionsOnly = ga;  // the actions of `got`, the rest of `want`
-    actionsOnly.keyswitchVelocity = wa.keyswitchVelocity;
-    actionsOnly.noteChannels = wa.noteChannels;
-    actionsOnly.transpose = wa.transpose;
-    if (!(actionsOnly == wa))
-      sent += std::string(sent.empty() ? "" : "; ") + std::to_string(ga.actionCount) +
-              " actions that differ from its " + std::to_string(wa.actionCount) +
-              " (the format holds no channel, held note or pitch bend of its own, or fewer "
-              "outputs)";
-    const std::string slot = BaseName(outName) + ": slot " + std::to_string(i + 1);
-    if (!sent.empty()) losses.push_back(slot + " comes back from an import with " + sent);
-    if (!shown.empty()) notes.push_back(slot + " comes back from an import with " + shown);
-  }
+  for (const std::string& line : warnings) losses.push_back(BaseName(outName) + ": " + line);
+  for (const std::string& line : shown) notes.push_back(BaseName(outName) + ": " + line);
   text = std::move(written);
   return true;
 }

@@ -31,10 +31,12 @@ MapFormat FormatForExtension(const std::string& fileName);
 
 // Writes the settings' slots in the format `outName` asks for, titled by the
 // file's base name. Fails for an extension no writer has and for settings a
-// map cannot express. The written text is then imported again: every slot
-// field that would not come back unchanged is named, in `losses` when it
-// changes what the instrument receives, in `notes` when not (an icon a
-// format cannot hold, a name that changes).
+// map cannot express. The written text is then imported again, and every
+// item that would not come back unchanged gets a line of its own, naming the
+// slot, the item and the reason its writer gave (export_report.h): in
+// `losses` when it changes what the instrument receives, in `notes` when not
+// (an icon a format cannot hold, a name that changes). The map's channel,
+// port and options, which no format holds, are named alike.
 bool ExportForeignMap(const std::string& outName, const PluginSettings& settings, std::string& text,
                       std::vector<std::string>& losses, std::vector<std::string>& notes,
                       std::string& error);

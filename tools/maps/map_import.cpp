@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/maps/icon_names.h"
+#include "tools/maps/name_matching.h"
 #include "tools/maps/note_names.h"
 #include "tools/maps/text_encoding.h"
 
@@ -19,9 +20,19 @@ using Output = ForeignOutput;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string Label(const Articulation& a) {
-  const std::string name = a.name.empty() ? "unnamed articulation" : Quoted(a.name);
-  return a.where.empty() ? name : name + " (" + a.where + ")";
+// An articulation that does not become a slot, by its number in the file
+// (as --list numbers them): articulation 9 "Reset" (line 24).
+std::string ArticulationLabel(const Articulation& a, size_t number) {
+  return "articulation " + std::to_string(number) + (a.name.empty() ? "" : " " + Quoted(a.name)) +
+         (a.where.empty() ? "" : " (" + a.where + ")");
+}
+
+// One that does, by the slot of the written map first:
+// slot 1 "Legato" (articulation 17 in the file, line 40).
+std::string SlotLabel(const Articulation& a, size_t number, int slot) {
+  return "slot " + std::to_string(slot + 1) + (a.name.empty() ? "" : " " + Quoted(a.name)) +
+         " (articulation " + std::to_string(number) + " in the file" +
+         (a.where.empty() ? "" : ", " + a.where) + ")";
 }
 
 std::string Join(const std::vector<std::string>& items, const char* separator) {
@@ -35,8 +46,14 @@ bool InByteRange(int v) { return v >= 0 && v <= 127; }
 // One articulation becoming one slot, with the warnings it earns.
 class SlotImport {
  public:
-  SlotImport(const Articulation& a, const std::string& file, ImportResult& out)
-      : a_(a), prefix_(file + ": " + Label(a) + ": "), out_(out) {}
+  // `number` is the articulation's in the file, from 1; `slot` the one it
+  // becomes, from 0.
+  SlotImport(const Articulation& a, size_t number, int slot, const std::string& file,
+             ImportResult& out)
+      : a_(a),
+        number_(number),
+        prefix_(file + ": " + SlotLabel(a, number, slot) + ": "),
+        out_(out) {}
 
   bool Run(SlotSettings& slot, ImportError& error) {
     for (const Output& o : a_.outputs)
@@ -55,20 +72,25 @@ class SlotImport {
   void Warn(const std::string& text) { out_.warnings.push_back(prefix_ + text); }
   void Note(const std::string& text) { out_.notes.push_back(prefix_ + text); }
 
+  // Where a value error stands: the format's place, else the number.
+  std::string Where() const {
+    return a_.where.empty() ? "articulation " + std::to_string(number_) : a_.where;
+  }
+
   bool CheckValues(const Output& o, ImportError& error) {
     const bool data2Used = o.kind == Output::Kind::Note || o.kind == Output::Kind::HeldNote ||
                            o.kind == Output::Kind::ControlChange;
     const bool data1Used = data2Used || o.kind == Output::Kind::ProgramChange;
     if ((data1Used && !InByteRange(o.data1)) || (data2Used && !InByteRange(o.data2))) {
-      error = {a_.where, Quoted(o.text) + " holds a value outside 0..127"};
+      error = {Where(), Quoted(o.text) + " holds a value outside 0..127"};
       return false;
     }
     if (o.kind == Output::Kind::PitchBend && (o.data1 < -8192 || o.data1 > 8191)) {
-      error = {a_.where, Quoted(o.text) + " bends outside -8192..8191"};
+      error = {Where(), Quoted(o.text) + " bends outside -8192..8191"};
       return false;
     }
     if (o.channel < -1 || o.channel > 15) {
-      error = {a_.where, Quoted(o.text) + " names a channel outside 1..16"};
+      error = {Where(), Quoted(o.text) + " names a channel outside 1..16"};
       return false;
     }
     return true;
@@ -186,6 +208,7 @@ class SlotImport {
   }
 
   const Articulation& a_;
+  size_t number_;
   std::string prefix_;
   ImportResult& out_;
 };
@@ -197,19 +220,88 @@ std::string BankLabel(const ForeignBank& bank) {
   return label;
 }
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
+bool IsNumber(const std::string& text) {
+  if (text.empty() || text.size() > 6) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+std::string Counted(size_t count, const std::string& thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+// The things --bank or --pick chooses among, numbered from 1 as --list
+// shows them.
+struct Choices {
+  std::string option;                           // "--bank"
+  std::string thing;                            // "bank"
+  std::vector<std::vector<std::string>> names;  // each thing's names
+  std::vector<std::string> labels;              // each as a message shows it
+  std::string missing;                          // what to add when nothing fits
+
+  // "2 "Example Cellos" ("Cellos"), 5 "Cellos"".
+  std::string Numbered(const std::vector<size_t>& indices) const {
+    std::vector<std::string> items;
+    for (size_t i : indices) items.push_back(std::to_string(i + 1) + " " + labels[i]);
+    return Join(items, ", ");
+  }
+};
+
+// What a --bank or --pick text selects: its number when it is one, else
+// the one thing whose name is the same (name_matching.h). A number another
+// thing is also called by is still that number: `guess` then says so. Fails
+// with the candidates by number when a name fits several, and with
+// `missing` added when nothing fits.
+bool Resolve(const Choices& choices, const std::string& wanted, size_t& chosen, std::string& guess,
+             ImportError& error) {
+  const size_t count = choices.labels.size();
+  std::vector<size_t> named;
+  for (size_t i = 0; i < count; ++i)
+    for (const std::string& name : choices.names[i])
+      if (!name.empty() && SameName(name, wanted)) {
+        named.push_back(i);
+        break;
+      }
+  const std::string& thing = choices.thing;
+  const size_t number = IsNumber(wanted) ? std::stoul(wanted) : 0;
+  if (number >= 1 && number <= count) {
+    chosen = number - 1;
+    std::erase(named, chosen);
+    if (!named.empty())
+      guess = choices.option + " " + wanted + " taken as " + thing + " " + wanted + " " +
+              choices.labels[chosen] + "; " + thing + (named.size() == 1 ? " " : "s ") +
+              choices.Numbered(named) + (named.size() == 1 ? " has" : " have") + " that name too";
+    return true;
+  }
+  if (named.size() == 1) {
+    chosen = named.front();
+    return true;
+  }
+  if (named.size() > 1) {
+    error = {choices.option, Quoted(wanted) + " fits " + Counted(named.size(), thing) + ": " +
+                                 choices.Numbered(named) + "; choose one by its number"};
+    return false;
+  }
+  error = {choices.option, (number > 0 ? "there is no " + thing + " " + wanted
+                                       : "no " + thing + " is called " + Quoted(wanted)) +
+                               "; " + choices.missing};
+  return false;
 }
 
 bool ChooseBank(const ForeignMap& map, const std::string& file, const std::string& wanted,
-                const ForeignBank*& chosen, ImportError& error) {
-  std::vector<std::string> names;
-  for (const auto& bank : map.banks) names.push_back(BankLabel(bank));
+                const ForeignBank*& chosen, std::vector<std::string>& warnings,
+                ImportError& error) {
   if (map.banks.empty()) {
     error = {"", "holds no bank"};
     return false;
+  }
+  Choices banks{"--bank", "bank", {}, {}, ""};
+  std::vector<size_t> all;
+  for (const ForeignBank& bank : map.banks) {
+    all.push_back(all.size());
+    banks.names.push_back({bank.name, bank.displayName});
+    banks.labels.push_back(BankLabel(bank));
   }
   if (wanted.empty()) {
     if (map.banks.size() == 1) {
@@ -217,35 +309,22 @@ bool ChooseBank(const ForeignMap& map, const std::string& file, const std::strin
       return true;
     }
     error = {"", "holds " + std::to_string(map.banks.size()) +
-                     " banks; choose one with --bank NAME: " + Join(names, ", ")};
+                     " banks; choose one with --bank NAME or NUMBER: " + banks.Numbered(all)};
     return false;
   }
-  // Exact names first, then the same names in any case.
-  for (bool anyCase : {false, true})
-    for (const auto& bank : map.banks)
-      for (const std::string* name : {&bank.name, &bank.displayName}) {
-        const bool same = anyCase ? LowerAscii(*name) == LowerAscii(wanted) : *name == wanted;
-        if (!name->empty() && same) {
-          chosen = &bank;
-          return true;
-        }
-      }
-  error = {"--bank",
-           "no bank is called " + Quoted(wanted) + "; " + file + " holds " + Join(names, ", ")};
-  return false;
-}
-
-bool IsIndex(const std::string& text) {
-  if (text.empty() || text.size() > 6) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
+  banks.missing = file + " holds " + banks.Numbered(all);
+  size_t index = 0;
+  std::string guess;
+  if (!Resolve(banks, wanted, index, guess, error)) return false;
+  if (!guess.empty()) warnings.push_back(file + ": " + guess);
+  chosen = &map.banks[index];
   return true;
 }
 
-// The articulations that become slots 1.., in order. Warns about what the
-// rules leave out.
+// The articulations that become slots 1.., by their index in the bank, in
+// order. Warns about what the rules leave out.
 bool Select(const ForeignBank& bank, const std::string& file, const std::vector<std::string>& pick,
-            std::vector<const Articulation*>& chosen, ImportResult& out, ImportError& error) {
+            std::vector<size_t>& chosen, ImportResult& out, ImportError& error) {
   const auto& all = bank.articulations;
   if (!pick.empty()) {
     if (pick.size() > kSlotCount) {
@@ -253,42 +332,41 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
                              std::to_string(kSlotCount) + " fit"};
       return false;
     }
+    Choices articulations{"--pick", "articulation", {}, {}, ""};
+    for (const Articulation& a : all) {
+      articulations.names.push_back({a.name});
+      articulations.labels.push_back((a.name.empty() ? std::string("(no name)") : Quoted(a.name)) +
+                                     (a.hidden ? " [hidden]" : ""));
+    }
+    articulations.missing = "bank " + BankLabel(bank) + " holds " +
+                            Counted(all.size(), "articulation") + " (--list shows them)";
     for (const std::string& entry : pick) {
-      const Articulation* found = nullptr;
-      if (IsIndex(entry)) {
-        const size_t index = std::stoul(entry);
-        if (index >= 1 && index <= all.size()) found = &all[index - 1];
-        if (!found) {
-          error = {"--pick", "there is no articulation " + entry + "; bank " + BankLabel(bank) +
-                                 " holds 1 to " + std::to_string(all.size())};
-          return false;
-        }
-      } else {
-        for (const auto& a : all)
-          if (!found && a.name == entry) found = &a;
-        if (!found) {
-          error = {"--pick", "bank " + BankLabel(bank) + " holds no articulation named " +
-                                 Quoted(entry) + " (--list shows them)"};
-          return false;
-        }
+      if (entry.empty()) {
+        error = {"--pick", "an entry is empty (two commas in a row, or one at an end)"};
+        return false;
       }
-      chosen.push_back(found);
+      size_t index = 0;
+      std::string guess;
+      if (!Resolve(articulations, entry, index, guess, error)) return false;
+      if (!guess.empty()) out.warnings.push_back(file + ": " + guess);
+      chosen.push_back(index);
     }
     return true;
   }
   std::vector<std::string> beyond;
   for (size_t i = 0; i < all.size(); ++i) {
     if (all[i].hidden) {
-      out.notes.push_back(file + ": " + Label(all[i]) + ": left out, as its program hides it");
+      out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) +
+                          ": left out, as its program hides it");
     } else if (chosen.size() < kSlotCount) {
-      chosen.push_back(&all[i]);
+      chosen.push_back(i);
     } else {
       beyond.push_back(std::to_string(i + 1) + " " + Quoted(all[i].name));
     }
   }
   if (!beyond.empty())
-    out.warnings.push_back(file + ": " + std::to_string(beyond.size()) +
-                           " articulations beyond slot 16 left out: " + Join(beyond, ", ") +
+    out.warnings.push_back(file + ": " + Counted(beyond.size(), "articulation") +
+                           " beyond slot 16 left out: " + Join(beyond, ", ") +
                            " (choose up to 16 with --pick)");
   if (chosen.empty()) {
     error = {bank.where, "bank " + BankLabel(bank) + " holds no articulation that is not hidden"};
@@ -326,20 +404,23 @@ std::string Readable(const Output& o) {
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error) {
   const ForeignBank* bank = nullptr;
-  if (!ChooseBank(map, fileName, choice.bank, bank, error)) return false;
+  ImportResult out;
+  if (!ChooseBank(map, fileName, choice.bank, bank, out.warnings, error)) return false;
   if (!bank->problem.empty()) {
     error = {bank->where, "bank " + BankLabel(*bank) + " cannot be imported: " + bank->problem};
     return false;
   }
-  ImportResult out;
   for (const std::string& extra : bank->extras)
     out.warnings.push_back(fileName + ": bank " + BankLabel(*bank) + ": dropped " + extra);
   for (const std::string& note : bank->notes)
     out.notes.push_back(fileName + ": bank " + BankLabel(*bank) + ": dropped " + note);
-  std::vector<const Articulation*> chosen;
+  std::vector<size_t> chosen;
   if (!Select(*bank, fileName, choice.pick, chosen, out, error)) return false;
-  for (size_t i = 0; i < chosen.size(); ++i)
-    if (!SlotImport(*chosen[i], fileName, out).Run(out.settings.slots[i], error)) return false;
+  for (size_t i = 0; i < chosen.size(); ++i) {
+    SlotImport slot(bank->articulations[chosen[i]], chosen[i] + 1, static_cast<int>(i), fileName,
+                    out);
+    if (!slot.Run(out.settings.slots[i], error)) return false;
+  }
   result = std::move(out);
   return true;
 }
@@ -362,9 +443,10 @@ std::vector<std::string> SplitPickList(const std::string& list) {
 std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
   std::string out = fileName + ": " + std::to_string(map.banks.size()) +
                     (map.banks.size() == 1 ? " bank\n" : " banks\n");
-  for (const auto& bank : map.banks) {
-    out += "bank " + BankLabel(bank) + ", " + std::to_string(bank.articulations.size()) +
-           " articulations" +
+  for (size_t b = 0; b < map.banks.size(); ++b) {
+    const ForeignBank& bank = map.banks[b];
+    out += "bank " + std::to_string(b + 1) + " " + BankLabel(bank) + ", " +
+           Counted(bank.articulations.size(), "articulation") +
            (bank.problem.empty() ? "" : "; cannot be imported: " + bank.problem) + "\n";
     for (size_t i = 0; i < bank.articulations.size(); ++i) {
       const Articulation& a = bank.articulations[i];

@@ -3,8 +3,13 @@
 //
 // - Articulations are taken in file order; hidden ones are left out. Without
 //   a pick the first 16 become slots 1..16; the rest are named in a warning.
-//   A pick takes up to 16 by 1-based index (as ListForeignMap numbers them,
-//   hidden ones included) or exact name, into slots 1.. in the order given.
+//   A pick takes up to 16 by 1-based number (as ListForeignMap numbers them,
+//   hidden ones included) or by name, into slots 1.. in the order given.
+// - --bank and --pick name a bank or an articulation by its number or by a
+//   name that is the same as the text (name_matching.h: case and blanks at
+//   the ends do not matter). A name that fits several is an error listing
+//   them by number; a number that is also another's name is taken as the
+//   number, with a warning.
 // - The name becomes Windows-1252 text of at most 255 characters; characters
 //   it cannot hold and control characters become '?', a longer name is cut,
 //   each with a warning.
@@ -22,9 +27,10 @@
 // - icon: the format's icon name if it is one of ours (0..127), else the
 //   words of the name, else the plain note.
 // - Everything else the articulation sends or sets that changes what the
-//   instrument receives and cannot be kept gets one warning line:
-//   "<file>: "<name>" (<where>): dropped <what>".
-//   What never reaches the instrument (names changed to fit, colours,
+//   instrument receives and cannot be kept gets one warning line, naming the
+//   slot of the written map and the articulation's number in the file:
+//   "<file>: slot 1 "<name>" (articulation 17 in the file, <where>): dropped
+//   <what>". What never reaches the instrument (names changed to fit, colours,
 //   groups, remote or input keys, visuals, icons without a match, hidden
 //   articulations left out) gets a note line of the same form instead.
 #pragma once
@@ -36,7 +42,7 @@
 #include "tools/maps/plugin_settings.h"
 
 struct ImportChoice {
-  std::string bank;               // empty: the file must hold one bank
+  std::string bank;               // a name or number; empty: the file must hold one bank
   std::vector<std::string> pick;  // empty: the first 16 visible articulations
 };
 
@@ -47,16 +53,16 @@ struct ImportResult {
 };
 
 // Applies the import rules to a map a reader filled. Fails (leaving `result`
-// unchanged) when the bank or a pick cannot be found, the bank has a
-// problem, a pick is too long, no articulation is left, or a value lies
-// outside 0..127.
+// unchanged) when the bank or a pick cannot be found or fits several, the
+// bank has a problem, a pick is too long or has an empty entry, no
+// articulation is left, or a value lies outside 0..127.
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error);
 
 // A --pick argument split at its commas, each entry trimmed.
 std::vector<std::string> SplitPickList(const std::string& list);
 
-// What --list prints: per bank its names and articulation count (or why it
-// cannot be imported), then per articulation its index, name and outputs,
-// hidden ones marked.
+// What --list prints: per bank its number, names and articulation count (or
+// why it cannot be imported), then per articulation its number, name and
+// outputs, hidden ones marked.
 std::string ListForeignMap(const ForeignMap& map, const std::string& fileName);

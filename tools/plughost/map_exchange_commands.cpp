@@ -32,6 +32,10 @@ std::string ArgumentText(const std::string& arg) {
   return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
 }
 
+std::string Counted(size_t count, const char* thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
 int UsedSlots(const PluginSettings& settings) {
   int used = 0;
   for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
@@ -107,8 +111,8 @@ int ExportCommand(const CommonOptions& options, const std::string& mapPath,
   for (const std::string& loss : losses)
     std::fprintf(stderr, "plughost: warning: %s\n", loss.c_str());
   if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
-  std::printf("%s -> %s: %d slots as a %s, %u warnings\n", mapPath.c_str(), out.c_str(),
-              UsedSlots(settings), MapFormatName(FormatForExtension(out)),
-              static_cast<unsigned>(losses.size()));
+  std::printf("%s -> %s: %s as a %s, %s, %s\n", mapPath.c_str(), out.c_str(),
+              Counted(UsedSlots(settings), "slot").c_str(), MapFormatName(FormatForExtension(out)),
+              Counted(losses.size(), "warning").c_str(), Counted(notes.size(), "note").c_str());
   return kExitOk;
 }

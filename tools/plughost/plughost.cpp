@@ -55,8 +55,9 @@ const char kUsage[] =
     "                            read another program's map (.reabank, .expressionmap,\n"
     "                            .plist, .doricolib; the content decides) and write it as\n"
     "                            a map (OUT.json) or the plug-in's state (OUT.state).\n"
-    "                            --bank chooses one bank of several, --pick up to 16\n"
-    "                            articulations by number or name (\"3,Legato,7\"),\n"
+    "                            --bank chooses one bank of several by name or number,\n"
+    "                            --pick up to 16 articulations by number or name\n"
+    "                            (\"3,Legato,7\"), as --list numbers them;\n"
     "                            --list prints what the file holds and writes nothing,\n"
     "                            --strict makes every warning an error\n"
     "  export MAP OUT            write a map or state file as OUT.reabank,\n"
@@ -198,7 +199,7 @@ int main(int argc, char** argv) {
         return UsageError("--close-after needs a time in seconds");
       args.closeAfter = number;
     } else if (arg == "--bank") {
-      if (!value(args.bank) || args.bank.empty()) return UsageError("--bank needs a bank's name");
+      if (!value(args.bank) || args.bank.empty()) return UsageError("--bank needs a bank's name or number");
     } else if (arg == "--pick") {
       if (!value(args.pick) || args.pick.empty())
         return UsageError("--pick needs a list of articulations, such as 1,3,Legato");

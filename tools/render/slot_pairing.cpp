@@ -1,20 +1,9 @@
 #include "tools/render/slot_pairing.h"
 
-#include <cctype>
-
+#include "tools/maps/name_matching.h"
 #include "tools/render/slot_outputs.h"
 
 namespace {
-
-std::string Folded(const std::string& name) {
-  size_t begin = 0, end = name.size();
-  while (begin < end && std::isspace(static_cast<unsigned char>(name[begin]))) ++begin;
-  while (end > begin && std::isspace(static_cast<unsigned char>(name[end - 1]))) --end;
-  std::string folded;
-  for (size_t i = begin; i < end; ++i)
-    folded += static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
-  return folded;
-}
 
 bool InUse(const SlotSettings& slot) {
   return !slot.name.empty() || slot.keyswitch != kUnset || slot.uacc != kUnset ||
@@ -41,10 +30,10 @@ PairingResult PairSlotsByName(const PluginSettings& from, const PluginSettings& 
       continue;
     }
     const char* how = "name";
-    const std::string name = Folded(slot.name);
-    int t = name.empty()
-                ? -1
-                : FirstAgreeing(to, [&](const SlotSettings& s) { return Folded(s.name) == name; });
+    const std::string name = FoldedName(slot.name);
+    int t = name.empty() ? -1 : FirstAgreeing(to, [&](const SlotSettings& s) {
+      return FoldedName(s.name) == name;
+    });
     if (t < 0 && slot.uacc != kUnset) {
       how = "UACC";
       t = FirstAgreeing(to, [&](const SlotSettings& s) { return s.uacc == slot.uacc; });

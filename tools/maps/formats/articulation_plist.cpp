@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/formats/xml_support.h"
 #include "tools/maps/text_encoding.h"
 
@@ -266,9 +267,37 @@ std::string SymbolName(const SlotSettings& slot) {
   return ours;
 }
 
-// An articulation holds at most three outputs, on no channel of their own;
-// the export's read-back names what does not fit.
+// An articulation holds at most three outputs, on no channel of their own.
 constexpr size_t kMaxOutputs = 3;
+
+// The outputs an articulation can hold, and a loss for every other item:
+// what it sends past three outputs, channels, held notes, note channels
+// beside the track's and the transpose, which a set does not hold.
+std::vector<SlotMessage> Outputs(const SlotSettings& slot, int index, ExportLosses& losses) {
+  std::vector<SlotMessage> kept;
+  for (const SlotMessage& message : SlotMessages(slot)) {
+    const std::string item = MessageItem(message);
+    if (kept.size() == kMaxOutputs) {
+      losses.push_back({index, item, "a .plist articulation holds at most three outputs"});
+      continue;
+    }
+    std::string reason;
+    if (message.channel != 0) reason = "a .plist output has no channel; it goes to the track's";
+    if (message.held)
+      reason += (reason.empty() ? "" : ", and ") +
+                std::string("a .plist has no held notes; it is written as a Note On");
+    if (!reason.empty()) losses.push_back({index, item, reason});
+    kept.push_back(message);
+  }
+  const SlotAdditions& add = slot.additions;
+  for (int c = 0; c < 16; ++c)
+    if (add.noteChannels & (1u << c))
+      losses.push_back(
+          {index, NoteChannelItem(c + 1), "a .plist plays the notes on the track's channel"});
+  if (add.transpose != 0)
+    losses.push_back({index, TransposeItem(add.transpose), "a .plist has no transpose"});
+  return kept;
+}
 
 const char* StatusName(int status) {
   switch (status) {
@@ -292,7 +321,9 @@ void Output(pugi::xml_node parent, const SlotMessage& message) {
 
 }  // namespace
 
-std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title) {
+std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title,
+                                   ExportLosses* losses) {
+  ExportLosses unused;
   pugi::xml_document doc;
   pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
   declaration.append_attribute("version") = "1.0";
@@ -313,8 +344,7 @@ std::string WriteArticulationPlist(const PluginSettings& settings, const std::st
     Integer(dict, "ID", 1001 + i);
     String(dict, "Name", Windows1252ToUtf8(slot.name));
     // Always an array, empty for a slot that sends nothing, as Logic writes it.
-    std::vector<SlotMessage> messages = SlotMessages(slot);
-    if (messages.size() > kMaxOutputs) messages.resize(kMaxOutputs);
+    const std::vector<SlotMessage> messages = Outputs(slot, i, losses ? *losses : unused);
     Key(dict, "Output");
     pugi::xml_node outputs = dict.append_child("array");
     for (const SlotMessage& message : messages) Output(outputs, message);

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "tools/maps/foreign_map.h"
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/plugin_settings.h"
 
 bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError& error);
@@ -27,5 +28,8 @@ bool ReadArticulationPlist(const std::string& text, ForeignMap& map, ImportError
 // use: its name; as Symbol, Logic's own name for its icon where one fits
 // (Staccato, Staccatissimo, Marcato, Tenuto, Pizzicato), else our icon's
 // name; and the keyswitch, UACC and modwheel outputs in that order, as an
-// array (empty for an empty slot).
-std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title);
+// array (empty for an empty slot). What a set cannot hold (more than three
+// outputs, channels, held notes, note channels, a transpose) is named in
+// `losses`.
+std::string WriteArticulationPlist(const PluginSettings& settings, const std::string& title,
+                                   ExportLosses* losses = nullptr);

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/formats/xml_support.h"
 #include "tools/maps/icon_names.h"
 #include "tools/maps/note_names.h"
@@ -183,7 +184,7 @@ bool ReadVisuals(pugi::xml_node slot, const VisualIndex& index, const std::strin
 bool ReadSlot(pugi::xml_node slot, int number, const VisualIndex& visuals, ForeignArticulation& art,
               ImportError& error) {
   art.name = OneLineText(StringValue(Named(slot, "member", "name"), "s"));
-  art.where = "slot " + std::to_string(number);
+  art.where = "sound slot " + std::to_string(number);
   const std::string place = Placed(art.where, art.name);
   if (std::string_view(slot.attribute("class").value()) != "PSoundSlot")
     return Fail(error, place,
@@ -310,7 +311,7 @@ void WriteNoteSettings(pugi::xml_node parent, bool actionOrder, int channel, int
 
 // The slot's one channel (0-based), which carries its notes and messages:
 // its note channel when that is a single channel of its own, else -1, the
-// track's. Layered notes have no place here; the read-back names them.
+// track's.
 int SlotChannel(const SlotSettings& slot) {
   const uint32_t channels = slot.additions.noteChannels;
   for (int c = 0; c < 16; ++c)
@@ -318,19 +319,54 @@ int SlotChannel(const SlotSettings& slot) {
   return -1;
 }
 
-void WriteAction(MapWriter& writer, pugi::xml_node slotNode, const SlotSettings& slot) {
+// What of the slot the note changer's one channel cannot carry: notes
+// layered on several channels.
+void ChannelLosses(const SlotSettings& slot, int index, int channel, ExportLosses& losses) {
+  const uint32_t channels = slot.additions.noteChannels;
+  if (channel >= 0 || channels == kPluginChannelBit) return;
+  for (int c = 0; c < 16; ++c)
+    if (channels & (1u << c))
+      losses.push_back({index, NoteChannelItem(c + 1),
+                        "an .expressionmap plays a slot's notes on one channel; this slot's play "
+                        "on the track's"});
+}
+
+// The messages the slot's action sends. Pitch bends and held notes have no
+// place; a message on the plug-in's channel goes out on the slot's channel.
+std::vector<SlotMessage> SentMessages(const SlotSettings& slot, int index, int channel,
+                                      ExportLosses& losses) {
+  std::vector<SlotMessage> sent;
+  for (const SlotMessage& message : SlotMessages(slot)) {
+    const std::string item = MessageItem(message);
+    if (message.status == 224) {
+      losses.push_back({index, item, "an .expressionmap sends no pitch bends"});
+      continue;
+    }
+    if (message.held)
+      losses.push_back(
+          {index, item, "an .expressionmap has no held notes; it is written as a plain note-on"});
+    else if (message.channel == 0 && channel >= 0)
+      losses.push_back({index, item,
+                        "an .expressionmap sends a slot's messages on the slot's channel, here " +
+                            std::to_string(channel + 1)});
+    sent.push_back(message);
+  }
+  return sent;
+}
+
+void WriteAction(MapWriter& writer, pugi::xml_node slotNode, const SlotSettings& slot, int index,
+                 ExportLosses& losses) {
   const pugi::xml_node action = writer.Object(slotNode, "PSlotMidiAction", "action");
   MapWriter::Int(action, "version", 600);
   const int channel = SlotChannel(slot);
+  ChannelLosses(slot, index, channel, losses);
   const int transpose = slot.additions.transpose;
   const pugi::xml_node changer =
       writer.Object(MapWriter::MemberList(action, "noteChanger", 1, "obj"), "PSlotNoteChanger");
   WriteNoteSettings(changer, false, channel, transpose);
   // A slot that sends nothing has the member without a list, as in the
   // program's files.
-  std::vector<SlotMessage> sent = SlotMessages(slot);
-  // The format sends no pitch bend.
-  std::erase_if(sent, [](const SlotMessage& m) { return m.status == 224; });
+  const std::vector<SlotMessage> sent = SentMessages(slot, index, channel, losses);
   pugi::xml_node messages = MapWriter::MemberList(action, "midiMessages", 1, "obj");
   if (sent.empty()) messages.parent().remove_child(messages);
   for (const SlotMessage& message : sent) {
@@ -348,7 +384,10 @@ void WriteAction(MapWriter& writer, pugi::xml_node slotNode, const SlotSettings&
 
 }  // namespace
 
-std::string WriteExpressionMap(const PluginSettings& settings, const std::string& title) {
+std::string WriteExpressionMap(const PluginSettings& settings, const std::string& title,
+                               ExportLosses* losses) {
+  ExportLosses unused;
+  ExportLosses& lost = losses ? *losses : unused;
   pugi::xml_document doc;
   pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
   declaration.append_attribute("version") = "1.0";
@@ -371,7 +410,10 @@ std::string WriteExpressionMap(const PluginSettings& settings, const std::string
     const pugi::xml_node remote = writer.Object(slotNode, "PSlotThruTrigger", "remote");
     MapWriter::Int(remote, "status", 144);
     MapWriter::Int(remote, "data1", -1);
-    WriteAction(writer, slotNode, slot);
+    WriteAction(writer, slotNode, slot, i, lost);
+    // The visual shows the name; an import takes the icon from its words.
+    if (!slot.IsDefault())
+      lost.push_back({i, IconItem(slot.icon), "an .expressionmap holds no icon"});
     MapWriter::MemberList(slotNode, "sv", 2, "obj").append_copy(visual);
     pugi::xml_node name = slotNode.append_child("member");
     name.append_attribute("name") = "name";

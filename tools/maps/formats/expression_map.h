@@ -19,6 +19,7 @@
 #include <string>
 
 #include "tools/maps/foreign_map.h"
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/plugin_settings.h"
 
 bool ReadExpressionMap(const std::string& text, ForeignMap& map, ImportError& error);
@@ -26,5 +27,9 @@ bool ReadExpressionMap(const std::string& text, ForeignMap& map, ImportError& er
 // A map named `title` with one sound slot per slot up to the last one in
 // use, laid out as the program's own files are; each sends the keyswitch,
 // UACC and modwheel messages in that order and carries one text visual
-// holding the slot's name (the icon has no place here).
-std::string WriteExpressionMap(const PluginSettings& settings, const std::string& title);
+// holding the slot's name (the icon has no place here). What the map cannot
+// hold (pitch bends, held notes, notes on several channels, a message on the
+// plug-in's channel in a slot of its own channel, icons) is named in
+// `losses`.
+std::string WriteExpressionMap(const PluginSettings& settings, const std::string& title,
+                               ExportLosses* losses = nullptr);

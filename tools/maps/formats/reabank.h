@@ -22,6 +22,7 @@
 #include <string>
 
 #include "tools/maps/foreign_map.h"
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/plugin_settings.h"
 
 bool ReadReabank(const std::string& text, ForeignMap& map, ImportError& error);
@@ -32,5 +33,8 @@ bool ReadReabank(const std::string& text, ForeignMap& map, ImportError& error);
 // number; an empty slot before a used one is written as a bare program line.
 // Every slot in use gets its icon by name (i=) and its keyswitch, UACC and
 // modwheel as outputs (o=note:N/cc:32,V/cc:1,V); a slot with nothing to send
-// has no o=. Line breaks in names become spaces.
-std::string WriteReabank(const PluginSettings& settings, const std::string& title);
+// has no o=. Line breaks in names become spaces. What the bank cannot hold
+// (outputs past Reaticulate's 16, notes layered on the track's channel with
+// no output sent there) is named in `losses`.
+std::string WriteReabank(const PluginSettings& settings, const std::string& title,
+                         ExportLosses* losses = nullptr);

@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "tools/maps/formats/export_items.h"
 #include "tools/maps/formats/reabank.h"
 #include "tools/maps/formats/xml_support.h"
-#include "tools/maps/text_encoding.h"
 #include "tools/maps/icon_names.h"
+#include "tools/maps/text_encoding.h"
 
 namespace {
 
@@ -64,20 +65,29 @@ std::array<int, kSlotCount> Programs(const PluginSettings& s, int count) {
   return program;
 }
 
+// "@3": an event's channel.
+std::string Channel(int channel) {
+  std::string text(1, '@');
+  return text.append(std::to_string(channel));
+}
+
+// Reaticulate reads at most this many events of an articulation.
+constexpr size_t kMaxEvents = 16;
+
 // One event per message, "@ch" for a channel of its own. An event routes
 // the played notes to its channel unless prefixed with '-', so each routes
 // exactly when its channel is one of the slot's note channels; a note
-// channel no event reaches gets a bare "@ch".
-std::string Outputs(const SlotSettings& slot) {
-  std::string out;
-  const auto add = [&](const std::string& event) { out += (out.empty() ? "" : "/") + event; };
+// channel no event reaches gets a bare "@ch". Each event is written with the
+// item it holds, for the losses when there are too many.
+std::string Outputs(const SlotSettings& slot, int index, ExportLosses& losses) {
+  std::vector<std::pair<std::string, std::string>> events;  // text, item
   const uint32_t channels = slot.additions.noteChannels;
   uint32_t reached = 0;
   for (const SlotMessage& m : SlotMessages(slot)) {
     const uint32_t bit = m.channel == 0 ? kPluginChannelBit : 1u << (m.channel - 1);
     const bool routes = (channels & bit) != 0;
     if (routes) reached |= bit;
-    const std::string at = m.channel == 0 ? "" : "@" + std::to_string(m.channel);
+    const std::string at = m.channel == 0 ? "" : Channel(m.channel);
     const std::string d1 = std::to_string(m.data1), d2 = std::to_string(m.data2);
     std::string event = routes ? "" : "-";
     switch (m.status) {
@@ -94,18 +104,37 @@ std::string Outputs(const SlotSettings& slot) {
         event += "pitch" + at + ":" + std::to_string((m.data2 << 7 | m.data1) - kPitchBendCentre);
         break;
     }
-    add(event);
+    events.emplace_back(event, MessageItem(m));
   }
   // With no event that routes, the notes stay on the plug-in's channel.
-  if (reached == 0 && channels == kPluginChannelBit) return out;
-  for (int c = 0; c < 16; ++c)
-    if ((channels & ~reached) & (1u << c)) add("@" + std::to_string(c + 1));
+  if (reached != 0 || channels != kPluginChannelBit) {
+    for (int c = 0; c < 16; ++c)
+      if ((channels & ~reached) & (1u << c))
+        events.emplace_back(Channel(c + 1), NoteChannelItem(c + 1));
+    // Only an event sent there routes to the track's own channel.
+    if ((channels & kPluginChannelBit) && !(reached & kPluginChannelBit))
+      losses.push_back({index, NoteChannelItem(0),
+                        "a .reabank plays the notes on the track's channel beside others only "
+                        "through an output sent there, and this slot sends none there"});
+  }
+  std::string out;
+  for (size_t i = 0; i < events.size(); ++i) {
+    if (i < kMaxEvents)
+      out += (out.empty() ? "" : "/") + events[i].first;
+    else
+      losses.push_back(
+          {index, events[i].second,
+           "a .reabank articulation holds at most " + std::to_string(kMaxEvents) + " outputs"});
+  }
   return out;
 }
 
 }  // namespace
 
-std::string WriteReabank(const PluginSettings& settings, const std::string& title) {
+std::string WriteReabank(const PluginSettings& settings, const std::string& title,
+                         ExportLosses* losses) {
+  ExportLosses unused;
+  ExportLosses& lost = losses ? *losses : unused;
   std::string name = OneLine(title);
   const size_t first = name.find_first_not_of(' ');
   name = first == std::string::npos ? kGroupPath
@@ -128,7 +157,7 @@ std::string WriteReabank(const PluginSettings& settings, const std::string& titl
       continue;
     }
     const char* icon = IconName(slot.icon);
-    const std::string outputs = Outputs(slot);
+    const std::string outputs = Outputs(slot, i, lost);
     std::string attributes;
     if (icon) attributes += " i=" + std::string(icon);
     if (!outputs.empty()) attributes += " o=" + outputs;

@@ -128,16 +128,16 @@ std::vector<SlotMessage> SlotMessages(const SlotSettings& slot) {
     switch (a.kind) {
       case ActionKind::kNoteTap:
       case ActionKind::kNoteHeld:
-        messages.push_back({144, a.number, a.value, a.channel, a.kind == ActionKind::kNoteHeld});
+        messages.push_back({144, a.number, a.value, a.channel, a.kind == ActionKind::kNoteHeld, i});
         break;
       case ActionKind::kControlChange:
-        messages.push_back({176, a.number, a.value, a.channel});
+        messages.push_back({176, a.number, a.value, a.channel, false, i});
         break;
       case ActionKind::kProgramChange:
-        messages.push_back({192, a.number, 0, a.channel});
+        messages.push_back({192, a.number, 0, a.channel, false, i});
         break;
       case ActionKind::kPitchBend:
-        messages.push_back({224, a.value & 0x7F, a.value >> 7, a.channel});
+        messages.push_back({224, a.value & 0x7F, a.value >> 7, a.channel, false, i});
         break;
     }
   }

@@ -63,6 +63,7 @@ struct SlotMessage {
   int data2;
   int channel = 0;    // 1..16, or 0 for the plug-in's
   bool held = false;  // a note held until the next switch of slot
+  int action = -1;    // its index among the slot's actions; -1 for the slot's own three fields
 };
 std::vector<SlotMessage> SlotMessages(const SlotSettings& slot);
 
