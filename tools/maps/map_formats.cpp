@@ -226,6 +226,14 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
       return false;
   }
 
+  // None of the formats written holds a per-articulation latency.
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const int latency = settings.slots[slot].additions.latencyMs;
+    if (latency != 0)
+      lost.push_back({slot, LatencyItem(latency),
+                      std::string(FormatNoun(format)) + " has no per-articulation latency"});
+  }
+
   // What an import of the written file gives back, item by item.
   ForeignMap map;
   ImportError readError;

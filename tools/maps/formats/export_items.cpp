@@ -38,6 +38,7 @@ std::string NoteChannelItem(int channel) {
 }
 
 std::string TransposeItem(int semitones) { return "transpose " + std::to_string(semitones); }
+std::string LatencyItem(int milliseconds) { return "latency " + std::to_string(milliseconds) + " ms"; }
 
 std::string IconItem(int icon) {
   const char* name = IconName(icon);
@@ -53,6 +54,7 @@ std::vector<std::string> MessageItems(const SlotSettings& slot) {
 std::vector<std::string> NoteSettingItems(const SlotSettings& slot) {
   std::vector<std::string> items;
   if (slot.additions.transpose != 0) items.push_back(TransposeItem(slot.additions.transpose));
+  if (slot.additions.latencyMs != 0) items.push_back(LatencyItem(slot.additions.latencyMs));
   const uint32_t channels = slot.additions.noteChannels;
   if (channels & kPluginChannelBit) items.push_back(NoteChannelItem(0));
   for (int c = 0; c < 16; ++c)

@@ -17,11 +17,13 @@ std::string MessageItem(const SlotMessage& message);
 // "notes on channel 2"; channel 0: "notes on the plug-in's channel".
 std::string NoteChannelItem(int channel);
 std::string TransposeItem(int semitones);  // "transpose -12"
+std::string LatencyItem(int milliseconds);  // "latency 250 ms"
 std::string IconItem(int icon);            // "icon 9 (pizz)"
 
 // The slot's messages in send order, as MessageItem names them.
 std::vector<std::string> MessageItems(const SlotSettings& slot);
-// Its transpose (when not 0) and each channel its notes play on.
+// Its transpose and latency (each when not 0) and each channel its notes
+// play on.
 std::vector<std::string> NoteSettingItems(const SlotSettings& slot);
 
 // One item a writer could not put into its format as the slot has it, and
