@@ -250,11 +250,13 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
     EXPECT_EQ(summary.ties, 0);
     seen.Add(c, rendered, summary);
 
-    // Playback start sends pan, volume and the six controllers (eight CCs);
-    // then every controller of x at its tick.
+    // The host's pan and volume, then playback start's pan, volume and six
+    // controllers (ten CCs); then every controller of x at its tick.
     auto ccs = ControllersOf(coloured);
-    ASSERT_GE(ccs.size(), 8u);
-    ccs.erase(ccs.begin(), ccs.begin() + 8);
+    ASSERT_GE(ccs.size(), 10u);
+    EXPECT_EQ(ccs[0], std::make_tuple(uint64_t{0}, 10, 64));  // centre
+    EXPECT_EQ(ccs[1], std::make_tuple(uint64_t{0}, 7, 100));
+    ccs.erase(ccs.begin(), ccs.begin() + 10);
     EXPECT_EQ(ccs, ControllersOf(c.midi));
   }
   EXPECT_GT(seen.layerNotes, 0);

@@ -120,9 +120,10 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice,
 }
 
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
-                    const RetargetOptions& retarget, const std::string& fromPath,
-                    const std::string& toPath, const std::string& inputPath,
-                    const std::string& outputPath, const std::string& picturePath) {
+                    const RetargetOptions& retarget, const HostMix& mix,
+                    const std::string& fromPath, const std::string& toPath,
+                    const std::string& inputPath, const std::string& outputPath,
+                    const std::string& picturePath) {
   PluginSettings from, to;
   if (const int failed = ReadAnySettings(options, choice, fromPath, from)) return failed;
   if (const int failed = ReadAnySettings(options, choice, toPath, to)) return failed;
@@ -168,6 +169,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     request.input = &input;
     request.layout = &layout;
     request.events = &coloured;
+    request.mix = mix;
     if (!picturePath.empty()) request.picture = &roll;
     RenderThroughDll(instance, host, levels, request, "retargeting", files.midi, summary);
   }

@@ -31,6 +31,8 @@ void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const Velo
 }
 
 void PrintRenderSummary(const RenderSummary& summary) {
+  std::printf("  pan and volume:    %d and %d, reported before playback\n", summary.mix.pan,
+              summary.mix.volume);
   std::printf("  notes in:          %d\n", summary.notesIn);
   std::printf("  messages out:      %d\n", summary.messagesOut);
   std::printf("  keyswitches sent:  %d\n", summary.keyswitches);
@@ -56,7 +58,7 @@ void PrintRenderSummary(const RenderSummary& summary) {
         summary.clippedDataBytes);
 }
 
-int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
+int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settingsPath,
                   const std::string& inputPath, const std::string& outputPath,
                   const std::string& picturePath) {
   std::string error;
@@ -94,6 +96,7 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
     RenderRequest request;
     request.input = &input;
     request.layout = &layout;
+    request.mix = mix;
     if (!picturePath.empty()) request.picture = &roll;
     RenderThroughDll(instance, host, levels, request, "rendering", files.midi, summary);
   }
