@@ -77,7 +77,9 @@ class MapExchange(PlughostTest):
             f.write("Bank * * Soft\n//! velocity=0.8 o=note:24\n1 Sustain soft\n")
         self.refused(("import", "soft.reabank", "strict.json", "--strict"),
                      'error: soft.reabank: "Sustain soft" (line 3): dropped velocity=0.8',
-                     "under --strict")
+                     "1 warning is an error under --strict")
+        run = self.run_ok("import", "soft.reabank", "soft.json")
+        self.assertIn("soft.reabank -> soft.json: 1 slot, 1 warning, 0 notes", run.out)
         self.refused(("import", "strings.reabank", "both.json"), "holds 2 banks", '"Cellos"')
 
     def test_list_and_pick(self):

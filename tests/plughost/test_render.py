@@ -151,6 +151,8 @@ class Render(PlughostTest):
             expected += [(i * 100, (ON, 50 + i, 40 + i)), (i * 100 + 50, (OFF, 50 + i, 0))]
         self.assertEqual(messages, expected)
         self.assertEqual(summary(run)["keyswitches sent"], 1)
+        run = self.run_ok("dump-midi", "in.mid")
+        self.assertIn("format 0, 1 track, 480 ticks per quarter, 9 events", run.out)
 
     def test_the_host_reports_pan_and_volume_before_playback(self):
         # Chosen on the command line; the file's own pan still arrives where

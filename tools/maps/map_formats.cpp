@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/counted.h"
 #include "tools/maps/formats/articulation_plist.h"
 #include "tools/maps/formats/doricolib.h"
 #include "tools/maps/formats/expression_map.h"
@@ -271,8 +272,9 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
     actionsOnly.noteChannels = wa.noteChannels;
     actionsOnly.transpose = wa.transpose;
     if (!(actionsOnly == wa))
-      sent += std::string(sent.empty() ? "" : "; ") + std::to_string(ga.actionCount) +
-              " actions that differ from its " + std::to_string(wa.actionCount) +
+      sent += std::string(sent.empty() ? "" : "; ") + Counted(ga.actionCount, "action") +
+              (ga.actionCount == 1 ? " that differs" : " that differ") + " from its " +
+              std::to_string(wa.actionCount) +
               " (the format holds no channel, held note or pitch bend of its own, or fewer "
               "outputs)";
     const std::string slot = BaseName(outName) + ": slot " + std::to_string(i + 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/maps/counted.h"
 #include "tools/maps/icon_names.h"
 #include "tools/maps/note_names.h"
 #include "tools/maps/text_encoding.h"
@@ -287,8 +288,8 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
     }
   }
   if (!beyond.empty())
-    out.warnings.push_back(file + ": " + std::to_string(beyond.size()) +
-                           " articulations beyond slot 16 left out: " + Join(beyond, ", ") +
+    out.warnings.push_back(file + ": " + Counted(beyond.size(), "articulation") +
+                           " beyond slot 16 left out: " + Join(beyond, ", ") +
                            " (choose up to 16 with --pick)");
   if (chosen.empty()) {
     error = {bank.where, "bank " + BankLabel(bank) + " holds no articulation that is not hidden"};
@@ -360,11 +361,9 @@ std::vector<std::string> SplitPickList(const std::string& list) {
 }
 
 std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
-  std::string out = fileName + ": " + std::to_string(map.banks.size()) +
-                    (map.banks.size() == 1 ? " bank\n" : " banks\n");
+  std::string out = fileName + ": " + Counted(map.banks.size(), "bank") + "\n";
   for (const auto& bank : map.banks) {
-    out += "bank " + BankLabel(bank) + ", " + std::to_string(bank.articulations.size()) +
-           " articulations" +
+    out += "bank " + BankLabel(bank) + ", " + Counted(bank.articulations.size(), "articulation") +
            (bank.problem.empty() ? "" : "; cannot be imported: " + bank.problem) + "\n";
     for (size_t i = 0; i < bank.articulations.size(); ++i) {
       const Articulation& a = bank.articulations[i];

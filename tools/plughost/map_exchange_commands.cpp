@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/counted.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
 #include "tools/maps/text_encoding.h"
@@ -70,8 +71,9 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
   for (const std::string& warning : result.warnings)
     std::fprintf(stderr, "plughost: %s: %s\n", strict ? "error" : "warning", warning.c_str());
   if (strict && !result.warnings.empty())
-    return Fail(kExitBadInput, std::to_string(result.warnings.size()) +
-                                   " warnings are errors under --strict; nothing written");
+    return Fail(kExitBadInput, Counted(result.warnings.size(), "warning") +
+                                   (result.warnings.size() == 1 ? " is an error" : " are errors") +
+                                   " under --strict; nothing written");
 
   if (toJson) {
     std::string text;
@@ -84,9 +86,10 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
     if (const int failed = SaveStateThroughPlugin(options, result.settings, out, written))
       return failed;
   }
-  std::printf("%s -> %s: %d slots, %u warnings, %u notes\n", file.c_str(), out.c_str(),
-              UsedSlots(result.settings), static_cast<unsigned>(result.warnings.size()),
-              static_cast<unsigned>(result.notes.size()));
+  std::printf("%s -> %s: %s, %s, %s\n", file.c_str(), out.c_str(),
+              Counted(UsedSlots(result.settings), "slot").c_str(),
+              Counted(result.warnings.size(), "warning").c_str(),
+              Counted(result.notes.size(), "note").c_str());
   return kExitOk;
 }
 
@@ -107,8 +110,8 @@ int ExportCommand(const CommonOptions& options, const std::string& mapPath,
   for (const std::string& loss : losses)
     std::fprintf(stderr, "plughost: warning: %s\n", loss.c_str());
   if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
-  std::printf("%s -> %s: %d slots as a %s, %u warnings\n", mapPath.c_str(), out.c_str(),
-              UsedSlots(settings), MapFormatName(FormatForExtension(out)),
-              static_cast<unsigned>(losses.size()));
+  std::printf("%s -> %s: %s as a %s, %s\n", mapPath.c_str(), out.c_str(),
+              Counted(UsedSlots(settings), "slot").c_str(), MapFormatName(FormatForExtension(out)),
+              Counted(losses.size(), "warning").c_str());
   return kExitOk;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/maps/counted.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
@@ -40,22 +41,21 @@ void PrintRenderSummary(const RenderSummary& summary) {
   std::printf("  modwheel changes:  %d\n", summary.modwheelChanges);
   std::printf("  controllers in:    %d\n", summary.controllerEvents);
   if (summary.ignoredEvents)
-    std::printf("  ignored:           %d events the plug-in has no use for\n",
-                summary.ignoredEvents);
+    std::printf("  ignored:           %s the plug-in has no use for\n",
+                Counted(summary.ignoredEvents, "event").c_str());
   if (summary.unmatchedNoteOffs)
-    std::printf("  ignored:           %d note-offs without a sounding note\n",
-                summary.unmatchedNoteOffs);
+    std::printf("  ignored:           %s without a sounding note\n",
+                Counted(summary.unmatchedNoteOffs, "note-off").c_str());
   if (summary.droppedNotes)
-    std::printf("  dropped:           %d notes the plug-in made no voice for\n",
-                summary.droppedNotes);
+    std::printf("  dropped:           %s the plug-in made no voice for\n",
+                Counted(summary.droppedNotes, "note").c_str());
   if (summary.endedAtStop)
-    std::printf("  ended at stop:     %d notes still sounding at the end of the file\n",
-                summary.endedAtStop);
+    std::printf("  ended at stop:     %s still sounding at the end of the file\n",
+                Counted(summary.endedAtStop, "note").c_str());
   if (summary.clippedDataBytes)
     std::printf(
-        "  warning:           %d messages had data bytes above 127, written as their"
-        " low seven bits\n",
-        summary.clippedDataBytes);
+        "  warning:           %s had data bytes above 127, written as their low seven bits\n",
+        Counted(summary.clippedDataBytes, "message").c_str());
 }
 
 int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settingsPath,

@@ -1,5 +1,6 @@
 #include "tools/plughost/settings_file.h"
 
+#include "tools/maps/counted.h"
 #include "tools/maps/map_file.h"
 #include "tools/maps/state_bytes.h"
 #include "tools/plughost/file_io.h"
@@ -41,8 +42,8 @@ bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std:
   }
   int32_t version = 0;
   if (!StateVersion(bytes, version)) {
-    error = path + ": neither a map (JSON) nor a plug-in state: " + std::to_string(bytes.size()) +
-            " bytes, too short for a state's version word";
+    error = path + ": neither a map (JSON) nor a plug-in state: " + Counted(bytes.size(), "byte") +
+            ", too short for a state's version word";
     return false;
   }
   if (version < 1 || version > kWrittenStateVersion) {

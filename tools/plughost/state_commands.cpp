@@ -2,6 +2,7 @@
 // restores a project, and what the plug-in then saves comes back out.
 #include <cstdio>
 
+#include "tools/maps/counted.h"
 #include "tools/maps/articulation_map.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
@@ -56,8 +57,8 @@ int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
   if (!ReadMapFile(mapPath, wanted, error)) return Fail(kExitBadInput, error);
   size_t written = 0;
   if (const int failed = SaveStateThroughPlugin(options, wanted, statePath, written)) return failed;
-  std::printf("%s -> %s: %u bytes, state version %d\n", mapPath.c_str(), statePath.c_str(),
-              static_cast<unsigned>(written), kWrittenStateVersion);
+  std::printf("%s -> %s: %s, state version %d\n", mapPath.c_str(), statePath.c_str(),
+              Counted(written, "byte").c_str(), kWrittenStateVersion);
   return kExitOk;
 }
 
