@@ -101,6 +101,16 @@ class PlughostTest(unittest.TestCase):
         return sorted(os.listdir(self.dir))
 
 
+def contents(folder):
+    """Every file below the folder: its path relative to it, and its bytes."""
+    out = {}
+    for top, _, names in os.walk(folder):
+        for name in names:
+            with open(os.path.join(top, name), "rb") as f:
+                out[os.path.relpath(os.path.join(top, name), folder)] = f.read()
+    return out
+
+
 # --- The state, written here from its documented layout, independently of
 # the program under test.
 

@@ -17,6 +17,7 @@
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/result_files.h"
+#include "tools/plughost/same_file.h"
 #include "tools/render/colouring.h"
 #include "tools/render/render_session.h"
 #include "tools/render/slot_pairing.h"
@@ -97,6 +98,10 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
 int ColourCommand(const CommonOptions& options, const MapChoice& choice,
                   const std::string& settingsPath, const std::string& inputPath,
                   const std::string& outputPath, const std::string& picturePath) {
+  if (const int refused = RefuseOutputOverInput(options, "colour",
+                                                {{"settings", settingsPath}, {"input", inputPath}},
+                                                {{"output", outputPath}, {"picture", picturePath}}))
+    return refused;
   PluginSettings settings;
   if (const int failed = ReadAnySettings(options, choice, settingsPath, settings)) return failed;
   SlotOutputTable table;
@@ -124,6 +129,10 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
                     const std::string& fromPath, const std::string& toPath,
                     const std::string& inputPath, const std::string& outputPath,
                     const std::string& picturePath) {
+  if (const int refused = RefuseOutputOverInput(
+          options, "retarget", {{"map", fromPath}, {"map", toPath}, {"input", inputPath}},
+          {{"output", outputPath}, {"picture", picturePath}}))
+    return refused;
   PluginSettings from, to;
   if (const int failed = ReadAnySettings(options, choice, fromPath, from)) return failed;
   if (const int failed = ReadAnySettings(options, choice, toPath, to)) return failed;

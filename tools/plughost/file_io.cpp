@@ -58,9 +58,11 @@ DWORD WriteAndFlush(HANDLE file, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+std::string TemporaryPathFor(const std::string& path) { return path + ".partial"; }
+
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
-  const std::string temporary = path + ".partial";
+  const std::string temporary = TemporaryPathFor(path);
   const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {

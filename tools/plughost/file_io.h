@@ -11,6 +11,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error);
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+// The temporary file WriteFileAtomically writes before renaming it to `path`.
+std::string TemporaryPathFor(const std::string& path);
 
 // An absolute path, so files stay where the user meant them after the
 // working directory changes.

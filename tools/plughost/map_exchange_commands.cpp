@@ -10,6 +10,7 @@
 #include "tools/maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/same_file.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
   if (!list && !toJson && !toState)
     return Fail(kExitUsage, "import writes OUT ending in .json (a map) or .state (a state), not " +
                                 (out.empty() ? std::string("nothing") : out));
+  if (!list)
+    if (const int refused =
+            RefuseOutputOverInput(options, "import", {{"file", file}}, {{"output", out}}))
+      return refused;
   std::vector<uint8_t> bytes;
   std::string error;
   if (!ReadWholeFile(file, bytes, error))
@@ -99,6 +104,9 @@ int ExportCommand(const CommonOptions& options, const std::string& mapPath,
       FormatForExtension(out) == MapFormat::DoricoLibrary)
     return Fail(kExitUsage,
                 "export writes OUT ending in .reabank, .expressionmap or .plist, not " + out);
+  if (const int refused =
+          RefuseOutputOverInput(options, "export", {{"map", mapPath}}, {{"output", out}}))
+    return refused;
   PluginSettings settings;
   if (const int failed = LoadSettingsThroughPlugin(options, mapPath, settings)) return failed;
   std::string text, error;

@@ -74,9 +74,10 @@ const char kUsage[] =
     "  --version                 print plughost's version\n"
     "  -h, --help                show this text\n"
     "\n"
-    "Output files are written whole or not at all. Exit status: 0 success, 1 bad\n"
-    "input or unwritable output, 2 bad command line, 3 the plug-in could not be\n"
-    "loaded or used.\n";
+    "Output files are written whole or not at all, and never over an input (edit\n"
+    "saves back the map it opens). Exit status: 0 success, 1 bad input or\n"
+    "unwritable output, 2 bad command line (an output that is an input too),\n"
+    "3 the plug-in could not be loaded or used.\n";
 
 std::string DefaultDllPath() {
   char path[MAX_PATH] = {};

@@ -11,6 +11,7 @@
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/progress_line.h"
 #include "tools/plughost/result_files.h"
+#include "tools/plughost/same_file.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/render/render_session.h"
@@ -61,6 +62,10 @@ void PrintRenderSummary(const RenderSummary& summary) {
 int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settingsPath,
                   const std::string& inputPath, const std::string& outputPath,
                   const std::string& picturePath) {
+  if (const int refused = RefuseOutputOverInput(options, "render",
+                                                {{"settings", settingsPath}, {"input", inputPath}},
+                                                {{"output", outputPath}, {"picture", picturePath}}))
+    return refused;
   std::string error;
   std::vector<uint8_t> state;
   if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);

@@ -6,6 +6,7 @@
 #include "tools/maps/articulation_map.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/maps/state_bytes.h"
 
@@ -52,6 +53,9 @@ int LoadSettingsThroughPlugin(const CommonOptions& options, const std::string& p
 
 int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
                       const std::string& statePath) {
+  if (const int refused = RefuseOutputOverInput(options, "map-to-state", {{"map", mapPath}},
+                                                {{"state", statePath}}))
+    return refused;
   std::string error;
   PluginSettings wanted;
   if (!ReadMapFile(mapPath, wanted, error)) return Fail(kExitBadInput, error);
@@ -64,6 +68,9 @@ int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
 
 int StateToMapCommand(const CommonOptions& options, const std::string& statePath,
                       const std::string& mapPath) {
+  if (const int refused = RefuseOutputOverInput(options, "state-to-map", {{"state", statePath}},
+                                                {{"map", mapPath}}))
+    return refused;
   std::string error;
   std::vector<uint8_t> state;
   if (!ReadSettingsFile(statePath, state, error)) return Fail(kExitBadInput, error);
