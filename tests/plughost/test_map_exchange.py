@@ -27,7 +27,7 @@ VIOLINS = [
 CELLOS = [
     {"slot": 1, "name": "Legato", "icon": 1, "uacc": 20,
      "actions": [{"note": "C0", "velocity": 127, "held": True}]},
-    {"slot": 2, "name": "Sustain con sord.", "icon": 17, "keyswitch": "C#0", "uacc": 1,
+    {"slot": 2, "name": "Sustain con sord.", "icon": 17, "keyswitch": "C#0", "uacc": 7,
      "keyswitchVelocity": 100, "actions": [{"cc": 11, "value": 90}]},
     {"slot": 3, "name": "Snap pizz.", "icon": 10, "keyswitch": "D0",
      "actions": [{"program": 3}]},
