@@ -47,7 +47,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
                     const std::string& to, const std::string& input, const std::string& output,
                     const std::string& picture);
 int DumpMidiCommand(const std::string& file, int limit);
-int EditCommand(const CommonOptions& options, const std::string& map, double closeAfterSeconds);
+int EditCommand(const CommonOptions& options, const std::string& path, double closeAfterSeconds);
 int ScreenshotCommand(const CommonOptions& options, const std::string& settings,
                       const std::string& folder);
 int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,

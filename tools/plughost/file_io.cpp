@@ -93,6 +93,11 @@ std::string FullPath(const std::string& path) {
   return length > 0 && length < sizeof full ? std::string(full) : path;
 }
 
+bool HasExtension(const std::string& path, const std::string& extension) {
+  return path.size() >= extension.size() &&
+         _stricmp(path.c_str() + path.size() - extension.size(), extension.c_str()) == 0;
+}
+
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);

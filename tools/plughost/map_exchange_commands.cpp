@@ -14,16 +14,6 @@
 
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    char c = text[text.size() - end.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != end[i]) return false;
-  }
-  return true;
-}
-
 std::string Located(const std::string& file, const ImportError& error) {
   return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
 }
@@ -44,7 +34,7 @@ int UsedSlots(const PluginSettings& settings) {
 
 int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
                   const std::string& bank, const std::string& pick, bool list, bool strict) {
-  const bool toJson = EndsWith(out, ".json"), toState = EndsWith(out, ".state");
+  const bool toJson = HasExtension(out, ".json"), toState = HasExtension(out, ".state");
   if (!list && !toJson && !toState)
     return Fail(kExitUsage, "import writes OUT ending in .json (a map) or .state (a state), not " +
                                 (out.empty() ? std::string("nothing") : out));

@@ -48,9 +48,10 @@ const char kUsage[] =
     "                            centre, and 100)\n"
     "  dump-midi FILE [--limit N]\n"
     "                            print a MIDI file readably (time, message, note names)\n"
-    "  edit MAP [--close-after SECONDS]\n"
-    "                            open the plug-in's editor on a map (a new one if MAP\n"
-    "                            does not exist); closing the window saves it back.\n"
+    "  edit SETTINGS [--close-after SECONDS]\n"
+    "                            open the plug-in's editor on a map or state file;\n"
+    "                            closing the window saves it back as what it was (a\n"
+    "                            new file: a state if it ends in .state, else a map).\n"
     "                            --close-after closes it by itself, for scripts\n"
     "  screenshot SETTINGS DIR   write editor-articulation.png, editor-controllers.png\n"
     "                            and editor-settings.png of the editor to DIR\n"
@@ -201,8 +202,9 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
   if (args.command == "edit")
-    return expect(1, "MAP [--close-after SECONDS]") ? EditCommand(options, p[0], args.closeAfter)
-                                                    : kExitUsage;
+    return expect(1, "SETTINGS [--close-after SECONDS]")
+               ? EditCommand(options, p[0], args.closeAfter)
+               : kExitUsage;
   if (args.command == "screenshot")
     return expect(2, "SETTINGS FOLDER") ? ScreenshotCommand(options, p[0], p[1]) : kExitUsage;
   if (args.command == "describe")
@@ -270,8 +272,7 @@ int main(int argc, char** argv) {
       if (!value(args.pick) || args.pick.empty())
         return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
     } else if (arg == "--picture") {
-      if (!value(args.picture) || args.picture.size() < 5 ||
-          _stricmp(args.picture.c_str() + args.picture.size() - 4, ".png") != 0)
+      if (!value(args.picture) || args.picture.size() < 5 || !HasExtension(args.picture, ".png"))
         return UsageError("--picture needs a file name ending in .png");
     } else if (arg == "--match") {
       if (!value(text) || text != "names") return UsageError("--match takes 'names'");

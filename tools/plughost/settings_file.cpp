@@ -34,6 +34,11 @@ bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std:
     error = "cannot read the settings " + path + ": " + error;
     return false;
   }
+  return SettingsFromBytes(path, std::move(bytes), state, error);
+}
+
+bool SettingsFromBytes(const std::string& path, std::vector<uint8_t> bytes,
+                       std::vector<uint8_t>& state, std::string& error) {
   if (LooksLikeMapFile(bytes)) {
     PluginSettings settings;
     if (!MapFromBytes(path, bytes, settings, error)) return false;
