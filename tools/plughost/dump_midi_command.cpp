@@ -61,8 +61,8 @@ int DumpMidiCommand(const std::string& path, int limit) {
   MidiEventView e;
   for (MergedMidiEvents events(bytes, file); events.Next(e);) tempo.Add(e);
 
-  std::printf("%s: format %d, %s, %u ticks per quarter, %s\n", path.c_str(), file.format,
-              Counted(file.tracks.size(), "track").c_str(), file.division,
+  std::printf("%s: format %d, %s, %s per quarter, %s\n", path.c_str(), file.format,
+              Counted(file.tracks.size(), "track").c_str(), Counted(file.division, "tick").c_str(),
               Counted(file.events, "event").c_str());
   std::printf("  time (s)    tick  message\n");
   size_t shown = 0;
