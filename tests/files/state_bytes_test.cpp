@@ -47,7 +47,7 @@ TEST(StateBytes, DecodeRefusesWhatThePluginWouldNotWrite) {
   refused(std::vector<uint8_t>(good.begin(), good.end() - 1), "ends early");
   auto longer = good;
   longer.push_back(0);
-  refused(longer, "follow the end");
+  refused(longer, "after the end of the state");
   auto v4 = good;
   v4[0] = 4;
   refused(v4, "version 4");

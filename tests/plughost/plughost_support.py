@@ -101,6 +101,16 @@ class PlughostTest(unittest.TestCase):
         return sorted(os.listdir(self.dir))
 
 
+def contents(folder):
+    """Every file below the folder: its path relative to it, and its bytes."""
+    out = {}
+    for top, _, names in os.walk(folder):
+        for name in names:
+            with open(os.path.join(top, name), "rb") as f:
+                out[os.path.relpath(os.path.join(top, name), folder)] = f.read()
+    return out
+
+
 # --- The state, written here from its documented layout, independently of
 # the program under test.
 
@@ -178,9 +188,12 @@ def sent(path):
     return f, out
 
 
-def broadcast(channel=0, pan=0, volume=0, controllers=(127, 127, 127, 127, 127, 0)):
-    """The full controller broadcast of a playback start, as bytes."""
+def render_start(channel=0, pan=64, volume=100, controllers=(127, 127, 127, 127, 127, 0)):
+    """What a render sends before the first event, as bytes: the host's pan
+    and volume as it reports them, then the full controller broadcast of a
+    playback start."""
     cc = 0xB0 | channel
-    out = [(cc, 10, pan), (cc, 7, volume), (0xE0 | channel, 0, 64)]
+    out = [(cc, 10, pan), (cc, 7, volume)]
+    out += [(cc, 10, pan), (cc, 7, volume), (0xE0 | channel, 0, 64)]
     out += [(cc, n, v) for n, v in zip(CONTROLLER_CCS, controllers)]
     return out

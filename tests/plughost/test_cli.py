@@ -19,7 +19,14 @@ class CommandLine(PlughostTest):
                  (("map-to-state", "a.json"), "map-to-state takes MAP STATE"),
                  (("--frobnicate", "describe"), "unknown option --frobnicate"),
                  (("describe", "--dll"), "--dll needs a path"),
-                 (("dump-midi", "x.mid", "--limit", "many"), "--limit needs a number")]
+                 (("dump-midi", "x.mid", "--limit", "many"), "--limit needs a number"),
+                 (("render", "a.json", "b.mid", "c.mid", "--pan", "128"), "--pan needs a value"),
+                 (("retarget", "a", "b", "c.mid", "d.mid", "--volume", "loud"),
+                  "--volume needs a value 0..127, not 'loud'"),
+                 (("render", "a.json", "b.mid", "c.mid", "--volume"), "--volume needs a value"),
+                 (("colour", "a.json", "b.mid", "c.mid", "--pan", "3"),
+                  "unknown option --pan for colour (it belongs to render and retarget)"),
+                 (("dump-midi", "x.mid", "--picture", "x.png"), "unknown option --picture")]
         for args, words in cases:
             with self.subTest(args=args):
                 run = plughost(*args, cwd=self.dir)

@@ -99,8 +99,10 @@ class Retarget(PlughostTest):
         self.assertIn('slot 1 "Legato" -> slot 2 "Legato" (name)', run.out)
         # One pass gives what colour then render give.
         self.run_ok("colour", STRINGS, KEYSWITCHED, "coloured.mid")
-        self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "by-number.mid")
-        self.run_ok("render", CHAMBER, "coloured.mid", "rendered.mid")
+        self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "by-number.mid", "--pan", "20",
+                    "--volume", "90")
+        self.run_ok("render", CHAMBER, "coloured.mid", "rendered.mid", "--pan", "20", "--volume",
+                    "90")
         self.assertEqual(self.read_bytes("by-number.mid"), self.read_bytes("rendered.mid"))
         # By name, the legato notes (slot 1) play chamber slot 2's keyswitch C#-1 (13).
         _, sent = read_track(self.path("out.mid"), 1)

@@ -9,7 +9,7 @@ import time
 import unittest
 import zlib
 
-from plughost_support import EXAMPLES, EXE, WINE_RUN, PlughostTest, plughost
+from plughost_support import EXAMPLES, EXE, WINE_RUN, PlughostTest, plughost, state_from_map
 
 EXAMPLE_MAP = os.path.join(EXAMPLES, "strings.json")
 PAGES = ["articulation", "controllers", "settings"]
@@ -81,6 +81,20 @@ class EditSession(PlughostTest):
         self.assertEqual(m["channel"], 1)
         self.assertEqual(m["page"], "controllers")
         self.assertEqual(m["slots"], [])
+
+    def test_a_state_is_edited_and_saved_back_as_a_state(self):
+        # Its content says it is a state, whatever its name; a new file is a
+        # state when its name ends in .state.
+        shutil.copy(EXAMPLE_MAP, self.path("strings.json"))
+        self.run_ok("map-to-state", "strings.json", "strings.bin")
+        before = self.read_bytes("strings.bin")
+        run = self.run_ok("edit", "strings.bin", "--close-after", "1")
+        self.assertIn("Editing strings.bin (a state)", run.out)
+        self.assertIn("Saved strings.bin (state)", run.out)
+        self.assertEqual(self.read_bytes("strings.bin"), before)
+        run = self.run_ok("edit", "new.STATE", "--close-after", "1")
+        self.assertIn("Editing new.STATE (new state)", run.out)
+        self.assertEqual(self.read_bytes("new.STATE"), state_from_map({}))
 
     def test_a_bad_map_is_refused_and_kept(self):
         self.write_json("bad.json", {"slots": [{"slot": 1, "icon": 300}]})

@@ -27,7 +27,7 @@ VIOLINS = [
 CELLOS = [
     {"slot": 1, "name": "Legato", "icon": 1, "uacc": 20,
      "actions": [{"note": "C0", "velocity": 127, "held": True}]},
-    {"slot": 2, "name": "Sustain con sord.", "icon": 17, "keyswitch": "C#0", "uacc": 1,
+    {"slot": 2, "name": "Sustain con sord.", "icon": 17, "keyswitch": "C#0", "uacc": 7,
      "keyswitchVelocity": 100, "actions": [{"cc": 11, "value": 90}]},
     {"slot": 3, "name": "Snap pizz.", "icon": 10, "keyswitch": "D0",
      "actions": [{"program": 3}]},
@@ -81,7 +81,9 @@ class MapExchange(PlughostTest):
         self.refused(("import", "soft.reabank", "strict.json", "--strict"),
                      'error: soft.reabank: slot 1 "Sustain soft" (articulation 1 in the file, '
                      'line 3): dropped velocity=0.8',
-                     "under --strict")
+                     "1 warning is an error under --strict")
+        run = self.run_ok("import", "soft.reabank", "soft.json")
+        self.assertIn("soft.reabank -> soft.json: 1 slot, 1 warning, 0 notes", run.out)
         self.refused(("import", "strings.reabank", "both.json"), "holds 2 banks", '"Cellos"')
 
     def test_list_and_pick(self):

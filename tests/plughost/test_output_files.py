@@ -9,19 +9,10 @@ are skipped."""
 import os
 import subprocess
 
-from plughost_support import EXAMPLES, PlughostTest, plughost, state_from_map
+from plughost_support import EXAMPLES, PlughostTest, contents, plughost, state_from_map
 
 PHRASE = os.path.join(EXAMPLES, "phrase.mid")
 MAP = os.path.join(EXAMPLES, "strings.json")
-
-
-def contents(folder):
-    out = {}
-    for top, _, names in os.walk(folder):
-        for name in names:
-            with open(os.path.join(top, name), "rb") as f:
-                out[os.path.relpath(os.path.join(top, name), folder)] = f.read()
-    return out
 
 
 class OutputFiles(PlughostTest):

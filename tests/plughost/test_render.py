@@ -9,14 +9,15 @@ import unittest
 
 import mido
 
-from plughost_support import (EXAMPLES, HERE, ROOT, PlughostTest, broadcast, read_track, sent,
+from plughost_support import (EXAMPLES, HERE, ROOT, PlughostTest, read_track, render_start, sent,
                               write_midi)
 
 BENCH = os.path.join(ROOT, "tools", "bench")
-# What the renderer wrote before it was made fast: the example phrase in
-# full, and the SHA-256 of the large benchmark file's output.
+# What the renderer wrote before it was made fast, with the host's pan and
+# volume reported before playback: the example phrase in full, and the
+# SHA-256 of the large benchmark file's output.
 PHRASE_REFERENCE = os.path.join(HERE, "reference", "phrase_strings.mid")
-LARGE_OUTPUT_SHA256 = "25fada20e215ff03c6fd9ba962ee7fa2fe4cc73e8084c6d4c40837a921a61669"
+LARGE_OUTPUT_SHA256 = "992adbe8c969484a86adc3af78efc752724a34413f253926746adab701966f61"
 
 ON, OFF, CC = 0x90, 0x80, 0xB0
 
@@ -92,7 +93,7 @@ class Render(PlughostTest):
         ]
         run, (midi, messages) = self.render("map.json", [conductor, notes])
         expected = [(0, ("port", 5))]
-        expected += [(0, m) for m in broadcast(C, controllers=(90, 127, 100, 127, 127, 0))]
+        expected += [(0, m) for m in render_start(C, controllers=(90, 127, 100, 127, 127, 0))]
         expected += [
             (0, (ON | C, 24, 127)), (0, (OFF | C, 24, 0)), (0, (CC | C, 32, 10)),
             (0, (CC | C, 1, 64)), (0, (ON | C, 60, 100)),
@@ -144,12 +145,27 @@ class Render(PlughostTest):
         with open(self.path("in.mid"), "rb") as f:
             raw = f.read()
         self.assertIn(bytes([0x32, 0x32, 0x00]), raw, "running status in the input")
-        expected = [(0, m) for m in broadcast()]
+        expected = [(0, m) for m in render_start()]
         expected += [(0, (ON, 30, 127)), (0, (OFF, 30, 0))]
         for i in range(4):
             expected += [(i * 100, (ON, 50 + i, 40 + i)), (i * 100 + 50, (OFF, 50 + i, 0))]
         self.assertEqual(messages, expected)
         self.assertEqual(summary(run)["keyswitches sent"], 1)
+        run = self.run_ok("dump-midi", "in.mid")
+        self.assertIn("format 0, 1 track, 480 ticks per quarter, 9 events", run.out)
+
+    def test_the_host_reports_pan_and_volume_before_playback(self):
+        # Chosen on the command line; the file's own pan still arrives where
+        # it stands.
+        self.write_json("map.json", {"slots": []})
+        write_midi(self.path("in.mid"), [[(0, cc(0, 10, 30)), (5, note_on(0, 60, 100)),
+                                          (10, note_off(0, 60))]])
+        run = self.run_ok("render", "map.json", "in.mid", "out.mid", "--pan", "0", "--volume",
+                          "127")
+        _, messages = sent(self.path("out.mid"))
+        self.assertEqual(messages, [(0, m) for m in render_start(pan=0, volume=127)] +
+                         [(0, (CC, 10, 30)), (5, (ON, 60, 100)), (10, (OFF, 60, 0))])
+        self.assertIn("pan and volume:    0 and 127, reported before playback", run.out)
 
     def test_options_and_state_files_are_settings_too(self):
         # CC ghosting silences the playback broadcast and host pan; the

@@ -250,12 +250,15 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
     EXPECT_EQ(summary.ties, 0);
     seen.Add(c, rendered, summary);
 
-    // Playback start sends pan, volume and the six controllers (eight CCs);
-    // then every controller of x at its tick. The stop at the end may lift
-    // a sustain pedal an action left down on a channel of its own.
+    // The host's pan and volume, then playback start's pan, volume and six
+    // controllers (ten CCs); then every controller of x at its tick. The
+    // stop at the end may lift a sustain pedal an action left down on a
+    // channel of its own.
     auto ccs = ControllersOf(coloured);
-    ASSERT_GE(ccs.size(), 8u);
-    ccs.erase(ccs.begin(), ccs.begin() + 8);
+    ASSERT_GE(ccs.size(), 10u);
+    EXPECT_EQ(ccs[0], std::make_tuple(uint64_t{0}, 10, 64));  // centre
+    EXPECT_EQ(ccs[1], std::make_tuple(uint64_t{0}, 7, 100));
+    ccs.erase(ccs.begin(), ccs.begin() + 10);
     const auto wantCcs = ControllersOf(c.midi);
     while (ccs.size() > wantCcs.size() && std::get<1>(ccs.back()) == 64 &&
            std::get<2>(ccs.back()) < 64)

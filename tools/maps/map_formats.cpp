@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/counted.h"
 #include "tools/maps/export_report.h"
 #include "tools/maps/formats/articulation_plist.h"
 #include "tools/maps/formats/doricolib.h"

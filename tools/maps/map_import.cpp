@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/maps/counted.h"
 #include "tools/maps/icon_names.h"
 #include "tools/maps/name_matching.h"
 #include "tools/maps/note_names.h"
@@ -227,10 +228,6 @@ bool IsNumber(const std::string& text) {
   return true;
 }
 
-std::string Counted(size_t count, const std::string& thing) {
-  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
-}
-
 // The things --bank or --pick chooses among, numbered from 1 as --list
 // shows them.
 struct Choices {
@@ -441,8 +438,7 @@ std::vector<std::string> SplitPickList(const std::string& list) {
 }
 
 std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
-  std::string out = fileName + ": " + std::to_string(map.banks.size()) +
-                    (map.banks.size() == 1 ? " bank\n" : " banks\n");
+  std::string out = fileName + ": " + Counted(map.banks.size(), "bank") + "\n";
   for (size_t b = 0; b < map.banks.size(); ++b) {
     const ForeignBank& bank = map.banks[b];
     out += "bank " + std::to_string(b + 1) + " " + BankLabel(bank) + ", " +

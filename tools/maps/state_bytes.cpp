@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "state/extension_block.h"
+#include "tools/maps/counted.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ bool DecodeState(const std::vector<uint8_t>& bytes, PluginSettings& out, std::st
   uint16_t count = 0;
   if (!r.Half(count)) return truncated("controller count");
   if (count != kControllerCount) {
-    error = "the state holds " + std::to_string(count) + " controllers, expected " +
+    error = "the state holds " + Counted(count, "controller") + ", expected " +
             std::to_string(kControllerCount);
     return false;
   }
@@ -127,15 +128,15 @@ bool DecodeState(const std::vector<uint8_t>& bytes, PluginSettings& out, std::st
     SlotAdditionsArray additions{};
     size_t used = 0;
     if (!DecodeExtensionBlock(bytes.data() + r.Offset(), r.Left(), additions, used)) {
-      error = std::to_string(r.Left()) +
-              " bytes follow the end of the state and are not a well-formed block of slot additions";
+      error = Counted(r.Left(), "byte") +
+              " after the end of the state, not a well-formed block of slot additions";
       return false;
     }
     for (int i = 0; i < kSlotCount; ++i) s.slots[i].additions = additions[i];
     r.Skip(used);
   }
   if (r.Left() != 0) {
-    error = std::to_string(r.Left()) + " bytes follow the end of the state";
+    error = Counted(r.Left(), "byte") + " after the end of the state";
     return false;
   }
   out = std::move(s);

@@ -1,5 +1,6 @@
 #include "tools/midifile/midi_file_reader.h"
 
+#include "tools/maps/counted.h"
 #include "tools/midifile/midi_track_cursor.h"
 
 namespace {
@@ -60,7 +61,7 @@ bool ReadMidiLayout(const std::vector<uint8_t>& bytes, MidiLayout& layout, std::
   while (result.tracks.size() < trackCount) {
     if (bytes.size() - at < 8) {
       error = "truncated: the file ends after " + std::to_string(result.tracks.size()) + " of " +
-              std::to_string(trackCount) + " tracks";
+              Counted(trackCount, "track");
       return false;
     }
     const uint32_t type = BigEndian(bytes, at, 4);
@@ -68,8 +69,8 @@ bool ReadMidiLayout(const std::vector<uint8_t>& bytes, MidiLayout& layout, std::
     const size_t body = at + 8;
     if (length > bytes.size() - body) {
       error = "truncated: the chunk at byte " + std::to_string(at) + " declares " +
-              std::to_string(length) + " bytes, but only " + std::to_string(bytes.size() - body) +
-              " follow";
+              Counted(length, "byte") + ", but the file holds only " +
+              Counted(bytes.size() - body, "byte") + " more";
       return false;
     }
     if (type == 0x4D54726B) {  // "MTrk"; other chunk types are skipped

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/maps/counted.h"
+
 namespace {
 
 std::string Hex(unsigned value) {
@@ -54,8 +56,7 @@ bool MidiTrackCursor::Next(MidiEventView& e, std::string& error) {
     if (!Number(at, length, fault)) return fail(fault);
     if (length > end_ - at)
       return fail(std::string(meta ? "a meta event of " : "a system exclusive event of ") +
-                  std::to_string(length) +
-                  " bytes runs past the end of the track (truncated file?)");
+                  Counted(length, "byte") + " runs past the end of the track (truncated file?)");
     e.kind = meta ? MidiEvent::Kind::Meta : MidiEvent::Kind::Sysex;
     e.status = first;
     e.payload = file_ + at;

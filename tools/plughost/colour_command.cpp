@@ -17,6 +17,7 @@
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/result_files.h"
+#include "tools/plughost/same_file.h"
 #include "tools/render/colouring.h"
 #include "tools/render/render_session.h"
 #include "tools/render/slot_pairing.h"
@@ -90,6 +91,9 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
   if (summary.layerNotes)
     std::printf("  layered copies:    %d (note-ons of another channel read as one note)\n",
                 summary.layerNotes);
+  if (summary.controllerCopies)
+    std::printf("  controller copies: %d (the map's controllers repeated on its other note channels)\n",
+                summary.controllerCopies);
 }
 
 }  // namespace
@@ -97,6 +101,10 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
 int ColourCommand(const CommonOptions& options, const MapChoice& choice,
                   const std::string& settingsPath, const std::string& inputPath,
                   const std::string& outputPath, const std::string& picturePath) {
+  if (const int refused = RefuseOutputOverInput(options, "colour",
+                                                {{"settings", settingsPath}, {"input", inputPath}},
+                                                {{"output", outputPath}, {"picture", picturePath}}))
+    return refused;
   PluginSettings settings;
   if (const int failed = ReadAnySettings(options, choice, settingsPath, settings)) return failed;
   SlotOutputTable table;
@@ -120,9 +128,14 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice,
 }
 
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
-                    const RetargetOptions& retarget, const std::string& fromPath,
-                    const std::string& toPath, const std::string& inputPath,
-                    const std::string& outputPath, const std::string& picturePath) {
+                    const RetargetOptions& retarget, const HostMix& mix,
+                    const std::string& fromPath, const std::string& toPath,
+                    const std::string& inputPath, const std::string& outputPath,
+                    const std::string& picturePath) {
+  if (const int refused = RefuseOutputOverInput(
+          options, "retarget", {{"map", fromPath}, {"map", toPath}, {"input", inputPath}},
+          {{"output", outputPath}, {"picture", picturePath}}))
+    return refused;
   PluginSettings from, to;
   if (const int failed = ReadAnySettings(options, choice, fromPath, from)) return failed;
   if (const int failed = ReadAnySettings(options, choice, toPath, to)) return failed;
@@ -168,6 +181,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     request.input = &input;
     request.layout = &layout;
     request.events = &coloured;
+    request.mix = mix;
     if (!picturePath.empty()) request.picture = &roll;
     RenderThroughDll(instance, host, levels, request, "retargeting", files.midi, summary);
   }

@@ -26,7 +26,9 @@ int MapToStateCommand(const CommonOptions& options, const std::string& map,
                       const std::string& state);
 int StateToMapCommand(const CommonOptions& options, const std::string& state,
                       const std::string& map);
-int RenderCommand(const CommonOptions& options, const std::string& settings,
+// --pan and --volume: what the host reports before playback.
+struct HostMix;
+int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settings,
                   const std::string& input, const std::string& output, const std::string& picture);
 
 // --bank and --pick, for a settings file in another program's format.
@@ -41,11 +43,11 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice,
                   const std::string& settings, const std::string& input, const std::string& output,
                   const std::string& picture);
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
-                    const RetargetOptions& retarget, const std::string& from, const std::string& to,
-                    const std::string& input, const std::string& output,
+                    const RetargetOptions& retarget, const HostMix& mix, const std::string& from,
+                    const std::string& to, const std::string& input, const std::string& output,
                     const std::string& picture);
 int DumpMidiCommand(const std::string& file, int limit);
-int EditCommand(const CommonOptions& options, const std::string& map, double closeAfterSeconds);
+int EditCommand(const CommonOptions& options, const std::string& path, double closeAfterSeconds);
 int ScreenshotCommand(const CommonOptions& options, const std::string& settings,
                       const std::string& folder);
 int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,

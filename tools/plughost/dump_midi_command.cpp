@@ -1,6 +1,7 @@
 // dump-midi: a MIDI file as readable lines (time, tick, message, note names).
 #include <cstdio>
 
+#include "tools/maps/counted.h"
 #include "tools/maps/text_file.h"
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
@@ -43,9 +44,8 @@ std::string DescribeMeta(const MidiEventView& e) {
     default:
       break;
   }
-  std::snprintf(text, sizeof text, "Meta      type 0x%02X, %u bytes", e.metaType,
-                static_cast<unsigned>(size));
-  return text;
+  std::snprintf(text, sizeof text, "Meta      type 0x%02X, ", e.metaType);
+  return text + Counted(size, "byte");
 }
 
 }  // namespace
@@ -61,9 +61,9 @@ int DumpMidiCommand(const std::string& path, int limit) {
   MidiEventView e;
   for (MergedMidiEvents events(bytes, file); events.Next(e);) tempo.Add(e);
 
-  std::printf("%s: format %d, %u track(s), %u ticks per quarter, %u events\n", path.c_str(),
-              file.format, static_cast<unsigned>(file.tracks.size()), file.division,
-              static_cast<unsigned>(file.events));
+  std::printf("%s: format %d, %s, %s per quarter, %s\n", path.c_str(), file.format,
+              Counted(file.tracks.size(), "track").c_str(), Counted(file.division, "tick").c_str(),
+              Counted(file.events, "event").c_str());
   std::printf("  time (s)    tick  message\n");
   size_t shown = 0;
   uint8_t port = 0;
@@ -77,7 +77,7 @@ int DumpMidiCommand(const std::string& path, int limit) {
       if (e.metaType == kMetaPort && e.payloadSize == 1) port = e.payload[0];
       text = DescribeMeta(e);
     } else if (e.kind == MidiEvent::Kind::Sysex) {
-      text = "SysEx     " + std::to_string(e.payloadSize) + " bytes";
+      text = "SysEx     " + Counted(e.payloadSize, "byte");
     } else {
       text = DescribeMessage(e.status | e.data1 << 8 | e.data2 << 16 |
                              static_cast<uint32_t>(port) << 24);

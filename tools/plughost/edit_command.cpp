@@ -1,10 +1,11 @@
 // edit: the plug-in's editor in a window of ours, with the settings of a map
-// file; closing the window writes the edited settings back to the map.
+// or state file; closing the window writes the edited settings back to it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/map_file.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
@@ -24,13 +25,16 @@ enum MenuEntryNumber { kSetMinimum, kSetMiddle, kSetMaximum, kSeparator, kTypeVa
 
 class EditSession final : public HostListener {
  public:
-  EditSession(HostWindow& window, const std::string& title, const PluginSettings& settings)
-      : window_(window), title_(title) {
+  EditSession(HostWindow& window, const std::string& title) : window_(window), title_(title) {}
+
+  // The instance edited, and the settings it was loaded with (its menu
+  // marks the controllers' values); null when editing is over.
+  void SetPlugin(const RawPlugin* plugin, const PluginSettings& settings) {
+    plugin_ = plugin;
     for (int i = 0; i < kControllerCount; ++i)
       values_[kControllerCcNumbers[i] - 1] = settings.controllers[i];
   }
-
-  void SetPlugin(const RawPlugin* plugin) { plugin_ = plugin; }
+  void EndPlugin() { plugin_ = nullptr; }
 
   void OnHint(const char* text) override { ShowStatus(text); }
   void OnMessage(const char* text) override { ShowStatus(text); }
@@ -100,49 +104,66 @@ class EditSession final : public HostListener {
 
 }  // namespace
 
-int EditCommand(const CommonOptions& options, const std::string& mapPath,
-                double closeAfterSeconds) {
+int EditCommand(const CommonOptions& options, const std::string& path, double closeAfterSeconds) {
+  // An existing file is saved back as what it holds, a map or a state (the
+  // content decides, as for any settings file); a new one as its extension
+  // says, a state for .state and a map otherwise.
   std::string error;
-  PluginSettings settings;
-  const bool exists = FileExists(mapPath);
-  if (exists && !ReadMapFile(mapPath, settings, error)) return Fail(kExitBadInput, error);
+  std::vector<uint8_t> state = EncodeState(PluginSettings{});
+  const bool exists = FileExists(path);
+  bool asState = !exists && HasExtension(path, ".state");
+  if (exists) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes, error))
+      return Fail(kExitBadInput, "cannot read " + path + ": " + error);
+    asState = !LooksLikeMapFile(bytes);
+    if (!SettingsFromBytes(path, std::move(bytes), state, error)) return Fail(kExitBadInput, error);
+  }
+  const char* const kind = asState ? "state" : "map";
 
   const auto library = OpenPluginLibrary(options.dll, error);
   if (!library) return Fail(kExitPlugin, error);
 
-  const std::string name = mapPath.substr(FolderOf(mapPath).size());
+  const std::string name = path.substr(FolderOf(path).size());
   HostWindow window;
   if (!window.Create("plughost - " + name, true, error)) return Fail(kExitPlugin, error);
-  EditSession session(window, "plughost - " + name, settings);
+  EditSession session(window, "plughost - " + name);
   PlugHost host(&session);
   std::vector<uint8_t> saved;
-  PluginSettings edited;
   {
     PluginInstance instance(*library, &host);
     if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
-    if (!instance.LoadState(EncodeState(settings), error)) return Fail(kExitPlugin, error);
-    session.SetPlugin(&instance.plugin());
+    PluginSettings loaded;
+    if (!RoundTripThroughPlugin(instance, state, saved, loaded, error))
+      return Fail(kExitPlugin, error);
+    session.SetPlugin(&instance.plugin(), loaded);
     if (!window.ShowEditor(instance.plugin()))
       std::fprintf(stderr, "plughost: warning: the plug-in has no editor window\n");
-    std::printf("Editing %s%s; close the window to save.\n", mapPath.c_str(),
-                exists ? "" : " (new map)");
+    std::printf("Editing %s (%s %s); close the window to save.\n", path.c_str(),
+                exists ? "a" : "new", kind);
     std::fflush(stdout);
     // The editor goes back to the plug-in before our window is destroyed,
     // which would otherwise destroy it as a child.
     window.onClose = [&] { window.HideEditor(instance.plugin()); };
     if (closeAfterSeconds > 0) window.CloseAfter(closeAfterSeconds);
     window.RunUntilClosed();
-    session.SetPlugin(nullptr);
+    session.EndPlugin();
     if (!instance.SaveState(saved, error)) return Fail(kExitPlugin, error);
   }
-  if (!DecodeState(saved, edited, error))
-    return Fail(kExitPlugin, "the plug-in saved a state this host cannot read: " + error);
-  std::string text;
-  MapError problem;
-  if (!FormatArticulationMap(edited, text, problem))
-    return Fail(kExitBadInput, "the edited settings cannot be written as a map: " + problem.field +
-                                   ": " + problem.message);
-  if (!WriteFileAtomically(mapPath, text, error)) return Fail(kExitBadInput, error);
-  std::printf("Saved %s\n", mapPath.c_str());
+  if (asState) {
+    // The plug-in's own bytes, as map-to-state writes them.
+    if (!WriteFileAtomically(path, saved, error)) return Fail(kExitBadInput, error);
+  } else {
+    PluginSettings edited;
+    if (!DecodeState(saved, edited, error))
+      return Fail(kExitPlugin, "the plug-in saved a state this host cannot read: " + error);
+    std::string text;
+    MapError problem;
+    if (!FormatArticulationMap(edited, text, problem))
+      return Fail(kExitBadInput, "the edited settings cannot be written as a map: " +
+                                     problem.field + ": " + problem.message);
+    if (!WriteFileAtomically(path, text, error)) return Fail(kExitBadInput, error);
+  }
+  std::printf("Saved %s (%s)\n", path.c_str(), kind);
   return kExitOk;
 }

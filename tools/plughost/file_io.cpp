@@ -58,9 +58,11 @@ DWORD WriteAndFlush(HANDLE file, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+std::string TemporaryPathFor(const std::string& path) { return path + ".partial"; }
+
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
-  const std::string temporary = path + ".partial";
+  const std::string temporary = TemporaryPathFor(path);
   const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -89,6 +91,11 @@ std::string FullPath(const std::string& path) {
   char full[MAX_PATH * 4] = {};
   const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
   return length > 0 && length < sizeof full ? std::string(full) : path;
+}
+
+bool HasExtension(const std::string& path, const std::string& extension) {
+  return path.size() >= extension.size() &&
+         _stricmp(path.c_str() + path.size() - extension.size(), extension.c_str()) == 0;
 }
 
 std::string FolderOf(const std::string& path) {

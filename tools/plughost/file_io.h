@@ -11,10 +11,14 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error);
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error);
+// The temporary file WriteFileAtomically writes before renaming it to `path`.
+std::string TemporaryPathFor(const std::string& path);
 
 // An absolute path, so files stay where the user meant them after the
 // working directory changes.
 std::string FullPath(const std::string& path);
+// True when the path ends in `extension` (".json"), in any case.
+bool HasExtension(const std::string& path, const std::string& extension);
 // The folder part of a path, with its trailing separator; empty for none.
 std::string FolderOf(const std::string& path);
 bool FileExists(const std::string& path);

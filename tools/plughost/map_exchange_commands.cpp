@@ -4,23 +4,15 @@
 #include <cstdio>
 
 #include "tools/maps/articulation_map.h"
+#include "tools/maps/counted.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
 #include "tools/maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/same_file.h"
 
 namespace {
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    char c = text[text.size() - end.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != end[i]) return false;
-  }
-  return true;
-}
 
 std::string Located(const std::string& file, const ImportError& error) {
   return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
@@ -30,10 +22,6 @@ std::string Located(const std::string& file, const ImportError& error) {
 // bank or articulation name beyond ASCII is read as Windows-1252 then.
 std::string ArgumentText(const std::string& arg) {
   return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
-}
-
-std::string Counted(size_t count, const char* thing) {
-  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
 int UsedSlots(const PluginSettings& settings) {
@@ -46,10 +34,14 @@ int UsedSlots(const PluginSettings& settings) {
 
 int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
                   const std::string& bank, const std::string& pick, bool list, bool strict) {
-  const bool toJson = EndsWith(out, ".json"), toState = EndsWith(out, ".state");
+  const bool toJson = HasExtension(out, ".json"), toState = HasExtension(out, ".state");
   if (!list && !toJson && !toState)
     return Fail(kExitUsage, "import writes OUT ending in .json (a map) or .state (a state), not " +
                                 (out.empty() ? std::string("nothing") : out));
+  if (!list)
+    if (const int refused =
+            RefuseOutputOverInput(options, "import", {{"file", file}}, {{"output", out}}))
+      return refused;
   std::vector<uint8_t> bytes;
   std::string error;
   if (!ReadWholeFile(file, bytes, error))
@@ -74,8 +66,9 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
   for (const std::string& warning : result.warnings)
     std::fprintf(stderr, "plughost: %s: %s\n", strict ? "error" : "warning", warning.c_str());
   if (strict && !result.warnings.empty())
-    return Fail(kExitBadInput, std::to_string(result.warnings.size()) +
-                                   " warnings are errors under --strict; nothing written");
+    return Fail(kExitBadInput, Counted(result.warnings.size(), "warning") +
+                                   (result.warnings.size() == 1 ? " is an error" : " are errors") +
+                                   " under --strict; nothing written");
 
   if (toJson) {
     std::string text;
@@ -88,9 +81,10 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
     if (const int failed = SaveStateThroughPlugin(options, result.settings, out, written))
       return failed;
   }
-  std::printf("%s -> %s: %d slots, %u warnings, %u notes\n", file.c_str(), out.c_str(),
-              UsedSlots(result.settings), static_cast<unsigned>(result.warnings.size()),
-              static_cast<unsigned>(result.notes.size()));
+  std::printf("%s -> %s: %s, %s, %s\n", file.c_str(), out.c_str(),
+              Counted(UsedSlots(result.settings), "slot").c_str(),
+              Counted(result.warnings.size(), "warning").c_str(),
+              Counted(result.notes.size(), "note").c_str());
   return kExitOk;
 }
 
@@ -100,6 +94,9 @@ int ExportCommand(const CommonOptions& options, const std::string& mapPath,
       FormatForExtension(out) == MapFormat::DoricoLibrary)
     return Fail(kExitUsage,
                 "export writes OUT ending in .reabank, .expressionmap or .plist, not " + out);
+  if (const int refused =
+          RefuseOutputOverInput(options, "export", {{"map", mapPath}}, {{"output", out}}))
+    return refused;
   PluginSettings settings;
   if (const int failed = LoadSettingsThroughPlugin(options, mapPath, settings)) return failed;
   std::string text, error;

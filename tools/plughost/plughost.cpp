@@ -12,6 +12,7 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/process_stats.h"
+#include "tools/render/render_session.h"
 
 namespace {
 
@@ -42,11 +43,15 @@ const char kUsage[] =
     "                            --fallback N plays slot N for slots without a partner\n"
     "  render, colour and retarget take --picture FILE.png: a piano roll of the\n"
     "                            result, notes in their slots' colours\n"
+    "  render and retarget take --pan N and --volume N (0..127): the pan and volume\n"
+    "                            the host reports before playback (default 64, the\n"
+    "                            centre, and 100)\n"
     "  dump-midi FILE [--limit N]\n"
     "                            print a MIDI file readably (time, message, note names)\n"
-    "  edit MAP [--close-after SECONDS]\n"
-    "                            open the plug-in's editor on a map (a new one if MAP\n"
-    "                            does not exist); closing the window saves it back.\n"
+    "  edit SETTINGS [--close-after SECONDS]\n"
+    "                            open the plug-in's editor on a map or state file;\n"
+    "                            closing the window saves it back as what it was (a\n"
+    "                            new file: a state if it ends in .state, else a map).\n"
     "                            --close-after closes it by itself, for scripts\n"
     "  screenshot SETTINGS DIR   write editor-articulation.png, editor-controllers.png\n"
     "                            and editor-settings.png of the editor to DIR\n"
@@ -71,9 +76,10 @@ const char kUsage[] =
     "  --version                 print plughost's version\n"
     "  -h, --help                show this text\n"
     "\n"
-    "Output files are written whole or not at all. Exit status: 0 success, 1 bad\n"
-    "input or unwritable output, 2 bad command line, 3 the plug-in could not be\n"
-    "loaded or used.\n";
+    "Output files are written whole or not at all, and never over an input (edit\n"
+    "saves back the map it opens). Exit status: 0 success, 1 bad input or\n"
+    "unwritable output, 2 bad command line (an output that is an input too),\n"
+    "3 the plug-in could not be loaded or used.\n";
 
 std::string DefaultDllPath() {
   char path[MAX_PATH] = {};
@@ -93,6 +99,37 @@ bool ParseNumber(const std::string& text, double& value) {
   return !text.empty() && end && *end == '\0';
 }
 
+// A MIDI data byte written as plain digits.
+bool ParseDataByte(const std::string& text, int& value) {
+  if (text.empty() || text.size() > 3) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return value <= 127;
+}
+
+// The options that belong to some commands only; any other command refuses
+// them as it refuses an option nobody knows, rather than ignore them.
+struct CommandOption {
+  const char* option;
+  const char* commands;  // each between spaces
+};
+const CommandOption kCommandOptions[] = {
+    {"--limit", " dump-midi "},
+    {"--close-after", " edit "},
+    {"--bank", " colour retarget import "},
+    {"--pick", " colour retarget import "},
+    {"--list", " import "},
+    {"--strict", " import "},
+    {"--picture", " render colour retarget "},
+    {"--match", " retarget "},
+    {"--fallback", " retarget "},
+    {"--pan", " render retarget "},
+    {"--volume", " render retarget "},
+};
+
 struct Arguments {
   std::string command;
   std::vector<std::string> positional;
@@ -103,7 +140,36 @@ struct Arguments {
   bool stats = false;
   std::string picture;
   RetargetOptions retarget;
+  HostMix mix;
+  std::vector<std::string> commandOptions;  // given, of kCommandOptions
 };
+
+const char kCommandNames[] =
+    " map-to-state state-to-map render colour retarget dump-midi edit screenshot describe import "
+    "export ";
+
+// "a", "a and b", "a, b and c" from " a b c ".
+std::string Listed(const std::string& spaced) {
+  std::vector<std::string> words;
+  for (size_t at = 1; at < spaced.size(); at = spaced.find(' ', at) + 1)
+    words.push_back(spaced.substr(at, spaced.find(' ', at) - at));
+  std::string out;
+  for (size_t i = 0; i < words.size(); ++i)
+    out += (i == 0 ? "" : i + 1 == words.size() ? " and " : ", ") + words[i];
+  return out;
+}
+
+// An option given to a known command that does not take it; empty: none.
+std::string MisplacedOption(const Arguments& args) {
+  const std::string command = " " + args.command + " ";
+  if (std::string(kCommandNames).find(command) == std::string::npos) return "";
+  for (const std::string& given : args.commandOptions)
+    for (const CommandOption& known : kCommandOptions)
+      if (given == known.option && std::string(known.commands).find(command) == std::string::npos)
+        return "unknown option " + given + " for " + args.command + " (it belongs to " +
+               Listed(known.commands) + ")";
+  return "";
+}
 
 int RunCommand(const CommonOptions& options, const Arguments& args) {
   const auto& p = args.positional;
@@ -119,8 +185,8 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
     return expect(2, "STATE MAP") ? StateToMapCommand(options, p[0], p[1]) : kExitUsage;
   const MapChoice choice{args.bank, args.pick};
   if (args.command == "render")
-    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png]")
-               ? RenderCommand(options, p[0], p[1], p[2], args.picture)
+    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png] [--pan N] [--volume N]")
+               ? RenderCommand(options, args.mix, p[0], p[1], p[2], args.picture)
                : kExitUsage;
   if (args.command == "colour")
     return expect(3,
@@ -128,17 +194,18 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
                ? ColourCommand(options, choice, p[0], p[1], p[2], args.picture)
                : kExitUsage;
   if (args.command == "retarget")
-    return expect(
-               4,
-               "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] [--picture FILE.png]")
-               ? RetargetCommand(options, choice, args.retarget, p[0], p[1], p[2], p[3],
+    return expect(4,
+                  "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] "
+                  "[--picture FILE.png] [--pan N] [--volume N]")
+               ? RetargetCommand(options, choice, args.retarget, args.mix, p[0], p[1], p[2], p[3],
                                  args.picture)
                : kExitUsage;
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
   if (args.command == "edit")
-    return expect(1, "MAP [--close-after SECONDS]") ? EditCommand(options, p[0], args.closeAfter)
-                                                    : kExitUsage;
+    return expect(1, "SETTINGS [--close-after SECONDS]")
+               ? EditCommand(options, p[0], args.closeAfter)
+               : kExitUsage;
   if (args.command == "screenshot")
     return expect(2, "SETTINGS FOLDER") ? ScreenshotCommand(options, p[0], p[1]) : kExitUsage;
   if (args.command == "describe")
@@ -179,6 +246,8 @@ int main(int argc, char** argv) {
     };
     std::string text;
     double number = 0;
+    for (const CommandOption& known : kCommandOptions)
+      if (arg == known.option) args.commandOptions.push_back(arg);
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return kExitOk;
@@ -204,8 +273,7 @@ int main(int argc, char** argv) {
       if (!value(args.pick) || args.pick.empty())
         return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
     } else if (arg == "--picture") {
-      if (!value(args.picture) || args.picture.size() < 5 ||
-          _stricmp(args.picture.c_str() + args.picture.size() - 4, ".png") != 0)
+      if (!value(args.picture) || args.picture.size() < 5 || !HasExtension(args.picture, ".png"))
         return UsageError("--picture needs a file name ending in .png");
     } else if (arg == "--match") {
       if (!value(text) || text != "names") return UsageError("--match takes 'names'");
@@ -215,6 +283,12 @@ int main(int argc, char** argv) {
           number != static_cast<int>(number))
         return UsageError("--fallback needs a slot number 1..16");
       args.retarget.fallback = static_cast<int>(number) - 1;
+    } else if (arg == "--pan" || arg == "--volume") {
+      int& level = arg == "--pan" ? args.mix.pan : args.mix.volume;
+      if (!value(text) || !ParseDataByte(text, level))
+        return UsageError(arg + " needs a value 0..127" +
+                          (arg == "--pan" ? " (64 is the centre)" : "") +
+                          (text.empty() ? "" : ", not '" + text + "'"));
     } else if (arg == "--list") {
       args.list = true;
     } else if (arg == "--strict") {
@@ -228,6 +302,8 @@ int main(int argc, char** argv) {
     }
   }
   if (args.command.empty()) return UsageError("no command given");
+  const std::string misplaced = MisplacedOption(args);
+  if (!misplaced.empty()) return UsageError(misplaced);
 
   const int status = RunCommand(options, args);
   if (args.stats) PrintProcessStats(start.QuadPart);

@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/maps/counted.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/progress_line.h"
 #include "tools/plughost/result_files.h"
+#include "tools/plughost/same_file.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/render/render_session.h"
@@ -31,6 +33,8 @@ void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const Velo
 }
 
 void PrintRenderSummary(const RenderSummary& summary) {
+  std::printf("  pan and volume:    %d and %d, reported before playback\n", summary.mix.pan,
+              summary.mix.volume);
   std::printf("  notes in:          %d\n", summary.notesIn);
   std::printf("  messages out:      %d\n", summary.messagesOut);
   std::printf("  keyswitches sent:  %d\n", summary.keyswitches);
@@ -38,27 +42,30 @@ void PrintRenderSummary(const RenderSummary& summary) {
   std::printf("  modwheel changes:  %d\n", summary.modwheelChanges);
   std::printf("  controllers in:    %d\n", summary.controllerEvents);
   if (summary.ignoredEvents)
-    std::printf("  ignored:           %d events the plug-in has no use for\n",
-                summary.ignoredEvents);
+    std::printf("  ignored:           %s the plug-in has no use for\n",
+                Counted(summary.ignoredEvents, "event").c_str());
   if (summary.unmatchedNoteOffs)
-    std::printf("  ignored:           %d note-offs without a sounding note\n",
-                summary.unmatchedNoteOffs);
+    std::printf("  ignored:           %s without a sounding note\n",
+                Counted(summary.unmatchedNoteOffs, "note-off").c_str());
   if (summary.droppedNotes)
-    std::printf("  dropped:           %d notes the plug-in made no voice for\n",
-                summary.droppedNotes);
+    std::printf("  dropped:           %s the plug-in made no voice for\n",
+                Counted(summary.droppedNotes, "note").c_str());
   if (summary.endedAtStop)
-    std::printf("  ended at stop:     %d notes still sounding at the end of the file\n",
-                summary.endedAtStop);
+    std::printf("  ended at stop:     %s still sounding at the end of the file\n",
+                Counted(summary.endedAtStop, "note").c_str());
   if (summary.clippedDataBytes)
     std::printf(
-        "  warning:           %d messages had data bytes above 127, written as their"
-        " low seven bits\n",
-        summary.clippedDataBytes);
+        "  warning:           %s had data bytes above 127, written as their low seven bits\n",
+        Counted(summary.clippedDataBytes, "message").c_str());
 }
 
-int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
+int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settingsPath,
                   const std::string& inputPath, const std::string& outputPath,
                   const std::string& picturePath) {
+  if (const int refused = RefuseOutputOverInput(options, "render",
+                                                {{"settings", settingsPath}, {"input", inputPath}},
+                                                {{"output", outputPath}, {"picture", picturePath}}))
+    return refused;
   std::string error;
   std::vector<uint8_t> state;
   if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
@@ -94,6 +101,7 @@ int RenderCommand(const CommonOptions& options, const std::string& settingsPath,
     RenderRequest request;
     request.input = &input;
     request.layout = &layout;
+    request.mix = mix;
     if (!picturePath.empty()) request.picture = &roll;
     RenderThroughDll(instance, host, levels, request, "rendering", files.midi, summary);
   }

@@ -4,13 +4,30 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
+#include "tools/plughost/same_file.h"
 #include "tools/render/png_writer.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/maps/state_bytes.h"
 #include "tools/plughost/window_capture.h"
 
+namespace {
+
+// Joined with the separator the folder already uses, so messages read naturally.
+std::string PagePicturePath(const std::string& folder, int page) {
+  const char separator = folder.find('/') != std::string::npos ? '/' : '\\';
+  return folder + separator + "editor-" + kPageNames[page] + ".png";
+}
+
+}  // namespace
+
 int ScreenshotCommand(const CommonOptions& options, const std::string& settingsPath,
                       const std::string& folder) {
+  std::vector<RoleFile> pictures;
+  for (int page = 0; page < 3; ++page)
+    pictures.push_back({"picture", PagePicturePath(folder, page)});
+  if (const int refused =
+          RefuseOutputOverInput(options, "screenshot", {{"settings", settingsPath}}, pictures))
+    return refused;
   std::string error;
   std::vector<uint8_t> state;
   if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
@@ -46,9 +63,7 @@ int ScreenshotCommand(const CommonOptions& options, const std::string& settingsP
       if (!editor) return Fail(kExitPlugin, "the plug-in has no editor window to picture");
       if (!captured) return Fail(kExitPlugin, "cannot read back the editor's pixels");
     }
-    // Joined with the separator the folder already uses, so messages read naturally.
-    const char separator = folder.find('/') != std::string::npos ? '/' : '\\';
-    const std::string path = folder + separator + "editor-" + kPageNames[page] + ".png";
+    const std::string& path = pictures[page].path;
     if (!WriteFileAtomically(path, EncodePng(picture.width, picture.height, picture.rgb), error))
       return Fail(kExitBadInput, error);
     std::printf("Wrote %s (%d x %d, %s page)\n", path.c_str(), picture.width, picture.height,

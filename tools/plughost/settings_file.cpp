@@ -1,5 +1,6 @@
 #include "tools/plughost/settings_file.h"
 
+#include "tools/maps/counted.h"
 #include "tools/maps/map_file.h"
 #include "tools/maps/state_bytes.h"
 #include "tools/plughost/file_io.h"
@@ -33,6 +34,11 @@ bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std:
     error = "cannot read the settings " + path + ": " + error;
     return false;
   }
+  return SettingsFromBytes(path, std::move(bytes), state, error);
+}
+
+bool SettingsFromBytes(const std::string& path, std::vector<uint8_t> bytes,
+                       std::vector<uint8_t>& state, std::string& error) {
   if (LooksLikeMapFile(bytes)) {
     PluginSettings settings;
     if (!MapFromBytes(path, bytes, settings, error)) return false;
@@ -41,8 +47,8 @@ bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std:
   }
   int32_t version = 0;
   if (!StateVersion(bytes, version)) {
-    error = path + ": neither a map (JSON) nor a plug-in state: " + std::to_string(bytes.size()) +
-            " bytes, too short for a state's version word";
+    error = path + ": neither a map (JSON) nor a plug-in state: " + Counted(bytes.size(), "byte") +
+            ", too short for a state's version word";
     return false;
   }
   if (version < 1 || version > kWrittenStateVersion) {

@@ -15,6 +15,9 @@ bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string&
 // Reads a map or a state file (a map begins with '{') into the bytes a host
 // would restore. A state file must carry a version the plug-in reads (1-5).
 bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std::string& error);
+// The same for a file's bytes already read; `path` names it in errors.
+bool SettingsFromBytes(const std::string& path, std::vector<uint8_t> bytes,
+                       std::vector<uint8_t>& state, std::string& error);
 
 // Restores `state` into the instance and decodes what it then saves: the
 // settings as the plug-in holds them.

@@ -2,9 +2,11 @@
 // restores a project, and what the plug-in then saves comes back out.
 #include <cstdio>
 
+#include "tools/maps/counted.h"
 #include "tools/maps/articulation_map.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/maps/state_bytes.h"
 
@@ -51,18 +53,24 @@ int LoadSettingsThroughPlugin(const CommonOptions& options, const std::string& p
 
 int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
                       const std::string& statePath) {
+  if (const int refused = RefuseOutputOverInput(options, "map-to-state", {{"map", mapPath}},
+                                                {{"state", statePath}}))
+    return refused;
   std::string error;
   PluginSettings wanted;
   if (!ReadMapFile(mapPath, wanted, error)) return Fail(kExitBadInput, error);
   size_t written = 0;
   if (const int failed = SaveStateThroughPlugin(options, wanted, statePath, written)) return failed;
-  std::printf("%s -> %s: %u bytes, state version %d\n", mapPath.c_str(), statePath.c_str(),
-              static_cast<unsigned>(written), kWrittenStateVersion);
+  std::printf("%s -> %s: %s, state version %d\n", mapPath.c_str(), statePath.c_str(),
+              Counted(written, "byte").c_str(), kWrittenStateVersion);
   return kExitOk;
 }
 
 int StateToMapCommand(const CommonOptions& options, const std::string& statePath,
                       const std::string& mapPath) {
+  if (const int refused = RefuseOutputOverInput(options, "state-to-map", {{"state", statePath}},
+                                                {{"map", mapPath}}))
+    return refused;
   std::string error;
   std::vector<uint8_t> state;
   if (!ReadSettingsFile(statePath, state, error)) return Fail(kExitBadInput, error);

@@ -53,7 +53,7 @@ class RenderSession final : public RenderListener {
 
   // Plays the input and writes what the plug-in sent as the output's
   // second track.
-  void Play(MidiEventSource& events, size_t total, std::vector<uint8_t>& output,
+  void Play(const HostMix& mix, MidiEventSource& events, size_t total, std::vector<uint8_t>& output,
             const RenderProgress& progress) {
     MidiTrackWriter out(output);
     out_ = &out;
@@ -61,8 +61,14 @@ class RenderSession final : public RenderListener {
     out.Meta(0, kMetaTrackName, reinterpret_cast<const uint8_t*>(name.data()),
              static_cast<uint32_t>(name.size()));
 
-    // Playback starts before the first event, at tick 0.
+    // A host reports its mixer's pan and volume for the channel as it loads
+    // a plug-in, before playback: the plug-in's own start values would make
+    // the output begin silent and hard left. Playback starts before the
+    // first event, at tick 0.
     tick_ = 0;
+    summary_.mix = mix;
+    plugin_.ProcessEvent(kEventPan, mix.pan, 0);
+    plugin_.ProcessEvent(kEventVolume, mix.volume, 0);
     plugin_.Playback(true);
     MidiEventView e;
     int track = 0;
@@ -205,7 +211,8 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   MergedMidiEvents own(input, layout);
   RenderSession session(target, levels, summary, request.picture);
   target.Attach(&session);
-  session.Play(request.events ? *request.events : own, layout.events, output, request.progress);
+  session.Play(request.mix, request.events ? *request.events : own, layout.events, output,
+               request.progress);
   target.Attach(nullptr);
   if (request.picture) request.picture->Finish();
 }

@@ -16,7 +16,15 @@
 #include "tools/render/render_target.h"
 #include "tools/render/velocity_levels.h"
 
+// The pan and volume a host reports for the plug-in's channel when it loads
+// it, as its mixer holds them: centre, and a mixer fader's usual level.
+struct HostMix {
+  int pan = 64;
+  int volume = 100;
+};
+
 struct RenderSummary {
+  HostMix mix;               // the pan and volume reported before playback
   int notesIn = 0;           // note-ons (velocity above 0) played
   int messagesOut = 0;       // messages the plug-in sent, playback start included
   int keyswitches = 0;       // keyswitch note-ons sent before notes
@@ -42,6 +50,7 @@ struct RenderRequest {
   // colouring, say) must give the input's events less some, in their order.
   MidiEventSource* events = nullptr;
   PianoRoll* picture = nullptr;  // when set: the notes played, in their colours
+  HostMix mix;                   // reported just before playback starts
   RenderProgress progress;
 };
 
