@@ -96,6 +96,17 @@ class MapExchange(PlughostTest):
         self.assertEqual([s["name"] for s in self.slots("picked.json")],
                          ["Reset", "Legato", "Tremolo"])
 
+    def test_list_shows_our_own_map_or_state_with_latencies(self):
+        with open(self.path("late.json"), "w") as f:
+            f.write('{"slots": [{"slot": 3, "name": "Legato", "keyswitch": "C0", "latency": 250,'
+                    ' "noteChannels": [2]}]}')
+        self.run_ok("map-to-state", "late.json", "late.state")
+        for name, kind in (("late.json", "a map"), ("late.state", "a state")):
+            run = self.run_ok("import", name, "--list")
+            self.assertIn(name + ": " + kind + ", channel 1, 1 slot in use", run.out)
+            self.assertIn("   3  Legato  ->  keyswitch C0 v127, latency 250 ms, notes on channel 2",
+                          run.out)
+
     def test_selectors_that_fit_several_list_them_by_number(self):
         # Two libraries' banks both called "Violins", and two articulations
         # whose names differ only in case, as real banks have them.

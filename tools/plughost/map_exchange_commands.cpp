@@ -7,10 +7,13 @@
 #include "tools/maps/counted.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
+#include "tools/maps/settings_listing.h"
+#include "tools/maps/state_bytes.h"
 #include "tools/maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"
+#include "tools/plughost/settings_file.h"
 
 namespace {
 
@@ -46,6 +49,17 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
   std::string error;
   if (!ReadWholeFile(file, bytes, error))
     return Fail(kExitBadInput, "cannot read " + file + ": " + error);
+  if (list) {
+    // The plug-in's own map or state lists its slots as they stand.
+    std::vector<uint8_t> state;
+    PluginSettings settings;
+    std::string unused;
+    if (SettingsFromBytes(file, bytes, state, unused) && DecodeState(state, settings, unused)) {
+      const bool map = !bytes.empty() && state != bytes;
+      std::fputs(ListSettings(settings, file, map ? "a map" : "a state").c_str(), stdout);
+      return kExitOk;
+    }
+  }
   ForeignMap map;
   ImportError problem;
   if (!ReadForeignMap(file, bytes, map, problem))
