@@ -208,11 +208,22 @@ INT_PTR EditorWindow::PointerMove(PanelPoint point) {
   if (drag_.warpGuard) return 0;
   drag_.pointerPoint = point;
   if (drag_.Dragging()) StepDrag();
+  ShowHintAt(point);
   if (panel::kSlotGridBox.Contains(point)) {
     MarkForRepaint(true);
     PaintEditor(handle());
   }
   return 1;
+}
+
+// The summary line cannot show everything a slot sends; resting on it
+// shows the whole text through the host's hint, once per arrival.
+void EditorWindow::ShowHintAt(PanelPoint point) {
+  std::string hint = drag_.Dragging() ? std::string() : AdditionsHintAt(engine_.model, point);
+  if (hint == additionsHint_) return;
+  additionsHint_ = std::move(hint);
+  PluginHost* host = engine_.host();
+  if (host && !additionsHint_.empty()) host->ShowHint(engine_.hostTag(), additionsHint_.c_str());
 }
 
 void EditorWindow::Press(PanelPoint point) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "editor/panel_editing.h"
 #include "editor/panel_painter.h"
@@ -83,6 +84,7 @@ class EditorWindow final : public EditorRepaint {
   void PassOnRequests();
 
   INT_PTR PointerMove(PanelPoint point);
+  void ShowHintAt(PanelPoint point);
   void Press(PanelPoint point);
   void Release(PanelPoint point);
   bool RightRelease();
@@ -105,6 +107,7 @@ class EditorWindow final : public EditorRepaint {
   HINSTANCE module_;
   void** handleSlot_;
   EditorDragState drag_;
+  std::string additionsHint_;     // the hint shown for the pointer's place, or empty
   HCURSOR savedCursor = nullptr;  // the cursor a drag hid; null when none
   RepaintRequests requests_;
   PanelPainter painter_;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "editor/additions_text.h"
+
 namespace {
 
 constexpr int32_t Clamp(int32_t value, int32_t low, int32_t high) {
@@ -188,6 +190,13 @@ RightClickAction RightClickActionAt(int32_t pageIndex, PanelPoint p) {
 // ---------------------------------------------------------------------------
 // Prompts.
 
+std::string AdditionsHintAt(const DataModel& model, PanelPoint p) {
+  if (model.pageIndex != kArticulationPage || !panel::kAdditionsBox.Contains(p)) return {};
+  std::string text = FormatAdditionsText(model.additions.Get(ShownSlot(model.selectedSlot)));
+  if (text.size() >= kHintSize) text = text.substr(0, kHintSize - 4) + "...";
+  return text;
+}
+
 const char* PromptCaption(int32_t field) {
   switch (field) {
     case kPromptIcon:
@@ -205,7 +214,7 @@ const char* PromptCaption(int32_t field) {
     case kPromptName:
       return "Articulation name";
     case kPromptAdditions:
-      return "Slot outputs: key velocity, channels, transpose, actions";
+      return "Slot outputs: key velocity, channels, transpose, latency, actions";
     default:
       return "";
   }

@@ -116,6 +116,13 @@ RightClickAction RightClickActionAt(int32_t pageIndex, PanelPoint p);
 constexpr size_t kPromptBufferSize = 256;
 
 const char* PromptCaption(int32_t field);
+
+// While the pointer rests on the articulation page's summary of the shown
+// slot's additions: their whole text, as the prompt edits it, cut to the
+// kHintSize - 1 bytes a hint holds; empty anywhere else and for a slot
+// without additions.
+constexpr size_t kHintSize = 256;
+std::string AdditionsHintAt(const DataModel& model, PanelPoint p);
 // The number a prompt starts with.
 int32_t PromptFieldValue(const DataModel& model, int32_t field);
 // Decimal conversion of typed text: leading blanks and a sign accepted,

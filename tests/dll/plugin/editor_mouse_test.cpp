@@ -876,7 +876,8 @@ TEST_F(EditorPrompts, TheAdditionsLineEditsTheSlotsOutputsAsText) {
   Answer("channels plug-in+5, D0 v90 held, CC 58 = 21 ch 2");
   EXPECT_EQ(RightAt(170, 168), 1);
   ASSERT_EQ(host.promptCaptions.size(), 1u);
-  EXPECT_EQ(host.promptCaptions[0], "Slot outputs: key velocity, channels, transpose, actions");
+  EXPECT_EQ(host.promptCaptions[0],
+            "Slot outputs: key velocity, channels, transpose, latency, actions");
   EXPECT_EQ(host.startingTexts[0], "CC 58 = 20 ch 2");
   const SlotAdditions edited = model().additions.Get(3);
   EXPECT_EQ(edited.noteChannels, kPluginChannelBit | 1u << 4);
@@ -891,4 +892,20 @@ TEST_F(EditorPrompts, TheAdditionsLineEditsTheSlotsOutputsAsText) {
   EXPECT_EQ(model().additions.Get(3), edited);
   ASSERT_FALSE(host.hints.empty());
   EXPECT_EQ(host.hints.back(), "Not understood: \"CC 58 = 200\"");
+
+  // Resting on the line shows the whole text, latency included, once.
+  SlotAdditions late = edited;
+  late.latencyMs = 250;
+  ASSERT_TRUE(model().additions.Set(3, late));
+  host.hints.clear();
+  const auto MoveTo = [this](int x, int y) {
+    SendMessageA(editor(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  };
+  MoveTo(170, 168);
+  MoveTo(172, 168);
+  ASSERT_EQ(host.hints.size(), 1u);
+  EXPECT_EQ(host.hints[0], "channels plug-in+5, latency 250 ms, D0 v90 held, CC 58 = 21 ch 2");
+  MoveTo(20, 20);
+  MoveTo(170, 168);
+  EXPECT_EQ(host.hints.size(), 2u);
 }
