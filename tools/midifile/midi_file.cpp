@@ -57,3 +57,12 @@ double TempoMap::Seconds(uint64_t tick) const {
   const Change& c = *(it - 1);
   return c.seconds + static_cast<double>(tick - c.tick) * c.secondsPerTick;
 }
+
+double TempoMap::Ticks(double seconds) const {
+  if (seconds <= 0) return 0;
+  auto it = std::upper_bound(changes_.begin(), changes_.end(), seconds,
+                             [](double s, const Change& c) { return s < c.seconds; });
+  const Change& c = *(it - 1);
+  if (c.secondsPerTick <= 0) return static_cast<double>(c.tick);
+  return static_cast<double>(c.tick) + (seconds - c.seconds) / c.secondsPerTick;
+}

@@ -88,6 +88,10 @@ class TempoMap {
   // A Set Tempo event, in merged order; other events are passed over.
   void Add(const MidiEventView& e);
   double Seconds(uint64_t tick) const;
+  // The inverse: the tick, with its fraction, at which `seconds` have
+  // passed (0 for times before the start). A file whose ticks have no
+  // length (SMPTE with zero frames) gives 0.
+  double Ticks(double seconds) const;
 
  private:
   double quarter_ = 0;  // ticks per quarter note; 0 for SMPTE time, where tempo does not apply
