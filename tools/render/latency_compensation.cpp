@@ -95,6 +95,7 @@ void LaterNoteOns::Read() {
   held = Held{e, track, read_++};
   held.e.tick = shift_.Later(e.tick, summary_.latencies[slot]);
   ++summary_.moved[slot];
+  if (e.tick == 0) ++summary_.atStart[slot];
   sounding_.Push(slot, e.data1, index);
   heap_.push_back(index);
   std::push_heap(heap_.begin(), heap_.end(),

@@ -29,6 +29,9 @@ struct CompensationSummary {
   // Render: of those, the ones that stopped at tick 0, the file starting
   // too soon before them. Colour: the ones kept before their own note-off.
   std::array<int, kSlotCount> cut{};
+  // Colour: of the notes moved, those found at tick 0, where a render may
+  // have stopped them short of their whole latency.
+  std::array<int, kSlotCount> atStart{};
 };
 
 // A source's events with the note-ons moved earlier, in the order of their
