@@ -14,11 +14,14 @@ bool IsNoteOff(const MidiEventView& e) {
          ((e.status & 0xF0) == 0x80 || ((e.status & 0xF0) == 0x90 && e.data2 == 0));
 }
 
-// Heap order: the later tick, or at one tick the later read, sinks.
-template <typename Held>
-bool Sinks(const Held& a, const Held& b) {
-  return a.e.tick != b.e.tick ? a.e.tick > b.e.tick : a.order > b.order;
-}
+// Heap order: the later tick, or at one tick the later read, sinks. A
+// type rather than a function, so that the heap's calls inline.
+struct Sinks {
+  template <typename Held>
+  bool operator()(const Held& a, const Held& b) const {
+    return a.e.tick != b.e.tick ? a.e.tick > b.e.tick : a.order > b.order;
+  }
+};
 
 }  // namespace
 
@@ -32,36 +35,60 @@ EarlierNoteOns::EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift
                                CompensationSummary& summary)
     : input_(input), shift_(shift), summary_(summary) {
   for (uint16_t ms : summary.latencies) longest_ = std::max<int>(longest_, ms);
+  longestTicks_ = shift.MostTicksIn(longest_);
+}
+
+void EarlierNoteOns::Read() {
+  Held held{{}, 0, read_++};
+  if (!input_.Next(held.e, held.track)) {
+    inputDone_ = true;
+    return;
+  }
+  // Events still to read stand at this tick or later, so they land no
+  // earlier than this tick less the longest latency.
+  bool clamped = false;
+  if (longestTicks_ != UINT64_MAX)
+    settled_ = held.e.tick > longestTicks_ ? held.e.tick - longestTicks_ : 0;
+  else
+    settled_ = shift_.Earlier(held.e.tick, longest_, clamped);
+  const int slot = held.e.status & 0x0F;
+  if (!IsNoteOn(held.e) || summary_.latencies[slot] == 0) {
+    unmoved_.push_back(held);
+    return;
+  }
+  held.e.tick = shift_.Earlier(held.e.tick, summary_.latencies[slot], clamped);
+  ++summary_.moved[slot];
+  if (clamped) ++summary_.cut[slot];
+  moved_.push_back(held);
+  std::push_heap(moved_.begin(), moved_.end(), Sinks());
 }
 
 bool EarlierNoteOns::Next(MidiEventView& e, int& track) {
-  const auto sinks = [](const Held& a, const Held& b) { return Sinks(a, b); };
   for (;;) {
-    if (!heap_.empty() && (inputDone_ || heap_.front().e.tick <= settled_)) {
-      std::pop_heap(heap_.begin(), heap_.end(), sinks);
-      e = heap_.back().e;
-      track = heap_.back().track;
-      heap_.pop_back();
+    const bool haveUnmoved = unmovedHead_ < unmoved_.size();
+    const bool fromHeap =
+        !moved_.empty() && (!haveUnmoved || Sinks()(unmoved_[unmovedHead_], moved_.front()));
+    const Held* first = fromHeap      ? &moved_.front()
+                        : haveUnmoved ? &unmoved_[unmovedHead_]
+                                      : nullptr;
+    if (first && (inputDone_ || first->e.tick <= settled_)) {
+      e = first->e;
+      track = first->track;
+      if (fromHeap) {
+        std::pop_heap(moved_.begin(), moved_.end(), Sinks());
+        moved_.pop_back();
+      } else if (++unmovedHead_ == unmoved_.size()) {
+        unmoved_.clear();
+        unmovedHead_ = 0;
+      } else if (unmovedHead_ >= 4096 && unmovedHead_ * 2 >= unmoved_.size()) {
+        unmoved_.erase(unmoved_.begin(),
+                       unmoved_.begin() + static_cast<std::ptrdiff_t>(unmovedHead_));
+        unmovedHead_ = 0;
+      }
       return true;
     }
     if (inputDone_) return false;
-    Held held{{}, 0, read_++};
-    if (!input_.Next(held.e, held.track)) {
-      inputDone_ = true;
-      continue;
-    }
-    // Events still to read stand at this tick or later, so they land no
-    // earlier than this tick moved by the longest latency.
-    bool clamped = false;
-    settled_ = shift_.Earlier(held.e.tick, longest_, clamped);
-    const int slot = held.e.status & 0x0F;
-    if (IsNoteOn(held.e) && summary_.latencies[slot] > 0) {
-      held.e.tick = shift_.Earlier(held.e.tick, summary_.latencies[slot], clamped);
-      ++summary_.moved[slot];
-      if (clamped) ++summary_.cut[slot];
-    }
-    heap_.push_back(held);
-    std::push_heap(heap_.begin(), heap_.end(), sinks);
+    Read();
   }
 }
 
@@ -99,12 +126,12 @@ void LaterNoteOns::Read() {
   sounding_.Push(slot, e.data1, index);
   heap_.push_back(index);
   std::push_heap(heap_.begin(), heap_.end(),
-                 [this](size_t a, size_t b) { return Sinks(held_[a], held_[b]); });
+                 [this](size_t a, size_t b) { return Sinks()(held_[a], held_[b]); });
 }
 
 size_t LaterNoteOns::PopEarliest() {
   std::pop_heap(heap_.begin(), heap_.end(),
-                [this](size_t a, size_t b) { return Sinks(held_[a], held_[b]); });
+                [this](size_t a, size_t b) { return Sinks()(held_[a], held_[b]); });
   const size_t index = heap_.back();
   heap_.pop_back();
   held_[index].inHeap = false;

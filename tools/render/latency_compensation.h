@@ -37,7 +37,8 @@ struct CompensationSummary {
 // A source's events with the note-ons moved earlier, in the order of their
 // new ticks; at one tick in the order read, so a note-on that lands where
 // other events stand comes after them (after a note-off of its key, say).
-// Holds the events of the longest latency's span at most.
+// Holds the events of the longest latency's span at most: the moved
+// note-ons in a heap, everything else in the order read.
 class EarlierNoteOns final : public MidiEventSource {
  public:
   EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift, CompensationSummary& summary);
@@ -50,11 +51,16 @@ class EarlierNoteOns final : public MidiEventSource {
     uint64_t order;
   };
 
+  void Read();
+
   MidiEventSource& input_;
   const LatencyShift& shift_;
   CompensationSummary& summary_;
   int longest_ = 0;
-  std::vector<Held> heap_;  // earliest (tick, order) on top
+  uint64_t longestTicks_ = 0;  // at least the ticks the longest latency moves by
+  std::vector<Held> unmoved_;  // in the order read, from unmovedHead_
+  size_t unmovedHead_ = 0;
+  std::vector<Held> moved_;  // a heap, the earliest (tick, order) on top
   uint64_t read_ = 0;
   uint64_t settled_ = 0;  // no event still to read can land before this tick
   bool inputDone_ = false;

@@ -4,8 +4,10 @@
 
 namespace {
 
+// Through a signed integer, which a 32-bit build converts without a
+// library call; ticks stay far below 2^63.
 uint64_t Nearest(double ticks) {
-  return ticks <= 0 ? 0 : static_cast<uint64_t>(std::floor(ticks + 0.5));
+  return ticks <= 0 ? 0 : static_cast<uint64_t>(static_cast<int64_t>(ticks + 0.5));
 }
 
 // How far a search for the inverse may step: far beyond any real file, and
@@ -15,16 +17,29 @@ constexpr int kSearchDoublings = 48;
 }  // namespace
 
 uint64_t LatencyShift::EarlierTick(uint64_t tick, int ms) const {
-  if (ms <= 0) return tick;
-  const uint64_t moved = Nearest(tempo_.Ticks(tempo_.Seconds(tick) - ms / 1000.0));
+  return ms <= 0 ? tick : EarlierFrom(tick, tempo_.Seconds(tick), ms);
+}
+
+uint64_t LatencyShift::EarlierFrom(uint64_t tick, double seconds, int ms) const {
+  const uint64_t moved = Nearest(tempo_.Ticks(seconds - ms / 1000.0));
   return moved < tick ? moved : tick;
 }
 
 uint64_t LatencyShift::Earlier(uint64_t tick, int ms, bool& clamped) const {
   // A note exactly `ms` after the start is not clamped, whatever the
   // rounding of its time in seconds.
-  clamped = ms > 0 && tempo_.Seconds(tick) * 1000.0 < ms - 1e-6;
-  return clamped ? 0 : EarlierTick(tick, ms);
+  clamped = false;
+  if (ms <= 0) return tick;
+  const double seconds = tempo_.Seconds(tick);
+  clamped = seconds * 1000.0 < ms - 1e-6;
+  return clamped ? 0 : EarlierFrom(tick, seconds, ms);
+}
+
+uint64_t LatencyShift::MostTicksIn(int ms) const {
+  const double shortest = tempo_.ShortestTick();
+  if (ms <= 0) return 0;
+  if (shortest <= 0) return UINT64_MAX;
+  return static_cast<uint64_t>(std::ceil(ms / 1000.0 / shortest)) + 1;
 }
 
 uint64_t LatencyShift::Later(uint64_t tick, int ms) const {

@@ -24,8 +24,14 @@ class LatencyShift {
   // stands for all; where none moves to `tick`, the nearest tick `ms` later.
   uint64_t Later(uint64_t tick, int ms) const;
 
+  // At least as many ticks as Earlier moves any tick by `ms` (one more
+  // for the rounding), or UINT64_MAX when a tempo of zero makes some ticks
+  // take no time.
+  uint64_t MostTicksIn(int ms) const;
+
  private:
   uint64_t EarlierTick(uint64_t tick, int ms) const;
+  uint64_t EarlierFrom(uint64_t tick, double seconds, int ms) const;
 
   const TempoMap& tempo_;
 };

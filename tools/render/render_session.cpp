@@ -255,11 +255,13 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   MidiEventSource& events = request.events ? *request.events : own;
   summary.compensated = request.latencies != nullptr;
   if (request.latencies) summary.compensation.latencies = *request.latencies;
+  bool moves = false;
+  for (uint16_t ms : summary.compensation.latencies) moves = moves || ms > 0;
   EarlierNoteOns early(events, shift, summary.compensation);
   RenderSession session(target, levels, summary, request.picture, shift, request.leadMs);
   target.Attach(&session);
-  session.Play(request.mix, request.latencies ? static_cast<MidiEventSource&>(early) : events,
-               layout.events, output, request.progress);
+  session.Play(request.mix, moves ? static_cast<MidiEventSource&>(early) : events, layout.events,
+               output, request.progress);
   target.Attach(nullptr);
   if (request.picture) request.picture->Finish();
 }
