@@ -39,8 +39,12 @@ EarlierNoteOns::EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift
 }
 
 void EarlierNoteOns::Read() {
-  Held held{{}, 0, read_++};
+  // Read in place at the end of the events that keep their tick; a moved
+  // note-on goes on to the heap.
+  Held& held = unmoved_.emplace_back();
+  held.order = read_++;
   if (!input_.Next(held.e, held.track)) {
+    unmoved_.pop_back();
     inputDone_ = true;
     return;
   }
@@ -52,14 +56,12 @@ void EarlierNoteOns::Read() {
   else
     settled_ = shift_.Earlier(held.e.tick, longest_, clamped);
   const int slot = held.e.status & 0x0F;
-  if (!IsNoteOn(held.e) || summary_.latencies[slot] == 0) {
-    unmoved_.push_back(held);
-    return;
-  }
+  if (!IsNoteOn(held.e) || summary_.latencies[slot] == 0) return;
   held.e.tick = shift_.Earlier(held.e.tick, summary_.latencies[slot], clamped);
   ++summary_.moved[slot];
   if (clamped) ++summary_.cut[slot];
   moved_.push_back(held);
+  unmoved_.pop_back();
   std::push_heap(moved_.begin(), moved_.end(), Sinks());
 }
 
