@@ -26,7 +26,13 @@ class CommandLine(PlughostTest):
                  (("render", "a.json", "b.mid", "c.mid", "--volume"), "--volume needs a value"),
                  (("colour", "a.json", "b.mid", "c.mid", "--pan", "3"),
                   "unknown option --pan for colour (it belongs to render and retarget)"),
-                 (("dump-midi", "x.mid", "--picture", "x.png"), "unknown option --picture")]
+                 (("dump-midi", "x.mid", "--picture", "x.png"), "unknown option --picture"),
+                 (("colour", "a.json", "b.mid", "c.mid", "--lead", "5"),
+                  "unknown option --lead for colour (it belongs to render and retarget)"),
+                 (("dump-midi", "x.mid", "--compensate"),
+                  "--compensate for dump-midi (it belongs to render, colour and retarget)"),
+                 (("render", "a.json", "b.mid", "c.mid", "--lead", "150"),
+                  "--lead needs a whole number of milliseconds 0..100, not '150'")]
         for args, words in cases:
             with self.subTest(args=args):
                 run = plughost(*args, cwd=self.dir)

@@ -2,6 +2,7 @@
 coloured back to the example phrase's colours, retargeted to the second
 example map, pictures written beside, and bad inputs refused with a message
 and no file."""
+import json
 import os
 import shutil
 import struct
@@ -88,6 +89,45 @@ class Colour(PlughostTest):
         self.assertEqual([n[4] for n in notes(self.path("out.mid"))], [1, 1])
         _, part = read_track(self.path("out.mid"), 0)
         self.assertEqual([(t, m.value) for t, m in part if m.type == "control_change"], [(150, 20)])
+
+
+class Compensate(PlughostTest):
+    def latency_map(self):
+        with open(STRINGS, encoding="utf-8") as f:
+            m = json.load(f)
+        m["slots"][0]["latency"] = 250  # Legato
+        m["slots"][2]["latency"] = 40   # Staccato
+        return self.write_json("late.json", m)
+
+    def test_render_plays_slow_articulations_early_and_colour_puts_them_back(self):
+        late = self.latency_map()
+        # Without --compensate a latency changes nothing.
+        self.run_ok("render", late, PHRASE, "plain.mid")
+        self.run_ok("render", STRINGS, PHRASE, "strings.mid")
+        self.assertEqual(self.read_bytes("plain.mid"), self.read_bytes("strings.mid"))
+
+        run = self.run_ok("render", late, PHRASE, "early.mid", "--compensate")
+        self.assertIn('compensated:       4 notes of slot 1 "Legato" moved 250 ms earlier', run.out)
+        self.assertIn('compensated:       8 notes of slot 3 "Staccato" moved 40 ms earlier',
+                      run.out)
+        # The phrase opens with a legato note at tick 0.
+        self.assertIn('clamped at start:  1 note of slot 1 "Legato" (250 ms)', run.out)
+        played, written = notes(self.path("early.mid")), notes(PHRASE)
+        self.assertEqual(sorted(n[3] + n[0] for n in played if n[1] >= 36),
+                         sorted(n[3] + n[0] for n in written), "every note ends where written")
+
+        run = self.run_ok("colour", late, "early.mid", "back.mid", "--compensate")
+        self.assertIn('moved back:        4 notes of slot 1 "Legato" moved 250 ms later', run.out)
+        self.assertIn('at tick 0:         1 note of slot 1 "Legato" (250 ms)', run.out)
+        back = notes(self.path("back.mid"))
+        self.assertEqual(len(back), len(written))
+        self.assertEqual(len(set(written) - set(back)), 1, "all but the note clamped at tick 0")
+
+        # retarget moves the notes by the latencies of the map it plays.
+        run = self.run_ok("retarget", STRINGS, late, KEYSWITCHED, "moved.mid", "--compensate",
+                          "--lead", "5")
+        self.assertIn('compensated:       4 notes of slot 1 "Legato" moved 250 ms earlier', run.out)
+        self.assertIn("lead:              switching messages of", run.out)
 
 
 class Retarget(PlughostTest):

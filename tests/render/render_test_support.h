@@ -18,6 +18,7 @@
 #include "tools/render/colouring.h"
 #include "tools/render/engine_render_target.h"
 #include "tools/render/held_notes.h"
+#include "tools/render/latency_compensation.h"
 #include "tools/render/render_session.h"
 
 namespace render_test {
@@ -93,9 +94,11 @@ inline std::vector<std::tuple<uint64_t, int, int>> ControllersOf(const Bytes& mi
   return ccs;
 }
 
-// render, with the plug-in's engine in place of the DLL.
+// render, with the plug-in's engine in place of the DLL; with
+// `compensate`, by the map's latencies.
 inline Bytes RenderNatively(const PluginSettings& settings, const Bytes& midi,
-                            RenderSummary* summary = nullptr) {
+                            RenderSummary* summary = nullptr, bool compensate = false,
+                            int leadMs = 0) {
   static const VelocityLevels levels;
   MidiLayout layout;
   std::string error;
@@ -104,6 +107,9 @@ inline Bytes RenderNatively(const PluginSettings& settings, const Bytes& midi,
   RenderRequest request;
   request.input = &midi;
   request.layout = &layout;
+  const SlotLatencies latencies = LatenciesOf(settings);
+  if (compensate) request.latencies = &latencies;
+  request.leadMs = leadMs;
   Bytes out;
   RenderSummary local;
   RenderThrough(target, levels, request, out, summary ? *summary : local);
@@ -111,12 +117,17 @@ inline Bytes RenderNatively(const PluginSettings& settings, const Bytes& midi,
 }
 
 inline Bytes ColourFile(const PluginSettings& settings, const Bytes& midi,
-                        ColourSummary* summary = nullptr) {
+                        ColourSummary* summary = nullptr, bool compensate = false) {
   MidiLayout layout;
   std::string error;
   if (!ReadMidiLayout(midi, layout, error)) return {};
   ColourSummary local;
-  return ColourMidiFile(midi, layout, SlotOutputsOf(settings), summary ? *summary : local);
+  if (!compensate)
+    return ColourMidiFile(midi, layout, SlotOutputsOf(settings), summary ? *summary : local);
+  CompensationSummary undone;
+  undone.latencies = LatenciesOf(settings);
+  return ColourUndoingCompensation(midi, layout, SlotOutputsOf(settings),
+                                   summary ? *summary : local, undone);
 }
 
 }  // namespace render_test

@@ -12,6 +12,7 @@
 #include <set>
 
 #include "render_test_support.h"
+#include "tools/render/latency_shift.h"
 
 namespace {
 
@@ -115,11 +116,16 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additio
   return settings;
 }
 
-Case RandomCase(uint32_t seed) {
+// With `latencies`, slots get latencies up to 500 ms and the notes are
+// placed as they will play, moved by them.
+Case RandomCase(uint32_t seed, bool latencies = false) {
   std::mt19937 rng(seed);
   Case c;
   const bool additions = seed % 2 == 0;
   c.settings = RandomMap(rng, c.colours, additions);
+  if (latencies)
+    for (int s : c.colours)
+      c.settings.slots[s].additions.latencyMs = uint16_t(rng() % 2 * rng() % 500);
   const SlotOutputTable table = SlotOutputsOf(c.settings);
 
   MidiFile file;
@@ -144,7 +150,14 @@ Case RandomCase(uint32_t seed) {
   std::map<Played, std::pair<uint64_t, int>> keyFree;  // -> (free from tick, track)
   std::set<uint64_t> noteTicks;
   const int margin = additions ? kMaxGeneratedTranspose : 0;
-  uint64_t tick = additions ? 1 : 0;
+  // Two quarters last longer than 500 ms at the fastest tempo: no note
+  // moves to tick 0.
+  uint64_t tick = latencies ? 2 * file.division : additions ? 1 : 0;
+  std::vector<MidiEvent> tempoChanges = conductor;
+  std::sort(tempoChanges.begin(), tempoChanges.end(),
+            [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
+  const TempoMap tempo(file.division, tempoChanges);
+  const LatencyShift shift(tempo);
   for (int n = 0, count = 20 + static_cast<int>(rng() % 200); n < count;) {
     tick += rng() % 3 == 0 ? 0 : rng() % 400;
     const int chord = 1 + static_cast<int>(rng() % 4);
@@ -152,6 +165,9 @@ Case RandomCase(uint32_t seed) {
       const int key = 24 + margin + static_cast<int>(rng() % (80 - 2 * margin));
       const int track = 1 + static_cast<int>(rng() % parts);
       const int colour = c.colours[rng() % c.colours.size()];
+      bool clamped = false;
+      const uint64_t start =
+          shift.Earlier(tick, c.settings.slots[colour].additions.latencyMs, clamped);
       std::vector<Played> played;
       for (uint16_t ch = table.NoteChannelsOf(colour, c.settings.channel), at = 0; ch;
            ch >>= 1, ++at)
@@ -159,8 +175,8 @@ Case RandomCase(uint32_t seed) {
       const bool busy = std::any_of(played.begin(), played.end(), [&](const Played& p) {
         auto free = keyFree.find(p);
         return free != keyFree.end() &&
-               (tick < free->second.first ||
-                (tick == free->second.first && track != free->second.second));
+               (start < free->second.first ||
+                (start == free->second.first && track != free->second.second));
       });
       if (busy) continue;
       const uint64_t length = 1 + rng() % 900;
@@ -173,6 +189,7 @@ Case RandomCase(uint32_t seed) {
                     : MidiEvent::Channel(tick + length, uint8_t(0x90 | colour), uint8_t(key), 0));
       for (const Played& p : played) keyFree[p] = {tick + length, track};
       noteTicks.insert(tick);
+      noteTicks.insert(start);
       ++c.notes;
     }
   }
@@ -271,6 +288,44 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   EXPECT_GT(seen.programs, 0);
   EXPECT_GT(seen.pitchBends, 0);
   EXPECT_GT(seen.actionNotes, 0);
+}
+
+// render --compensate then colour --compensate: each note back where it
+// was written, or where the shift can tell it (a tick moved into a slower
+// span of the tempo map shares its place with its neighbours).
+TEST(ColourRoundTrip, ColourUndoesACompensatedRender) {
+  int moved = 0, exact = 0;
+  for (uint32_t seed = 1; seed <= 150; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const Case c = RandomCase(seed, true);
+    ColourSummary summary;
+    const Bytes coloured =
+        ColourFile(c.settings, RenderNatively(c.settings, c.midi, nullptr, true), &summary, true);
+    MidiLayout layout;
+    std::string error;
+    ASSERT_TRUE(ReadMidiLayout(c.midi, layout, error));
+    const TempoMap tempo = ReadTempoMap(c.midi, layout);
+    const LatencyShift shift(tempo);
+    std::vector<Note> want = NotesOf(c.midi);
+    for (Note& n : want) {
+      const int ms = c.settings.slots[n.colour].additions.latencyMs;
+      bool clamped = false;
+      const uint64_t back = shift.Later(shift.Earlier(n.tick, ms, clamped), ms);
+      moved += ms > 0;
+      exact += ms > 0 && back == n.tick;
+      n.length -= back - n.tick;
+      n.tick = back;
+    }
+    std::sort(want.begin(), want.end());
+    const std::vector<Note> got = NotesOf(coloured);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i)
+      ASSERT_EQ(got[i], want[i]) << Describe(got[i]) << " instead of " << Describe(want[i]);
+    EXPECT_EQ(summary.unexplained, 0);
+    EXPECT_EQ(summary.ties, 0);
+  }
+  EXPECT_GT(moved, 1000);
+  EXPECT_GT(exact, moved * 9 / 10);
 }
 
 }  // namespace

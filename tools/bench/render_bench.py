@@ -4,6 +4,7 @@
 against a baseline commit's, timed in the same run on the same file.
 
     tools/bench/render_bench.py [--runs N] [--baseline COMMIT]
+    tools/bench/render_bench.py --compensate [--runs N]
 
 --runs (default 3) renders per program, alternating. --baseline (default
 the commit before the render was reworked) is built once in a temporary
@@ -13,9 +14,15 @@ with one wine server: its wall time, and its peak resident set size as the
 kernel counts it for that process (ru_maxrss from wait4). This tree's
 plughost also reports its own peak working set (--stats). Every output must
 be byte for byte the output the render test pins.
+
+--compensate times, instead, this tree's `render --compensate` against its
+plain `render` of the same file, alternating in the same run, with the map
+given latencies from 0 to 300 ms (written to build/render-bench/); the
+plain render's output must still be the pinned one.
 """
 import argparse
 import hashlib
+import json
 import os
 import re
 import shutil
@@ -70,9 +77,9 @@ def pinned_hash():
         return re.search(r'LARGE_OUTPUT_SHA256 = "([0-9a-f]{64})"', f.read()).group(1)
 
 
-def render(exe, options, source, out):
+def render(exe, options, source, out, settings=MAP):
     """One render process: (seconds, peak RSS in MB, its self-report)."""
-    command = ["wine", exe, *options, "render", MAP, source, out]
+    command = ["wine", exe, *options, "render", settings, source, out]
     start = time.monotonic()
     with open(out + ".stderr", "w+") as err:
         child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=err)
@@ -85,10 +92,66 @@ def render(exe, options, source, out):
     return seconds, usage.ru_maxrss / 1024, report.group(1) if report else ""
 
 
+def latency_map():
+    """sixteen_slots.json with latencies of 0 to 300 ms, slot by slot."""
+    with open(MAP) as f:
+        settings = json.load(f)
+    for i, slot in enumerate(settings["slots"]):
+        slot["latency"] = (i * 70) % 301
+    path = os.path.join(WORK, "sixteen_slots_latencies.json")
+    with open(path, "w") as f:
+        json.dump(settings, f, indent=1)
+    return path
+
+
+def compare_compensated(current, source, runs):
+    """render --compensate against render, both this tree's, one run."""
+    settings = latency_map()
+    pinned = pinned_hash()
+    results = {"render": [], "compensate": []}
+    print(f"== {runs} renders each of {source}, with {settings}")
+    for _ in range(runs):
+        for name, options in (("render", ["--stats"]), ("compensate", ["--stats", "--compensate"])):
+            out = os.path.join(WORK, f"out-{name}.mid")
+            seconds, mb, report = render(current, options, source, out, settings)
+            if name == "render":
+                with open(out, "rb") as f:
+                    if hashlib.sha256(f.read()).hexdigest() != pinned:
+                        sys.exit("render_bench: render wrote other bytes than the render test pins")
+            results[name].append((seconds, mb))
+            print(f"  {name:10} {seconds:7.2f} s  peak RSS {mb:6.1f} MB  {report}", flush=True)
+    plain = statistics.median(s for s, _ in results["render"])
+    moved = statistics.median(s for s, _ in results["compensate"])
+    ratio = moved / plain
+    print("== median time, largest peak RSS")
+    for name in results:
+        print(f"  {name:10} {statistics.median(s for s, _ in results[name]):7.2f} s  "
+              f"{max(mb for _, mb in results[name]):6.1f} MB")
+    print(f"  ratio      {ratio:7.2f}x   (target: at most 1.2x)")
+    print("render_bench: target " + ("met" if ratio <= 1.2 else "NOT met"))
+    return 0 if ratio <= 1.2 else 1
+
+
+def prepared_input(current):
+    """The large input, generated when missing or older than its generator,
+    with wine started and its libraries read before anything is timed."""
+    source = os.path.join(WORK, "large.mid")
+    if not os.path.exists(source) or os.path.getmtime(GENERATOR) > os.path.getmtime(source):
+        print("== generating the input", flush=True)
+        run("/usr/bin/python3", GENERATOR, source)
+    subprocess.run(["wineserver", "-p", "60"])  # fails when one runs already: fine
+    # No pipes: wine's helper processes would hold them open after it ends.
+    subprocess.run(["wine", current, "describe"], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    return source
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--baseline", default=BEFORE_REWORK)
+    parser.add_argument("--compensate", action="store_true",
+                        help="time render --compensate against render, both of this tree")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         os.execvp("xvfb-run", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
@@ -99,17 +162,13 @@ def main():
 
     print("== building this tree's plughost", flush=True)
     current = os.path.join(build_plughost(ROOT), "plughost.exe")
+    if args.compensate:
+        return compare_compensated(current, prepared_input(current), args.runs)
     commit = subprocess.run(["git", "rev-parse", "--verify", args.baseline + "^{commit}"],
                             cwd=ROOT, check=True, capture_output=True, text=True).stdout.strip()
     baseline = baseline_plughost(commit)
 
-    source = os.path.join(WORK, "large.mid")
-    if not os.path.exists(source) or os.path.getmtime(GENERATOR) > os.path.getmtime(source):
-        print("== generating the input", flush=True)
-        run("/usr/bin/python3", GENERATOR, source)
-    subprocess.run(["wineserver", "-p", "60"])  # fails when one runs already: fine
-    # Wine's own libraries into memory before anything is timed.
-    subprocess.run(["wine", current, "describe"], capture_output=True)
+    source = prepared_input(current)
 
     pinned = pinned_hash()
     results = {"baseline": [], "current": []}

@@ -40,3 +40,11 @@ bool MergedMidiEvents::Next(MidiEventView& e, int& trackIndex) {
   Advance(track);
   return true;
 }
+
+TempoMap ReadTempoMap(const std::vector<uint8_t>& bytes, const MidiLayout& layout) {
+  TempoMap tempo(layout.division);
+  MergedMidiEvents events(bytes, layout);
+  MidiEventView e;
+  while (events.Next(e)) tempo.Add(e);
+  return tempo;
+}

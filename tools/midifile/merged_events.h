@@ -36,3 +36,6 @@ class MergedMidiEvents final : public MidiEventSource {
   std::vector<MidiEventView> pending_;  // each track's next event
   std::vector<uint32_t> heap_;          // tracks with a pending event, earliest on top
 };
+
+// The tempo map of a checked file, from one pass over its events.
+TempoMap ReadTempoMap(const std::vector<uint8_t>& bytes, const MidiLayout& layout);

@@ -51,9 +51,39 @@ void TempoMap::Add(const MidiEventView& e) {
   changes_.push_back({e.tick, at, micros / 1e6 / quarter_});
 }
 
+// The last change at or before `key`; `before(key, c)` tells whether key
+// comes before change c.
+template <typename Key, typename Before>
+const TempoMap::Change& TempoMap::Find(Key key, Before before) const {
+  const size_t n = changes_.size();
+  if (last_ >= n) last_ = 0;
+  if (!before(key, changes_[last_])) {
+    if (last_ + 1 == n || before(key, changes_[last_ + 1])) return changes_[last_];
+    if (last_ + 2 == n || before(key, changes_[last_ + 2])) return changes_[++last_];
+  }
+  auto it = std::upper_bound(changes_.begin(), changes_.end(), key,
+                             [&](Key k, const Change& c) { return before(k, c); });
+  last_ = static_cast<size_t>(it - changes_.begin()) - 1;
+  return changes_[last_];
+}
+
 double TempoMap::Seconds(uint64_t tick) const {
-  auto it = std::upper_bound(changes_.begin(), changes_.end(), tick,
-                             [](uint64_t t, const Change& c) { return t < c.tick; });
-  const Change& c = *(it - 1);
-  return c.seconds + static_cast<double>(tick - c.tick) * c.secondsPerTick;
+  const Change& c = Find(tick, [](uint64_t t, const Change& change) { return t < change.tick; });
+  // Through a signed integer, which a 32-bit build converts without a
+  // library call.
+  return c.seconds + static_cast<double>(static_cast<int64_t>(tick - c.tick)) * c.secondsPerTick;
+}
+
+double TempoMap::ShortestTick() const {
+  double shortest = changes_.front().secondsPerTick;
+  for (const Change& c : changes_) shortest = std::min(shortest, c.secondsPerTick);
+  return shortest;
+}
+
+double TempoMap::Ticks(double seconds) const {
+  if (seconds <= 0) return 0;
+  const Change& c =
+      Find(seconds, [](double s, const Change& change) { return s < change.seconds; });
+  const double at = static_cast<double>(static_cast<int64_t>(c.tick));
+  return c.secondsPerTick <= 0 ? at : at + (seconds - c.seconds) / c.secondsPerTick;
 }

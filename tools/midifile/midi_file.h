@@ -88,6 +88,12 @@ class TempoMap {
   // A Set Tempo event, in merged order; other events are passed over.
   void Add(const MidiEventView& e);
   double Seconds(uint64_t tick) const;
+  // The inverse: the tick, with its fraction, at which `seconds` have
+  // passed (0 for times before the start). A file whose ticks have no
+  // length (SMPTE with zero frames) gives 0.
+  double Ticks(double seconds) const;
+  // The length of the shortest tick anywhere in the file, in seconds.
+  double ShortestTick() const;
 
  private:
   double quarter_ = 0;  // ticks per quarter note; 0 for SMPTE time, where tempo does not apply
@@ -97,4 +103,10 @@ class TempoMap {
     double secondsPerTick;
   };
   std::vector<Change> changes_;
+  // The change a lookup last found: a render asks about nearby ticks, one
+  // after another, and mostly finds the same change or the next. (Makes
+  // a map unfit for lookups from several threads at once.)
+  mutable size_t last_ = 0;
+  template <typename Key, typename Before>
+  const Change& Find(Key key, Before before) const;
 };

@@ -1,5 +1,7 @@
 #include "tools/midifile/midi_file_writer.h"
 
+#include "tools/midifile/merged_events.h"
+
 namespace {
 
 void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
@@ -103,6 +105,25 @@ std::vector<uint8_t> WriteMidiFile(const MidiFile& file) {
     MidiTrackWriter writer(out);
     for (const MidiEvent& e : track) writer.Add(MidiEventView::Of(e));
     writer.Finish();
+  }
+  return out;
+}
+
+std::vector<uint8_t> WriteEventTracks(MidiEventSource& events, const MidiLayout& layout) {
+  const size_t trackCount = layout.tracks.size();
+  std::vector<std::vector<uint8_t>> chunks(trackCount);
+  std::vector<MidiTrackWriter> writers;
+  writers.reserve(trackCount);
+  for (auto& chunk : chunks) writers.emplace_back(chunk);
+  MidiEventView e;
+  int track = 0;
+  while (events.Next(e, track)) writers[static_cast<size_t>(track)].Add(e);
+
+  std::vector<uint8_t> out;
+  WriteMidiHeader(out, layout.format, layout.division, trackCount);
+  for (size_t t = 0; t < trackCount; ++t) {
+    writers[t].Finish();
+    out.insert(out.end(), chunks[t].begin(), chunks[t].end());
   }
   return out;
 }

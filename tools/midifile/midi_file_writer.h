@@ -35,3 +35,10 @@ void WriteMidiHeader(std::vector<uint8_t>& out, int format, uint16_t division, s
 
 // Each track's events must be in tick order.
 std::vector<uint8_t> WriteMidiFile(const MidiFile& file);
+
+// A file of `layout`'s format, division and number of tracks, each track
+// holding the events `events` gives for it, in their order (which must keep
+// each track's ticks in order).
+class MidiEventSource;
+struct MidiLayout;
+std::vector<uint8_t> WriteEventTracks(MidiEventSource& events, const MidiLayout& layout);

@@ -14,11 +14,13 @@
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/compensation_report.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"
 #include "tools/render/colouring.h"
+#include "tools/render/latency_compensation.h"
 #include "tools/render/render_session.h"
 #include "tools/render/slot_pairing.h"
 
@@ -92,13 +94,14 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
     std::printf("  layered copies:    %d (note-ons of another channel read as one note)\n",
                 summary.layerNotes);
   if (summary.controllerCopies)
-    std::printf("  controller copies: %d (the map's controllers repeated on its other note channels)\n",
-                summary.controllerCopies);
+    std::printf(
+        "  controller copies: %d (the map's controllers repeated on its other note channels)\n",
+        summary.controllerCopies);
 }
 
 }  // namespace
 
-int ColourCommand(const CommonOptions& options, const MapChoice& choice,
+int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool compensate,
                   const std::string& settingsPath, const std::string& inputPath,
                   const std::string& outputPath, const std::string& picturePath) {
   if (const int refused = RefuseOutputOverInput(options, "colour",
@@ -116,12 +119,18 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice,
   ColourSummary summary;
   PianoRoll roll(layout.division);
   ResultFiles files{outputPath, {}, picturePath, {}};
-  files.midi = ColourMidiFile(input, layout, table, summary, picturePath.empty() ? nullptr : &roll);
+  PianoRoll* picture = picturePath.empty() ? nullptr : &roll;
+  CompensationSummary compensation;
+  compensation.latencies = LatenciesOf(settings);
+  files.midi = compensate
+                   ? ColourUndoingCompensation(input, layout, table, summary, compensation, picture)
+                   : ColourMidiFile(input, layout, table, summary, picture);
   if (!picturePath.empty()) files.png = PianoRollPng(roll, settings, "colour: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
 
   std::printf("Coloured %s with the map %s:\n", inputPath.c_str(), settingsPath.c_str());
   PrintColourSummary(summary, settings);
+  if (compensate) PrintColourCompensation(compensation, settings);
   std::printf("Wrote %s\n", outputPath.c_str());
   if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
   return kExitOk;
@@ -129,9 +138,9 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice,
 
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
                     const RetargetOptions& retarget, const HostMix& mix,
-                    const std::string& fromPath, const std::string& toPath,
-                    const std::string& inputPath, const std::string& outputPath,
-                    const std::string& picturePath) {
+                    const TimingOptions& timing, const std::string& fromPath,
+                    const std::string& toPath, const std::string& inputPath,
+                    const std::string& outputPath, const std::string& picturePath) {
   if (const int refused = RefuseOutputOverInput(
           options, "retarget", {{"map", fromPath}, {"map", toPath}, {"input", inputPath}},
           {{"output", outputPath}, {"picture", picturePath}}))
@@ -182,6 +191,10 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     request.layout = &layout;
     request.events = &coloured;
     request.mix = mix;
+    // The notes play as the slots of TO they now are: by TO's latencies.
+    const SlotLatencies latencies = LatenciesOf(to);
+    if (timing.compensate) request.latencies = &latencies;
+    request.leadMs = timing.leadMs;
     if (!picturePath.empty()) request.picture = &roll;
     RenderThroughDll(instance, host, levels, request, "retargeting", files.midi, summary);
   }
@@ -191,7 +204,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   std::printf("Read %s with the map %s:\n", inputPath.c_str(), fromPath.c_str());
   PrintColourSummary(colours, from);
   std::printf("Played with the map %s:\n", toPath.c_str());
-  PrintRenderSummary(summary);
+  PrintRenderSummary(summary, to);
   std::printf("Wrote %s\n", outputPath.c_str());
   if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
   return kExitOk;

@@ -26,10 +26,17 @@ int MapToStateCommand(const CommonOptions& options, const std::string& map,
                       const std::string& state);
 int StateToMapCommand(const CommonOptions& options, const std::string& state,
                       const std::string& map);
+// --compensate: each note plays its slot's latency earlier; --lead MS: a
+// note's switching messages go that far before it.
+struct TimingOptions {
+  bool compensate = false;
+  int leadMs = 0;
+};
 // --pan and --volume: what the host reports before playback.
 struct HostMix;
-int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settings,
-                  const std::string& input, const std::string& output, const std::string& picture);
+int RenderCommand(const CommonOptions& options, const HostMix& mix, const TimingOptions& timing,
+                  const std::string& settings, const std::string& input, const std::string& output,
+                  const std::string& picture);
 
 // --bank and --pick, for a settings file in another program's format.
 struct MapChoice {
@@ -39,12 +46,14 @@ struct RetargetOptions {
   bool matchNames = false;  // --match names
   int fallback = -1;        // --fallback N, 0-based; -1: none
 };
-int ColourCommand(const CommonOptions& options, const MapChoice& choice,
+// With `compensate`, the notes of a slot with a latency move back later by it.
+int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool compensate,
                   const std::string& settings, const std::string& input, const std::string& output,
                   const std::string& picture);
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
-                    const RetargetOptions& retarget, const HostMix& mix, const std::string& from,
-                    const std::string& to, const std::string& input, const std::string& output,
+                    const RetargetOptions& retarget, const HostMix& mix,
+                    const TimingOptions& timing, const std::string& from, const std::string& to,
+                    const std::string& input, const std::string& output,
                     const std::string& picture);
 int DumpMidiCommand(const std::string& file, int limit);
 int EditCommand(const CommonOptions& options, const std::string& path, double closeAfterSeconds);
@@ -58,9 +67,9 @@ int ExportCommand(const CommonOptions& options, const std::string& map, const st
 // as it grows: a long render then shows its progress there.
 bool StderrIsTerminal();
 
-// The counts render prints, also after retarget.
+// The counts render prints, also after retarget; `settings` names the slots.
 struct RenderSummary;
-void PrintRenderSummary(const RenderSummary& summary);
+void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& settings);
 
 // Shared by map-to-state, import and export.
 // Loads the settings into the plug-in and writes the state it then saves to

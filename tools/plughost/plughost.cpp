@@ -46,6 +46,11 @@ const char kUsage[] =
     "  render and retarget take --pan N and --volume N (0..127): the pan and volume\n"
     "                            the host reports before playback (default 64, the\n"
     "                            centre, and 100)\n"
+    "  render and retarget take --compensate: each note of a slot with a latency\n"
+    "                            starts that much earlier, its note-off where it was;\n"
+    "                            colour --compensate moves such notes back later\n"
+    "  render and retarget take --lead MS (0..100): each note's switching messages\n"
+    "                            go MS milliseconds (at least a tick) before it\n"
     "  dump-midi FILE [--limit N]\n"
     "                            print a MIDI file readably (time, message, note names)\n"
     "  edit SETTINGS [--close-after SECONDS]\n"
@@ -128,6 +133,8 @@ const CommandOption kCommandOptions[] = {
     {"--fallback", " retarget "},
     {"--pan", " render retarget "},
     {"--volume", " render retarget "},
+    {"--compensate", " render colour retarget "},
+    {"--lead", " render retarget "},
 };
 
 struct Arguments {
@@ -141,6 +148,7 @@ struct Arguments {
   std::string picture;
   RetargetOptions retarget;
   HostMix mix;
+  TimingOptions timing;
   std::vector<std::string> commandOptions;  // given, of kCommandOptions
 };
 
@@ -185,20 +193,24 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
     return expect(2, "STATE MAP") ? StateToMapCommand(options, p[0], p[1]) : kExitUsage;
   const MapChoice choice{args.bank, args.pick};
   if (args.command == "render")
-    return expect(3, "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png] [--pan N] [--volume N]")
-               ? RenderCommand(options, args.mix, p[0], p[1], p[2], args.picture)
+    return expect(3,
+                  "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png] [--pan N] [--volume N] "
+                  "[--compensate] [--lead MS]")
+               ? RenderCommand(options, args.mix, args.timing, p[0], p[1], p[2], args.picture)
                : kExitUsage;
   if (args.command == "colour")
     return expect(3,
-                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png]")
-               ? ColourCommand(options, choice, p[0], p[1], p[2], args.picture)
+                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png] "
+                  "[--compensate]")
+               ? ColourCommand(options, choice, args.timing.compensate, p[0], p[1], p[2],
+                               args.picture)
                : kExitUsage;
   if (args.command == "retarget")
     return expect(4,
                   "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] "
-                  "[--picture FILE.png] [--pan N] [--volume N]")
-               ? RetargetCommand(options, choice, args.retarget, args.mix, p[0], p[1], p[2], p[3],
-                                 args.picture)
+                  "[--picture FILE.png] [--pan N] [--volume N] [--compensate] [--lead MS]")
+               ? RetargetCommand(options, choice, args.retarget, args.mix, args.timing, p[0], p[1],
+                                 p[2], p[3], args.picture)
                : kExitUsage;
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
@@ -268,7 +280,8 @@ int main(int argc, char** argv) {
         return UsageError("--close-after needs a time in seconds");
       args.closeAfter = number;
     } else if (arg == "--bank") {
-      if (!value(args.bank) || args.bank.empty()) return UsageError("--bank needs a bank's name or number");
+      if (!value(args.bank) || args.bank.empty())
+        return UsageError("--bank needs a bank's name or number");
     } else if (arg == "--pick") {
       if (!value(args.pick) || args.pick.empty())
         return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
@@ -289,6 +302,14 @@ int main(int argc, char** argv) {
         return UsageError(arg + " needs a value 0..127" +
                           (arg == "--pan" ? " (64 is the centre)" : "") +
                           (text.empty() ? "" : ", not '" + text + "'"));
+    } else if (arg == "--compensate") {
+      args.timing.compensate = true;
+    } else if (arg == "--lead") {
+      if (!value(text) || !ParseNumber(text, number) || number < 0 || number > 100 ||
+          number != static_cast<int>(number))
+        return UsageError("--lead needs a whole number of milliseconds 0..100" +
+                          (text.empty() ? std::string() : ", not '" + text + "'"));
+      args.timing.leadMs = static_cast<int>(number);
     } else if (arg == "--list") {
       args.list = true;
     } else if (arg == "--strict") {

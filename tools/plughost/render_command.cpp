@@ -8,6 +8,7 @@
 #include "tools/maps/counted.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/compensation_report.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/progress_line.h"
 #include "tools/plughost/result_files.h"
@@ -32,7 +33,7 @@ void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const Velo
   RenderThrough(target, levels, request, output, summary);
 }
 
-void PrintRenderSummary(const RenderSummary& summary) {
+void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& settings) {
   std::printf("  pan and volume:    %d and %d, reported before playback\n", summary.mix.pan,
               summary.mix.volume);
   std::printf("  notes in:          %d\n", summary.notesIn);
@@ -57,11 +58,12 @@ void PrintRenderSummary(const RenderSummary& summary) {
     std::printf(
         "  warning:           %s had data bytes above 127, written as their low seven bits\n",
         Counted(summary.clippedDataBytes, "message").c_str());
+  PrintRenderCompensation(summary, settings);
 }
 
-int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::string& settingsPath,
-                  const std::string& inputPath, const std::string& outputPath,
-                  const std::string& picturePath) {
+int RenderCommand(const CommonOptions& options, const HostMix& mix, const TimingOptions& timing,
+                  const std::string& settingsPath, const std::string& inputPath,
+                  const std::string& outputPath, const std::string& picturePath) {
   if (const int refused = RefuseOutputOverInput(options, "render",
                                                 {{"settings", settingsPath}, {"input", inputPath}},
                                                 {{"output", outputPath}, {"picture", picturePath}}))
@@ -84,7 +86,7 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::s
   if (!library) return Fail(kExitPlugin, error);
   RenderSummary summary;
   PianoRoll roll(layout.division);
-  PluginSettings settings;  // for the picture's legend
+  PluginSettings settings;  // for the picture's legend and the latencies
   ResultFiles files{outputPath, {}, picturePath, {}};
   {
     // The instance has its editor window, as in any host; hidden, it costs
@@ -92,7 +94,7 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::s
     PlugHost host(nullptr);
     PluginInstance instance(*library, &host);
     if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
-    if (!picturePath.empty()) {
+    if (!picturePath.empty() || timing.compensate) {
       std::vector<uint8_t> saved;
       if (!RoundTripThroughPlugin(instance, state, saved, settings, error))
         return Fail(kExitPlugin, error);
@@ -102,6 +104,9 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::s
     request.input = &input;
     request.layout = &layout;
     request.mix = mix;
+    const SlotLatencies latencies = LatenciesOf(settings);
+    if (timing.compensate) request.latencies = &latencies;
+    request.leadMs = timing.leadMs;
     if (!picturePath.empty()) request.picture = &roll;
     RenderThroughDll(instance, host, levels, request, "rendering", files.midi, summary);
   }
@@ -110,7 +115,7 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const std::s
 
   std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
               settingsPath.c_str());
-  PrintRenderSummary(summary);
+  PrintRenderSummary(summary, settings);
   std::printf("Wrote %s\n", outputPath.c_str());
   if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
   return kExitOk;

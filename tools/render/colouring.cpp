@@ -331,24 +331,9 @@ bool ColouredEvents::Next(MidiEventView& e, int& track) {
 std::vector<uint8_t> ColourMidiFile(const std::vector<uint8_t>& input, const MidiLayout& layout,
                                     const SlotOutputTable& table, ColourSummary& summary,
                                     PianoRoll* picture) {
-  const size_t trackCount = layout.tracks.size();
-  std::vector<std::vector<uint8_t>> chunks(trackCount);
-  std::vector<MidiTrackWriter> writers;
-  writers.reserve(trackCount);
-  for (auto& chunk : chunks) writers.emplace_back(chunk);
-
   MergedMidiEvents merged(input, layout);
   ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture);
-  MidiEventView e;
-  int track = 0;
-  while (coloured.Next(e, track)) writers[static_cast<size_t>(track)].Add(e);
+  std::vector<uint8_t> out = WriteEventTracks(coloured, layout);
   if (picture) picture->Finish();
-
-  std::vector<uint8_t> out;
-  WriteMidiHeader(out, layout.format, layout.division, trackCount);
-  for (size_t t = 0; t < trackCount; ++t) {
-    writers[t].Finish();
-    out.insert(out.end(), chunks[t].begin(), chunks[t].end());
-  }
   return out;
 }

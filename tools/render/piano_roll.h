@@ -32,6 +32,12 @@ class PianoRoll {
   void Event(const MidiEventView& e);
   // Notes still held end at the file's last tick.
   void Finish();
+  // Gives each note the start `start` returns for it: for a colouring
+  // whose note-ons are moved after the fact.
+  template <typename F>
+  void MoveStarts(F start) {
+    for (Note& n : notes_) n.start = start(static_cast<const Note&>(n));
+  }
 
   uint16_t division() const { return division_; }
   uint64_t endTick() const { return end_; }

@@ -1,11 +1,14 @@
 #include "tools/render/render_session.h"
 
+#include <algorithm>
 #include <string>
 
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_writer.h"
 #include "tools/render/host_voice_params.h"
 #include "tools/render/host_voices.h"
+#include "tools/render/latency_shift.h"
+#include "tools/render/sent_track.h"
 
 namespace {
 
@@ -27,11 +30,10 @@ bool SameNoteOtherChannel(uint32_t earlier, uint32_t last) {
 }
 
 // The first track: the input's tempo and metre changes. Also measures the
-// input's length, under the same tempo changes.
+// input's length, under the same tempo changes, and fills in its tempo map.
 void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
-                    std::vector<uint8_t>& output, RenderSummary& summary) {
+                    std::vector<uint8_t>& output, RenderSummary& summary, TempoMap& tempo) {
   MidiTrackWriter conductor(output);
-  TempoMap tempo(layout.division);
   MergedMidiEvents events(input, layout);
   MidiEventView e;
   uint64_t end = 0;
@@ -48,15 +50,23 @@ void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
 class RenderSession final : public RenderListener {
  public:
   RenderSession(RenderTarget& plugin, const VelocityLevels& levels, RenderSummary& summary,
-                PianoRoll* picture)
-      : plugin_(plugin), levels_(levels), summary_(summary), picture_(picture) {}
+                PianoRoll* picture, const LatencyShift& shift, int leadMs)
+      : plugin_(plugin),
+        levels_(levels),
+        summary_(summary),
+        picture_(picture),
+        shift_(shift),
+        leadMs_(leadMs) {
+    summary_.leadMs = leadMs;
+  }
 
   // Plays the input and writes what the plug-in sent as the output's
   // second track.
   void Play(const HostMix& mix, MidiEventSource& events, size_t total, std::vector<uint8_t>& output,
             const RenderProgress& progress) {
     MidiTrackWriter out(output);
-    out_ = &out;
+    SentTrack sent(out, summary_.clippedDataBytes, leadMs_ > 0);
+    sent_ = &sent;
     const std::string name = plugin_.Name() + " output";
     out.Meta(0, kMetaTrackName, reinterpret_cast<const uint8_t*>(name.data()),
              static_cast<uint32_t>(name.size()));
@@ -75,6 +85,7 @@ class RenderSession final : public RenderListener {
     size_t played = 0;
     while (events.Next(e, track)) {
       tick_ = e.tick;
+      if (leadMs_ > 0) sent.Settle(EarliestLead());
       if (e.kind == MidiEvent::Kind::Channel) PlayEvent(e);
       if (picture_) picture_->Event(e);
       if (++played % kProgressStride == 0 && progress) progress(played, total);
@@ -84,26 +95,22 @@ class RenderSession final : public RenderListener {
     plugin_.Playback(false);
     summary_.endedAtStop = static_cast<int>(ended_.size());
     KillEndedVoices();
+    sent.Finish();
     out.Finish();
-    out_ = nullptr;
+    sent_ = nullptr;
   }
 
   // RenderListener
   void OnMidi(uint32_t message) override {
     ++summary_.messagesOut;
     const uint8_t status = message & 0xFF;
-    const uint8_t port = static_cast<uint8_t>(message >> 24);
-    if (port != port_) {
-      // A port change is marked the way sequencers mark it: a port meta event.
-      out_->Meta(tick_, kMetaPort, &port, 1);
-      port_ = port;
+    const bool channel = status >= 0x80 && status < 0xF0;
+    if (inTrigger_ && channel) {
+      triggerMessages_.push_back(message);
+      // With a lead, where a trigger's messages go is known once it returns.
+      if (leadMs_ > 0) return;
     }
-    if (status < 0x80 || status >= 0xF0) return;  // not a channel message; nothing to record
-    // A file cannot hold data bytes above 127 (a state made by hand can ask
-    // for them); they are written with the top bit cleared, and counted.
-    if (message & 0x00808000) ++summary_.clippedDataBytes;
-    out_->Channel(tick_, status, (message >> 8) & 0x7F, (message >> 16) & 0x7F);
-    if (inTrigger_) triggerMessages_.push_back(message);
+    sent_->Place(tick_, message);
   }
   void OnVoiceEnded(int32_t tag) override { ended_.push_back(tag); }
   int32_t OnColour(int32_t tag) override { return voices_.Colour(tag); }
@@ -147,13 +154,15 @@ class RenderSession final : public RenderListener {
            SameNoteOtherChannel(triggerMessages_[triggerMessages_.size() - 1 - own],
                                 triggerMessages_.back()))
       ++own;
-    for (size_t i = 0; i + own < triggerMessages_.size(); ++i) {
+    const size_t switches = triggerMessages_.size() - own;
+    const uint64_t switchTick = leadMs_ > 0 ? PlaceTrigger(switches, handle != 0) : tick_;
+    for (size_t i = 0; i < switches; ++i) {
       const uint32_t m = triggerMessages_[i];
       const int status = m & 0xF0, data1 = (m >> 8) & 0x7F, data2 = (m >> 16) & 0x7F;
       if (status == 0x90 && data2 > 0) ++summary_.keyswitches;
       if (status == 0xB0 && data1 == 32) ++summary_.uaccChanges;
       if (status == 0xB0 && data1 == 1) ++summary_.modwheelChanges;
-      if (picture_) picture_->Switch(tick_);
+      if (picture_) picture_->Switch(switchTick);
     }
     if (!handle) {
       ++summary_.droppedNotes;
@@ -175,6 +184,37 @@ class RenderSession final : public RenderListener {
     if (picture_) picture_->NoteOff(tick_, channel, note);
   }
 
+  // The earliest tick a lead can give a note at the current tick or later.
+  uint64_t EarliestLead() const {
+    bool clamped = false;
+    return tick_ ? std::min(shift_.Earlier(tick_, leadMs_, clamped), tick_ - 1) : 0;
+  }
+
+  // Places the messages of the trigger just made: its first `switches`
+  // messages led before the note, the note's own at its tick. Returns
+  // where the switch went.
+  uint64_t PlaceTrigger(size_t switches, bool played) {
+    uint64_t at = tick_;
+    if (switches > 0 && played) {
+      ++summary_.leads;
+      bool clamped = false;
+      at = tick_ ? std::min(shift_.Earlier(tick_, leadMs_, clamped), tick_ - 1) : 0;
+      clamped = clamped || tick_ == 0;
+      uint64_t earliest = 0;
+      for (size_t i = 0; i < switches; ++i)
+        earliest = std::max(earliest, sent_->EarliestFor(triggerMessages_[i]));
+      if (earliest > at) {
+        at = earliest;
+        ++summary_.leadsBlocked;
+      } else if (clamped) {
+        ++summary_.leadsAtStart;
+      }
+    }
+    for (size_t i = 0; i < triggerMessages_.size(); ++i)
+      sent_->Place(i < switches ? at : tick_, triggerMessages_[i]);
+    return at;
+  }
+
   // Kills the voices the plug-in reported as ended, once its call has
   // returned: never from inside one of its own calls. A kill may report
   // more; they are killed in the order reported.
@@ -190,9 +230,10 @@ class RenderSession final : public RenderListener {
   const VelocityLevels& levels_;
   RenderSummary& summary_;
   PianoRoll* picture_;
-  MidiTrackWriter* out_ = nullptr;  // what the plug-in sent, while playing
+  const LatencyShift& shift_;
+  const int leadMs_;
+  SentTrack* sent_ = nullptr;  // what the plug-in sent, while playing
   uint64_t tick_ = 0;
-  uint8_t port_ = 0;
   HostVoices voices_;
   std::vector<int32_t> ended_;
   bool inTrigger_ = false;
@@ -207,12 +248,20 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   const MidiLayout& layout = *request.layout;
   output.clear();
   WriteMidiHeader(output, 1, layout.division, 2);
-  WriteConductor(input, layout, output, summary);
+  TempoMap tempo(layout.division);
+  WriteConductor(input, layout, output, summary, tempo);
+  const LatencyShift shift(tempo);
   MergedMidiEvents own(input, layout);
-  RenderSession session(target, levels, summary, request.picture);
+  MidiEventSource& events = request.events ? *request.events : own;
+  summary.compensated = request.latencies != nullptr;
+  if (request.latencies) summary.compensation.latencies = *request.latencies;
+  bool moves = false;
+  for (uint16_t ms : summary.compensation.latencies) moves = moves || ms > 0;
+  EarlierNoteOns early(events, shift, summary.compensation);
+  RenderSession session(target, levels, summary, request.picture, shift, request.leadMs);
   target.Attach(&session);
-  session.Play(request.mix, request.events ? *request.events : own, layout.events, output,
-               request.progress);
+  session.Play(request.mix, moves ? static_cast<MidiEventSource&>(early) : events, layout.events,
+               output, request.progress);
   target.Attach(nullptr);
   if (request.picture) request.picture->Finish();
 }

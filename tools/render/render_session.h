@@ -12,6 +12,7 @@
 
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
+#include "tools/render/latency_compensation.h"
 #include "tools/render/piano_roll.h"
 #include "tools/render/render_target.h"
 #include "tools/render/velocity_levels.h"
@@ -37,6 +38,12 @@ struct RenderSummary {
   int endedAtStop = 0;       // notes still sounding when the file ended
   int clippedDataBytes = 0;  // messages with a data byte above 127
   double seconds = 0;        // the input's length, to its last event
+  bool compensated = false;  // note-ons moved by their slots' latencies
+  CompensationSummary compensation;
+  int leadMs = 0;        // switching messages put this far before their notes
+  int leads = 0;         // notes whose switching messages were put before them
+  int leadsAtStart = 0;  // of those, the ones the file's start stopped short
+  int leadsBlocked = 0;  // notes whose switching messages could not go the whole lead
 };
 
 // Told now and then how many of the input's events have been played.
@@ -52,6 +59,14 @@ struct RenderRequest {
   PianoRoll* picture = nullptr;  // when set: the notes played, in their colours
   HostMix mix;                   // reported just before playback starts
   RenderProgress progress;
+  // When set, each note-on plays its slot's latency earlier (colour k is
+  // slot k), and the plug-in hears it there.
+  const SlotLatencies* latencies = nullptr;
+  // Milliseconds (0..100) by which a note's switching messages go before
+  // the note itself, at least one tick, as far as the file's start and the
+  // messages before them allow (a switch never passes a note-on, nor an
+  // earlier message of its own kind that it would change the meaning of).
+  int leadMs = 0;
 };
 
 // The target's listener is replaced for the length of the call. `output`

@@ -1,0 +1,114 @@
+// Every articulation on time. Sample libraries sound some articulations
+// later after their note-on than others (a legato patch a quarter second, a
+// pizzicato almost at once), so a part written on the grid plays out of
+// time. The plug-in cannot play a note early, but a render can: each
+// note-on of a slot with latency L goes L ms earlier (on the file's tempo
+// map, to the nearest tick, never before tick 0), and the plug-in hears it
+// there, so what it sends for that note goes with it. Note-offs and every
+// other event keep their ticks. A colouring of such a render moves the
+// note-ons back.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "tools/maps/plugin_settings.h"
+#include "tools/midifile/merged_events.h"
+#include "tools/render/colouring.h"
+#include "tools/render/held_notes.h"
+#include "tools/render/latency_shift.h"
+
+// Milliseconds by slot; slot k plays the notes of colour k (channel k + 1).
+using SlotLatencies = std::array<uint16_t, kSlotCount>;
+SlotLatencies LatenciesOf(const PluginSettings& settings);
+
+struct CompensationSummary {
+  SlotLatencies latencies{};
+  std::array<int, kSlotCount> moved{};  // note-ons moved, by slot
+  // Render: of those, the ones that stopped at tick 0, the file starting
+  // too soon before them. Colour: the ones kept before their own note-off.
+  std::array<int, kSlotCount> cut{};
+  // Colour: of the notes moved, those found at tick 0, where a render may
+  // have stopped them short of their whole latency.
+  std::array<int, kSlotCount> atStart{};
+};
+
+// A source's events with the note-ons moved earlier, in the order of their
+// new ticks; at one tick in the order read, so a note-on that lands where
+// other events stand comes after them (after a note-off of its key, say).
+// Holds the events of the longest latency's span at most: the moved
+// note-ons in a heap, everything else in the order read.
+class EarlierNoteOns final : public MidiEventSource {
+ public:
+  EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift, CompensationSummary& summary);
+  bool Next(MidiEventView& e, int& track) override;
+
+ private:
+  struct Held {
+    MidiEventView e;
+    int track;
+    uint64_t order;
+  };
+
+  void Read();
+
+  MidiEventSource& input_;
+  const LatencyShift& shift_;
+  CompensationSummary& summary_;
+  int longest_ = 0;
+  uint64_t longestTicks_ = 0;  // at least the ticks the longest latency moves by
+  std::vector<Held> unmoved_;  // in the order read, from unmovedHead_
+  size_t unmovedHead_ = 0;
+  std::vector<Held> moved_;  // a heap, the earliest (tick, order) on top
+  uint64_t read_ = 0;
+  uint64_t settled_ = 0;  // no event still to read can land before this tick
+  bool inputDone_ = false;
+};
+
+// The inverse, on a coloured stream: each note-on of a slot with latency L
+// moved L ms later, to the tick Earlier would have moved it from. It comes
+// after the other events at that tick, but never after its own note-off
+// (the earliest held on its channel and key): a note that reached tick 0
+// too soon for its whole latency cannot be told, and one that would pass
+// its end stays just before it.
+class LaterNoteOns final : public MidiEventSource {
+ public:
+  LaterNoteOns(MidiEventSource& input, const LatencyShift& shift, CompensationSummary& summary);
+  bool Next(MidiEventView& e, int& track) override;
+
+ private:
+  struct Held {
+    MidiEventView e;  // at the tick it moves to
+    int track = 0;
+    uint64_t order = 0;
+    bool given = false;  // given, perhaps early, at its note-off
+    bool ended = false;  // its note-off has come
+    bool inHeap = true;
+  };
+  void Read();
+  size_t PopEarliest();
+  void Give(size_t index, uint64_t tick, MidiEventView& e, int& track);
+  // Frees the index once nothing refers to it any more.
+  void Release(size_t index);
+
+  MidiEventSource& input_;
+  const LatencyShift& shift_;
+  CompensationSummary& summary_;
+  std::vector<Held> held_;      // note-ons being moved, by index
+  std::vector<size_t> free_;    // indices free for reuse
+  std::vector<size_t> heap_;    // indices, the earliest (tick, order) on top
+  HeldNotes<size_t> sounding_;  // indices by channel and key, earliest first
+  MidiEventView next_;          // the next event read that is not moved
+  int nextTrack_ = 0;
+  bool haveNext_ = false, nextPaired_ = false, inputDone_ = false;
+  uint64_t read_ = 0;
+};
+
+// colour with the compensation undone: ColourMidiFile, then LaterNoteOns
+// by the latencies in `compensation`. The picture shows the notes moved.
+std::vector<uint8_t> ColourUndoingCompensation(const std::vector<uint8_t>& input,
+                                               const MidiLayout& layout,
+                                               const SlotOutputTable& table, ColourSummary& summary,
+                                               CompensationSummary& compensation,
+                                               PianoRoll* picture = nullptr);
