@@ -6,6 +6,9 @@
 
 namespace {
 
+// Events read at a time once the earliest waiting one is not yet settled.
+constexpr int kReadAhead = 256;
+
 bool IsNoteOn(const MidiEventView& e) {
   return e.kind == MidiEvent::Kind::Channel && (e.status & 0xF0) == 0x90 && e.data2 > 0;
 }
@@ -19,7 +22,7 @@ bool IsNoteOff(const MidiEventView& e) {
 struct Sinks {
   template <typename Held>
   bool operator()(const Held& a, const Held& b) const {
-    return a.e.tick != b.e.tick ? a.e.tick > b.e.tick : a.order > b.order;
+    return a.e.tick != b.e.tick ? a.e.tick > b.e.tick : static_cast<int32_t>(a.order - b.order) > 0;
   }
 };
 
@@ -31,20 +34,75 @@ SlotLatencies LatenciesOf(const PluginSettings& settings) {
   return latencies;
 }
 
+void EarlierNoteOns::Queue::Grow() {
+  std::vector<Held> larger(items_.size() * 2);
+  for (size_t at = head_; at != tail_; ++at) larger[at - head_] = items_[at & (items_.size() - 1)];
+  tail_ -= head_;
+  head_ = 0;
+  items_.swap(larger);
+}
+
 EarlierNoteOns::EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift,
                                CompensationSummary& summary)
     : input_(input), shift_(shift), summary_(summary) {
-  for (uint16_t ms : summary.latencies) longest_ = std::max<int>(longest_, ms);
+  std::vector<uint16_t> latencies;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const uint16_t ms = summary.latencies[slot];
+    longest_ = std::max<int>(longest_, ms);
+    if (ms == 0) continue;
+    const auto known = std::find(latencies.begin(), latencies.end(), ms);
+    queueOf_[slot] = static_cast<uint8_t>(known - latencies.begin());
+    if (known == latencies.end()) latencies.push_back(ms);
+  }
+  moved_.resize(latencies.size());
+  heads_.resize(latencies.size());
+  waiting_.reserve(latencies.size());
   longestTicks_ = shift.MostTicksIn(longest_);
+}
+
+bool EarlierNoteOns::Later(uint8_t a, uint8_t b) const {
+  const HeadKey& x = heads_[a];
+  const HeadKey& y = heads_[b];
+  return x.tick != y.tick ? x.tick > y.tick : static_cast<int32_t>(x.order - y.order) > 0;
+}
+
+void EarlierNoteOns::SiftUp(size_t at) {
+  while (at > 0) {
+    const size_t parent = (at - 1) / 2;
+    if (!Later(waiting_[parent], waiting_[at])) return;
+    std::swap(waiting_[parent], waiting_[at]);
+    at = parent;
+  }
+}
+
+void EarlierNoteOns::SiftDown(size_t at) {
+  for (;;) {
+    size_t earliest = at;
+    for (size_t child = 2 * at + 1; child <= 2 * at + 2 && child < waiting_.size(); ++child) {
+      if (Later(waiting_[earliest], waiting_[child])) earliest = child;
+    }
+    if (earliest == at) return;
+    std::swap(waiting_[at], waiting_[earliest]);
+    at = earliest;
+  }
+}
+
+void EarlierNoteOns::NoteHead(uint8_t queue) {
+  const Held& front = moved_[queue].Front();
+  heads_[queue] = {front.e.tick, front.order};
+}
+
+void EarlierNoteOns::NoteFirstMoved() {
+  if (!waiting_.empty()) firstMoved_ = moved_[waiting_.front()].Front();
 }
 
 void EarlierNoteOns::Read() {
   // Read in place at the end of the events that keep their tick; a moved
-  // note-on goes on to the heap.
-  Held& held = unmoved_.emplace_back();
+  // note-on goes on to its latency's queue.
+  Held& held = unmoved_.Push();
   held.order = read_++;
   if (!input_.Next(held.e, held.track)) {
-    unmoved_.pop_back();
+    unmoved_.DropBack();
     inputDone_ = true;
     return;
   }
@@ -57,40 +115,65 @@ void EarlierNoteOns::Read() {
     settled_ = shift_.Earlier(held.e.tick, longest_, clamped);
   const int slot = held.e.status & 0x0F;
   if (!IsNoteOn(held.e) || summary_.latencies[slot] == 0) return;
-  held.e.tick = shift_.Earlier(held.e.tick, summary_.latencies[slot], clamped);
+  const uint8_t q = queueOf_[slot];
+  Queue& queue = moved_[q];
+  const bool wasEmpty = queue.Empty();
+  Held& moved = queue.Push();
+  moved = held;
+  unmoved_.DropBack();
+  moved.e.tick = shift_.Earlier(moved.e.tick, summary_.latencies[slot], clamped);
   ++summary_.moved[slot];
   if (clamped) ++summary_.cut[slot];
-  moved_.push_back(held);
-  unmoved_.pop_back();
-  std::push_heap(moved_.begin(), moved_.end(), Sinks());
+  if (wasEmpty) {
+    NoteHead(q);
+    waiting_.push_back(q);
+    SiftUp(waiting_.size() - 1);
+    NoteFirstMoved();
+  }
 }
 
 bool EarlierNoteOns::Next(MidiEventView& e, int& track) {
+  // Read until the earliest event waiting is settled: nothing still to read
+  // can land before it. A note-on read meanwhile may land first.
   for (;;) {
-    const bool haveUnmoved = unmovedHead_ < unmoved_.size();
-    const bool fromHeap =
-        !moved_.empty() && (!haveUnmoved || Sinks()(unmoved_[unmovedHead_], moved_.front()));
-    const Held* first = fromHeap      ? &moved_.front()
-                        : haveUnmoved ? &unmoved_[unmovedHead_]
-                                      : nullptr;
-    if (first && (inputDone_ || first->e.tick <= settled_)) {
-      e = first->e;
-      track = first->track;
-      if (fromHeap) {
-        std::pop_heap(moved_.begin(), moved_.end(), Sinks());
-        moved_.pop_back();
-      } else if (++unmovedHead_ == unmoved_.size()) {
-        unmoved_.clear();
-        unmovedHead_ = 0;
-      } else if (unmovedHead_ >= 4096 && unmovedHead_ * 2 >= unmoved_.size()) {
-        unmoved_.erase(unmoved_.begin(),
-                       unmoved_.begin() + static_cast<std::ptrdiff_t>(unmovedHead_));
-        unmovedHead_ = 0;
-      }
+    const Held* first = nullptr;
+    bool fromMoved = false;
+    if (!unmoved_.Empty()) first = &unmoved_.Front();
+    if (!waiting_.empty()) {
+      fromMoved = !first || Sinks()(*first, firstMoved_);
+      if (fromMoved) first = &firstMoved_;
+    }
+    if (!first) {
+      if (inputDone_) return false;
+      Read();
+      continue;
+    }
+    const uint64_t tick = first->e.tick;
+    if (!inputDone_ && tick > settled_) {
+      // Read ahead in a batch (reading more than needed is always sound),
+      // then look again: a note-on read meanwhile may land first.
+      for (int batch = 0; !inputDone_ && (tick > settled_ || batch < kReadAhead); ++batch) Read();
+      continue;
+    }
+    e = first->e;
+    track = first->track;
+    if (!fromMoved) {
+      unmoved_.Pop();
       return true;
     }
-    if (inputDone_) return false;
-    Read();
+    // The top queue's first note goes: its next note (never earlier) takes
+    // its place, or the last queue does when it has no more.
+    const uint8_t top = waiting_.front();
+    moved_[top].Pop();
+    if (moved_[top].Empty()) {
+      waiting_.front() = waiting_.back();
+      waiting_.pop_back();
+    } else {
+      NoteHead(top);
+    }
+    if (!waiting_.empty()) SiftDown(0);
+    NoteFirstMoved();
+    return true;
   }
 }
 

@@ -37,8 +37,11 @@ struct CompensationSummary {
 // A source's events with the note-ons moved earlier, in the order of their
 // new ticks; at one tick in the order read, so a note-on that lands where
 // other events stand comes after them (after a note-off of its key, say).
-// Holds the events of the longest latency's span at most: the moved
-// note-ons in a heap, everything else in the order read.
+// Holds the events of the longest latency's span at most. A shift never
+// reorders the notes of one latency, so the moved note-ons wait in one
+// queue per latency, each already in order, with a small heap of the
+// queues by their first note; everything else waits in the order read. An
+// event that keeps its tick costs two copies and one comparison.
 class EarlierNoteOns final : public MidiEventSource {
  public:
   EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift, CompensationSummary& summary);
@@ -48,20 +51,56 @@ class EarlierNoteOns final : public MidiEventSource {
   struct Held {
     MidiEventView e;
     int track;
-    uint64_t order;
+    uint32_t order;  // read order (wraps after 2^32 events; compared as a difference)
+  };
+
+  // Events in the order they are to be given: a ring whose size is a power
+  // of two, doubled when full, so a push and a pop are a few instructions.
+  class Queue {
+   public:
+    Queue() : items_(64) {}
+    bool Empty() const { return head_ == tail_; }
+    const Held& Front() const { return items_[head_ & (items_.size() - 1)]; }
+    Held& Push() {
+      if (tail_ - head_ == items_.size()) Grow();
+      return items_[tail_++ & (items_.size() - 1)];
+    }
+    void DropBack() { --tail_; }
+    void Pop() { ++head_; }
+
+   private:
+    void Grow();
+    std::vector<Held> items_;
+    size_t head_ = 0, tail_ = 0;  // positions; an item's index is its position's low bits
   };
 
   void Read();
+  // The heap of waiting queues, by the (tick, order) of each one's first
+  // note, kept beside it so a comparison reads no queue.
+  struct HeadKey {
+    uint64_t tick;
+    uint32_t order;
+  };
+  bool Later(uint8_t a, uint8_t b) const;  // queue a's first note comes after queue b's
+  void SiftUp(size_t at);
+  void SiftDown(size_t at);
+  void NoteHead(uint8_t queue);  // its first note's key, after a push into an empty queue or a pop
+  void NoteFirstMoved();         // refreshes firstMoved_ from the heap's top
 
   MidiEventSource& input_;
   const LatencyShift& shift_;
   CompensationSummary& summary_;
   int longest_ = 0;
   uint64_t longestTicks_ = 0;  // at least the ticks the longest latency moves by
-  std::vector<Held> unmoved_;  // in the order read, from unmovedHead_
-  size_t unmovedHead_ = 0;
-  std::vector<Held> moved_;  // a heap, the earliest (tick, order) on top
-  uint64_t read_ = 0;
+  Queue unmoved_;
+  std::vector<Queue> moved_;                   // one per latency in use
+  std::array<uint8_t, kSlotCount> queueOf_{};  // by slot, into moved_
+  std::vector<uint8_t> waiting_;  // the queues that hold notes: a heap, earliest first note on top
+  std::vector<HeadKey> heads_;    // by queue
+  // The tick and order of the earliest moved note-on waiting, kept at hand:
+  // every event that keeps its tick is compared with it.
+  Held firstMoved_{};
+  uint32_t read_ = 0;
   uint64_t settled_ = 0;  // no event still to read can land before this tick
   bool inputDone_ = false;
 };
