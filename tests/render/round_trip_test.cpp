@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "old_project_generator.h"
 #include "render_test_support.h"
 
 namespace {
@@ -286,6 +287,31 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   EXPECT_GT(seen.programs, 0);
   EXPECT_GT(seen.pitchBends, 0);
   EXPECT_GT(seen.actionNotes, 0);
+}
+
+// The same for parts written without the plug-in: colour gives every note
+// of an old project the slot its composer meant, with nothing guessed,
+// whether the switches stand early or at the note, and whether every key
+// is pressed again or only the changed ones.
+TEST(ColourOldProjects, EveryNoteGetsTheSlotItsComposerMeant) {
+  std::array<std::array<int, 4>, 4> seen{};  // by layout, by early * 2 + latched
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const OldProject project = RandomOldProject(seed);
+    const SlotOutputTable table = SlotOutputsOf(project.settings);
+    ASSERT_TRUE(CollidingSlots(table).empty())
+        << DescribeCollisions(CollidingSlots(table), project.settings, table);
+    ColourSummary summary;
+    const std::vector<Note> got = NotesOf(ColourFile(project.settings, project.midi, &summary));
+    ASSERT_EQ(got.size(), project.meant.size());
+    for (size_t i = 0; i < got.size(); ++i)
+      ASSERT_EQ(got[i], project.meant[i])
+          << Describe(got[i]) << " instead of " << Describe(project.meant[i]);
+    EXPECT_EQ(summary.unexplained + summary.ties, 0);
+    ++seen[int(project.layout)][project.early * 2 + project.latched];
+  }
+  for (const auto& layout : seen)
+    for (int count : layout) EXPECT_GT(count, 0);
 }
 
 }  // namespace
