@@ -123,6 +123,13 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
         summary.controllerCopies);
 }
 
+// One line per slot the part plays, with its partner and why.
+void PrintPairing(const PairingResult& pairing, const std::string& from, const std::string& to) {
+  if (pairing.lines.empty()) return;
+  std::printf("Slots of %s played by slots of %s:\n", from.c_str(), to.c_str());
+  for (const std::string& line : pairing.lines) std::printf("  %s\n", line.c_str());
+}
+
 // --pair and --pairs, in that order (a later pair of one slot wins).
 int ReadPairs(const RetargetOptions& retarget, PairingRequest& request) {
   request.byNumber = retarget.matchNumbers;
@@ -194,29 +201,28 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   std::vector<uint8_t> input;
   MidiLayout layout;
   if (const int failed = ReadMidiInput(inputPath, input, layout)) return failed;
-  // The slots the part plays, read once before the render, so that only
-  // they need a partner and --strict refuses before anything is played.
-  ColourSummary reading;
-  {
+  // Every slot the map can read needs a partner, unless the part does not
+  // play it: then (and for --strict) the part is read once before the
+  // render, to know the slots it plays and refuse before anything is played.
+  std::bitset<kSlotCount> used;
+  for (int s = 0; s < kSlotCount; ++s) used[s] = table.readable[s];
+  PairingResult pairing = PairSlots(from, to, used, request);
+  if (!pairing.error.empty()) return Fail(kExitBadInput, "--pair: " + pairing.error);
+  if (!pairing.unmatched.empty() || retarget.strict) {
+    ColourSummary reading;
     MergedMidiEvents merged(input, layout);
     ColouredEvents coloured(merged, table, reading);
     MidiEventView e;
     int track = 0;
     while (coloured.Next(e, track)) {
     }
-  }
-  if (const int refused = RefuseGuesses(reading, layout, retarget.strict, inputPath))
-    return refused;
-  std::bitset<kSlotCount> used;
-  for (int s = 0; s < kSlotCount; ++s) used[s] = reading.perSlot[s] > 0;
-
-  const PairingResult pairing = PairSlots(from, to, used, request);
-  if (!pairing.error.empty()) return Fail(kExitBadInput, "--pair: " + pairing.error);
-  if (!pairing.lines.empty()) {
-    std::printf("Slots of %s played by slots of %s:\n", fromPath.c_str(), toPath.c_str());
-    for (const std::string& line : pairing.lines) std::printf("  %s\n", line.c_str());
+    if (const int refused = RefuseGuesses(reading, layout, retarget.strict, inputPath))
+      return refused;
+    for (int s = 0; s < kSlotCount; ++s) used[s] = reading.perSlot[s] > 0;
+    pairing = PairSlots(from, to, used, request);
   }
   if (!pairing.unmatched.empty()) {
+    PrintPairing(pairing, fromPath, toPath);
     std::string list;
     for (int slot : pairing.unmatched) list += (list.empty() ? "" : ", ") + SlotLabel(from, slot);
     return Fail(kExitBadInput, "no slot of " + toPath + " plays " + list + " of " + fromPath +
@@ -255,6 +261,8 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   if (!picturePath.empty()) files.png = PianoRollPng(roll, to, "retarget: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
 
+  for (int s = 0; s < kSlotCount; ++s) used[s] = colours.perSlot[s] > 0;
+  PrintPairing(PairSlots(from, to, used, request), fromPath, toPath);
   std::printf("Read %s with the map %s:\n", inputPath.c_str(), fromPath.c_str());
   PrintColourSummary(colours, from);
   std::printf("Played with the map %s:\n", toPath.c_str());
