@@ -134,6 +134,30 @@ TEST(PianoRollPicture, NotesInTheirSlotColoursHigherKeysHigherSwitchesAlongTheBo
   EXPECT_NEAR(ticks.right, high.left - 1, 2);
 }
 
+// A guessed note is outlined in black and hatched in white; a note read
+// for sure is not.
+TEST(PianoRollPicture, GuessedNotesAreOutlinedAndHatched) {
+  PianoRoll roll(480);
+  roll.NoteOn(0, 0, 60, 2);
+  roll.NoteOff(1920, 0, 60);
+  roll.NoteOn(3840, 0, 72, 9, true);
+  roll.NoteOff(7680, 0, 72);
+  roll.Finish();
+  const Picture p = DrawPianoRoll(roll, {}, "test");
+  const int belowLegend = Find(p, Hue(2)).top + 9;
+  const Found sure = Find(p, Hue(2), belowLegend), guessed = Find(p, Hue(9), belowLegend);
+  auto count = [&](const Found& f, uint32_t colour) {
+    int n = 0;
+    for (int y = f.top - 1; y <= f.bottom + 1; ++y)
+      for (int x = f.left - 1; x <= f.right + 1; ++x) n += PixelAt(p, x, y) == colour;
+    return n;
+  };
+  EXPECT_GT(count(guessed, 0x000000), 2 * (guessed.right - guessed.left));
+  EXPECT_GT(count(guessed, 0xFFFFFF), 4);
+  EXPECT_EQ(count(sure, 0x000000), 0);
+  EXPECT_EQ(count(sure, 0xFFFFFF), 0);
+}
+
 TEST(PianoRollPicture, AFiveMinutePieceKeepsAboutABeatInSixteenPixels) {
   // 300 s at 120 beats a minute in 4/4: 150 bars.
   PianoRoll roll(480);
