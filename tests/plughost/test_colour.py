@@ -74,22 +74,50 @@ class Colour(PlughostTest):
                           "reabank.mid", "--bank", "Violins")
         self.assertIn("notes read:        32", run.out)
 
-    def test_cc1_right_before_a_note_switches_and_elsewhere_plays(self):
+    def test_cc1_switches_at_the_note_or_last_in_a_rest_and_elsewhere_plays(self):
         self.write_json("mw.json", {"slots": [{"slot": 1, "name": "Soft", "modwheel": 20},
                                               {"slot": 2, "name": "Loud", "modwheel": 90}]})
         cc = lambda v: mido.Message("control_change", control=1, value=v)
         on = lambda n: mido.Message("note_on", note=n, velocity=80)
         off = lambda n: mido.Message("note_off", note=n)
         write_midi(self.path("in.mid"), [[
-            (0, cc(90)), (0, on(60)), (100, off(60)),   # switches: slot 2
-            (150, cc(20)),                               # no note at 150: played
+            (0, cc(90)), (0, on(60)), (50, cc(20)), (100, off(60)),  # slot 2; 20 under it plays
+            (150, cc(20)), (160, cc(55)),                # a curve in the rest ending on 55: plays
             (200, on(62)), (300, off(62)),               # still slot 2
+            (350, cc(20)),                               # early, before the note: slot 1
+            (400, on(64)), (500, off(64)),
         ]])
-        self.run_ok("colour", "mw.json", "in.mid", "out.mid")
-        self.assertEqual([n[4] for n in notes(self.path("out.mid"))], [1, 1])
+        run = self.run_ok("colour", "mw.json", "in.mid", "out.mid")
+        self.assertEqual([n[4] for n in notes(self.path("out.mid"))], [1, 1, 0])
         _, part = read_track(self.path("out.mid"), 0)
-        self.assertEqual([(t, m.value) for t, m in part if m.type == "control_change"], [(150, 20)])
+        self.assertEqual([(t, m.value) for t, m in part if m.type == "control_change"],
+                         [(50, 20), (150, 20), (160, 55)])
+        self.assertNotIn("guessed notes", run.out)
 
+    def test_guessed_notes_are_listed_by_track_and_bar_and_strict_refuses_them(self):
+        self.write_json("ks.json", {"slots": [{"slot": 1, "name": "Long", "keyswitch": "C0"},
+                                              {"slot": 2, "name": "Short", "keyswitch": "D0"}]})
+        on = lambda n: mido.Message("note_on", note=n, velocity=80)
+        off = lambda n: mido.Message("note_off", note=n)
+        # 480 ticks a quarter: twelve notes before any keyswitch, from bar 1
+        # beat 1 on, then one at bar 4 beat 1 after C0.
+        events = []
+        for i in range(12):
+            events += [(i * 240, on(60)), (i * 240 + 100, off(60))]
+        events += [(5760, on(24)), (5760, off(24)), (5760, on(62)), (5800, off(62))]
+        write_midi(self.path("in.mid"), [[], events])
+        run = self.run_ok("colour", "ks.json", "in.mid", "out.mid", "--picture", "out.png")
+        self.assertIn("unexplained:       12", run.out)
+        self.assertIn("track 2, 1:1 (unexplained)", run.out)
+        self.assertIn("track 2, 1:1.5 (unexplained)", run.out)
+        self.assertIn("and 2 more", run.out)
+        before = self.files()
+        self.refused(("colour", "ks.json", "in.mid", "strict.mid", "--strict"), 1,
+                     "12 unexplained and 0 tied notes (--strict)")
+        self.refused(("retarget", "ks.json", "ks.json", "in.mid", "strict.mid", "--strict"), 1,
+                     "--strict")
+        self.assertEqual(self.files(), before)
+        self.refused(("render", "ks.json", "in.mid", "r.mid", "--strict"), 2, "colour, retarget")
 
 class Compensate(PlughostTest):
     def latency_map(self):
@@ -132,15 +160,16 @@ class Compensate(PlughostTest):
 
 class Retarget(PlughostTest):
     def test_retarget_by_name_plays_the_phrase_with_the_second_library(self):
-        run = self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "out.mid", "--match", "names",
+        run = self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "out.mid",
                           "--picture", "out.png")
-        self.assertIn('slot 3 "Staccato" -> slot 4 "Short" (UACC)', run.out)
-        self.assertIn('slot 5 "Pizzicato" -> slot 5 "Pizz" (UACC)', run.out)
-        self.assertIn('slot 1 "Legato" -> slot 2 "Legato" (name)', run.out)
+        self.assertIn('3 "Staccato" -> 4 "Short" (by UACC)', run.out)
+        self.assertIn('5 "Pizzicato" -> 5 "Pizz" (by UACC)', run.out)
+        self.assertIn('1 "Legato" -> 2 "Legato" (by name)', run.out)
         # One pass gives what colour then render give.
         self.run_ok("colour", STRINGS, KEYSWITCHED, "coloured.mid")
-        self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "by-number.mid", "--pan", "20",
-                    "--volume", "90")
+        run = self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "by-number.mid", "--pan",
+                          "20", "--volume", "90", "--match", "numbers")
+        self.assertIn('3 "Staccato" -> 3 "Spiccato" (by number)', run.out)
         self.run_ok("render", CHAMBER, "coloured.mid", "rendered.mid", "--pan", "20", "--volume",
                     "90")
         self.assertEqual(self.read_bytes("by-number.mid"), self.read_bytes("rendered.mid"))
@@ -160,9 +189,26 @@ class Retarget(PlughostTest):
         self.assertIn('slot 8 "Col legno"', run.err)
         self.assertIn("--fallback", run.err)
         self.assertEqual(self.files(), before)
+        self.assertIn('free slots of few.json: none', run.err)
         run = self.run_ok("retarget", STRINGS, "few.json", KEYSWITCHED, "out.mid", "--match",
                           "names", "--fallback", "1")
-        self.assertIn('slot 2 "Sustain" -> slot 1 "Legato" (fallback)', run.out)
+        self.assertIn('2 "Sustain" -> 1 "Legato" (fallback)', run.out)
+
+    def test_pairs_by_hand_win_from_the_command_line_and_from_a_file(self):
+        self.write_json("pairs.json", {"Staccato": 5, "4": "Legato"})
+        run = self.run_ok("retarget", STRINGS, CHAMBER, KEYSWITCHED, "out.mid", "--pair",
+                          "staccato=Short", "--pairs", "pairs.json")
+        self.assertIn('3 "Staccato" -> 5 "Pizz" (by hand)', run.out)
+        self.assertIn('1 "Legato" -> 2 "Legato" (by name)', run.out)
+        self.refused(("retarget", STRINGS, CHAMBER, KEYSWITCHED, "x.mid", "--pair", "Nope=1"), 1,
+                     'no slot of the FROM map is named "Nope"')
+        self.refused(("retarget", STRINGS, CHAMBER, KEYSWITCHED, "x.mid", "--pair", "3"), 2,
+                     "FROM=TO")
+        self.refused(("colour", STRINGS, KEYSWITCHED, "x.mid", "--pair", "3=4"), 2,
+                     "belongs to retarget")
+        self.write_json("bad.json", ["Staccato"])
+        self.refused(("retarget", STRINGS, CHAMBER, KEYSWITCHED, "x.mid", "--pairs", "bad.json"),
+                     1, "bad.json: not a JSON object")
 
 
 # A second library whose slots send more: layered and transposed notes, and

@@ -1,5 +1,5 @@
-// Reading articulations back: which messages switch (CC 1 only right before
-// a note at its tick), which slot a note gets (best explanation, ties to the
+// Reading articulations back: which messages switch (CC 1 at a note's tick
+// or last in a rest), which slot a note gets (best explanation, ties to the
 // lowest, unexplained notes keep the slot before), what passes untouched,
 // and which maps cannot be read at all.
 #include <gtest/gtest.h>
@@ -40,26 +40,33 @@ std::vector<int> ColoursInOrder(const Bytes& midi) {
   return colours;
 }
 
-TEST(Colouring, Cc1SwitchesOnlyRightBeforeANoteAtItsTickAndIsPlayedElsewhere) {
+// CC 1 is both a switch and Dynamics: it switches at a note's tick, or in
+// a rest as the last CC 1 before the next note when it carries a slot's
+// value; under notes, and where a curve in a rest ends on another value,
+// it is played.
+TEST(Colouring, Cc1SwitchesAtTheNoteOrLastInARestWithASlotsValue) {
   PluginSettings map;
   map.slots[0].modwheel = 20;
   map.slots[1].modwheel = 90;
   const Bytes input = FileOf({{
-      Cc(0, 0, 1, 20), On(0, 0, 60), Off(40, 0, 60),  // switches to slot 1
-      Cc(50, 0, 1, 90),                               // no note at tick 50: played
-      On(100, 0, 62), Off(140, 0, 62),                // still slot 1
-      Cc(200, 0, 1, 90), Cc(200, 0, 11, 64),          // CC 11 between: played
-      On(200, 0, 64), Off(240, 0, 64), Cc(300, 1, 1, 90), On(300, 0, 65),
-      Off(340, 0, 65),                                     // another channel's CC 1: played
-      Cc(400, 0, 1, 90), On(400, 0, 67), Off(440, 0, 67),  // switches to slot 2
+      Cc(0, 0, 1, 20),   On(0, 0, 60),        // at the note: slot 1
+      Cc(20, 0, 1, 90),  Off(40, 0, 60),      // under the note: played
+      Cc(50, 0, 1, 90),  Cc(60, 0, 1, 70),    // a curve in the rest ending on 70: played
+      On(100, 0, 62),    Off(140, 0, 62),     // still slot 1
+      Cc(150, 0, 1, 90), Cc(160, 0, 11, 64),  // early, before the phrase: slot 2
+      On(200, 0, 64),    Off(240, 0, 64),     //
+      Cc(250, 1, 1, 20), On(300, 0, 65),     Off(340, 0, 65),  // another channel's: played
+      Cc(350, 0, 1, 20), Cc(360, 0, 1, 90),                    // only the last one switches
+      On(400, 0, 67),    Off(440, 0, 67),
   }});
   ColourSummary summary;
   const Bytes out = ColourFile(map, input, &summary);
-  EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 0, 0, 0, 1}));
+  EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 0, 1, 1, 1}));
   using Cc3 = std::tuple<uint64_t, int, int>;
   EXPECT_EQ(ControllersOf(out),
-            (std::vector<Cc3>{{50, 1, 90}, {200, 1, 90}, {200, 11, 64}, {300, 1, 90}}));
-  EXPECT_EQ(summary.messagesRemoved, 2);
+            (std::vector<Cc3>{
+                {20, 1, 90}, {50, 1, 90}, {60, 1, 70}, {160, 11, 64}, {250, 1, 20}, {350, 1, 20}}));
+  EXPECT_EQ(summary.messagesRemoved, 3);
   EXPECT_EQ(summary.unexplained, 0);
 }
 
@@ -206,8 +213,8 @@ TEST(ColouringAdditions, ActionsSwitchAndPerformanceOnesOnlyRightBeforeANote) {
       Msg(0, 0xC3, 7, 0),
       On(0, 0, 60),
       Off(10, 0, 60),  // slot 1
-      Msg(20, 0xB1, 11, 90),
-      Msg(20, 0xE1, 0, 64),  // no note at tick 20: played
+      Msg(20, 0xB1, 11, 70),
+      Msg(20, 0xE1, 0, 64),  // no note at tick 20, no slot's values: played
       Msg(25, 0xC3, 8, 0),   // a program switches anywhere
       On(30, 0, 62),
       Off(40, 0, 62),  // slot 1 by CC 11 and the bend; 8 disagrees
@@ -220,7 +227,7 @@ TEST(ColouringAdditions, ActionsSwitchAndPerformanceOnesOnlyRightBeforeANote) {
   const Bytes out = ColourFile(map, input, &summary);
   EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 0, 1}));
   using Cc3 = std::tuple<uint64_t, int, int>;
-  EXPECT_EQ(ControllersOf(out), (std::vector<Cc3>{{20, 11, 90}}));
+  EXPECT_EQ(ControllersOf(out), (std::vector<Cc3>{{20, 11, 70}}));
   EXPECT_EQ(summary.unexplained, 1);  // tick 30: the program says slot 2, the rest slot 1
   EXPECT_EQ(summary.messagesRemoved, 3 + 1 + 2);
   int bends = 0;

@@ -21,27 +21,64 @@ TEST(SlotPairing, ByNameThenUaccThenIconAndUnmatchedSlotsListedUnlessThereIsAFal
   to.slots[6] = {"Staccato", 2, 2, 40, kUnset};
   to.slots[7] = {"Trem.", 12, 3, 11, kUnset};
 
-  PairingResult r = PairSlotsByName(from, to, -1);
+  const std::bitset<kSlotCount> used("11111");  // slots 1..5 play
+  PairingResult r = PairSlots(from, to, used, {});
   EXPECT_EQ(r.pairing[0], 5);
   EXPECT_EQ(r.pairing[1], 2);
   EXPECT_EQ(r.pairing[2], 6);
   EXPECT_EQ(r.pairing[3], 7);
   EXPECT_EQ(r.unmatched, std::vector<int>{4});
   ASSERT_EQ(r.lines.size(), 4u);
-  EXPECT_EQ(r.lines[2], "slot 3 \"Short\" -> slot 7 \"Staccato\" (UACC)");
+  EXPECT_EQ(r.lines[2], "3 \"Short\" -> 7 \"Staccato\" (by UACC)");
+  EXPECT_EQ(FreeSlots(to, r, used), "none");
 
-  r = PairSlotsByName(from, to, 0);
+  r = PairSlots(from, to, used, {false, 0, {}});
   EXPECT_TRUE(r.unmatched.empty());
   EXPECT_EQ(r.pairing[4], 0);
+  EXPECT_EQ(r.lines[4], "5 \"Harmonics\" -> 1 (fallback)");
   EXPECT_EQ(r.pairing[9], 0) << "slots not in use play the fallback too";
 
-  // By number: slot k plays slot k where `to` uses it.
-  r = PairSlotsByNumber(from, to, -1);
+  // By number only when asked: slot k plays slot k where `to` uses it.
+  r = PairSlots(from, to, used, {true, -1, {}});
   EXPECT_EQ(r.unmatched, (std::vector<int>{0, 1, 3, 4}));
   EXPECT_EQ(r.pairing[2], 2);
-  r = PairSlotsByNumber(from, to, 6);
+  EXPECT_EQ(FreeSlots(to, r, used), "6 \"Legato\", 7 \"Staccato\", 8 \"Trem.\"");
+
+  // By hand wins, by number or by name on either side; a slot the part does
+  // not play needs no partner.
+  r = PairSlots(from, to, std::bitset<kSlotCount>("11001"),
+                {false, -1, {{"harmonics", "8"}, {"1", "STACCATO"}}});
   EXPECT_TRUE(r.unmatched.empty());
   EXPECT_EQ(r.pairing[0], 6);
+  EXPECT_EQ(r.lines[0], "1 \"Legato\" -> 7 \"Staccato\" (by hand)");
+  EXPECT_EQ(r.lines[2], "5 \"Harmonics\" -> 8 \"Trem.\" (by hand)");
+  EXPECT_EQ(PairSlots(from, to, used, {false, -1, {{"Col legno", "1"}}}).error,
+            "no slot of the FROM map is named \"Col legno\"");
+  EXPECT_NE(PairSlots(from, to, used, {false, -1, {{"1", "17"}}}).error, "");
+
+  // Names pair only when both maps have them.
+  PluginSettings unnamed = to;
+  for (SlotSettings& slot : unnamed.slots) slot.name.clear();
+  r = PairSlots(from, unnamed, used, {});
+  EXPECT_EQ(r.pairing[0], 5) << "by UACC 20";
+  EXPECT_EQ(r.lines[0], "1 \"Legato\" -> 6 (by UACC)");
+}
+
+TEST(SlotPairList, PairsFromTheCommandLineAndFromAJsonFile) {
+  std::pair<std::string, std::string> pair;
+  EXPECT_TRUE(ParseSlotPair("3=Short", pair));
+  EXPECT_EQ(pair, std::make_pair(std::string("3"), std::string("Short")));
+  EXPECT_FALSE(ParseSlotPair("=Short", pair));
+  EXPECT_FALSE(ParseSlotPair("3", pair));
+
+  SlotPairList pairs;
+  std::string error;
+  EXPECT_TRUE(ParseSlotPairFile(R"({"Staccato": "Short", "3": 4})", pairs, error)) << error;
+  EXPECT_EQ(pairs, (SlotPairList{{"Staccato", "Short"}, {"3", "4"}}));
+  EXPECT_FALSE(ParseSlotPairFile(R"(["Staccato"])", pairs, error));
+  EXPECT_FALSE(ParseSlotPairFile(R"({"3": 17})", pairs, error));
+  EXPECT_EQ(error, "\"3\": the slot it plays must be a name or a number 1..16");
+  EXPECT_FALSE(ParseSlotPairFile("{", pairs, error));
 }
 
 uint32_t PixelAt(const Picture& p, int x, int y) {
@@ -95,6 +132,30 @@ TEST(PianoRollPicture, NotesInTheirSlotColoursHigherKeysHigherSwitchesAlongTheBo
   EXPECT_GT(ticks.top, low.bottom);
   EXPECT_NEAR(ticks.left, low.left - 1, 2);
   EXPECT_NEAR(ticks.right, high.left - 1, 2);
+}
+
+// A guessed note is outlined in black and hatched in white; a note read
+// for sure is not.
+TEST(PianoRollPicture, GuessedNotesAreOutlinedAndHatched) {
+  PianoRoll roll(480);
+  roll.NoteOn(0, 0, 60, 2);
+  roll.NoteOff(1920, 0, 60);
+  roll.NoteOn(3840, 0, 72, 9, true);
+  roll.NoteOff(7680, 0, 72);
+  roll.Finish();
+  const Picture p = DrawPianoRoll(roll, {}, "test");
+  const int belowLegend = Find(p, Hue(2)).top + 9;
+  const Found sure = Find(p, Hue(2), belowLegend), guessed = Find(p, Hue(9), belowLegend);
+  auto count = [&](const Found& f, uint32_t colour) {
+    int n = 0;
+    for (int y = f.top - 1; y <= f.bottom + 1; ++y)
+      for (int x = f.left - 1; x <= f.right + 1; ++x) n += PixelAt(p, x, y) == colour;
+    return n;
+  };
+  EXPECT_GT(count(guessed, 0x000000), 2 * (guessed.right - guessed.left));
+  EXPECT_GT(count(guessed, 0xFFFFFF), 4);
+  EXPECT_EQ(count(sure, 0x000000), 0);
+  EXPECT_EQ(count(sure, 0xFFFFFF), 0);
 }
 
 TEST(PianoRollPicture, AFiveMinutePieceKeepsAboutABeatInSixteenPixels) {

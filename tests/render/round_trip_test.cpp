@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "old_project_generator.h"
 #include "render_test_support.h"
 #include "tools/render/latency_shift.h"
 
@@ -35,6 +36,14 @@ void Act(SlotAdditions& more, ActionKind kind, int channel, int number, int valu
   more.actions[more.actionCount++] = {kind, uint8_t(channel), uint8_t(number), uint16_t(value)};
 }
 
+// A value of a performance controller other than the one playback start
+// sends (CC 7 at 100, CC 64 at 0, the others at 127): sent in the rest
+// before the first note, that one would be read as a switch.
+int AwayFromStart(int cc, int value) {
+  const int start = cc == 7 ? 100 : cc == 64 ? 0 : 127;
+  return IsPerformanceController(cc) && value == start ? (value + 1) % 128 : value;
+}
+
 // A random action; `channel` 0 is the plug-in's. Action CCs leave out the
 // UACC and the modwheel, whose fields skip a value already sent; notes are
 // left out when the slots are told apart by their note sets.
@@ -47,9 +56,10 @@ void RandomAction(std::mt19937& rng, SlotAdditions& more, int channel, bool note
     case 1:
       Act(more, ActionKind::kNoteHeld, channel, kHeldKeys + rng() % 12, 1 + rng() % 127);
       break;
-    case 2:
-      Act(more, ActionKind::kControlChange, channel, ccs[rng() % 6], rng() % 128);
-      break;
+    case 2: {
+      const int cc = ccs[rng() % 6];
+      Act(more, ActionKind::kControlChange, channel, cc, AwayFromStart(cc, rng() % 128));
+    } break;
     case 3:
       Act(more, ActionKind::kProgramChange, channel, rng() % 128, 0);
       break;
@@ -88,7 +98,7 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additio
     auto maybe = [&](int kind) { return kind == primary || rng() % 2; };
     if (maybe(0)) slot.keyswitch = primary == 0 ? distinct : static_cast<int32_t>(rng() % 24);
     if (maybe(1)) slot.uacc = primary == 1 ? distinct : static_cast<int32_t>(rng() % 128);
-    if (maybe(2)) slot.modwheel = primary == 2 ? distinct : static_cast<int32_t>(rng() % 128);
+    if (maybe(2)) slot.modwheel = primary == 2 ? distinct : AwayFromStart(1, rng() % 128);
     if (!additions) continue;
     for (int n = static_cast<int>(rng() % 4); n > 0; --n)
       RandomAction(rng, more, channel(), primary != 3 && primary != 5);
@@ -193,19 +203,25 @@ Case RandomCase(uint32_t seed, bool latencies = false) {
       ++c.notes;
     }
   }
-  // Controllers away from the notes' starts (where CC 1 would be read as a
-  // modwheel switch), and messages render has no use for.
+  // Controllers away from the notes' starts, with values no slot sends
+  // (either would be read as a switch), and messages render has no use for.
   const int ccs[] = {1, 2, 11, 16, 21, 64, 7, 10};
   for (int i = 0, n = static_cast<int>(rng() % 60); i < n; ++i) {
     const uint64_t at = rng() % (tick + 1000);
-    if (noteTicks.count(at)) continue;
+    const int channel = static_cast<int>(rng() % 16), cc = ccs[rng() % 8];
+    const int value = static_cast<int>(rng() % 128);
+    if (noteTicks.count(at) || table.controlValues[table.LaneOf(channel)][cc][value]) continue;
     const int track = 1 + static_cast<int>(rng() % parts);
-    file.tracks[track].push_back(MidiEvent::Channel(at, uint8_t(0xB0 | rng() % 16),
-                                                    uint8_t(ccs[rng() % 8]), uint8_t(rng() % 128)));
+    file.tracks[track].push_back(
+        MidiEvent::Channel(at, uint8_t(0xB0 | channel), uint8_t(cc), uint8_t(value)));
   }
-  for (int i = 0, n = static_cast<int>(rng() % 10); i < n; ++i)
+  const auto& bends = table.bendValues[table.LaneOf(0)];
+  for (int i = 0, n = static_cast<int>(rng() % 10); i < n; ++i) {
+    const int value = static_cast<int>(rng() % 16384);
+    if (std::find(bends.begin(), bends.end(), value) != bends.end()) continue;
     file.tracks[1].push_back(
-        MidiEvent::Channel(rng() % (tick + 1), 0xE0, uint8_t(rng() % 128), uint8_t(rng() % 128)));
+        MidiEvent::Channel(rng() % (tick + 1), 0xE0, uint8_t(value & 0x7F), uint8_t(value >> 7)));
+  }
 
   // Each track in tick order, note-offs before note-ons at a tick.
   for (auto& track : file.tracks) {
@@ -326,6 +342,31 @@ TEST(ColourRoundTrip, ColourUndoesACompensatedRender) {
   }
   EXPECT_GT(moved, 1000);
   EXPECT_GT(exact, moved * 9 / 10);
+}
+
+// The same for parts written without the plug-in: colour gives every note
+// of an old project the slot its composer meant, with nothing guessed,
+// whether the switches stand early or at the note, and whether every key
+// is pressed again or only the changed ones.
+TEST(ColourOldProjects, EveryNoteGetsTheSlotItsComposerMeant) {
+  std::array<std::array<int, 4>, 4> seen{};  // by layout, by early * 2 + latched
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const OldProject project = RandomOldProject(seed);
+    const SlotOutputTable table = SlotOutputsOf(project.settings);
+    ASSERT_TRUE(CollidingSlots(table).empty())
+        << DescribeCollisions(CollidingSlots(table), project.settings, table);
+    ColourSummary summary;
+    const std::vector<Note> got = NotesOf(ColourFile(project.settings, project.midi, &summary));
+    ASSERT_EQ(got.size(), project.meant.size());
+    for (size_t i = 0; i < got.size(); ++i)
+      ASSERT_EQ(got[i], project.meant[i])
+          << Describe(got[i]) << " instead of " << Describe(project.meant[i]);
+    EXPECT_EQ(summary.unexplained + summary.ties, 0);
+    ++seen[int(project.layout)][project.early * 2 + project.latched];
+  }
+  for (const auto& layout : seen)
+    for (int count : layout) EXPECT_GT(count, 0);
 }
 
 }  // namespace

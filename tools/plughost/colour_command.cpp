@@ -4,11 +4,13 @@
 // and writes.
 #include <windows.h>
 
+#include <bitset>
 #include <cstdio>
 
 #include "tools/maps/map_file.h"
 #include "tools/maps/map_formats.h"
 #include "tools/maps/map_import.h"
+#include "tools/maps/slot_pair_list.h"
 #include "tools/maps/state_bytes.h"
 #include "tools/maps/text_encoding.h"
 #include "tools/midifile/merged_events.h"
@@ -19,6 +21,7 @@
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"
+#include "tools/render/bar_positions.h"
 #include "tools/render/colouring.h"
 #include "tools/render/latency_compensation.h"
 #include "tools/render/render_session.h"
@@ -82,6 +85,29 @@ int ReadMidiInput(const std::string& path, std::vector<uint8_t>& input, MidiLayo
   return kExitOk;
 }
 
+// "track 2, bar 12:3 (tie)" for each guessed note listed, then how many more.
+void PrintGuessedNotes(const ColourSummary& summary, const MidiLayout& layout) {
+  const int guessed = summary.unexplained + summary.ties;
+  if (guessed == 0) return;
+  const BarPositions bars(layout.division, summary.metres, summary.endTick);
+  std::printf("  guessed notes (track, bar:beat):\n");
+  for (const GuessedNote& note : summary.guessed)
+    std::printf("    track %d, %s (%s)\n", note.track + 1, bars.Where(note.tick).c_str(),
+                note.tie ? "tie" : "unexplained");
+  if (guessed > static_cast<int>(summary.guessed.size()))
+    std::printf("    and %d more\n", guessed - static_cast<int>(summary.guessed.size()));
+}
+
+// With --strict a guessed note is an error, before anything is written.
+int RefuseGuesses(const ColourSummary& summary, const MidiLayout& layout, bool strict,
+                  const std::string& input) {
+  if (!strict || summary.unexplained + summary.ties == 0) return kExitOk;
+  PrintGuessedNotes(summary, layout);
+  return Fail(kExitBadInput, input + ": " + std::to_string(summary.unexplained) +
+                                 " unexplained and " + std::to_string(summary.ties) +
+                                 " tied notes (--strict); nothing written");
+}
+
 void PrintColourSummary(const ColourSummary& summary, const PluginSettings& settings) {
   std::printf("  notes read:        %d\n", summary.notesRead);
   for (int s = 0; s < kSlotCount; ++s)
@@ -99,11 +125,34 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
         summary.controllerCopies);
 }
 
+// One line per slot the part plays, with its partner and why.
+void PrintPairing(const PairingResult& pairing, const std::string& from, const std::string& to) {
+  if (pairing.lines.empty()) return;
+  std::printf("Slots of %s played by slots of %s:\n", from.c_str(), to.c_str());
+  for (const std::string& line : pairing.lines) std::printf("  %s\n", line.c_str());
+}
+
+// --pair and --pairs, in that order (a later pair of one slot wins).
+int ReadPairs(const RetargetOptions& retarget, PairingRequest& request) {
+  request.byNumber = retarget.matchNumbers;
+  request.fallback = retarget.fallback;
+  for (const auto& [from, to] : retarget.pairs)
+    request.byHand.emplace_back(ArgumentText(from), ArgumentText(to));
+  if (retarget.pairsFile.empty()) return kExitOk;
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadWholeFile(retarget.pairsFile, bytes, error))
+    return Fail(kExitBadInput, "cannot read the pairs " + retarget.pairsFile + ": " + error);
+  if (!ParseSlotPairFile(std::string(bytes.begin(), bytes.end()), request.byHand, error))
+    return Fail(kExitBadInput, retarget.pairsFile + ": " + error);
+  return kExitOk;
+}
+
 }  // namespace
 
 int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool compensate,
                   const std::string& settingsPath, const std::string& inputPath,
-                  const std::string& outputPath, const std::string& picturePath) {
+                  const std::string& outputPath, const std::string& picturePath, bool strict) {
   if (const int refused = RefuseOutputOverInput(options, "colour",
                                                 {{"settings", settingsPath}, {"input", inputPath}},
                                                 {{"output", outputPath}, {"picture", picturePath}}))
@@ -125,11 +174,13 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool co
   files.midi = compensate
                    ? ColourUndoingCompensation(input, layout, table, summary, compensation, picture)
                    : ColourMidiFile(input, layout, table, summary, picture);
+  if (const int refused = RefuseGuesses(summary, layout, strict, inputPath)) return refused;
   if (!picturePath.empty()) files.png = PianoRollPng(roll, settings, "colour: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
 
   std::printf("Coloured %s with the map %s:\n", inputPath.c_str(), settingsPath.c_str());
   PrintColourSummary(summary, settings);
+  PrintGuessedNotes(summary, layout);
   if (compensate) PrintColourCompensation(compensation, settings);
   std::printf("Wrote %s\n", outputPath.c_str());
   if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
@@ -142,32 +193,53 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
                     const std::string& toPath, const std::string& inputPath,
                     const std::string& outputPath, const std::string& picturePath) {
   if (const int refused = RefuseOutputOverInput(
-          options, "retarget", {{"map", fromPath}, {"map", toPath}, {"input", inputPath}},
+          options, "retarget",
+          {{"map", fromPath}, {"map", toPath}, {"input", inputPath}, {"pairs", retarget.pairsFile}},
           {{"output", outputPath}, {"picture", picturePath}}))
     return refused;
   PluginSettings from, to;
   if (const int failed = ReadAnySettings(options, choice, fromPath, from)) return failed;
-  if (const int failed = ReadAnySettings(options, choice, toPath, to)) return failed;
+  if (const int failed = ReadAnySettings(options, MapChoice{retarget.toBank, {}}, toPath, to))
+    return failed;
   SlotOutputTable table;
   if (const int failed = ReadableTable(fromPath, from, table)) return failed;
-
-  const PairingResult pairing = retarget.matchNames
-                                    ? PairSlotsByName(from, to, retarget.fallback)
-                                    : PairSlotsByNumber(from, to, retarget.fallback);
-  if (!pairing.unmatched.empty()) {
-    std::string list;
-    for (int slot : pairing.unmatched) list += (list.empty() ? "" : ", ") + SlotLabel(from, slot);
-    return Fail(kExitBadInput, "no slot of " + toPath + " plays " + list + " of " + fromPath +
-                                   " (--fallback N names one for them)");
-  }
-  if (!pairing.lines.empty()) {
-    std::printf("Slots of %s played by slots of %s:\n", fromPath.c_str(), toPath.c_str());
-    for (const std::string& line : pairing.lines) std::printf("  %s\n", line.c_str());
-  }
+  PairingRequest request;
+  if (const int failed = ReadPairs(retarget, request)) return failed;
 
   std::vector<uint8_t> input;
   MidiLayout layout;
   if (const int failed = ReadMidiInput(inputPath, input, layout)) return failed;
+  // Every slot the map can read needs a partner, unless the part does not
+  // play it: then (and for --strict) the part is read once before the
+  // render, to know the slots it plays and refuse before anything is played.
+  std::bitset<kSlotCount> used;
+  for (int s = 0; s < kSlotCount; ++s) used[s] = table.readable[s];
+  PairingResult pairing = PairSlots(from, to, used, request);
+  if (!pairing.error.empty()) return Fail(kExitBadInput, "--pair: " + pairing.error);
+  if (!pairing.unmatched.empty() || retarget.strict) {
+    ColourSummary reading;
+    MergedMidiEvents merged(input, layout);
+    ColouredEvents coloured(merged, table, reading);
+    MidiEventView e;
+    int track = 0;
+    while (coloured.Next(e, track)) {
+    }
+    if (const int refused = RefuseGuesses(reading, layout, retarget.strict, inputPath))
+      return refused;
+    for (int s = 0; s < kSlotCount; ++s) used[s] = reading.perSlot[s] > 0;
+    pairing = PairSlots(from, to, used, request);
+  }
+  if (!pairing.unmatched.empty()) {
+    PrintPairing(pairing, fromPath, toPath);
+    std::string list;
+    for (int slot : pairing.unmatched) list += (list.empty() ? "" : ", ") + SlotLabel(from, slot);
+    return Fail(kExitBadInput, "no slot of " + toPath + " plays " + list + " of " + fromPath +
+                                   "; free slots of " + toPath + ": " +
+                                   FreeSlots(to, pairing, used) +
+                                   " (--pair FROM=TO pairs one, --fallback N plays slot N for "
+                                   "all of them)");
+  }
+
   const VelocityLevels levels;
   if (!levels.complete())
     return Fail(kExitPlugin, "this build cannot find a level for every velocity 1..127");
@@ -201,6 +273,8 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   if (!picturePath.empty()) files.png = PianoRollPng(roll, to, "retarget: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
 
+  for (int s = 0; s < kSlotCount; ++s) used[s] = colours.perSlot[s] > 0;
+  PrintPairing(PairSlots(from, to, used, request), fromPath, toPath);
   std::printf("Read %s with the map %s:\n", inputPath.c_str(), fromPath.c_str());
   PrintColourSummary(colours, from);
   std::printf("Played with the map %s:\n", toPath.c_str());

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/maps/plugin_settings.h"
 
@@ -43,13 +45,17 @@ struct MapChoice {
   std::string bank, pick;
 };
 struct RetargetOptions {
-  bool matchNames = false;  // --match names
-  int fallback = -1;        // --fallback N, 0-based; -1: none
+  bool matchNumbers = false;  // --match numbers (the default pairs by name)
+  int fallback = -1;          // --fallback N, 0-based; -1: none
+  std::vector<std::pair<std::string, std::string>> pairs;  // --pair FROM=TO, in order
+  std::string pairsFile;                                   // --pairs FILE
+  std::string toBank;                                      // --to-bank
+  bool strict = false;                                     // --strict
 };
 // With `compensate`, the notes of a slot with a latency move back later by it.
 int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool compensate,
                   const std::string& settings, const std::string& input, const std::string& output,
-                  const std::string& picture);
+                  const std::string& picture, bool strict);
 int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
                     const RetargetOptions& retarget, const HostMix& mix,
                     const TimingOptions& timing, const std::string& from, const std::string& to,

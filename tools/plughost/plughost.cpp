@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/maps/slot_pair_list.h"
 #include "tools/maps/text_file.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
@@ -35,12 +36,18 @@ const char kUsage[] =
     "                            before it (a map, a state or another program's map,\n"
     "                            with --bank/--pick as for import); write OUT with\n"
     "                            note channels 1..16 as the colours and the switching\n"
-    "                            messages removed, and print a summary\n"
-    "  retarget FROM TO IN OUT [--match names] [--fallback N]\n"
-    "                            colour IN with the map FROM and render it with the map\n"
-    "                            TO in one pass: slot k plays slot k, or with --match\n"
-    "                            names the slot of the same name, else UACC, else icon;\n"
-    "                            --fallback N plays slot N for slots without a partner\n"
+    "                            messages removed, and print a summary (with where the\n"
+    "                            guessed notes stand); --strict makes a guessed note\n"
+    "                            an error\n"
+    "  retarget FROM TO IN OUT   colour IN with the map FROM and render it with the map\n"
+    "                            TO in one pass. Slots pair by name when both maps name\n"
+    "                            their slots, else by UACC, else by icon; --match\n"
+    "                            numbers pairs slot k with slot k. --pair FROM=TO\n"
+    "                            (repeatable; a number or a name each side) and\n"
+    "                            --pairs FILE (a JSON object of such pairs) win;\n"
+    "                            --fallback N plays slot N for slots without a\n"
+    "                            partner; --bank/--to-bank choose FROM's and TO's\n"
+    "                            bank; --strict as for colour\n"
     "  render, colour and retarget take --picture FILE.png: a piano roll of the\n"
     "                            result, notes in their slots' colours\n"
     "  render and retarget take --pan N and --volume N (0..127): the pan and volume\n"
@@ -127,10 +134,13 @@ const CommandOption kCommandOptions[] = {
     {"--bank", " colour retarget import "},
     {"--pick", " colour retarget import "},
     {"--list", " import "},
-    {"--strict", " import "},
+    {"--strict", " colour retarget import "},
     {"--picture", " render colour retarget "},
     {"--match", " retarget "},
     {"--fallback", " retarget "},
+    {"--pair", " retarget "},
+    {"--pairs", " retarget "},
+    {"--to-bank", " retarget "},
     {"--pan", " render retarget "},
     {"--volume", " render retarget "},
     {"--compensate", " render colour retarget "},
@@ -200,14 +210,15 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
                : kExitUsage;
   if (args.command == "colour")
     return expect(3,
-                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png] "
-                  "[--compensate]")
+                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--strict] "
+                  "[--picture FILE.png] [--compensate]")
                ? ColourCommand(options, choice, args.timing.compensate, p[0], p[1], p[2],
-                               args.picture)
+                               args.picture, args.strict)
                : kExitUsage;
   if (args.command == "retarget")
     return expect(4,
-                  "FROM TO INPUT.mid OUTPUT.mid [--match names] [--fallback N] "
+                  "FROM TO INPUT.mid OUTPUT.mid [--match names|numbers] [--pair FROM=TO] "
+                  "[--pairs FILE] [--fallback N] [--bank NAME] [--to-bank NAME] [--strict] "
                   "[--picture FILE.png] [--pan N] [--volume N] [--compensate] [--lead MS]")
                ? RetargetCommand(options, choice, args.retarget, args.mix, args.timing, p[0], p[1],
                                  p[2], p[3], args.picture)
@@ -289,8 +300,20 @@ int main(int argc, char** argv) {
       if (!value(args.picture) || args.picture.size() < 5 || !HasExtension(args.picture, ".png"))
         return UsageError("--picture needs a file name ending in .png");
     } else if (arg == "--match") {
-      if (!value(text) || text != "names") return UsageError("--match takes 'names'");
-      args.retarget.matchNames = true;
+      if (!value(text) || (text != "names" && text != "numbers"))
+        return UsageError("--match takes 'names' (the default) or 'numbers'");
+      args.retarget.matchNumbers = text == "numbers";
+    } else if (arg == "--pair") {
+      std::pair<std::string, std::string> pair;
+      if (!value(text) || !ParseSlotPair(text, pair))
+        return UsageError("--pair needs FROM=TO, each a slot number 1..16 or a slot's name");
+      args.retarget.pairs.push_back(pair);
+    } else if (arg == "--pairs") {
+      if (!value(args.retarget.pairsFile) || args.retarget.pairsFile.empty())
+        return UsageError("--pairs needs a JSON file of pairs");
+    } else if (arg == "--to-bank") {
+      if (!value(args.retarget.toBank) || args.retarget.toBank.empty())
+        return UsageError("--to-bank needs a bank's name or number");
     } else if (arg == "--fallback") {
       if (!value(text) || !ParseNumber(text, number) || number < 1 || number > 16 ||
           number != static_cast<int>(number))
@@ -313,7 +336,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--list") {
       args.list = true;
     } else if (arg == "--strict") {
-      args.strict = true;
+      args.strict = args.retarget.strict = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option " + arg);
     } else if (args.command.empty()) {

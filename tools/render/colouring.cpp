@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <numeric>
 
 #include "tools/midifile/midi_file_writer.h"
 
@@ -28,6 +29,7 @@ ColouredEvents::ColouredEvents(MidiEventSource& input, const SlotOutputTable& ta
                                PianoRoll* picture)
     : input_(input), table_(table), summary_(summary), pairing_(pairing), picture_(picture) {
   for (State& s : state_) s.fill(-1);
+  for (auto& groups : latched_) groups.fill(Latched{});
   for (int s = 0; s < kSlotCount; ++s)
     layered_ = layered_ || (table_.readable[s] && std::popcount(table_.noteChannels[s]) > 1);
   homeControllers_.fill(-1);
@@ -85,19 +87,46 @@ bool ColouredEvents::IsSwitchingKind(const MidiEventView& e) const {
   }
 }
 
-int ColouredEvents::SwitchKind(const MidiEventView& e, bool beforeNote) const {
+int ColouredEvents::SwitchKind(size_t at, bool beforeNote) {
+  const MidiEventView& e = items_[at].e;
   if (!IsSwitchingKind(e)) return kNotSwitching;
   switch (e.status & 0xF0) {
     case 0xB0:
-      if (IsPerformanceController(e.data1) && !beforeNote) return kNotSwitching;
+      if (IsPerformanceController(e.data1) && !beforeNote && !SwitchesEarly(at))
+        return kNotSwitching;
       return kStateControl + (e.data1 & 0x7F);
     case 0xC0:
       return kStateProgram;
     case 0xE0:
-      return beforeNote ? kStatePitchBend : kNotSwitching;
+      return beforeNote || SwitchesEarly(at) ? kStatePitchBend : kNotSwitching;
     default:
       return IsNoteOn(e) ? kStateKeyswitch : kSetsNothing;
   }
+}
+
+bool ColouredEvents::SwitchesEarly(size_t at) {
+  const MidiEventView& e = items_[at].e;
+  const int channel = e.status & 0x0F, lane = table_.LaneOf(channel);
+  const bool bend = (e.status & 0xF0) == 0xE0;
+  if (bend) {
+    const auto& values = table_.bendValues[lane];
+    if (std::find(values.begin(), values.end(), ControllerValue(e)) == values.end()) return false;
+  } else if (!table_.controlValues[lane][e.data1 & 0x7F][e.data2 & 0x7F]) {
+    return false;
+  }
+  int sounding = soundingOn_[channel];
+  if (table_.routed) sounding = std::accumulate(soundingOn_.begin(), soundingOn_.end(), 0);
+  if (sounding > 0) return false;
+  for (size_t j = at + 1; Fetch(j); ++j) {
+    const MidiEventView& later = items_[j].e;
+    if (later.kind != MidiEvent::Kind::Channel) continue;
+    const int c = later.status & 0x0F;
+    if ((table_.routed || c == channel) && IsPlayedNoteOn(later)) return true;
+    if (c == channel && (later.status & 0xF0) == (e.status & 0xF0) &&
+        (bend || later.data1 == e.data1))
+      return false;
+  }
+  return false;
 }
 
 // What a switching message leaves in force on its channel.
@@ -122,7 +151,13 @@ void ColouredEvents::Apply(const MidiEventView& e, int sets) {
     heldDown_[channel].reset(key);
     return;
   }
-  if (switches.keyswitchKeys[key]) state[kStateKeyswitch] = static_cast<int16_t>(key);
+  if (switches.keyswitchKeys[key]) {
+    const int lane = table_.LaneOf(channel), group = table_.keyGroup[lane][key];
+    const Latched pressed{static_cast<int8_t>(key), e.data2};
+    if (table_.fieldKeys[lane][key]) latched_[channel][0] = pressed;
+    if (group > 0) latched_[channel][group] = pressed;
+    state[kStateKeyswitch] = static_cast<int16_t>(key);
+  }
   if (switches.heldKeys[key]) heldDown_[channel].set(key);
   if (switches.tapKeys[key]) {
     if (!tapsOpen_[channel]) tapped_[channel].reset();
@@ -132,28 +167,27 @@ void ColouredEvents::Apply(const MidiEventView& e, int sets) {
   }
 }
 
-bool ColouredEvents::ReadTick() {
-  items_.clear();
-  next_ = 0;
-  if (!havePending_) {
-    if (inputDone_ || !input_.Next(pending_.e, pending_.track)) {
+bool ColouredEvents::Fetch(size_t index) {
+  while (items_.size() <= index) {
+    Item item;
+    if (inputDone_ || !input_.Next(item.e, item.track)) {
       inputDone_ = true;
       return false;
     }
-  }
-  havePending_ = false;
-  tapsOpen_.reset();
-  items_.push_back(pending_);
-  Item item;
-  while (input_.Next(item.e, item.track)) {
-    if (item.e.tick != items_.front().e.tick) {
-      pending_ = item;
-      havePending_ = true;
-      break;
-    }
     items_.push_back(item);
   }
-  if (!havePending_) inputDone_ = true;
+  return true;
+}
+
+bool ColouredEvents::ReadTick() {
+  items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(tickEnd_));
+  tickEnd_ = next_ = 0;
+  if (!Fetch(0)) return false;
+  tapsOpen_.reset();
+  const uint64_t tick = items_.front().e.tick;
+  size_t end = 1;
+  while (Fetch(end) && items_[end].e.tick == tick) ++end;
+  tickEnd_ = end;
   Decide();
   return true;
 }
@@ -162,9 +196,9 @@ void ColouredEvents::Decide() {
   // Backwards: for each event, whether a played note follows at this tick
   // with only switching messages between: on its channel, or on any in a
   // routed map, whose outputs go to other channels than its notes.
-  beforeNote_.assign(items_.size(), 0);
+  beforeNote_.assign(tickEnd_, 0);
   std::array<bool, 16> noteFollows{};
-  for (size_t i = items_.size(); i-- > 0;) {
+  for (size_t i = tickEnd_; i-- > 0;) {
     const MidiEventView& e = items_[i].e;
     if (e.kind != MidiEvent::Kind::Channel) continue;
     const int lane = table_.routed ? 0 : e.status & 0x0F;
@@ -175,10 +209,13 @@ void ColouredEvents::Decide() {
       noteFollows[lane] = false;
   }
 
-  for (size_t i = 0; i < items_.size(); ++i) {
+  for (size_t i = 0; i < tickEnd_; ++i) {
     Item& item = items_[i];
     MidiEventView& e = item.e;
     if (picture_) picture_->Event(e);
+    summary_.endTick = e.tick;
+    if (e.kind == MidiEvent::Kind::Meta && e.metaType == kMetaTimeSignature && e.payloadSize >= 2)
+      AddMetre(summary_.metres, e.tick, e.payload[0], e.payload[1]);
     if (e.kind != MidiEvent::Kind::Channel || item.layer) continue;
     const int channel = e.status & 0x0F;
     if (IsControllerCopy(e)) {
@@ -187,7 +224,7 @@ void ColouredEvents::Decide() {
       ++summary_.controllerCopies;
       continue;
     }
-    const int sets = SwitchKind(e, beforeNote_[i] != 0);
+    const int sets = SwitchKind(i, beforeNote_[i] != 0);
     if (sets != kNotSwitching) {
       Apply(e, sets);
       item.keep = false;
@@ -200,8 +237,10 @@ void ColouredEvents::Decide() {
       PlayNote(i);
     } else if (IsNoteOff(e)) {
       Sounding note{static_cast<uint8_t>(pairing_[lastSlot_[channel]] & 0x0F), e.data1, false};
-      if (sounding_.Pop(channel, e.data1, note) && picture_ && !note.layer)
-        picture_->NoteOff(e.tick, channel, note.key);
+      if (sounding_.Pop(channel, e.data1, note)) {
+        --soundingOn_[channel];
+        if (picture_ && !note.layer) picture_->NoteOff(e.tick, channel, note.key);
+      }
       if (note.layer) {
         item.keep = false;
         ++summary_.messagesRemoved;
@@ -217,7 +256,9 @@ void ColouredEvents::PlayNote(size_t at) {
   MidiEventView& e = items_[at].e;
   const int channel = e.status & 0x0F, key = e.data1 & 0x7F;
   tapsOpen_.reset();
+  const int guessedBefore = summary_.unexplained + summary_.ties;
   const int slot = ChooseSlot(at, channel, key);
+  const bool guessed = summary_.unexplained + summary_.ties != guessedBefore;
   const uint8_t colour = pairing_[slot] & 0x0F;
   const int written = std::clamp(key - table_.transpose[slot], 0, 127);
   const Sounding note{colour, static_cast<uint8_t>(written), false};
@@ -226,7 +267,7 @@ void ColouredEvents::PlayNote(size_t at) {
   // note kept in the slot before, off that slot's channels, has no layer.)
   const uint16_t channels = table_.NoteChannelsOf(slot, channel);
   uint16_t others = (channels >> channel & 1) ? channels & ~(1u << channel) : 0;
-  for (size_t j = at + 1; others != 0 && j < items_.size(); ++j) {
+  for (size_t j = at + 1; others != 0 && j < tickEnd_; ++j) {
     Item& copy = items_[j];
     const int c = copy.e.status & 0x0F;
     if (copy.layer || !(others >> c & 1) || !IsPlayedNoteOn(copy.e) || copy.e.data1 != key)
@@ -235,18 +276,20 @@ void ColouredEvents::PlayNote(size_t at) {
     copy.keep = false;
     others &= static_cast<uint16_t>(~(1u << c));
     sounding_.Push(c, key, Sounding{colour, note.key, true});
+    ++soundingOn_[c];
     ++summary_.messagesRemoved;
     ++summary_.layerNotes;
   }
   sounding_.Push(channel, key, note);
-  if (picture_) picture_->NoteOn(e.tick, channel, note.key, colour);
+  ++soundingOn_[channel];
+  if (picture_) picture_->NoteOn(e.tick, channel, note.key, colour, guessed);
   e.status = static_cast<uint8_t>(0x90 | colour);
   e.data1 = note.key;
 }
 
 uint16_t ColouredEvents::LayerChannels(size_t at, int key) const {
   uint16_t channels = 0;
-  for (size_t j = at + 1; j < items_.size(); ++j) {
+  for (size_t j = at + 1; j < tickEnd_; ++j) {
     const Item& item = items_[j];
     if (!item.layer && IsPlayedNoteOn(item.e) && item.e.data1 == key)
       channels |= static_cast<uint16_t>(1u << (item.e.status & 0x0F));
@@ -262,8 +305,11 @@ int ColouredEvents::Agreeing(int slot, int channel, bool& disagrees) const {
     const int at = table_.ChannelOf(o, channel);
     bool agrees = false;
     if (o.kind == OutputKind::Taps) {
-      if (!tapSeen_[at]) continue;
-      agrees = tapped_[at] == o.keys;
+      continue;  // the keys are read one by one; the set only prefers (TapsNameSlot)
+    } else if (o.kind == OutputKind::Keyswitch) {
+      const Latched latched = latched_[at][o.group];
+      if (latched.key < 0) continue;
+      agrees = latched.key == o.value && (!o.velocityTells || latched.velocity == o.velocity);
     } else if (o.kind == OutputKind::Held) {
       agrees = heldDown_[at] == o.keys;
     } else {
@@ -279,12 +325,23 @@ int ColouredEvents::Agreeing(int slot, int channel, bool& disagrees) const {
   return agreeing;
 }
 
+bool ColouredEvents::TapsNameSlot(int slot, int channel) const {
+  bool taps = false;
+  for (const SlotOutput& o : table_.slots[slot]) {
+    if (o.kind != OutputKind::Taps) continue;
+    const int at = table_.ChannelOf(o, channel);
+    if (!tapSeen_[at] || tapped_[at] != o.keys) return false;
+    taps = true;
+  }
+  return taps;
+}
+
 int ColouredEvents::ChooseSlot(size_t at, int channel, int key) {
   ++summary_.notesRead;
   const uint16_t layer = table_.routed && layered_ ? LayerChannels(at, key) : 0;
   const uint16_t self = static_cast<uint16_t>(1u << channel);
   int best = -1, bestAgreeing = 0;
-  bool tie = false;
+  bool tie = false, bestNamed = false;
   for (int s = 0; s < kSlotCount; ++s) {
     if (!table_.readable[s]) continue;
     int agreeing = 0;
@@ -296,20 +353,25 @@ int ColouredEvents::ChooseSlot(size_t at, int channel, int key) {
     bool disagrees = false;
     agreeing += Agreeing(s, channel, disagrees);
     if (disagrees || agreeing == 0) continue;
-    if (agreeing > bestAgreeing) {
+    const bool named = TapsNameSlot(s, channel);
+    if (named != bestNamed ? named : agreeing > bestAgreeing) {
       best = s;
       bestAgreeing = agreeing;
+      bestNamed = named;
       tie = false;
-    } else if (agreeing == bestAgreeing) {
+    } else if (named == bestNamed && agreeing == bestAgreeing) {
       tie = true;
     }
   }
+  const bool guessed = best < 0 || tie, wasTie = best >= 0 && tie;
   if (best < 0) {
     ++summary_.unexplained;
     best = lastSlot_[channel];
   } else if (tie) {
     ++summary_.ties;
   }
+  if (guessed && summary_.guessed.size() < ColourSummary::kGuessesListed)
+    summary_.guessed.push_back({items_[at].e.tick, items_[at].track, wasTie});
   lastSlot_[channel] = static_cast<uint8_t>(best);
   ++summary_.perSlot[best];
   return best;
@@ -317,7 +379,7 @@ int ColouredEvents::ChooseSlot(size_t at, int channel, int key) {
 
 bool ColouredEvents::Next(MidiEventView& e, int& track) {
   for (;;) {
-    while (next_ < items_.size()) {
+    while (next_ < tickEnd_) {
       const Item& item = items_[next_++];
       if (!item.keep) continue;
       e = item.e;

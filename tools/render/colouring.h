@@ -1,52 +1,75 @@
-// Reading a part's articulations back from the messages that switched them:
-// the inverse of a render. Per channel it follows what the instrument keeps
-// (the last keyswitch, the last value of each CC, program and pitch bend
-// the slots use, the notes the slots' actions last tapped and those they
-// hold, as slot_outputs.h lists them) and gives every note the slot whose
-// outputs best explain that state, as the note's channel (colour k on
-// channel k + 1). The switching messages are removed; everything else
-// passes exactly as it came.
+// Reading a part's articulations back from the messages that switched them,
+// as a sampler follows them: the inverse of a render, and the reading of an
+// old project whose switches stand anywhere before their notes. Per channel
+// it keeps what the instrument keeps (the key last pressed in each group of
+// keys, with its velocity; the last value of each CC, program and pitch
+// bend the slots use; the notes the slots' actions last tapped together and
+// those held, as slot_outputs.h lists them) from where a switching message
+// stands until another changes it, and gives every note the slot whose
+// outputs best explain the state in force when it starts, as the note's
+// channel (colour k on channel k + 1). The switching messages are removed;
+// everything else passes exactly as it came.
 //
 // Which messages switch:
-// - a note-on on a key some slot uses on its channel as its keyswitch or
-//   as a tapped or held action note, and every note-off on such a key;
+// - a note-on on a key some slot presses or holds on its channel, and every
+//   note-off on such a key; a pressed key replaces the other keys of its
+//   group (slot_outputs.h) and keeps its velocity;
 // - a CC some slot sends on its channel, a program change or a pitch bend
-//   when some slot sends one there; except that a CC which is also a
-//   performance controller (CC 1 is both the modwheel a slot may send and
-//   Dynamics), and a pitch bend, switch only where they stand just before a
-//   note at that note's tick, with at most other switching messages between
-//   (on the same channel; in a routed map, on any channel). Anywhere else
-//   they are played, and change nothing in the state.
+//   when some slot sends one there. A CC that is also a performance
+//   controller (CC 1 is both the modwheel a slot may send and Dynamics), and
+//   a pitch bend, switch only where
+//   - they stand just before a note at that note's tick, with at most other
+//     switching messages between (as a render writes them), or
+//   - they stand in a rest (no note sounds on their channel; in a routed
+//     map, on any channel), carry a value some slot sends, and are the last
+//     of their controller there before the next note (a switch written
+//     early, before its phrase).
+//   Anywhere else they are played and change nothing in the state: a
+//   dynamics curve under the notes never switches, and one drawn in a rest
+//   switches only if its last value before the note is a slot's.
 // The notes tapped on a channel at one tick, with no note played between,
-// are one set: the last set tapped there is what a slot's taps there must
-// equal. The notes held down on a channel are a set as well.
+// are one set; the notes held down on a channel are a set as well.
 //
 // Which slot a note gets: a slot explains the state when none of its
 // outputs disagrees with the value in force and at least one agrees (values
-// nothing has set yet neither agree nor disagree). In a routed map a slot
+// nothing has set yet neither agree nor disagree; a key's velocity counts
+// only where some slot presses that key at another). In a routed map a slot
 // explains only notes on its note channels, and only with its whole layer:
 // the same key at the same tick on each of its other note channels; a note
 // on a channel where some slot does not play counts as one agreeing output.
-// The slot that explains it with the most agreeing outputs wins; among
+// A slot whose tapped notes are exactly the set last tapped (the plug-in
+// taps them all at each switch) is preferred over one that only agrees with
+// the latched keys; then the slot with the most agreeing outputs wins; among
 // equals the lowest, counted as a tie. A note no slot explains keeps the
 // slot of the previous note on its channel (slot 1 at the start), counted
-// as unexplained. The note goes out once, on its colour, with its slot's
-// transpose undone; the other note-ons and note-offs of its layer are
-// removed (and counted as removed).
+// as unexplained. Tied and unexplained notes are guessed: the summary lists
+// where the first of them stand, and a picture marks them. The note goes out
+// once, on its colour, with its slot's transpose undone; the other note-ons
+// and note-offs of its layer are removed (and counted as removed).
 #pragma once
 
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
+#include "tools/render/bar_positions.h"
 #include "tools/render/held_notes.h"
 #include "tools/render/piano_roll.h"
 #include "tools/render/slot_outputs.h"
 
+// A note whose slot was guessed: where it stands.
+struct GuessedNote {
+  uint64_t tick = 0;
+  int track = 0;     // 0-based, as the file orders its tracks
+  bool tie = false;  // several slots explained it; else none did
+};
+
 struct ColourSummary {
+  static constexpr size_t kGuessesListed = 10;
   int notesRead = 0;
   std::array<int, kSlotCount> perSlot{};  // by the slot read
   int unexplained = 0;
@@ -54,6 +77,9 @@ struct ColourSummary {
   int messagesRemoved = 0;
   int layerNotes = 0;        // note-ons read as another channel's copy of a note (removed)
   int controllerCopies = 0;  // the map's controllers repeated on its other note channels (removed)
+  std::vector<GuessedNote> guessed;  // the first kGuessesListed of them
+  std::vector<MetreChange> metres;   // the time signatures met, to name a place
+  uint64_t endTick = 0;
 };
 
 // Slot s of the map read plays as colour pairing[s] (default: s itself).
@@ -82,13 +108,24 @@ class ColouredEvents final : public MidiEventSource {
     uint8_t key = 0;  // the key written, transpose undone
     bool layer = false;
   };
+  struct Latched {
+    int8_t key = -1;  // -1: no key of the group pressed yet
+    uint8_t velocity = 0;
+  };
   using State = std::array<int16_t, kStateCount>;  // -1: nothing set yet
 
+  // Reads input until item `index` is buffered; false at the end.
+  bool Fetch(size_t index);
   bool ReadTick();
   void Decide();
   // What a switching message sets, or -1 for one that sets nothing (a
-  // keyswitch's note-off); -2 for a message that does not switch.
-  int SwitchKind(const MidiEventView& e, bool beforeNote) const;
+  // keyswitch's note-off); -2 for a message that does not switch. Item `at`
+  // is the message, `beforeNote` whether a note follows at its tick.
+  int SwitchKind(size_t at, bool beforeNote);
+  // A performance controller or pitch bend in a rest, with a slot's value,
+  // the last of its controller before the next note.
+  bool SwitchesEarly(size_t at);
+  bool TapsNameSlot(int slot, int channel) const;
   bool IsSwitchingKind(const MidiEventView& e) const;
   bool IsPlayedNoteOn(const MidiEventView& e) const;
   void Apply(const MidiEventView& e, int sets);
@@ -109,13 +146,16 @@ class ColouredEvents final : public MidiEventSource {
   SlotPairing pairing_;
   PianoRoll* picture_;
 
-  std::vector<Item> items_;  // one tick's events
+  // The tick being decided, items_[0, tickEnd_), then any events read ahead.
+  std::deque<Item> items_;
+  size_t tickEnd_ = 0;
   std::vector<uint8_t> beforeNote_;
   size_t next_ = 0;
-  Item pending_;  // the first event of the next tick, once read
-  bool havePending_ = false, inputDone_ = false;
+  bool inputDone_ = false;
 
   std::array<State, 16> state_;
+  std::array<std::array<Latched, 128>, 16> latched_;    // by channel and key group
+  std::array<int, 16> soundingOn_{};                    // notes sounding, by channel
   std::array<std::bitset<128>, 16> tapped_, heldDown_;  // by channel
   std::bitset<16> tapSeen_, tapsOpen_;
   bool layered_ = false;       // some slot plays its notes on several channels

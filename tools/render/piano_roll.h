@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/midifile/midi_file.h"
+#include "tools/render/bar_positions.h"
 #include "tools/render/held_notes.h"
 
 class PianoRoll {
@@ -14,17 +15,15 @@ class PianoRoll {
   struct Note {
     uint64_t start = 0, end = 0;
     uint8_t key = 0, slot = 0;
+    bool guessed = false;  // no slot explained it, or several did
   };
-  struct Metre {
-    uint64_t tick = 0;
-    int numerator = 4, denominatorPower = 2;  // 4/4 until the first change
-  };
+  using Metre = MetreChange;
 
   explicit PianoRoll(uint16_t division) : division_(division) {}
 
   // A note on a channel and key (what note-offs are paired by), drawn in
-  // the colour of `slot`.
-  void NoteOn(uint64_t tick, int channel, int key, int slot);
+  // the colour of `slot`; a guessed one is marked.
+  void NoteOn(uint64_t tick, int channel, int key, int slot, bool guessed = false);
   void NoteOff(uint64_t tick, int channel, int key);
   // A switching message: sent before a note, or removed from a file.
   void Switch(uint64_t tick) { switches_.push_back(tick); }

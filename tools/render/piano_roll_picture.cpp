@@ -76,42 +76,25 @@ SlotHue Darker(SlotHue c) {
   return {uint8_t(c.r * 3 / 5), uint8_t(c.g * 3 / 5), uint8_t(c.b * 3 / 5)};
 }
 
-// Where bars start, from the metre changes: one segment per metre.
-struct Bars {
-  struct Segment {
-    uint64_t tick;  // where the metre starts
-    double length;  // ticks per bar
-    double first;   // bars before it
-  };
-  std::vector<Segment> segments;
-  double count = 0;  // bars up to the end
-
-  explicit Bars(const PianoRoll& roll) {
-    // Ticks per quarter note; SMPTE time counts as 120 beats per minute.
-    const uint16_t d = roll.division();
-    const double quarter =
-        d & 0x8000 ? (256 - (d >> 8)) * double(d & 0xFF) / 2 : double(std::max<int>(1, d));
-    std::vector<PianoRoll::Metre> metres = roll.metres();
-    if (metres.empty() || metres.front().tick > 0)
-      metres.insert(metres.begin(), PianoRoll::Metre{});
-    double bars = 0;
-    for (size_t i = 0; i < metres.size(); ++i) {
-      const double length =
-          quarter * 4 * metres[i].numerator / double(1 << metres[i].denominatorPower);
-      segments.push_back({metres[i].tick, std::max(1.0, length), bars});
-      const uint64_t end = i + 1 < metres.size() ? metres[i + 1].tick : roll.endTick();
-      bars += std::ceil(double(end - std::min(end, metres[i].tick)) / segments.back().length);
-    }
-    count = std::max(1.0, bars);
-  }
-};
+// A guessed note: a black-and-white outline and diagonal hatching over its
+// colour, plain at any zoom and on any slot colour.
+void MarkGuessed(Canvas& canvas, int x, int y, int w, int h) {
+  const SlotHue black{0, 0, 0}, white{255, 255, 255};
+  canvas.Fill(x, y, w, 1, black);
+  canvas.Fill(x, y + h - 1, w, 1, black);
+  canvas.Fill(x, y, 1, h, black);
+  canvas.Fill(x + w - 1, y, 1, h, black);
+  for (int dx = 0; dx < w; ++dx)
+    for (int dy = 1; dy + 1 < h; ++dy)
+      if ((dx + dy) % 4 == 0) canvas.Fill(x + dx, y + dy, 1, 1, white);
+}
 
 }  // namespace
 
 Picture DrawPianoRoll(const PianoRoll& roll, const std::array<std::string, 16>& names,
                       const std::string& title) {
-  const Bars bars(roll);
-  const int plotWidth = int(std::clamp(bars.count * kPixelsPerBar, 480.0, double(kMaxPlotWidth)));
+  const BarPositions bars(roll.division(), roll.metres(), roll.endTick());
+  const int plotWidth = int(std::clamp(bars.count() * kPixelsPerBar, 480.0, double(kMaxPlotWidth)));
   const uint64_t end = std::max<uint64_t>(roll.endTick(), 1);
   auto xOf = [&](uint64_t tick) { return kLeft + int(double(tick) / double(end) * plotWidth); };
 
@@ -176,13 +159,14 @@ Picture DrawPianoRoll(const PianoRoll& roll, const std::array<std::string, 16>& 
   }
 
   // Bar lines with their numbers; where bars lie close, every n-th.
-  const double pixelsPerBar = plotWidth / bars.count;
+  const double pixelsPerBar = plotWidth / bars.count();
   const double lineStride = std::max(1.0, std::ceil(4 / pixelsPerBar));
   const double numberStride = std::max(1.0, std::ceil(40 / pixelsPerBar));
   int lastLineX = -1;
-  for (size_t s = 0; s < bars.segments.size(); ++s) {
-    const auto& seg = bars.segments[s];
-    const double last = s + 1 < bars.segments.size() ? bars.segments[s + 1].first : bars.count;
+  const auto& segments = bars.segments();
+  for (size_t s = 0; s < segments.size(); ++s) {
+    const auto& seg = segments[s];
+    const double last = s + 1 < segments.size() ? segments[s + 1].first : bars.count();
     for (double b = std::ceil(seg.first / lineStride) * lineStride; b < last; b += lineStride) {
       const double tick = double(seg.tick) + (b - seg.first) * seg.length;
       if (tick > double(end)) break;
@@ -203,6 +187,7 @@ Picture DrawPianoRoll(const PianoRoll& roll, const std::array<std::string, 16>& 
     const SlotHue hue = kSlotHues[n.slot];
     canvas.Fill(x0, yOf(n.key), x1 - x0, keyHeight, Darker(hue));
     canvas.Fill(x0 + 1, yOf(n.key) + 1, std::max(1, x1 - x0 - 2), std::max(1, keyHeight - 2), hue);
+    if (n.guessed) MarkGuessed(canvas, x0, yOf(n.key), x1 - x0, keyHeight);
   }
   canvas.Text(2, stripTop + 2, "sw", kLabel);
   for (uint64_t tick : roll.switches())

@@ -1,5 +1,8 @@
 #include "tools/render/slot_outputs.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "tools/maps/note_names.h"
 
 namespace {
@@ -47,12 +50,35 @@ class TableBuilder {
     o->channel = ch;
     o->number = static_cast<uint8_t>(number & 0x7F);
     o->value = static_cast<uint16_t>(kind == OutputKind::PitchBend ? value & 0x3FFF : value & 0x7F);
+    if (kind == OutputKind::Control)
+      table_.controlValues[SlotOutputTable::LaneOfOutput(*o)][o->number].set(o->value);
+    if (kind == OutputKind::PitchBend)
+      table_.bendValues[SlotOutputTable::LaneOfOutput(*o)].push_back(o->value);
     ForEachChannel(ch, [&](ChannelSwitches& s) {
-      if (kind == OutputKind::Keyswitch) s.keyswitchKeys.set(o->value), s.keys.set(o->value);
       if (kind == OutputKind::Control) s.controls.set(o->number);
       if (kind == OutputKind::Program) s.programs = true;
       if (kind == OutputKind::PitchBend) s.pitchBends = true;
     });
+  }
+
+  // A key the slot presses: the keyswitch field, or a tapped action note.
+  void Press(int slot, int channel, int key, int velocity, bool tapped) {
+    const uint8_t ch = Channel(channel);
+    auto& outputs = table_.slots[slot];
+    SlotOutput* o = nullptr;
+    for (SlotOutput& old : outputs)
+      if (old.kind == OutputKind::Keyswitch && old.channel == ch && old.tapped == tapped &&
+          old.value == (key & 0x7F))
+        o = &old;
+    if (!o) o = &outputs.emplace_back();
+    o->kind = OutputKind::Keyswitch;
+    o->channel = ch;
+    o->value = static_cast<uint16_t>(key & 0x7F);
+    o->velocity = static_cast<uint8_t>(velocity & 0x7F);
+    o->tapped = tapped;
+    ForEachChannel(
+        ch, [&](ChannelSwitches& s) { s.keyswitchKeys.set(key & 0x7F), s.keys.set(key & 0x7F); });
+    if (tapped) Key(slot, OutputKind::Taps, channel, key);
   }
 
   void Key(int slot, OutputKind kind, int channel, int key) {
@@ -97,7 +123,8 @@ std::string Describe(const SlotOutputTable& table, const SlotOutput& o) {
   std::string text;
   switch (o.kind) {
     case OutputKind::Keyswitch:
-      text = "keyswitch " + NoteName(o.value);
+      text = "keyswitch " + NoteName(o.value) +
+             (o.velocityTells ? " v" + std::to_string(o.velocity) : "");
       break;
     case OutputKind::Control:
       text = o.number == 32  ? "UACC " + value
@@ -120,6 +147,74 @@ std::string Describe(const SlotOutputTable& table, const SlotOutput& o) {
   return text + ChannelText(table, o.channel);
 }
 
+// The keyswitch field is one group of its own (a slot has one keyswitch;
+// the plug-in latches the last one, as a sampler latches its keyswitches).
+// The tapped action notes are grouped greedily, in the order the slots press
+// them: a key joins the first group of its lane holding no key some slot
+// taps together with it. A matrix map lists its keys in the same order in
+// every slot (its first column becoming the keyswitch field), so the groups
+// come out as its columns.
+void GroupKeys(SlotOutputTable& table) {
+  for (auto& lane : table.keyGroup) lane.fill(-1);
+  // By lane and key, the keys some slot taps with it.
+  const auto together =
+      std::make_unique<std::array<std::array<std::bitset<128>, 128>, kLaneCount>>();
+  auto& with = *together;
+  auto tap = [](const SlotOutput& o) { return o.kind == OutputKind::Keyswitch && o.tapped; };
+  for (int s = 0; s < kSlotCount; ++s) {
+    if (!table.readable[s]) continue;
+    for (const SlotOutput& a : table.slots[s])
+      for (const SlotOutput& b : table.slots[s])
+        if (tap(a) && tap(b) && a.channel == b.channel && a.value != b.value)
+          with[SlotOutputTable::LaneOfOutput(a)][a.value].set(b.value);
+  }
+  std::array<std::vector<std::bitset<128>>, kLaneCount> members;
+  // By field or tap, lane and key: the first velocity seen, and whether
+  // another follows.
+  std::array<std::array<std::array<int, 128>, kLaneCount>, 2> firstVelocity;
+  for (auto& kind : firstVelocity)
+    for (auto& lane : kind) lane.fill(-1);
+  std::array<std::array<std::bitset<128>, kLaneCount>, 2> velocityTells;
+  for (int s = 0; s < kSlotCount; ++s) {
+    if (!table.readable[s]) continue;
+    for (const SlotOutput& o : table.slots[s]) {
+      if (o.kind != OutputKind::Keyswitch) continue;
+      const int lane = SlotOutputTable::LaneOfOutput(o);
+      int& velocity = firstVelocity[o.tapped][lane][o.value];
+      if (velocity >= 0 && velocity != o.velocity) velocityTells[o.tapped][lane].set(o.value);
+      if (velocity < 0) velocity = o.velocity;
+      if (!o.tapped) {
+        table.fieldKeys[lane].set(o.value);
+        continue;
+      }
+      if (table.keyGroup[lane][o.value] >= 0) continue;
+      auto& groups = members[lane];
+      size_t g = 0;
+      while (g < groups.size() && (groups[g] & with[lane][o.value]).any()) ++g;
+      if (g == groups.size()) groups.emplace_back();
+      groups[g].set(o.value);
+      table.keyGroup[lane][o.value] = static_cast<int8_t>(std::min<size_t>(g + 1, 127));
+    }
+  }
+  for (auto& outputs : table.slots)
+    for (SlotOutput& o : outputs)
+      if (o.kind == OutputKind::Keyswitch) {
+        const int lane = SlotOutputTable::LaneOfOutput(o);
+        o.group = o.tapped ? static_cast<uint8_t>(table.keyGroup[lane][o.value]) : 0;
+        o.velocityTells = velocityTells[o.tapped][lane][o.value];
+      }
+}
+
+// Whether two slots' outputs leave different values in one place of the
+// state.
+bool Differ(const SlotOutput& x, const SlotOutput& y) {
+  if (x.kind != y.kind || x.channel != y.channel || StateIndex(x) != StateIndex(y)) return false;
+  if (x.kind == OutputKind::Keyswitch)
+    return x.group == y.group &&
+           (x.value != y.value || (x.velocityTells && x.velocity != y.velocity));
+  return x.value != y.value || x.keys != y.keys;
+}
+
 }  // namespace
 
 bool IsPerformanceController(int cc) {
@@ -133,14 +228,14 @@ SlotOutputTable SlotOutputsOf(const PluginSettings& settings) {
   for (int s = 0; s < kSlotCount; ++s) {
     const SlotSettings& slot = settings.slots[s];
     const SlotAdditions& extra = slot.additions;
-    if (slot.keyswitch != kUnset) add.Value(s, OutputKind::Keyswitch, 0, 0, slot.keyswitch);
+    if (slot.keyswitch != kUnset) add.Press(s, 0, slot.keyswitch, extra.keyswitchVelocity, false);
     if (slot.uacc != kUnset) add.Value(s, OutputKind::Control, 0, 32, slot.uacc);
     if (slot.modwheel != kUnset) add.Value(s, OutputKind::Control, 0, 1, slot.modwheel);
     for (int i = 0; i < extra.actionCount && i < kMaxSlotActions; ++i) {
       const SlotAction& a = extra.actions[i];
       switch (a.kind) {
         case ActionKind::kNoteTap:
-          add.Key(s, OutputKind::Taps, a.channel, a.number);
+          add.Press(s, a.channel, a.number, a.value, true);
           break;
         case ActionKind::kNoteHeld:
           add.Key(s, OutputKind::Held, a.channel, a.number);
@@ -182,6 +277,7 @@ SlotOutputTable SlotOutputsOf(const PluginSettings& settings) {
       for (int c = 0; c < 16; ++c)
         if (!(table.noteChannels[s] >> c & 1)) table.tellingChannels.set(c);
   }
+  GroupKeys(table);
   return table;
 }
 
@@ -192,10 +288,7 @@ std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table) {
       if (!table.readable[a] || !table.readable[b]) continue;
       bool apart = table.routed && (table.noteChannels[a] & table.noteChannels[b]) == 0;
       for (const SlotOutput& x : table.slots[a])
-        for (const SlotOutput& y : table.slots[b])
-          apart =
-              apart || (x.kind == y.kind && x.channel == y.channel &&
-                        StateIndex(x) == StateIndex(y) && (x.value != y.value || x.keys != y.keys));
+        for (const SlotOutput& y : table.slots[b]) apart = apart || Differ(x, y);
       if (!apart) pairs.emplace_back(a, b);
     }
   }
@@ -212,7 +305,7 @@ std::string DescribeCollisions(const std::vector<std::pair<int, int>>& pairs,
   auto outputs = [&](int slot) {
     std::string text;
     for (const SlotOutput& o : table.slots[slot])
-      text += (text.empty() ? "" : ", ") + Describe(table, o);
+      if (!o.tapped) text += (text.empty() ? "" : ", ") + Describe(table, o);
     if (table.routed && table.noteChannels[slot] != 1u << table.homeChannel) {
       std::string channels;
       for (int c = 0; c < 16; ++c)

@@ -22,7 +22,7 @@
 #include "tools/maps/plugin_settings.h"
 
 enum class OutputKind : uint8_t {
-  Keyswitch,  // the keyswitch field: a note played (on, then off); its key is the value
+  Keyswitch,  // a key pressed (on, then off): the keyswitch field or one tapped action note
   Control,    // a controller `number` set to the value
   Program,    // a program change to the value
   PitchBend,  // a pitch bend to the value, 0..16383
@@ -38,6 +38,12 @@ struct SlotOutput {
   uint8_t number = 0;             // the CC number of a Control output
   uint16_t value = 0;             // 0..127; a pitch bend 0..16383
   std::bitset<128> keys;          // of Taps and Held outputs
+  // Of a Keyswitch output: the key's group on its channel (see KeyGroups),
+  // the velocity it is pressed with, whether that velocity tells slots
+  // apart (some slot presses the key at another), and whether it is one of
+  // the slot's tapped notes (the Taps output lists them too).
+  uint8_t group = 0, velocity = 0;
+  bool velocityTells = false, tapped = false;
 };
 
 // The values an instrument keeps on each channel, each slot output setting
@@ -75,6 +81,12 @@ struct ChannelSwitches {
   bool programs = false, pitchBends = false;
 };
 
+// A lane is where key groups and switching values are looked up: a channel
+// 0..15 in a routed map, kOwnLane for the outputs of a map that reads every
+// channel as its own instrument.
+constexpr int kOwnLane = 16;
+constexpr int kLaneCount = 17;
+
 struct SlotOutputTable {
   std::array<std::vector<SlotOutput>, kSlotCount> slots;
   // Slots that take part in reading: they send something or route their
@@ -88,6 +100,25 @@ struct SlotOutputTable {
   // Channels some readable slot does not play its notes on: there a note's
   // channel tells something about its slot.
   std::bitset<16> tellingChannels;
+  // Keys latch in groups, as a sampler latches its keyswitches: pressing a
+  // key replaces the other keys of its group and leaves the other groups as
+  // they were. The keyswitch field's keys are group 0 (a map whose slots
+  // press one key each has that one group, the last keyswitch); two tapped
+  // action notes that no slot taps together are alternatives in one group,
+  // 1 or higher. By lane and key: the tapped notes' groups (-1: none), and
+  // the keys that are some slot's keyswitch field.
+  std::array<std::array<int8_t, 128>, kLaneCount> keyGroup;
+  std::array<std::bitset<128>, kLaneCount> fieldKeys;
+  // By lane and CC number, the values some slot sends; by lane, the pitch
+  // bends some slot sends. A performance controller switching outside a
+  // note's tick must carry one of them.
+  std::array<std::array<std::bitset<128>, 128>, kLaneCount> controlValues;
+  std::array<std::vector<uint16_t>, kLaneCount> bendValues;
+
+  int LaneOf(int channel) const { return routed ? channel & 0x0F : kOwnLane; }
+  static int LaneOfOutput(const SlotOutput& o) {
+    return o.channel == kOwnChannel ? kOwnLane : o.channel;
+  }
 
   // The channel an output is read on, for a note on `noteChannel`.
   int ChannelOf(const SlotOutput& o, int noteChannel) const {
@@ -109,8 +140,9 @@ SlotOutputTable SlotOutputsOf(const PluginSettings& settings);
 
 // Slots whose outputs the state they leave cannot tell apart: every pair of
 // readable slots must both send one kind of message on one channel with
-// different values, or (in a routed map) play their notes on channels of
-// which they share none. (A slot that leaves a kind unset keeps the
+// different values (two keys of one group, one key at two velocities that
+// tell, or two different sets of tapped notes), or (in a routed map) play
+// their notes on channels of which they share none. (A slot that leaves a kind unset keeps the
 // previous slot's value in force, so only a shared kind can tell two slots
 // apart.) Each pair is listed once, lower slot first, 0-based.
 std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table);
