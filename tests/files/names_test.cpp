@@ -8,6 +8,7 @@
 #include "tools/maps/articulation_map.h"
 #include "tools/maps/uacc_names.h"
 #include "tools/maps/icon_names.h"
+#include "tools/maps/name_matching.h"
 
 namespace {
 
@@ -84,3 +85,11 @@ TEST(UaccNames, JsonMapsTakeThem) {
 }
 
 }  // namespace
+
+TEST(ArticulationNames, CaseAndBlanksDoNotMatterAnythingElseDoes) {
+  EXPECT_TRUE(SameName("Col legno", " col  LEGNO\t"));
+  EXPECT_TRUE(SameName("Col legno", "ColLegno"));
+  EXPECT_FALSE(SameName("Col legno", "Col-legno"));
+  EXPECT_FALSE(SameName("Pizz\xE9", "PIZZ\xC9"));  // letters beyond ASCII keep their case
+  EXPECT_EQ(FoldedName("  "), "");
+}

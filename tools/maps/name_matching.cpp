@@ -3,12 +3,13 @@
 #include <cctype>
 
 std::string FoldedName(const std::string& name) {
-  size_t begin = 0, end = name.size();
-  while (begin < end && std::isspace(static_cast<unsigned char>(name[begin]))) ++begin;
-  while (end > begin && std::isspace(static_cast<unsigned char>(name[end - 1]))) --end;
   std::string folded;
-  for (size_t i = begin; i < end; ++i)
-    folded += static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    // ASCII only: bytes of Windows-1252 or UTF-8 text above 127 are kept as they are.
+    if (byte < 128 && std::isspace(byte)) continue;
+    folded += byte < 128 ? static_cast<char>(std::tolower(byte)) : c;
+  }
   return folded;
 }
 

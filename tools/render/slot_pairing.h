@@ -26,7 +26,7 @@ struct PairingResult {
 
 // Pairs by hand first; then, with `byNumber`, slot k plays slot k of `to`
 // when that one is in use; else by name when both maps name their slots
-// (case and blanks at the ends aside), then by UACC value, then by icon
+// (case and blanks aside), then by UACC value, then by icon
 // (the plain note, icon 55, pairs nothing: most slots have it), each time
 // the lowest slot of `to` in use that agrees; then the fallback. A slot of
 // `to` is in use when it has a name or sends something. `used` are the
