@@ -210,6 +210,15 @@ class Retarget(PlughostTest):
         self.refused(("retarget", STRINGS, CHAMBER, KEYSWITCHED, "x.mid", "--pairs", "bad.json"),
                      1, "bad.json: not a JSON object")
 
+    def test_to_bank_chooses_the_bank_of_a_to_file_of_several(self):
+        reabank = os.path.join(EXAMPLES, "strings.reabank")
+        self.refused(("retarget", STRINGS, reabank, KEYSWITCHED, "x.mid"), 1,
+                     "choose one with --to-bank NAME or NUMBER")
+        run = self.run_ok("retarget", STRINGS, reabank, KEYSWITCHED, "out.mid", "--to-bank", "2",
+                          "--pair", "sustain=SustainConSord.", "--fallback", "1")
+        self.assertIn('2 "Sustain" -> 2 "Sustain con sord." (by hand)', run.out)
+        self.assertIn("Played with the map " + reabank, run.out)
+
 
 # A second library whose slots send more: layered and transposed notes, and
 # actions of every kind on channels of their own.

@@ -287,13 +287,13 @@ bool Resolve(const Choices& choices, const std::string& wanted, size_t& chosen, 
 }
 
 bool ChooseBank(const ForeignMap& map, const std::string& file, const std::string& wanted,
-                const ForeignBank*& chosen, std::vector<std::string>& warnings,
-                ImportError& error) {
+                const std::string& option, const ForeignBank*& chosen,
+                std::vector<std::string>& warnings, ImportError& error) {
   if (map.banks.empty()) {
     error = {"", "holds no bank"};
     return false;
   }
-  Choices banks{"--bank", "bank", {}, {}, ""};
+  Choices banks{option, "bank", {}, {}, ""};
   std::vector<size_t> all;
   for (const ForeignBank& bank : map.banks) {
     all.push_back(all.size());
@@ -305,8 +305,8 @@ bool ChooseBank(const ForeignMap& map, const std::string& file, const std::strin
       chosen = &map.banks.front();
       return true;
     }
-    error = {"", "holds " + std::to_string(map.banks.size()) +
-                     " banks; choose one with --bank NAME or NUMBER: " + banks.Numbered(all)};
+    error = {"", "holds " + std::to_string(map.banks.size()) + " banks; choose one with " + option +
+                     " NAME or NUMBER: " + banks.Numbered(all)};
     return false;
   }
   banks.missing = file + " holds " + banks.Numbered(all);
@@ -402,7 +402,8 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error) {
   const ForeignBank* bank = nullptr;
   ImportResult out;
-  if (!ChooseBank(map, fileName, choice.bank, bank, out.warnings, error)) return false;
+  if (!ChooseBank(map, fileName, choice.bank, choice.bankOption, bank, out.warnings, error))
+    return false;
   if (!bank->problem.empty()) {
     error = {bank->where, "bank " + BankLabel(*bank) + " cannot be imported: " + bank->problem};
     return false;

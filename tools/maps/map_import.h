@@ -42,8 +42,9 @@
 #include "tools/maps/plugin_settings.h"
 
 struct ImportChoice {
-  std::string bank;               // a name or number; empty: the file must hold one bank
-  std::vector<std::string> pick;  // empty: the first 16 visible articulations
+  std::string bank;                   // a name or number; empty: the file must hold one bank
+  std::vector<std::string> pick;      // empty: the first 16 visible articulations
+  std::string bankOption = "--bank";  // what the messages call the choice of bank
 };
 
 struct ImportResult {

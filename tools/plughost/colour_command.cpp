@@ -46,7 +46,7 @@ int ReadAnySettings(const CommonOptions& options, const MapChoice& choice, const
     return LoadSettingsThroughPlugin(options, path, settings);
   ForeignMap map;
   ImportError problem;
-  ImportChoice import{ArgumentText(choice.bank), {}};
+  ImportChoice import{ArgumentText(choice.bank), {}, choice.bankOption};
   if (!choice.pick.empty()) import.pick = SplitPickList(ArgumentText(choice.pick));
   ImportResult result;
   if (!ReadForeignMap(path, bytes, map, problem) ||
@@ -199,7 +199,8 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     return refused;
   PluginSettings from, to;
   if (const int failed = ReadAnySettings(options, choice, fromPath, from)) return failed;
-  if (const int failed = ReadAnySettings(options, MapChoice{retarget.toBank, {}}, toPath, to))
+  if (const int failed =
+          ReadAnySettings(options, MapChoice{retarget.toBank, {}, "--to-bank"}, toPath, to))
     return failed;
   SlotOutputTable table;
   if (const int failed = ReadableTable(fromPath, from, table)) return failed;

@@ -43,6 +43,7 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const Timing
 // --bank and --pick, for a settings file in another program's format.
 struct MapChoice {
   std::string bank, pick;
+  std::string bankOption = "--bank";  // the option that chose the bank, for messages
 };
 struct RetargetOptions {
   bool matchNumbers = false;  // --match numbers (the default pairs by name)
