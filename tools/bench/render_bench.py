@@ -81,8 +81,11 @@ def render(exe, options, source, out, settings=MAP):
     """One render process: (seconds, peak RSS in MB, its self-report)."""
     command = ["wine", exe, *options, "render", settings, source, out]
     start = time.monotonic()
-    with open(out + ".stderr", "w+") as err:
-        child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=err)
+    # Both outputs to files: wine takes /dev/null, a character device, for a
+    # console and writes to it line by line through its server, a cost of
+    # milliseconds a line that grows with the summary, not with the render.
+    with open(out + ".stdout", "w") as summary, open(out + ".stderr", "w+") as err:
+        child = subprocess.Popen(command, stdout=summary, stderr=err)
         _, status, usage = os.wait4(child.pid, 0)
         seconds = time.monotonic() - start
         err.seek(0)
