@@ -70,6 +70,27 @@ TEST(Colouring, Cc1SwitchesAtTheNoteOrLastInARestWithASlotsValue) {
   EXPECT_EQ(summary.unexplained, 0);
 }
 
+// A part that only ever sets CC 1 to slots' values uses it to switch, even
+// where a switch written early lands under the note before (legato); one
+// that also plays it keeps the narrower rule.
+TEST(Colouring, AControllerThePartNeverPlaysSwitchesWhereverItStands) {
+  PluginSettings map;
+  map.slots[0].modwheel = 20;
+  map.slots[1].modwheel = 90;
+  std::vector<MidiEvent> legato = {Cc(0, 0, 1, 20), On(0, 0, 60),   Cc(90, 0, 1, 90),
+                                   Off(100, 0, 60), On(100, 0, 62), Cc(190, 0, 1, 20),
+                                   Off(200, 0, 62), On(200, 0, 64), Off(300, 0, 64)};
+  ColourSummary summary;
+  Bytes out = ColourFile(map, FileOf({legato}), &summary);
+  EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 1, 0}));
+  EXPECT_TRUE(ControllersOf(out).empty());
+
+  legato.insert(legato.begin() + 2, Cc(50, 0, 1, 70));  // a swell: the part plays CC 1
+  out = ColourFile(map, FileOf({legato}), &summary);
+  EXPECT_EQ(ColoursInOrder(out), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(ControllersOf(out).size(), 3u);
+}
+
 TEST(Colouring, BestExplanationWinsTiesGoLowUnexplainedNotesKeepTheSlotBefore) {
   PluginSettings map;
   map.slots[0] = {"Legato", 55, 24, 10, kUnset};

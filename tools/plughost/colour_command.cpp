@@ -210,6 +210,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   std::vector<uint8_t> input;
   MidiLayout layout;
   if (const int failed = ReadMidiInput(inputPath, input, layout)) return failed;
+  const PerformedControllers performed = PerformedIn(input, layout, table);
   // Every slot the map can read needs a partner, unless the part does not
   // play it: then (and for --strict) the part is read once before the
   // render, to know the slots it plays and refuse before anything is played.
@@ -220,7 +221,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   if (!pairing.unmatched.empty() || retarget.strict) {
     ColourSummary reading;
     MergedMidiEvents merged(input, layout);
-    ColouredEvents coloured(merged, table, reading);
+    ColouredEvents coloured(merged, table, reading, IdentityPairing(), nullptr, &performed);
     MidiEventView e;
     int track = 0;
     while (coloured.Next(e, track)) {
@@ -258,7 +259,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
     if (!instance.LoadState(EncodeState(to), error)) return Fail(kExitPlugin, error);
     MergedMidiEvents merged(input, layout);
-    ColouredEvents coloured(merged, table, colours, pairing.pairing);
+    ColouredEvents coloured(merged, table, colours, pairing.pairing, nullptr, &performed);
     RenderRequest request;
     request.input = &input;
     request.layout = &layout;

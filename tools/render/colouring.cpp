@@ -26,8 +26,13 @@ SlotPairing IdentityPairing() {
 
 ColouredEvents::ColouredEvents(MidiEventSource& input, const SlotOutputTable& table,
                                ColourSummary& summary, const SlotPairing& pairing,
-                               PianoRoll* picture)
-    : input_(input), table_(table), summary_(summary), pairing_(pairing), picture_(picture) {
+                               PianoRoll* picture, const PerformedControllers* performed)
+    : input_(input),
+      table_(table),
+      summary_(summary),
+      pairing_(pairing),
+      picture_(picture),
+      performed_(performed) {
   for (State& s : state_) s.fill(-1);
   for (auto& groups : latched_) groups.fill(Latched{});
   for (int s = 0; s < kSlotCount; ++s)
@@ -92,16 +97,22 @@ int ColouredEvents::SwitchKind(size_t at, bool beforeNote) {
   if (!IsSwitchingKind(e)) return kNotSwitching;
   switch (e.status & 0xF0) {
     case 0xB0:
-      if (IsPerformanceController(e.data1) && !beforeNote && !SwitchesEarly(at))
+      if (IsPerformanceController(e.data1) && Performed(e) && !beforeNote && !SwitchesEarly(at))
         return kNotSwitching;
       return kStateControl + (e.data1 & 0x7F);
     case 0xC0:
       return kStateProgram;
     case 0xE0:
-      return beforeNote || SwitchesEarly(at) ? kStatePitchBend : kNotSwitching;
+      return beforeNote || !Performed(e) || SwitchesEarly(at) ? kStatePitchBend : kNotSwitching;
     default:
       return IsNoteOn(e) ? kStateKeyswitch : kSetsNothing;
   }
+}
+
+bool ColouredEvents::Performed(const MidiEventView& e) const {
+  if (!performed_) return true;
+  const int index = (e.status & 0xF0) == 0xE0 ? PerformedControllers::kPitchBend : e.data1 & 0x7F;
+  return performed_->performed[table_.LaneOf(e.status & 0x0F)][index];
 }
 
 bool ColouredEvents::SwitchesEarly(size_t at) {
@@ -393,8 +404,9 @@ bool ColouredEvents::Next(MidiEventView& e, int& track) {
 std::vector<uint8_t> ColourMidiFile(const std::vector<uint8_t>& input, const MidiLayout& layout,
                                     const SlotOutputTable& table, ColourSummary& summary,
                                     PianoRoll* picture) {
+  const PerformedControllers performed = PerformedIn(input, layout, table);
   MergedMidiEvents merged(input, layout);
-  ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture);
+  ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture, &performed);
   std::vector<uint8_t> out = WriteEventTracks(coloured, layout);
   if (picture) picture->Finish();
   return out;

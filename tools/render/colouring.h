@@ -59,6 +59,7 @@
 #include "tools/render/bar_positions.h"
 #include "tools/render/held_notes.h"
 #include "tools/render/piano_roll.h"
+#include "tools/render/performed_controllers.h"
 #include "tools/render/slot_outputs.h"
 
 // A note whose slot was guessed: where it stands.
@@ -91,8 +92,12 @@ SlotPairing IdentityPairing();
 // it at its tick.
 class ColouredEvents final : public MidiEventSource {
  public:
+  // `performed` (PerformedIn of the same part) lets a controller the part
+  // never plays switch wherever it stands; without it every controller is
+  // taken as played. It must outlive this.
   ColouredEvents(MidiEventSource& input, const SlotOutputTable& table, ColourSummary& summary,
-                 const SlotPairing& pairing = IdentityPairing(), PianoRoll* picture = nullptr);
+                 const SlotPairing& pairing = IdentityPairing(), PianoRoll* picture = nullptr,
+                 const PerformedControllers* performed = nullptr);
 
   bool Next(MidiEventView& e, int& track) override;
 
@@ -125,6 +130,8 @@ class ColouredEvents final : public MidiEventSource {
   // A performance controller or pitch bend in a rest, with a slot's value,
   // the last of its controller before the next note.
   bool SwitchesEarly(size_t at);
+  bool Performed(
+      const MidiEventView& e) const;  // a controller the part plays, not only switches with
   bool TapsNameSlot(int slot, int channel) const;
   bool IsSwitchingKind(const MidiEventView& e) const;
   bool IsPlayedNoteOn(const MidiEventView& e) const;
@@ -145,6 +152,7 @@ class ColouredEvents final : public MidiEventSource {
   ColourSummary& summary_;
   SlotPairing pairing_;
   PianoRoll* picture_;
+  const PerformedControllers* performed_;
 
   // The tick being decided, items_[0, tickEnd_), then any events read ahead.
   std::deque<Item> items_;

@@ -279,7 +279,8 @@ std::vector<uint8_t> ColourUndoingCompensation(const std::vector<uint8_t>& input
   const TempoMap tempo = ReadTempoMap(input, layout);
   const LatencyShift shift(tempo);
   MergedMidiEvents merged(input, layout);
-  ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture);
+  const PerformedControllers performed = PerformedIn(input, layout, table);
+  ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture, &performed);
   LaterNoteOns later(coloured, shift, compensation);
   std::vector<uint8_t> out = WriteEventTracks(later, layout);
   if (picture) {
