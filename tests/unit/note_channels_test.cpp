@@ -13,21 +13,12 @@
 #include "engine/voice_params.h"
 #include "state/state_stream.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/engine_under_test.h"
 #include "tests/support/recording_host.h"
 
 namespace {
 
 constexpr uint8_t kCc = 0xB0;
-
-struct Params {
-  unsigned char bytes[64] = {};
-  explicit Params(int note) {
-    const float level = 1.0f;
-    const auto pitch = static_cast<float>((note - 60) * 100);
-    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
-    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
-  }
-};
 
 SlotAdditions Routed(uint32_t channels) {
   SlotAdditions a;
@@ -35,21 +26,8 @@ SlotAdditions Routed(uint32_t channels) {
   return a;
 }
 
-class NoteChannelsTest : public ::testing::Test {
+class NoteChannelsTest : public EngineUnderTest {
  protected:
-  void SetUp() override {
-    engine.InitState();
-    host.ClearRecords();
-  }
-  intptr_t Note(int note, int32_t colour) {
-    host.colourQueue.push_back(colour);
-    return engine.TriggerVoice(Params(note).bytes, 1);
-  }
-  std::vector<std::string> Sent() {
-    std::vector<std::string> sent = Describe(host.midi);
-    host.ClearRecords();
-    return sent;
-  }
   // The full broadcast on one channel, as a chase sends it.
   static std::vector<MidiMessage> Broadcast(int channel, std::array<int, 6> controllers,
                                             int pan = 0, int volume = 0) {
@@ -65,10 +43,6 @@ class NoteChannelsTest : public ::testing::Test {
     a.insert(a.end(), b.begin(), b.end());
     return Describe(a);
   }
-
-  RecordingHost host;
-  ArticulationEngine engine{&host, 7};
-  DataModel& model = engine.model;
 };
 
 TEST_F(NoteChannelsTest, EveryControllerGoesToEachNoteChannelThePluginsFirst) {
@@ -242,7 +216,7 @@ TEST(NoteChannelsProperty, RoutedChannelsFollowThePluginsChannel) {
         default: {
           host.colourQueue.push_back(static_cast<int32_t>(rng() % 16));
           const intptr_t v =
-              engine.TriggerVoice(Params(40 + static_cast<int>(rng() % 40)).bytes, 1);
+              engine.TriggerVoice(VoiceParams(40 + static_cast<int>(rng() % 40)).bytes, 1);
           ++notes;
           receive(model.output.ccGhosting == 0);
           if (v != 0) engine.KillVoice(v);

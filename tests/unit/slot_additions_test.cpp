@@ -14,19 +14,10 @@
 #include "state/extension_block.h"
 #include "state/state_stream.h"
 #include "tests/support/memory_stream.h"
+#include "tests/support/engine_under_test.h"
 #include "tests/support/recording_host.h"
 
 namespace {
-
-struct VoiceParams {
-  unsigned char bytes[64] = {};
-  explicit VoiceParams(int note) {
-    const float level = 1.0f;  // velocity 100
-    const auto pitch = static_cast<float>((note - 60) * 100);
-    std::memcpy(bytes + kVoiceParamsLevelOffset, &level, sizeof level);
-    std::memcpy(bytes + kVoiceParamsPitchOffset, &pitch, sizeof pitch);
-  }
-};
 
 SlotAction Action(ActionKind kind, uint8_t number, uint16_t value, uint8_t channel = 0) {
   SlotAction a;
@@ -43,26 +34,7 @@ SlotAdditions WithActions(std::initializer_list<SlotAction> actions) {
   return s;
 }
 
-class SlotAdditionsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    engine.InitState();
-    host.ClearRecords();
-  }
-  intptr_t Note(int note, int32_t colour) {
-    host.colourQueue.push_back(colour);
-    return engine.TriggerVoice(VoiceParams(note).bytes, 1);
-  }
-  std::vector<std::string> Sent() {
-    std::vector<std::string> sent = Describe(host.midi);
-    host.ClearRecords();
-    return sent;
-  }
-
-  RecordingHost host;
-  ArticulationEngine engine{&host, 7};
-  DataModel& model = engine.model;
-};
+using SlotAdditionsTest = EngineUnderTest;
 
 TEST_F(SlotAdditionsTest, ActionsFollowTheFieldsOnceForEachChangeOfSlot) {
   model.bank.keyswitch[2] = 24;
