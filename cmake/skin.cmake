@@ -24,14 +24,14 @@ set(ARTSW_SKIN_SOURCES
     ${ARTSW_SKIN_SOURCE_DIR}/panel.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/controls.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/icons.cpp
-    ${ARTSW_SKIN_SOURCE_DIR}/../maps/icon_names.cpp
+    ${PROJECT_SOURCE_DIR}/maps/icon_names.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/sheets.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/preview.cpp)
 set(ARTSW_SKIN_HEADERS
     ${ARTSW_SKIN_SOURCE_DIR}/canvas.h
     ${ARTSW_SKIN_SOURCE_DIR}/bmp.h
     ${ARTSW_SKIN_SOURCE_DIR}/skin.h
-    ${ARTSW_SKIN_SOURCE_DIR}/../maps/icon_names.h
+    ${PROJECT_SOURCE_DIR}/maps/icon_names.h
     ${ARTSW_SKIN_SOURCE_DIR}/preview.h
     ${ARTSW_SKIN_SOURCE_DIR}/slot_hues.h)
 

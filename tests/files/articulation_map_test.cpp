@@ -1,11 +1,11 @@
 // The articulation map: what it accepts, what it refuses and with which
 // words, and that writing then reading gives the same settings.
-#include "tools/maps/articulation_map.h"
+#include "maps/articulation_map.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/maps/note_names.h"
-#include "tools/maps/text_encoding.h"
+#include "maps/note_names.h"
+#include "maps/text_encoding.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Map files in the encodings editors save, the messages for text that is in
 // none of them, and error text that is safe to print.
-#include "tools/maps/map_file.h"
+#include "maps/map_file.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/maps/text_file.h"
+#include "maps/text_file.h"
 
 namespace {
 

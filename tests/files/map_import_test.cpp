@@ -1,6 +1,6 @@
 // The import rules on maps built by hand: what becomes a slot, what is
 // dropped and the warning line each dropped thing gets.
-#include "tools/maps/map_import.h"
+#include "maps/map_import.h"
 
 #include <gtest/gtest.h>
 

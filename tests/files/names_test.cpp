@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
-#include "tools/maps/articulation_map.h"
-#include "tools/maps/uacc_names.h"
-#include "tools/maps/icon_names.h"
-#include "tools/maps/name_matching.h"
+#include "maps/articulation_map.h"
+#include "maps/uacc_names.h"
+#include "maps/icon_names.h"
+#include "maps/name_matching.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Reaticulate banks: what the reader takes from a bank, which files it
 // refuses and where, and that writing then importing gives the slots back.
-#include "tools/maps/formats/reabank.h"
+#include "maps/formats/reabank.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/maps/map_formats.h"
-#include "tools/maps/map_import.h"
+#include "maps/map_formats.h"
+#include "maps/map_import.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 
 #include "example_maps.h"
 #include "real_maps.h"
-#include "tools/maps/articulation_map.h"
-#include "tools/maps/formats/articulation_plist.h"
-#include "tools/maps/formats/expression_map.h"
-#include "tools/maps/map_formats.h"
-#include "tools/maps/map_import.h"
+#include "maps/articulation_map.h"
+#include "maps/formats/articulation_plist.h"
+#include "maps/formats/expression_map.h"
+#include "maps/map_formats.h"
+#include "maps/map_import.h"
 
 namespace {
 

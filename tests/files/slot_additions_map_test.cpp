@@ -2,8 +2,8 @@
 // read, what they refuse, and that map -> state -> map comes back exactly.
 #include <gtest/gtest.h>
 
-#include "tools/maps/articulation_map.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/articulation_map.h"
+#include "maps/state_bytes.h"
 
 namespace {
 

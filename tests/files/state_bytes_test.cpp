@@ -1,5 +1,5 @@
 // The host's reading and writing of the plug-in's version-5 state.
-#include "tools/maps/state_bytes.h"
+#include "maps/state_bytes.h"
 
 #include <gtest/gtest.h>
 

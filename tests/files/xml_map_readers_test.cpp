@@ -2,9 +2,9 @@
 // they record beyond the slot's own messages, and the errors for bad files.
 #include <gtest/gtest.h>
 
-#include "tools/maps/formats/articulation_plist.h"
-#include "tools/maps/formats/doricolib.h"
-#include "tools/maps/formats/expression_map.h"
+#include "maps/formats/articulation_plist.h"
+#include "maps/formats/doricolib.h"
+#include "maps/formats/expression_map.h"
 
 namespace {
 

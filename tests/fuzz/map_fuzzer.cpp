@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
-#include "tools/maps/map_file.h"
-#include "tools/maps/note_names.h"
-#include "tools/maps/text_file.h"
+#include "maps/map_file.h"
+#include "maps/note_names.h"
+#include "maps/text_file.h"
 
 using Json = nlohmann::json;
 

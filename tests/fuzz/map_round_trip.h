@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/maps/formats/export_items.h"
-#include "tools/maps/map_formats.h"
-#include "tools/maps/map_import.h"
+#include "maps/formats/export_items.h"
+#include "maps/map_formats.h"
+#include "maps/map_import.h"
 
 using MapReader = bool (*)(const std::string&, ForeignMap&, ImportError&);
 using MapWriter = std::string (*)(const PluginSettings&, const std::string&, ExportLosses*);

@@ -1,6 +1,6 @@
 // Reaticulate banks: read, import, write, read and import again.
 #include "tests/fuzz/map_round_trip.h"
-#include "tools/maps/formats/reabank.h"
+#include "maps/formats/reabank.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckMapRoundTrip(data, size, "fuzz.reabank", ReadReabank, WriteReabank, ReadReabank,

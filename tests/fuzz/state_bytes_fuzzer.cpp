@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/maps/articulation_map.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/articulation_map.h"
+#include "maps/state_bytes.h"
 
 namespace {
 

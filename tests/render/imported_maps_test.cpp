@@ -15,8 +15,8 @@
 
 #include "real_maps.h"
 #include "render_test_support.h"
-#include "tools/maps/map_formats.h"
-#include "tools/maps/map_import.h"
+#include "maps/map_formats.h"
+#include "maps/map_import.h"
 
 namespace {
 

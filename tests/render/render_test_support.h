@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "tools/maps/plugin_settings.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/plugin_settings.h"
+#include "maps/state_bytes.h"
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/midifile/midi_file_writer.h"

@@ -4,7 +4,7 @@
 
 #include "tools/bench/against_host_calls.h"
 #include "tools/bench/bench_host.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/state_bytes.h"
 
 namespace {
 

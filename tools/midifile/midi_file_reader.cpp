@@ -1,6 +1,6 @@
 #include "tools/midifile/midi_file_reader.h"
 
-#include "tools/maps/counted.h"
+#include "maps/counted.h"
 #include "tools/midifile/midi_track_cursor.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/maps/counted.h"
+#include "maps/counted.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <bitset>
 #include <cstdio>
 
-#include "tools/maps/map_file.h"
-#include "tools/maps/map_formats.h"
-#include "tools/maps/map_import.h"
-#include "tools/maps/slot_pair_list.h"
-#include "tools/maps/state_bytes.h"
-#include "tools/maps/text_encoding.h"
+#include "maps/map_file.h"
+#include "maps/map_formats.h"
+#include "maps/map_import.h"
+#include "maps/slot_pair_list.h"
+#include "maps/state_bytes.h"
+#include "maps/text_encoding.h"
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"

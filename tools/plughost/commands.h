@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/maps/plugin_settings.h"
+#include "maps/plugin_settings.h"
 
 enum ExitStatus : int {
   kExitOk = 0,

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/maps/counted.h"
+#include "maps/counted.h"
 #include "tools/render/slot_outputs.h"
 
 namespace {

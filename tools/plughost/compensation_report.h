@@ -2,7 +2,7 @@
 // slots' latencies, and of a render's lead.
 #pragma once
 
-#include "tools/maps/plugin_settings.h"
+#include "maps/plugin_settings.h"
 #include "tools/render/render_session.h"
 
 // Render and retarget: the notes moved earlier, slot by slot, those the

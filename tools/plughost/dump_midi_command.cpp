@@ -1,8 +1,8 @@
 // dump-midi: a MIDI file as readable lines (time, tick, message, note names).
 #include <cstdio>
 
-#include "tools/maps/counted.h"
-#include "tools/maps/text_file.h"
+#include "maps/counted.h"
+#include "maps/text_file.h"
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"

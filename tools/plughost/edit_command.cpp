@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/maps/articulation_map.h"
-#include "tools/maps/map_file.h"
+#include "maps/articulation_map.h"
+#include "maps/map_file.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/state_bytes.h"
 #include "tools/plughost/text_dialog.h"
 
 namespace {

@@ -1,15 +1,15 @@
 // import and export: other music programs' articulation maps to the
 // plug-in's settings and back. The formats and the import rules live in the
-// map library (tools/maps); this file reads, reports and writes.
+// map library (maps/); this file reads, reports and writes.
 #include <cstdio>
 
-#include "tools/maps/articulation_map.h"
-#include "tools/maps/counted.h"
-#include "tools/maps/map_formats.h"
-#include "tools/maps/map_import.h"
-#include "tools/maps/settings_listing.h"
-#include "tools/maps/state_bytes.h"
-#include "tools/maps/text_encoding.h"
+#include "maps/articulation_map.h"
+#include "maps/counted.h"
+#include "maps/map_formats.h"
+#include "maps/map_import.h"
+#include "maps/settings_listing.h"
+#include "maps/state_bytes.h"
+#include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/maps/note_names.h"
-#include "tools/maps/uacc_names.h"
+#include "maps/note_names.h"
+#include "maps/uacc_names.h"
 
 inline std::string ControllerName(int cc) {
   switch (cc) {

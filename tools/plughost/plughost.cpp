@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/maps/slot_pair_list.h"
-#include "tools/maps/text_file.h"
+#include "maps/slot_pair_list.h"
+#include "maps/text_file.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/process_stats.h"

@@ -1,6 +1,6 @@
 #include "tools/plughost/progress_line.h"
 
-#include "tools/maps/counted.h"
+#include "maps/counted.h"
 
 namespace {
 constexpr uint64_t kFirstAfterMs = 1000;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/maps/plugin_settings.h"
+#include "maps/plugin_settings.h"
 #include "tools/render/piano_roll.h"
 
 struct ResultFiles {

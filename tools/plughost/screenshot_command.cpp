@@ -7,7 +7,7 @@
 #include "tools/plughost/same_file.h"
 #include "tools/render/png_writer.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/state_bytes.h"
 #include "tools/plughost/window_capture.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "tools/plughost/settings_file.h"
 
-#include "tools/maps/counted.h"
-#include "tools/maps/map_file.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/counted.h"
+#include "maps/map_file.h"
+#include "maps/state_bytes.h"
 #include "tools/plughost/file_io.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/plughost/plugin_instance.h"
-#include "tools/maps/plugin_settings.h"
+#include "maps/plugin_settings.h"
 
 // Reads and checks a map file. Errors name the file and the field.
 bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error);

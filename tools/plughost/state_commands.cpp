@@ -2,13 +2,13 @@
 // restores a project, and what the plug-in then saves comes back out.
 #include <cstdio>
 
-#include "tools/maps/counted.h"
-#include "tools/maps/articulation_map.h"
+#include "maps/counted.h"
+#include "maps/articulation_map.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
-#include "tools/maps/state_bytes.h"
+#include "maps/state_bytes.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // operations the DLL's table leads to, without Windows. Lets the native
 // tests and fuzz targets render exactly as plughost does through the DLL.
 // The engine's types stay behind this file (the host side keeps its own
-// model of the settings, tools/maps).
+// model of the settings, maps/).
 #pragma once
 
 #include <cstdint>

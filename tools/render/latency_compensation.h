@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/maps/plugin_settings.h"
+#include "maps/plugin_settings.h"
 #include "tools/midifile/merged_events.h"
 #include "tools/render/colouring.h"
 #include "tools/render/held_notes.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "tools/maps/note_names.h"
+#include "maps/note_names.h"
 
 namespace {
 

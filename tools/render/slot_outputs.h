@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/maps/plugin_settings.h"
+#include "maps/plugin_settings.h"
 
 enum class OutputKind : uint8_t {
   Keyswitch,  // a key pressed (on, then off): the keyswitch field or one tapped action note

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/maps/name_matching.h"
+#include "maps/name_matching.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/maps/plugin_settings.h"
-#include "tools/maps/slot_pair_list.h"
+#include "maps/plugin_settings.h"
+#include "maps/slot_pair_list.h"
 #include "tools/render/colouring.h"
 
 struct PairingRequest {

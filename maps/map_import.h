@@ -1,0 +1,69 @@
+// The import rules: how another program's map, once read (foreign_map.h),
+// becomes the plug-in's settings. The same for every format:
+//
+// - Articulations are taken in file order; hidden ones are left out. Without
+//   a pick the first 16 become slots 1..16; the rest are named in a warning.
+//   A pick takes up to 16 by 1-based number (as ListForeignMap numbers them,
+//   hidden ones included) or by name, into slots 1.. in the order given.
+// - --bank and --pick name a bank or an articulation by its number or by a
+//   name that is the same as the text (name_matching.h: case and blanks at
+//   the ends do not matter). A name that fits several is an error listing
+//   them by number; a number that is also another's name is taken as the
+//   number, with a warning.
+// - The name becomes Windows-1252 text of at most 255 characters; characters
+//   it cannot hold and control characters become '?', a longer name is cut,
+//   each with a warning.
+// - keyswitch: the first tapped note output on the default channel (one
+//   with no channel of its own), its velocity the keyswitch velocity; uacc
+//   and modwheel: the first CC 32 and CC 1 values on the default channel.
+//   A note output of velocity 0 counts as velocity 127 (a note-on of
+//   velocity 0 would be a note-off).
+// - Every other output becomes an action, in file order, with its channel;
+//   beyond 32 actions each gets a warning. A pitch bend -8192..8191 is sent
+//   as that value plus 8192.
+// - Note channels: the channel of every output that routes (the plug-in's
+//   for one without a channel); with none, the plug-in's channel.
+// - transpose: the articulation's, clamped to -48..48 with a warning.
+// - icon: the format's icon name if it is one of ours (0..127), else the
+//   words of the name, else the plain note.
+// - Everything else the articulation sends or sets that changes what the
+//   instrument receives and cannot be kept gets one warning line, naming the
+//   slot of the written map and the articulation's number in the file:
+//   "<file>: slot 1 "<name>" (articulation 17 in the file, <where>): dropped
+//   <what>". What never reaches the instrument (names changed to fit, colours,
+//   groups, remote or input keys, visuals, icons without a match, hidden
+//   articulations left out) gets a note line of the same form instead.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "maps/foreign_map.h"
+#include "maps/plugin_settings.h"
+
+struct ImportChoice {
+  std::string bank;                   // a name or number; empty: the file must hold one bank
+  std::vector<std::string> pick;      // empty: the first 16 visible articulations
+  std::string bankOption = "--bank";  // what the messages call the choice of bank
+};
+
+struct ImportResult {
+  PluginSettings settings;
+  std::vector<std::string> warnings;  // one line each, naming the file
+  std::vector<std::string> notes;     // the same, for what is never sent
+};
+
+// Applies the import rules to a map a reader filled. Fails (leaving `result`
+// unchanged) when the bank or a pick cannot be found or fits several, the
+// bank has a problem, a pick is too long or has an empty entry, no
+// articulation is left, or a value lies outside 0..127.
+bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
+                      const ImportChoice& choice, ImportResult& result, ImportError& error);
+
+// A --pick argument split at its commas, each entry trimmed.
+std::vector<std::string> SplitPickList(const std::string& list);
+
+// What --list prints: per bank its number, names and articulation count (or
+// why it cannot be imported), then per articulation its number, name and
+// outputs, hidden ones marked.
+std::string ListForeignMap(const ForeignMap& map, const std::string& fileName);
