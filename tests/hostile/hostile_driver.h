@@ -17,6 +17,11 @@
 //  - save -> load -> save gives the same bytes, also after a damaged load;
 //  - at a playback stop the plug-in reports exactly the voices the host
 //    holds, and once the host has killed them no key sounds anywhere;
+//  - no key stays down past the release (or kill) that ends the last voice
+//    sounding it: a voice sounds the note-ons that end its trigger (one
+//    note on each of its channels), and once it is released its own key is
+//    up unless another voice not yet released may still sound that key
+//    (the plug-in holds a key's note-off back only for those);
 //  - where the target shows its output (natively): a note sounds on a
 //    channel only when that channel last received, for every performance
 //    controller no slot sends as articulation, the value last sent on the
@@ -115,6 +120,13 @@ struct HostVoice {
   intptr_t handle;
   int32_t tag;
   bool askedToEnd;
+  bool released = false;
+  // Key addresses (port << 11 | channel << 7 | note): `own`, the trigger's
+  // last note-on, is surely the voice's; `keys` (its run of note-ons of one
+  // key and velocity on rising channels) may hold an action's note too.
+  uint32_t own = kNoKey;
+  std::vector<uint32_t> keys;
+  static constexpr uint32_t kNoKey = UINT32_MAX;
 };
 
 // Runs steps on a fresh instance; returns the first fault, or empty.
@@ -378,8 +390,46 @@ class Runner {
     }
     for (intptr_t handle : doomed) {
       target_.Kill(handle);
+      Ended(handle);
       Forget(handle);
     }
+  }
+
+  static uint32_t KeyOf(uint32_t message) {
+    return (message >> 24) << 11 | (message & 15) << 7 | ((message >> 8) & 127);
+  }
+  static bool IsNoteOn(uint32_t message) {
+    return (message & 0xF0) == 0x90 && ((message >> 16) & 0xFF) > 0;
+  }
+
+  // The keys a trigger's messages sounded for its voice.
+  static void NoteKeys(const std::vector<uint32_t>& sent, HostVoice& voice) {
+    if (sent.empty() || !IsNoteOn(sent.back())) return;
+    voice.own = KeyOf(sent.back());
+    voice.keys.push_back(voice.own);
+    for (size_t i = sent.size() - 1; i-- > 0;) {
+      const uint32_t m = sent[i], next = sent[i + 1];
+      if (!IsNoteOn(m) || (m & 0xFFFFFFF0u) != (next & 0xFFFFFFF0u) || (m & 15) >= (next & 15))
+        break;
+      voice.keys.push_back(KeyOf(m));
+    }
+  }
+
+  // After the release or kill of a live voice not yet released: its own
+  // key is up unless another voice not yet released may sound it.
+  void Ended(intptr_t handle) {
+    const auto v = std::find_if(voices_.begin(), voices_.end(),
+                                [handle](const HostVoice& h) { return h.handle == handle; });
+    if (v == voices_.end() || v->released) return;
+    v->released = true;
+    if (v->own == HostVoice::kNoKey || !host_.IsDown(v->own)) return;
+    for (const HostVoice& other : voices_) {
+      if (&other == &*v || other.released) continue;
+      if (std::find(other.keys.begin(), other.keys.end(), v->own) != other.keys.end()) return;
+    }
+    Fail("port " + std::to_string(v->own >> 11) + " channel " +
+         std::to_string(((v->own >> 7) & 15) + 1) + " note " + std::to_string(v->own & 127) +
+         " stays down after its last voice was released");
   }
 
   void StopAndCheck() {
@@ -420,13 +470,17 @@ class Runner {
       articulation = target_.Output().articulation;
       host_.WatchArticulation();
     }
+    host_.Record();
     const intptr_t handle = target_.Trigger(s.a % 64 == 63 ? nullptr : params, tag);
+    const std::vector<uint32_t> sent = host_.TakeRecorded();
     if constexpr (requires(const Target& t) { t.Output(); }) host_.MarkArticulation(articulation);
     if (handle == 0) return;
     for (const HostVoice& v : voices_) {
       if (v.handle == handle) Fail("TriggerVoice handed out a handle that is still live");
     }
-    voices_.push_back({handle, tag, false});
+    HostVoice voice{handle, tag, false};
+    NoteKeys(sent, voice);
+    voices_.push_back(voice);
     CheckNoteChannels(handle);
   }
 
@@ -523,12 +577,16 @@ class Runner {
       case Call::kTrigger:
         Trigger(s);
         break;
-      case Call::kRelease:
-        target_.Release(PickHandle(s.a, s.b));
+      case Call::kRelease: {
+        const intptr_t handle = PickHandle(s.a, s.b);
+        target_.Release(handle);
+        Ended(handle);
         break;
+      }
       case Call::kKill: {
         const intptr_t handle = PickHandle(s.a, s.b);
         target_.Kill(handle);
+        Ended(handle);
         Forget(handle);
         break;
       }

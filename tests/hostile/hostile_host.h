@@ -2,7 +2,8 @@
 // queries with whatever the driver planned (in range or not), remembers which
 // voices the plug-in asked it to end, and checks every MIDI message as an
 // instrument would receive it: a status byte, data bytes of at most 127,
-// and which keys are down on every port and channel.
+// and which keys are down on every port and channel. It can record what
+// one call sent, to tell which keys a voice sounds.
 //
 // The plug-in may call it from several threads at once (the threaded run),
 // so every callback takes a short lock of the host's own.
@@ -51,6 +52,25 @@ class HostileHost : public PluginHost {
   int ControlValue(unsigned port, unsigned channel, unsigned cc) const {
     Lock lock(busy_);
     return controls_[Address(port, channel, cc)];
+  }
+
+  // Records every message sent until TakeRecorded: what one call sent.
+  void Record() {
+    Lock lock(busy_);
+    recorded_.clear();
+    recording_ = true;
+  }
+  std::vector<uint32_t> TakeRecorded() {
+    Lock lock(busy_);
+    recording_ = false;
+    std::vector<uint32_t> messages;
+    messages.swap(recorded_);
+    return messages;
+  }
+  // Whether a key is down at an address (port << 11 | channel << 7 | note).
+  bool IsDown(uint32_t address) const {
+    Lock lock(busy_);
+    return keyDown_[address & 0x7FFFF] != 0;
   }
 
   // What QueryVoice answers next.
@@ -122,6 +142,10 @@ class HostileHost : public PluginHost {
       return;
     }
     const unsigned kind = status & 0xF0;
+    if (recording_) {
+      Lock lock(busy_);
+      recorded_.push_back(message);
+    }
     if (kind == 0xB0) {
       Lock lock(busy_);
       const size_t at = Address(port, status & 15, data1);
@@ -170,5 +194,7 @@ class HostileHost : public PluginHost {
   std::vector<uint8_t> articulation_;  // the same addresses: last set by an articulation switch
   std::vector<size_t> watched_;
   bool watching_ = false;
+  std::vector<uint32_t> recorded_;
+  std::atomic<bool> recording_{false};
   std::string fault_;
 };

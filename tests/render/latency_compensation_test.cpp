@@ -150,17 +150,22 @@ TEST(RenderCompensation, AMovedNoteOverlappingOneOfItsKeyLeavesNoKeyStuck) {
   const Bytes out = RenderNatively(LegatoAndStaccato(), input, &summary, true);
   EXPECT_EQ(summary.unmatchedNoteOffs, 0);
   EXPECT_EQ(summary.endedAtStop, 0);
-  // Each note-off still ends its own note: the plug-in sends the key's
-  // note-off when the last note holding it ends.
+  // The second legato note lands at 720 while the first sounds: it ends
+  // it there (note-off, then note-on); the first's own note-off at 960 then
+  // ends nothing. The staccato note (another colour) is another key to the
+  // host: where the last legato note lands on it, the plug-in sends the
+  // key's note-off when the last note holding it ends.
   std::vector<Message> key60;
   for (const Message& m : NoteMessagesOf(out))
     if (std::get<2>(m) == 60) key60.push_back(m);
   EXPECT_EQ(key60, (std::vector<Message>{{240, 0x90, 60},
+                                         {720, 0x80, 60},
                                          {720, 0x90, 60},
                                          {1440, 0x80, 60},
                                          {1440, 0x90, 60},
                                          {1680, 0x90, 60},
                                          {2400, 0x80, 60}}));
+  EXPECT_EQ(summary.compensation.restruck[0], 1);
 }
 
 TEST(RenderLead, SwitchesGoAheadOfTheirNoteButNeverPastAnEarlierNote) {

@@ -19,6 +19,7 @@
 #include "tools/render/engine_render_target.h"
 #include "tools/render/held_notes.h"
 #include "tools/render/latency_compensation.h"
+#include "tools/render/latency_shift.h"
 #include "tools/render/render_session.h"
 
 namespace render_test {
@@ -39,8 +40,9 @@ inline std::string Describe(const Note& n) {
          std::to_string(n.colour);
 }
 
-// The file's notes, each note-off ending the earliest note held on its
-// channel and key, sorted; notes never ended are left out.
+// The file's notes as a sampler hears them: a note-off ends every note
+// held on its channel and key begun before it (those begun at its own tick
+// only when no earlier one is held), sorted; notes never ended are left out.
 inline std::vector<Note> NotesOf(const Bytes& midi) {
   MidiLayout layout;
   std::string error;
@@ -57,13 +59,100 @@ inline std::vector<Note> NotesOf(const Bytes& midi) {
       open.push_back({e.tick, 0, e.data1, e.data2, channel});
     } else if (kind == 0x80 || kind == 0x90) {
       size_t i = 0;
-      if (!held.Pop(channel, e.data1, i)) continue;
-      open[i].length = e.tick - open[i].tick;
-      done.push_back(open[i]);
+      const bool before = held.Peek(channel, e.data1, i) && open[i].tick < e.tick;
+      while (held.Peek(channel, e.data1, i) && (!before || open[i].tick < e.tick)) {
+        held.Pop(channel, e.data1, i);
+        open[i].length = e.tick - open[i].tick;
+        done.push_back(open[i]);
+      }
     }
   }
   std::sort(done.begin(), done.end());
   return done;
+}
+
+// Per key (channel * 128 + note): note-ons less note-offs, over the whole
+// file; a key whose count is not 0 was left unbalanced.
+inline std::vector<int> KeyBalance(const Bytes& midi) {
+  std::vector<int> balance(16 * 128, 0);
+  MidiLayout layout;
+  std::string error;
+  if (!ReadMidiLayout(midi, layout, error)) return balance;
+  MergedMidiEvents events(midi, layout);
+  MidiEventView e;
+  while (events.Next(e)) {
+    if (e.kind != MidiEvent::Kind::Channel) continue;
+    const int kind = e.status & 0xF0, at = (e.status & 0x0F) * 128 + e.data1;
+    if (kind == 0x90 && e.data2 > 0)
+      ++balance[at];
+    else if (kind == 0x80 || kind == 0x90)
+      --balance[at];
+  }
+  return balance;
+}
+
+// The render's promise for every key: once every note of the input that
+// sounds an output key has ended (at the input's note-off that ends it),
+// that key is up. A note sounds an output key on each of its slot's note
+// channels, transposed, from its note-on (moved by its slot's latency when
+// `compensate`) to its end; the plug-in may hold a key's note-off back only
+// while another note still sounds that same key, so spans that overlap or
+// touch are one. Checks that no key is down at the end, and that after each
+// span's end the key's last message up to then is a note-off. Returns the
+// first fault, or empty. Assumes the played keys are not the map's
+// keyswitch or action keys.
+inline std::string KeyLeftDown(const PluginSettings& settings, const Bytes& input,
+                               const Bytes& output, bool compensate) {
+  MidiLayout layout;
+  std::string error;
+  if (!ReadMidiLayout(input, layout, error)) return "input: " + error;
+  const TempoMap tempo = ReadTempoMap(input, layout);
+  const LatencyShift shift(tempo);
+  const SlotOutputTable table = SlotOutputsOf(settings);
+  std::vector<std::vector<std::pair<uint64_t, uint64_t>>> spans(16 * 128);
+  for (const Note& n : NotesOf(input)) {
+    uint64_t start = n.tick;
+    const int ms = settings.slots[n.colour].additions.latencyMs;
+    bool clamped = false;
+    if (compensate && ms > 0) start = shift.Earlier(n.tick, ms, clamped);
+    const int key = std::clamp(n.key + table.transpose[n.colour], 0, 127);
+    const uint16_t channels = table.NoteChannelsOf(n.colour, settings.channel);
+    for (int c = 0; c < 16; ++c)
+      if (channels >> c & 1) spans[c * 128 + key].emplace_back(start, n.tick + n.length);
+  }
+  // The output's note messages per key: (tick, down after it).
+  std::vector<std::vector<std::pair<uint64_t, bool>>> messages(16 * 128);
+  if (!ReadMidiLayout(output, layout, error)) return "output: " + error;
+  MergedMidiEvents events(output, layout);
+  MidiEventView e;
+  while (events.Next(e)) {
+    if (e.kind != MidiEvent::Kind::Channel) continue;
+    const int kind = e.status & 0xF0;
+    if (kind != 0x80 && kind != 0x90) continue;
+    messages[(e.status & 0x0F) * 128 + e.data1].emplace_back(e.tick, kind == 0x90 && e.data2 > 0);
+  }
+  for (int k = 0; k < 16 * 128; ++k) {
+    const std::string name =
+        "channel " + std::to_string(k / 128 + 1) + " key " + std::to_string(k % 128);
+    if (!messages[k].empty() && messages[k].back().second)
+      return name + " is still down at the end";
+    auto& s = spans[k];
+    std::sort(s.begin(), s.end());
+    for (size_t i = 0; i < s.size();) {
+      uint64_t end = s[i].second;
+      size_t j = i + 1;
+      while (j < s.size() && s[j].first <= end) end = std::max(end, s[j++].second);
+      // The key's last message at or before the span's end.
+      const auto after = std::upper_bound(
+          messages[k].begin(), messages[k].end(), end,
+          [](uint64_t tick, const std::pair<uint64_t, bool>& m) { return tick < m.first; });
+      if (after != messages[k].begin() && std::prev(after)->second)
+        return name + " is still down at tick " + std::to_string(end) +
+               ", where the input's last note of it has ended";
+      i = j;
+    }
+  }
+  return {};
 }
 
 // (tick, microseconds per quarter) of every tempo change.
@@ -98,7 +187,7 @@ inline std::vector<std::tuple<uint64_t, int, int>> ControllersOf(const Bytes& mi
 // `compensate`, by the map's latencies.
 inline Bytes RenderNatively(const PluginSettings& settings, const Bytes& midi,
                             RenderSummary* summary = nullptr, bool compensate = false,
-                            int leadMs = 0) {
+                            int leadMs = kNoLead) {
   static const VelocityLevels levels;
   MidiLayout layout;
   std::string error;

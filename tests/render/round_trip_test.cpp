@@ -1,9 +1,11 @@
 // The property colour and render are built around: for any coloured file x
-// in which no two notes of one key overlap, and any map whose slots can be
-// told apart, colour(render(x)) has exactly x's notes (tick, key, velocity,
-// length, colour) and x's tempo map, and the controllers as render passes
-// them on. Files and maps are generated: colours, chords, overlapping notes
-// of different keys, controllers, several tracks, tempo and metre changes.
+// and any map whose slots can be told apart, colour(render(x)) has exactly
+// x's notes as a sampler hears them (tick, key, velocity, length, colour)
+// and x's tempo map, and the controllers as render passes them on; and in
+// every render no key stays down past the input's note-off that ends it.
+// Files and maps are generated: colours, chords, overlapping notes of
+// different keys and of one key, controllers, several tracks, tempo and
+// metre changes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,8 +129,10 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additio
 }
 
 // With `latencies`, slots get latencies up to 500 ms and the notes are
-// placed as they will play, moved by them.
-Case RandomCase(uint32_t seed, bool latencies = false) {
+// placed as they will play, moved by them. With `overlaps`, a note may
+// start while a note of its own colour and key still sounds (a double stop
+// on one string's note): the next note-off of that key ends both.
+Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
   std::mt19937 rng(seed);
   Case c;
   const bool additions = seed % 2 == 0;
@@ -154,10 +158,16 @@ Case RandomCase(uint32_t seed, bool latencies = false) {
   // Notes: chords at shared ticks, lines whose notes overlap on other keys;
   // a key's next note on a channel, as played, starts when its last there
   // has ended (the same tick only in the same track, where the note-off
-  // comes first). Notes keep clear of tick 0, where playback start sends
-  // the controllers an action may send too.
-  using Played = std::pair<int, int>;                  // channel, key as played
-  std::map<Played, std::pair<uint64_t, int>> keyFree;  // -> (free from tick, track)
+  // comes first), unless it is a note of the same colour and key (with
+  // `overlaps`). Notes keep clear of tick 0, where playback start sends the
+  // controllers an action may send too.
+  using Played = std::pair<int, int>;  // channel, key as played
+  struct Free {
+    uint64_t tick;  // free from
+    int track;
+    int colour, key;  // of the last note there
+  };
+  std::map<Played, Free> keyFree;
   std::set<uint64_t> noteTicks;
   const int margin = additions ? kMaxGeneratedTranspose : 0;
   // Two quarters last longer than 500 ms at the fastest tempo: no note
@@ -182,11 +192,13 @@ Case RandomCase(uint32_t seed, bool latencies = false) {
       for (uint16_t ch = table.NoteChannelsOf(colour, c.settings.channel), at = 0; ch;
            ch >>= 1, ++at)
         if (ch & 1) played.emplace_back(at, key + table.transpose[colour]);
+      const bool overlap = overlaps && rng() % 4 == 0;
       const bool busy = std::any_of(played.begin(), played.end(), [&](const Played& p) {
         auto free = keyFree.find(p);
-        return free != keyFree.end() &&
-               (start < free->second.first ||
-                (start == free->second.first && track != free->second.second));
+        if (free == keyFree.end()) return false;
+        const Free& f = free->second;
+        if (overlap && f.colour == colour && f.key == key && start < f.tick) return false;
+        return start < f.tick || (start == f.tick && track != f.track);
       });
       if (busy) continue;
       const uint64_t length = 1 + rng() % 900;
@@ -197,7 +209,12 @@ Case RandomCase(uint32_t seed, bool latencies = false) {
       file.tracks[track].push_back(
           rng() % 2 ? MidiEvent::Channel(tick + length, uint8_t(0x80 | colour), uint8_t(key), 64)
                     : MidiEvent::Channel(tick + length, uint8_t(0x90 | colour), uint8_t(key), 0));
-      for (const Played& p : played) keyFree[p] = {tick + length, track};
+      for (const Played& p : played) {
+        auto free = keyFree.find(p);
+        const uint64_t until =
+            free == keyFree.end() ? tick + length : std::max(free->second.tick, tick + length);
+        keyFree[p] = {until, track, colour, key};
+      }
       noteTicks.insert(tick);
       noteTicks.insert(start);
       ++c.notes;
@@ -242,6 +259,7 @@ Case RandomCase(uint32_t seed, bool latencies = false) {
 // so that the property is seen to cover every addition.
 struct Coverage {
   int layerNotes = 0, transposed = 0, routedMaps = 0, programs = 0, pitchBends = 0, actionNotes = 0;
+  int overlaps = 0;
   void Add(const Case& c, const Bytes& rendered, const ColourSummary& summary) {
     layerNotes += summary.layerNotes;
     const SlotOutputTable table = SlotOutputsOf(c.settings);
@@ -263,14 +281,20 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   Coverage seen;
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const Case c = RandomCase(seed);
+    const Case c = RandomCase(seed, false, true);
     ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty()) << DescribeCollisions(
         CollidingSlots(SlotOutputsOf(c.settings)), c.settings, SlotOutputsOf(c.settings));
 
-    const Bytes rendered = RenderNatively(c.settings, c.midi);
+    RenderSummary rendering;
+    const Bytes rendered = RenderNatively(c.settings, c.midi, &rendering);
+    EXPECT_EQ(KeyLeftDown(c.settings, c.midi, rendered, false), "");
+    seen.overlaps += rendering.overlaps.count;
     ColourSummary summary;
     const Bytes coloured = ColourFile(c.settings, rendered, &summary);
     ASSERT_FALSE(coloured.empty());
+    // One note-off for every note-on colour writes.
+    const std::vector<int> balance = KeyBalance(coloured);
+    EXPECT_TRUE(std::all_of(balance.begin(), balance.end(), [](int b) { return b == 0; }));
 
     const std::vector<Note> want = NotesOf(c.midi), got = NotesOf(coloured);
     ASSERT_EQ(want.size(), c.notes);
@@ -283,15 +307,16 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
     EXPECT_EQ(summary.ties, 0);
     seen.Add(c, rendered, summary);
 
-    // The host's pan and volume, then playback start's pan, volume and six
-    // controllers (ten CCs); then every controller of x at its tick. The
-    // stop at the end may lift a sustain pedal an action left down on a
-    // channel of its own.
+    // Pan and volume once (the host's report, which playback start
+    // repeats), then playback start's six controllers (eight CCs); then
+    // every controller of x at its tick. The stop at the end may lift a
+    // sustain pedal an action left down on a channel of its own.
     auto ccs = ControllersOf(coloured);
-    ASSERT_GE(ccs.size(), 10u);
+    ASSERT_GE(ccs.size(), 8u);
     EXPECT_EQ(ccs[0], std::make_tuple(uint64_t{0}, 10, 64));  // centre
     EXPECT_EQ(ccs[1], std::make_tuple(uint64_t{0}, 7, 100));
-    ccs.erase(ccs.begin(), ccs.begin() + 10);
+    EXPECT_NE(std::get<1>(ccs[2]), 10) << "pan written twice at tick 0";
+    ccs.erase(ccs.begin(), ccs.begin() + 8);
     const auto wantCcs = ControllersOf(c.midi);
     while (ccs.size() > wantCcs.size() && std::get<1>(ccs.back()) == 64 &&
            std::get<2>(ccs.back()) < 64)
@@ -304,6 +329,28 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   EXPECT_GT(seen.programs, 0);
   EXPECT_GT(seen.pitchBends, 0);
   EXPECT_GT(seen.actionNotes, 0);
+  EXPECT_GT(seen.overlaps, 100);
+}
+
+// No key is left down: in every render, compensated or not, with a lead or
+// without, each key's note-off comes no later than the input's note-off
+// that ends it (KeyLeftDown), every overlapping note included.
+TEST(RenderKeys, EveryKeyIsUpOnceTheInputHasEndedEveryNoteThatSoundsIt) {
+  int overlaps = 0, restruck = 0;
+  for (uint32_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const bool compensate = seed % 3 == 0;
+    const Case c = RandomCase(seed, compensate, true);
+    const int leads[] = {kNoLead, 0, 40};
+    RenderSummary summary;
+    const Bytes rendered =
+        RenderNatively(c.settings, c.midi, &summary, compensate, leads[seed % 3]);
+    ASSERT_EQ(KeyLeftDown(c.settings, c.midi, rendered, compensate), "");
+    overlaps += summary.overlaps.count;
+    for (int n : summary.compensation.restruck) restruck += n;
+  }
+  EXPECT_GT(overlaps, 100);
+  EXPECT_GT(restruck, 0);
 }
 
 // render --compensate then colour --compensate: each note back where it

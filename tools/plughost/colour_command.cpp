@@ -19,6 +19,7 @@
 #include "tools/plughost/compensation_report.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/overlap_report.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"
 #include "tools/render/bar_positions.h"
@@ -123,6 +124,8 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
     std::printf(
         "  controller copies: %d (the map's controllers repeated on its other note channels)\n",
         summary.controllerCopies);
+  if (summary.strayNoteOffs)
+    std::printf("  stray note-offs:   %d removed (they ended no note)\n", summary.strayNoteOffs);
 }
 
 // One line per slot the part plays, with its partner and why.
@@ -181,6 +184,7 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool co
   std::printf("Coloured %s with the map %s:\n", inputPath.c_str(), settingsPath.c_str());
   PrintColourSummary(summary, settings);
   PrintGuessedNotes(summary, layout);
+  PrintOverlappingNotes(summary.overlaps, layout.division, summary.metres, summary.endTick);
   if (compensate) PrintColourCompensation(compensation, settings);
   std::printf("Wrote %s\n", outputPath.c_str());
   if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());

@@ -32,7 +32,7 @@ int StateToMapCommand(const CommonOptions& options, const std::string& state,
 // note's switching messages go that far before it.
 struct TimingOptions {
   bool compensate = false;
-  int leadMs = 0;
+  int leadMs = -1;  // -1: no lead
 };
 // --pan and --volume: what the host reports before playback.
 struct HostMix;

@@ -28,7 +28,19 @@ void PrintMoved(const CompensationSummary& summary, const PluginSettings& settin
   bool latency = false;
   for (uint16_t ms : summary.latencies) latency = latency || ms > 0;
   std::printf("  %-18s nothing moved: %s\n", heading,
-              latency ? "no note of a slot with a latency" : "no slot has a latency");
+              latency ? "no note of a slot with a latency moved" : "no slot has a latency");
+}
+
+// The notes of a slot with a latency that kept their tick, and why.
+void PrintUnmoved(const CompensationSummary& summary, const PluginSettings& settings, int slot) {
+  if (summary.unmovedAtStart[slot])
+    std::printf("  not moved:         %s %s written at tick 0, where nothing can go earlier\n",
+                Counted(summary.unmovedAtStart[slot], "note").c_str(),
+                OfSlot(summary, settings, slot).c_str());
+  if (summary.unmovedShort[slot])
+    std::printf("  not moved:         %s %s whose latency is less than half a tick there\n",
+                Counted(summary.unmovedShort[slot], "note").c_str(),
+                OfSlot(summary, settings, slot).c_str());
 }
 
 }  // namespace
@@ -37,13 +49,20 @@ void PrintRenderCompensation(const RenderSummary& summary, const PluginSettings&
   if (summary.compensated) {
     const CompensationSummary& c = summary.compensation;
     PrintMoved(c, settings, "compensated:", "earlier");
-    for (int s = 0; s < kSlotCount; ++s)
+    for (int s = 0; s < kSlotCount; ++s) {
       if (c.cut[s])
         std::printf(
             "  clamped at start:  %s %s started at tick 0, less than that after the start\n",
             Counted(c.cut[s], "note").c_str(), OfSlot(c, settings, s).c_str());
+      PrintUnmoved(c, settings, s);
+      if (c.restruck[s])
+        std::printf(
+            "  ended by a moved note: %s %s landed while a note of their key sounded and ended "
+            "it there (its note-off, then the note-on)\n",
+            Counted(c.restruck[s], "note").c_str(), OfSlot(c, settings, s).c_str());
+    }
   }
-  if (summary.leadMs <= 0) return;
+  if (summary.leadMs < 0) return;
   std::printf("  lead:              switching messages of %s sent %d ms ahead (at least a tick)\n",
               Counted(summary.leads, "note").c_str(), summary.leadMs);
   if (summary.leadsAtStart)
@@ -59,6 +78,7 @@ void PrintRenderCompensation(const RenderSummary& summary, const PluginSettings&
 void PrintColourCompensation(const CompensationSummary& summary, const PluginSettings& settings) {
   PrintMoved(summary, settings, "moved back:", "later");
   for (int s = 0; s < kSlotCount; ++s) {
+    PrintUnmoved(summary, settings, s);
     if (summary.atStart[s])
       std::printf(
           "  at tick 0:         %s %s moved by the whole latency, though a render may have "

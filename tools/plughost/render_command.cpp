@@ -10,12 +10,14 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/compensation_report.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/overlap_report.h"
 #include "tools/plughost/progress_line.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/settings_file.h"
 #include "tools/render/render_session.h"
+#include "tools/render/slot_outputs.h"
 
 bool StderrIsTerminal() {
   return _isatty(_fileno(stderr)) || std::getenv("PLUGHOST_STDERR_IS_TERMINAL") != nullptr;
@@ -37,6 +39,15 @@ void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& sett
   std::printf("  pan and volume:    %d and %d, reported before playback\n", summary.mix.pan,
               summary.mix.volume);
   std::printf("  notes in:          %d\n", summary.notesIn);
+  // A slot that switches nothing leaves its notes in whatever articulation
+  // was in force: say so, slot by slot.
+  const SlotOutputTable table = SlotOutputsOf(settings);
+  for (int s = 0; s < kSlotCount; ++s)
+    if (summary.notesByColour[s] && !table.readable[s])
+      std::printf(
+          "  empty slot:        %s of %s, which switches nothing: they play in whatever "
+          "articulation is in force\n",
+          Counted(summary.notesByColour[s], "note").c_str(), SlotLabel(settings, s).c_str());
   std::printf("  messages out:      %d\n", summary.messagesOut);
   std::printf("  keyswitches sent:  %d\n", summary.keyswitches);
   std::printf("  UACC changes:      %d\n", summary.uaccChanges);
@@ -48,6 +59,7 @@ void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& sett
   if (summary.unmatchedNoteOffs)
     std::printf("  ignored:           %s without a sounding note\n",
                 Counted(summary.unmatchedNoteOffs, "note-off").c_str());
+  PrintOverlappingNotes(summary.overlaps, summary.division, summary.metres, summary.endTick);
   if (summary.droppedNotes)
     std::printf("  dropped:           %s the plug-in made no voice for\n",
                 Counted(summary.droppedNotes, "note").c_str());

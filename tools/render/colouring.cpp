@@ -227,7 +227,7 @@ void ColouredEvents::Decide() {
     summary_.endTick = e.tick;
     if (e.kind == MidiEvent::Kind::Meta && e.metaType == kMetaTimeSignature && e.payloadSize >= 2)
       AddMetre(summary_.metres, e.tick, e.payload[0], e.payload[1]);
-    if (e.kind != MidiEvent::Kind::Channel || item.layer) continue;
+    if (e.kind != MidiEvent::Kind::Channel || item.layer || item.added) continue;
     const int channel = e.status & 0x0F;
     if (IsControllerCopy(e)) {
       item.keep = false;
@@ -247,20 +247,47 @@ void ColouredEvents::Decide() {
     if (IsNoteOn(e)) {
       PlayNote(i);
     } else if (IsNoteOff(e)) {
-      Sounding note{static_cast<uint8_t>(pairing_[lastSlot_[channel]] & 0x0F), e.data1, false};
-      if (sounding_.Pop(channel, e.data1, note)) {
-        --soundingOn_[channel];
-        if (picture_ && !note.layer) picture_->NoteOff(e.tick, channel, note.key);
-      }
-      if (note.layer) {
-        item.keep = false;
-        ++summary_.messagesRemoved;
-        continue;
-      }
-      e.status = static_cast<uint8_t>((e.status & 0xF0) | note.colour);
-      e.data1 = note.key;
+      EndNotes(i);
     }
   }
+}
+
+void ColouredEvents::EndNotes(size_t at) {
+  const MidiEventView off = items_[at].e;
+  const int channel = off.status & 0x0F, key = off.data1 & 0x7F;
+  // Notes start in tick order, so those begun before the note-off come
+  // first; only when none was, it ends those begun at its own tick.
+  Sounding note;
+  const bool before = sounding_.Peek(channel, key, note) && note.start < off.tick;
+  size_t written = 0, ended = 0;
+  while (sounding_.Peek(channel, key, note) && (!before || note.start < off.tick)) {
+    sounding_.Pop(channel, key, note);
+    --soundingOn_[channel];
+    ++ended;
+    if (note.layer) continue;
+    if (picture_) picture_->NoteOff(off.tick, channel, note.key);
+    // The first note ended takes the note-off's place; each other one gets
+    // a note-off of its own right after it.
+    size_t to = at;
+    if (written > 0) {
+      to = at + written;
+      Item copy = items_[at];
+      copy.added = true;
+      items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(to), copy);
+      beforeNote_.insert(beforeNote_.begin() + static_cast<std::ptrdiff_t>(to), 0);
+      ++tickEnd_;
+    }
+    MidiEventView& e = items_[to].e;
+    e.status = static_cast<uint8_t>((off.status & 0xF0) | note.colour);
+    e.data1 = note.key;
+    ++written;
+  }
+  if (written > 0) return;
+  // Only a layer's copies ended (their note-offs go with the note's own),
+  // or nothing sounded: no note to end.
+  items_[at].keep = false;
+  ++summary_.messagesRemoved;
+  if (ended == 0) ++summary_.strayNoteOffs;
 }
 
 void ColouredEvents::PlayNote(size_t at) {
@@ -272,7 +299,7 @@ void ColouredEvents::PlayNote(size_t at) {
   const bool guessed = summary_.unexplained + summary_.ties != guessedBefore;
   const uint8_t colour = pairing_[slot] & 0x0F;
   const int written = std::clamp(key - table_.transpose[slot], 0, 127);
-  const Sounding note{colour, static_cast<uint8_t>(written), false};
+  const Sounding note{colour, static_cast<uint8_t>(written), false, e.tick};
 
   // The layer's other note-ons are this note's; their note-offs too. (A
   // note kept in the slot before, off that slot's channels, has no layer.)
@@ -286,7 +313,7 @@ void ColouredEvents::PlayNote(size_t at) {
     copy.layer = true;
     copy.keep = false;
     others &= static_cast<uint16_t>(~(1u << c));
-    sounding_.Push(c, key, Sounding{colour, note.key, true});
+    sounding_.Push(c, key, Sounding{colour, note.key, true, e.tick});
     ++soundingOn_[c];
     ++summary_.messagesRemoved;
     ++summary_.layerNotes;
@@ -407,7 +434,8 @@ std::vector<uint8_t> ColourMidiFile(const std::vector<uint8_t>& input, const Mid
   const PerformedControllers performed = PerformedIn(input, layout, table);
   MergedMidiEvents merged(input, layout);
   ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture, &performed);
-  std::vector<uint8_t> out = WriteEventTracks(coloured, layout);
+  CountedOverlaps counted(coloured, summary.overlaps);
+  std::vector<uint8_t> out = WriteEventTracks(counted, layout);
   if (picture) picture->Finish();
   return out;
 }

@@ -46,6 +46,11 @@
 // where the first of them stand, and a picture marks them. The note goes out
 // once, on its colour, with its slot's transpose undone; the other note-ons
 // and note-offs of its layer are removed (and counted as removed).
+//
+// A note-off ends every note of its key sounding on its channel, as a
+// sampler hears it (key_overlaps.h): one note-off goes out for each note it
+// ends, on that note's colour, so every note written gets exactly one. A
+// note-off that ends no note is removed (counted).
 #pragma once
 
 #include <array>
@@ -58,6 +63,7 @@
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/render/bar_positions.h"
 #include "tools/render/held_notes.h"
+#include "tools/render/key_overlaps.h"
 #include "tools/render/piano_roll.h"
 #include "tools/render/performed_controllers.h"
 #include "tools/render/slot_outputs.h"
@@ -78,6 +84,8 @@ struct ColourSummary {
   int messagesRemoved = 0;
   int layerNotes = 0;        // note-ons read as another channel's copy of a note (removed)
   int controllerCopies = 0;  // the map's controllers repeated on its other note channels (removed)
+  int strayNoteOffs = 0;     // note-offs that ended no note (removed)
+  KeyOverlapSummary overlaps;        // in what colour writes: notes begun while their key sounded
   std::vector<GuessedNote> guessed;  // the first kGuessesListed of them
   std::vector<MetreChange> metres;   // the time signatures met, to name a place
   uint64_t endTick = 0;
@@ -107,11 +115,13 @@ class ColouredEvents final : public MidiEventSource {
     int track = 0;
     bool keep = true;
     bool layer = false;  // another channel's copy of a layered note
+    bool added = false;  // a note-off added for a note its note-off also ended
   };
   struct Sounding {
     uint8_t colour = 0;
     uint8_t key = 0;  // the key written, transpose undone
     bool layer = false;
+    uint64_t start = 0;
   };
   struct Latched {
     int8_t key = -1;  // -1: no key of the group pressed yet
@@ -137,6 +147,8 @@ class ColouredEvents final : public MidiEventSource {
   bool IsPlayedNoteOn(const MidiEventView& e) const;
   void Apply(const MidiEventView& e, int sets);
   void PlayNote(size_t at);
+  // The note-off at item `at` ends the notes of its key on its channel.
+  void EndNotes(size_t at);
   // The channels with a played note-on of `key` not yet read after item `at`.
   uint16_t LayerChannels(size_t at, int key) const;
   int ChooseSlot(size_t at, int channel, int key);

@@ -23,6 +23,13 @@ class HeldNotes {
     }
     return true;
   }
+  // The earliest value held there, which stays held; false for none.
+  bool Peek(int channel, int key, Value& value) const {
+    const Queue& q = queues_[(channel & 0x0F) * 128 + (key & 0x7F)];
+    if (q.head == q.values.size()) return false;
+    value = q.values[q.head];
+    return true;
+  }
   // Calls `f` on every value still held, key by key.
   template <typename F>
   void ForEach(F f) const {

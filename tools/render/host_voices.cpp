@@ -21,12 +21,13 @@ void HostVoices::Forget(int32_t tag) {
   End(tag, unused);
 }
 
-void HostVoices::Hold(int32_t tag, intptr_t handle, int channel, int note) {
+void HostVoices::Hold(int32_t tag, intptr_t handle, int channel, int note, uint64_t written) {
   if (!Live(tag)) return;
   Voice& v = voices_[tag - 1];
   v.handle = handle;
-  v.key = (channel & 0x0F) * 128 + (note & 0x7F);
-  Key& key = keys_[v.key];
+  v.written = written;
+  v.key = KeyIndex(channel, note);
+  KeyList& key = keys_[v.key];
   v.previous = key.last;
   v.next = 0;
   if (key.last)
@@ -38,10 +39,29 @@ void HostVoices::Hold(int32_t tag, intptr_t handle, int channel, int note) {
 
 int32_t HostVoices::Colour(int32_t tag) const { return Live(tag) ? voices_[tag - 1].colour : 0; }
 
-int32_t HostVoices::Release(int channel, int note) {
-  const int32_t tag = keys_[(channel & 0x0F) * 128 + (note & 0x7F)].first;
-  if (tag) Unhold(tag);
-  return tag;
+bool HostVoices::HeldBefore(int channel, int note, uint64_t tick) const {
+  for (int32_t t = keys_[KeyIndex(channel, note)].first; t; t = voices_[t - 1].next)
+    if (voices_[t - 1].written < tick) return true;
+  return false;
+}
+
+bool HostVoices::Release(int channel, int note, uint64_t tick, std::vector<int32_t>& ended) {
+  ended.clear();
+  const int32_t first = keys_[KeyIndex(channel, note)].first;
+  if (!first) return false;
+  // A voice written after the note-off (moved earlier by a latency) is
+  // never its note.
+  const bool earlier = HeldBefore(channel, note, tick);
+  for (int32_t t = first; t;) {
+    const int32_t next = voices_[t - 1].next;
+    const uint64_t written = voices_[t - 1].written;
+    if (earlier ? written < tick : written == tick) {
+      Unhold(t);
+      ended.push_back(t);
+    }
+    t = next;
+  }
+  return !ended.empty();
 }
 
 bool HostVoices::End(int32_t tag, intptr_t& handle) {
@@ -57,7 +77,7 @@ bool HostVoices::End(int32_t tag, intptr_t& handle) {
 void HostVoices::Unhold(int32_t tag) {
   Voice& v = voices_[tag - 1];
   if (v.key < 0) return;
-  Key& key = keys_[v.key];
+  KeyList& key = keys_[v.key];
   (v.previous ? voices_[v.previous - 1].next : key.first) = v.next;
   (v.next ? voices_[v.next - 1].previous : key.last) = v.previous;
   v.key = -1;

@@ -106,6 +106,7 @@ void EarlierNoteOns::Read() {
     inputDone_ = true;
     return;
   }
+  held.written = held.e.tick;
   // Events still to read stand at this tick or later, so they land no
   // earlier than this tick less the longest latency.
   bool clamped = false;
@@ -122,8 +123,12 @@ void EarlierNoteOns::Read() {
   moved = held;
   unmoved_.DropBack();
   moved.e.tick = shift_.Earlier(moved.e.tick, summary_.latencies[slot], clamped);
-  ++summary_.moved[slot];
-  if (clamped) ++summary_.cut[slot];
+  if (moved.e.tick == moved.written) {
+    ++(clamped ? summary_.unmovedAtStart : summary_.unmovedShort)[slot];
+  } else {
+    ++summary_.moved[slot];
+    if (clamped) ++summary_.cut[slot];
+  }
   if (wasEmpty) {
     NoteHead(q);
     waiting_.push_back(q);
@@ -157,6 +162,7 @@ bool EarlierNoteOns::Next(MidiEventView& e, int& track) {
     }
     e = first->e;
     track = first->track;
+    written_ = first->written;
     if (!fromMoved) {
       unmoved_.Pop();
       return true;
@@ -206,8 +212,12 @@ void LaterNoteOns::Read() {
   Held& held = held_[index];
   held = Held{e, track, read_++};
   held.e.tick = shift_.Later(e.tick, summary_.latencies[slot]);
-  ++summary_.moved[slot];
-  if (e.tick == 0) ++summary_.atStart[slot];
+  if (held.e.tick == e.tick) {
+    ++summary_.unmovedShort[slot];
+  } else {
+    ++summary_.moved[slot];
+    if (e.tick == 0) ++summary_.atStart[slot];
+  }
   sounding_.Push(slot, e.data1, index);
   heap_.push_back(index);
   std::push_heap(heap_.begin(), heap_.end(),
@@ -282,7 +292,8 @@ std::vector<uint8_t> ColourUndoingCompensation(const std::vector<uint8_t>& input
   const PerformedControllers performed = PerformedIn(input, layout, table);
   ColouredEvents coloured(merged, table, summary, IdentityPairing(), picture, &performed);
   LaterNoteOns later(coloured, shift, compensation);
-  std::vector<uint8_t> out = WriteEventTracks(later, layout);
+  CountedOverlaps counted(later, summary.overlaps);
+  std::vector<uint8_t> out = WriteEventTracks(counted, layout);
   if (picture) {
     picture->Finish();
     picture->MoveStarts([&](const PianoRoll::Note& n) {

@@ -5,8 +5,14 @@
 // note-on of a slot with latency L goes L ms earlier (on the file's tempo
 // map, to the nearest tick, never before tick 0), and the plug-in hears it
 // there, so what it sends for that note goes with it. Note-offs and every
-// other event keep their ticks. A colouring of such a render moves the
-// note-ons back.
+// other event keep their ticks. A moved note-on that lands while an earlier
+// note of its key still sounds on its channel ends that note there: the
+// render releases it first, so its note-off and the new note-on go out at
+// one tick, as a sequencer plays a new note of a key already down (the
+// earlier note would otherwise ring on to the later one's end, since the
+// plug-in holds a key's note-off while another of its voices sounds it).
+// Its own note-off, when it comes, then ends nothing. A colouring of such
+// a render moves the note-ons back.
 #pragma once
 
 #include <array>
@@ -25,33 +31,42 @@ SlotLatencies LatenciesOf(const PluginSettings& settings);
 
 struct CompensationSummary {
   SlotLatencies latencies{};
-  std::array<int, kSlotCount> moved{};  // note-ons moved, by slot
+  std::array<int, kSlotCount> moved{};  // note-ons that moved, by slot
   // Render: of those, the ones that stopped at tick 0, the file starting
   // too soon before them. Colour: the ones kept before their own note-off.
   std::array<int, kSlotCount> cut{};
   // Colour: of the notes moved, those found at tick 0, where a render may
   // have stopped them short of their whole latency.
   std::array<int, kSlotCount> atStart{};
+  // Note-ons of a slot with a latency that kept their tick: written at tick
+  // 0 (render), or with a latency shorter than half a tick there.
+  std::array<int, kSlotCount> unmovedAtStart{}, unmovedShort{};
+  // Render: moved note-ons that landed while an earlier note of their key
+  // still sounded, and ended it there.
+  std::array<int, kSlotCount> restruck{};
 };
 
 // A source's events with the note-ons moved earlier, in the order of their
-// new ticks; at one tick in the order read, so a note-on that lands where
-// other events stand comes after them (after a note-off of its key, say).
-// Holds the events of the longest latency's span at most. A shift never
-// reorders the notes of one latency, so the moved note-ons wait in one
-// queue per latency, each already in order, with a small heap of the
-// queues by their first note; everything else waits in the order read. An
+// new ticks (WrittenTick tells where the last one given was written); at one tick in the order
+// read, so a note-on that lands where other events stand comes after them (after a note-off of its
+// key, say). Holds the events of the longest latency's span at most. A shift never reorders the
+// notes of one latency, so the moved note-ons wait in one queue per latency, each already in order,
+// with a small heap of the queues by their first note; everything else waits in the order read. An
 // event that keeps its tick costs two copies and one comparison.
 class EarlierNoteOns final : public MidiEventSource {
  public:
   EarlierNoteOns(MidiEventSource& input, const LatencyShift& shift, CompensationSummary& summary);
   bool Next(MidiEventView& e, int& track) override;
+  // The tick the event Next gave last was read at: later than its own for a
+  // note-on that moved.
+  uint64_t WrittenTick() const { return written_; }
 
  private:
   struct Held {
     MidiEventView e;
     int track;
     uint32_t order;  // read order (wraps after 2^32 events; compared as a difference)
+    uint64_t written;
   };
 
   // Events in the order they are to be given: a ring whose size is a power
@@ -101,6 +116,7 @@ class EarlierNoteOns final : public MidiEventSource {
   // every event that keeps its tick is compared with it.
   Held firstMoved_{};
   uint32_t read_ = 0;
+  uint64_t written_ = 0;
   uint64_t settled_ = 0;  // no event still to read can land before this tick
   bool inputDone_ = false;
 };

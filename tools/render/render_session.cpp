@@ -1,6 +1,7 @@
 #include "tools/render/render_session.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "tools/midifile/merged_events.h"
@@ -42,8 +43,11 @@ void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
     if (e.kind != MidiEvent::Kind::Meta) continue;
     tempo.Add(e);
     if (e.metaType == kMetaTempo || e.metaType == kMetaTimeSignature) conductor.Add(e);
+    if (e.metaType == kMetaTimeSignature && e.payloadSize >= 2)
+      AddMetre(summary.metres, e.tick, e.payload[0], e.payload[1]);
   }
   conductor.Finish();
+  summary.endTick = end;
   summary.seconds = layout.events ? tempo.Seconds(end) : 0.0;
 }
 
@@ -61,11 +65,12 @@ class RenderSession final : public RenderListener {
   }
 
   // Plays the input and writes what the plug-in sent as the output's
-  // second track.
-  void Play(const HostMix& mix, MidiEventSource& events, size_t total, std::vector<uint8_t>& output,
-            const RenderProgress& progress) {
+  // second track. `moved`, when set, is `events` itself, with the note-ons
+  // moved earlier.
+  void Play(const HostMix& mix, MidiEventSource& events, const EarlierNoteOns* moved, size_t total,
+            std::vector<uint8_t>& output, const RenderProgress& progress) {
     MidiTrackWriter out(output);
-    SentTrack sent(out, summary_.clippedDataBytes, leadMs_ > 0);
+    SentTrack sent(out, summary_.clippedDataBytes, leadMs_ >= 0);
     sent_ = &sent;
     const std::string name = plugin_.Name() + " output";
     out.Meta(0, kMetaTrackName, reinterpret_cast<const uint8_t*>(name.data()),
@@ -77,16 +82,20 @@ class RenderSession final : public RenderListener {
     // first event, at tick 0.
     tick_ = 0;
     summary_.mix = mix;
+    opening_ = true;
     plugin_.ProcessEvent(kEventPan, mix.pan, 0);
     plugin_.ProcessEvent(kEventVolume, mix.volume, 0);
+    const size_t reported = openingMessages_.size();
     plugin_.Playback(true);
+    opening_ = false;
+    WriteOpening(reported);
     MidiEventView e;
     int track = 0;
     size_t played = 0;
     while (events.Next(e, track)) {
       tick_ = e.tick;
-      if (leadMs_ > 0) sent.Settle(EarliestLead());
-      if (e.kind == MidiEvent::Kind::Channel) PlayEvent(e);
+      if (leadMs_ >= 0) sent.Settle(EarliestLead());
+      if (e.kind == MidiEvent::Kind::Channel) PlayEvent(e, moved ? moved->WrittenTick() : e.tick);
       if (picture_) picture_->Event(e);
       if (++played % kProgressStride == 0 && progress) progress(played, total);
     }
@@ -102,13 +111,17 @@ class RenderSession final : public RenderListener {
 
   // RenderListener
   void OnMidi(uint32_t message) override {
+    if (opening_) {
+      openingMessages_.push_back(message);
+      return;
+    }
     ++summary_.messagesOut;
     const uint8_t status = message & 0xFF;
     const bool channel = status >= 0x80 && status < 0xF0;
     if (inTrigger_ && channel) {
       triggerMessages_.push_back(message);
       // With a lead, where a trigger's messages go is known once it returns.
-      if (leadMs_ > 0) return;
+      if (leadMs_ >= 0) return;
     }
     sent_->Place(tick_, message);
   }
@@ -116,11 +129,30 @@ class RenderSession final : public RenderListener {
   int32_t OnColour(int32_t tag) override { return voices_.Colour(tag); }
 
  private:
-  void PlayEvent(const MidiEventView& e) {
+  // The host's mix report makes the plug-in send pan and volume, and
+  // playback start sends every controller again, those two among them: a
+  // reported message that playback start repeats exactly (value, channel
+  // and port) is written once, where playback start sends it. The
+  // instrument hears the same at tick 0; the file says it once.
+  void WriteOpening(size_t reported) {
+    const auto start = openingMessages_.begin() + static_cast<std::ptrdiff_t>(reported);
+    for (size_t i = 0; i < openingMessages_.size(); ++i) {
+      const uint32_t m = openingMessages_[i];
+      if (i < reported && std::find(start, openingMessages_.end(), m) != openingMessages_.end())
+        continue;
+      ++summary_.messagesOut;
+      sent_->Place(0, m);
+    }
+    openingMessages_.clear();
+  }
+
+  // `written`: the tick the event was written at, later than the current
+  // one for a note-on moved earlier by its slot's latency.
+  void PlayEvent(const MidiEventView& e, uint64_t written) {
     const int kind = e.status & 0xF0;
     const int channel = e.status & 0x0F;
     if (kind == 0x90 && e.data2 > 0) {
-      NoteOn(channel, e.data1, e.data2);
+      NoteOn(channel, e.data1, e.data2, written);
     } else if (kind == 0x80 || kind == 0x90) {
       NoteOff(channel, e.data1);
     } else if (kind == 0xB0 && IsParameterController(e.data1)) {
@@ -135,8 +167,19 @@ class RenderSession final : public RenderListener {
     KillEndedVoices();
   }
 
-  void NoteOn(int channel, int note, int velocity) {
+  void NoteOn(int channel, int note, int velocity, uint64_t written) {
     ++summary_.notesIn;
+    ++summary_.notesByColour[channel];
+    // A note moved earlier that lands while an earlier note of its key
+    // sounds ends that note first, as a sequencer plays a new note of a key
+    // already down: the earlier note's own note-off, still to come, then
+    // ends nothing.
+    if (written > tick_ && voices_.Held(channel, note)) {
+      ++summary_.compensation.restruck[channel];
+      voices_.ReleaseAll(channel, note, released_);
+      ReleaseEnded(channel, note);
+      ++owedNoteOffs_[channel * 128 + note];
+    }
     const int32_t tag = voices_.Start(channel);
     HostVoiceParams params;
     params.level = levels_.LevelFor(velocity);
@@ -155,7 +198,7 @@ class RenderSession final : public RenderListener {
                                 triggerMessages_.back()))
       ++own;
     const size_t switches = triggerMessages_.size() - own;
-    const uint64_t switchTick = leadMs_ > 0 ? PlaceTrigger(switches, handle != 0) : tick_;
+    const uint64_t switchTick = leadMs_ >= 0 ? PlaceTrigger(switches, handle != 0) : tick_;
     for (size_t i = 0; i < switches; ++i) {
       const uint32_t m = triggerMessages_[i];
       const int status = m & 0xF0, data1 = (m >> 8) & 0x7F, data2 = (m >> 16) & 0x7F;
@@ -169,25 +212,37 @@ class RenderSession final : public RenderListener {
       voices_.Forget(tag);
       return;
     }
-    voices_.Hold(tag, handle, channel, note);
+    voices_.Hold(tag, handle, channel, note, written);
     if (picture_) picture_->NoteOn(tick_, channel, note, channel);
   }
 
+  // Every note of the key sounding on the channel ends (host_voices.h).
+  // A note-off owed to a note a moved note already ended is that note's,
+  // unless a note written before it still sounds: it must not end the
+  // moved note written at its own tick.
   void NoteOff(int channel, int note) {
-    // The earliest note still held on that channel and key ends first.
-    const int32_t tag = voices_.Release(channel, note);
-    if (!tag) {
-      ++summary_.unmatchedNoteOffs;
+    uint16_t& owed = owedNoteOffs_[channel * 128 + note];
+    if (owed > 0 && !voices_.HeldBefore(channel, note, tick_)) {
+      --owed;
       return;
     }
-    plugin_.ReleaseVoice(voices_.Handle(tag));
-    if (picture_) picture_->NoteOff(tick_, channel, note);
+    if (voices_.Release(channel, note, tick_, released_))
+      ReleaseEnded(channel, note);
+    else
+      ++summary_.unmatchedNoteOffs;
+  }
+
+  void ReleaseEnded(int channel, int note) {
+    for (int32_t tag : released_) {
+      plugin_.ReleaseVoice(voices_.Handle(tag));
+      if (picture_) picture_->NoteOff(tick_, channel, note);
+    }
   }
 
   // The earliest tick a lead can give a note at the current tick or later.
   uint64_t EarliestLead() const {
     bool clamped = false;
-    return tick_ ? std::min(shift_.Earlier(tick_, leadMs_, clamped), tick_ - 1) : 0;
+    return tick_ ? std::min(shift_.Earlier(tick_, std::max(leadMs_, 0), clamped), tick_ - 1) : 0;
   }
 
   // Places the messages of the trigger just made: its first `switches`
@@ -198,7 +253,7 @@ class RenderSession final : public RenderListener {
     if (switches > 0 && played) {
       ++summary_.leads;
       bool clamped = false;
-      at = tick_ ? std::min(shift_.Earlier(tick_, leadMs_, clamped), tick_ - 1) : 0;
+      at = tick_ ? std::min(shift_.Earlier(tick_, std::max(leadMs_, 0), clamped), tick_ - 1) : 0;
       clamped = clamped || tick_ == 0;
       uint64_t earliest = 0;
       for (size_t i = 0; i < switches; ++i)
@@ -236,8 +291,13 @@ class RenderSession final : public RenderListener {
   uint64_t tick_ = 0;
   HostVoices voices_;
   std::vector<int32_t> ended_;
+  std::vector<int32_t> released_;  // the voices a note-off just ended
+  // Per channel and key: note-offs of notes a moved note already ended.
+  std::array<uint16_t, 16 * 128> owedNoteOffs_{};
   bool inTrigger_ = false;
   std::vector<uint32_t> triggerMessages_;
+  bool opening_ = false;  // before the first event: the mix report and playback start
+  std::vector<uint32_t> openingMessages_;
 };
 
 }  // namespace
@@ -247,6 +307,7 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   const std::vector<uint8_t>& input = *request.input;
   const MidiLayout& layout = *request.layout;
   output.clear();
+  summary.division = layout.division;
   WriteMidiHeader(output, 1, layout.division, 2);
   TempoMap tempo(layout.division);
   WriteConductor(input, layout, output, summary, tempo);
@@ -257,11 +318,14 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   if (request.latencies) summary.compensation.latencies = *request.latencies;
   bool moves = false;
   for (uint16_t ms : summary.compensation.latencies) moves = moves || ms > 0;
-  EarlierNoteOns early(events, shift, summary.compensation);
+  CountedOverlaps counted(events, summary.overlaps);
+  EarlierNoteOns early(counted, shift, summary.compensation);
   RenderSession session(target, levels, summary, request.picture, shift, request.leadMs);
   target.Attach(&session);
-  session.Play(request.mix, moves ? static_cast<MidiEventSource&>(early) : events, layout.events,
-               output, request.progress);
+  if (moves)
+    session.Play(request.mix, early, &early, layout.events, output, request.progress);
+  else
+    session.Play(request.mix, counted, nullptr, layout.events, output, request.progress);
   target.Attach(nullptr);
   if (request.picture) request.picture->Finish();
 }

@@ -2,9 +2,13 @@
 // becomes a voice whose colour is the note's channel, the performance
 // controllers go through parameters, pan and volume through host events.
 // Everything the plug-in sends is recorded at the tick of the event that
-// made it send, in the order it was sent.
+// made it send, in the order it was sent; only what playback start repeats
+// of the host's mix report (the same message, at tick 0) is written once.
+// A note-off ends every note of its key sounding on its channel, as a
+// sampler hears it (host_voices.h).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,6 +16,8 @@
 
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
+#include "tools/render/bar_positions.h"
+#include "tools/render/key_overlaps.h"
 #include "tools/render/latency_compensation.h"
 #include "tools/render/piano_roll.h"
 #include "tools/render/render_target.h"
@@ -25,26 +31,33 @@ struct HostMix {
 };
 
 struct RenderSummary {
-  HostMix mix;               // the pan and volume reported before playback
-  int notesIn = 0;           // note-ons (velocity above 0) played
-  int messagesOut = 0;       // messages the plug-in sent, playback start included
+  HostMix mix;                          // the pan and volume reported before playback
+  int notesIn = 0;                      // note-ons (velocity above 0) played
+  std::array<int, 16> notesByColour{};  // of those, by channel: the slot they play
+  int messagesOut = 0;       // messages written: sent by the plug-in, playback start included
   int keyswitches = 0;       // keyswitch note-ons sent before notes
   int uaccChanges = 0;       // CC 32 sent before notes
   int modwheelChanges = 0;   // CC 1 sent before notes
   int controllerEvents = 0;  // CC 1, 2, 11, 16, 21, 64, 7 and 10 passed on
   int ignoredEvents = 0;     // channel messages the plug-in has no use for
   int unmatchedNoteOffs = 0;
-  int droppedNotes = 0;      // notes the plug-in made no voice for
-  int endedAtStop = 0;       // notes still sounding when the file ended
-  int clippedDataBytes = 0;  // messages with a data byte above 127
-  double seconds = 0;        // the input's length, to its last event
-  bool compensated = false;  // note-ons moved by their slots' latencies
+  KeyOverlapSummary overlaps;       // notes begun while a note of their key sounded
+  std::vector<MetreChange> metres;  // the input's time signatures, to name a place
+  uint64_t endTick = 0;             // the input's last event
+  uint16_t division = 0;            // the input's
+  int droppedNotes = 0;             // notes the plug-in made no voice for
+  int endedAtStop = 0;              // notes still sounding when the file ended
+  int clippedDataBytes = 0;         // messages with a data byte above 127
+  double seconds = 0;               // the input's length, to its last event
+  bool compensated = false;         // note-ons moved by their slots' latencies
   CompensationSummary compensation;
-  int leadMs = 0;        // switching messages put this far before their notes
+  int leadMs = -1;       // switching messages put this far before their notes; -1: no lead
   int leads = 0;         // notes whose switching messages were put before them
   int leadsAtStart = 0;  // of those, the ones the file's start stopped short
   int leadsBlocked = 0;  // notes whose switching messages could not go the whole lead
 };
+
+constexpr int kNoLead = -1;
 
 // Told now and then how many of the input's events have been played.
 using RenderProgress = std::function<void(size_t played, size_t total)>;
@@ -66,7 +79,8 @@ struct RenderRequest {
   // the note itself, at least one tick, as far as the file's start and the
   // messages before them allow (a switch never passes a note-on, nor an
   // earlier message of its own kind that it would change the meaning of).
-  int leadMs = 0;
+  // kNoLead: the switch goes at the note's tick, just before it.
+  int leadMs = kNoLead;
 };
 
 // The target's listener is replaced for the length of the call. `output`
