@@ -189,11 +189,10 @@ def sent(path):
 
 
 def render_start(channel=0, pan=64, volume=100, controllers=(127, 127, 127, 127, 127, 0)):
-    """What a render sends before the first event, as bytes: the host's pan
-    and volume as it reports them, then the full controller broadcast of a
-    playback start."""
+    """What a render writes before the first event, as bytes: the full
+    controller broadcast of a playback start, whose pan and volume are the
+    host's as it reports them just before (written once)."""
     cc = 0xB0 | channel
-    out = [(cc, 10, pan), (cc, 7, volume)]
-    out += [(cc, 10, pan), (cc, 7, volume), (0xE0 | channel, 0, 64)]
+    out = [(cc, 10, pan), (cc, 7, volume), (0xE0 | channel, 0, 64)]
     out += [(cc, n, v) for n, v in zip(CONTROLLER_CCS, controllers)]
     return out

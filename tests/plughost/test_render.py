@@ -14,10 +14,12 @@ from plughost_support import (EXAMPLES, HERE, ROOT, PlughostTest, read_track, re
 
 BENCH = os.path.join(ROOT, "tools", "bench")
 # What the renderer wrote before it was made fast, with the host's pan and
-# volume reported before playback: the example phrase in full, and the
-# SHA-256 of the large benchmark file's output.
+# volume reported before playback (written once, where playback start
+# repeats them) and a note-off ending every note of its key: the example
+# phrase in full, and the SHA-256 of the large benchmark file's output,
+# whose random notes overlap on one key 13,829 times.
 PHRASE_REFERENCE = os.path.join(HERE, "reference", "phrase_strings.mid")
-LARGE_OUTPUT_SHA256 = "992adbe8c969484a86adc3af78efc752724a34413f253926746adab701966f61"
+LARGE_OUTPUT_SHA256 = "a50219b1e15d6ba82130c30b454a17a6b92cdd1215a6a32188c5444054ce9790"
 
 ON, OFF, CC = 0x90, 0x80, 0xB0
 
@@ -84,10 +86,10 @@ class Render(PlughostTest):
             (1000, note_on(0, 69, 71)),    # colour 0: keyswitch C0 again; UACC back to 10
             (1100, note_off(3, 67)),
             (1100, note_off(0, 69)),
-            (1200, note_on(0, 67, 60)),    # two voices on one note ...
+            (1200, note_on(0, 67, 60)),    # two voices on one key ...
             (1300, note_on(0, 67, 61)),
-            (1400, note_off(0, 67)),       # ... the first release sends nothing
-            (1500, note_off(0, 67)),       # the second sends the note-off
+            (1400, note_off(0, 67)),       # ... end together at its next note-off
+            (1500, note_off(0, 67)),       # which leaves this one nothing to end
             (1600, note_on(0, 72, 127)),   # never released: ended at stop
             (1920, mido.MetaMessage("end_of_track")),
         ]
@@ -114,13 +116,17 @@ class Render(PlughostTest):
             (1100, (OFF | C, 69, 0)),
             (1200, (ON | C, 67, 60)),
             (1300, (ON | C, 67, 61)),
-            (1500, (OFF | C, 67, 0)),
+            (1400, (OFF | C, 67, 0)),
             (1600, (ON | C, 72, 127)),
             (1920, (OFF | C, 72, 0)),
         ]
         self.assertEqual(messages, expected)
         self.assertEqual(summary(run), {"notes in": 9, "messages out": len(expected) - 1,
                                         "keyswitches sent": 3})
+        self.assertIn("ignored:           1 note-off without a sounding note", run.out)
+        self.assertIn("overlapping:       1 note began while a note of their key sounded",
+                      run.out)
+        self.assertIn("    track 2, 1:3.7\n", run.out)  # tick 1300, 480 ticks a beat
         # The output keeps the input's timing: same division, same tempo changes.
         self.assertEqual(midi.ticks_per_beat, 480)
         _, conductor_out = read_track(self.path("out.mid"), 0)
@@ -245,6 +251,108 @@ class Render(PlughostTest):
         self.assertIn("C3   ( 60) vel 100", run.out)
         self.assertIn("Port      5", run.out)
         self.assertRegex(run.out, r"\n\s+0\.500\s+480  Note Off  ch 3  C3")
+
+
+REAL_PART = os.path.join(ROOT, "tests", "files", "real", "bwv1001_fuga.mid")
+
+
+def key_counts(path):
+    """Per (channel, key): note-ons, note-offs, and whether the key is down
+    at the end, a note-off ending every note of its key as a sampler hears
+    it."""
+    counts, down = {}, {}
+    for m in mido.merge_tracks(mido.MidiFile(path).tracks):
+        if m.type not in ("note_on", "note_off"):
+            continue
+        key = (m.channel, m.note)
+        on = m.type == "note_on" and m.velocity > 0
+        ons, offs = counts.get(key, (0, 0))
+        counts[key] = (ons + on, offs + (not on))
+        down[key] = on
+    return counts, [k for k, d in down.items() if d]
+
+
+class OverlappingNotes(PlughostTest):
+    """Notes of one key that overlap (double stops, divisi in unison) never
+    leave a key down."""
+
+    def test_the_smallest_part_ends_every_note_where_it_is_written(self):
+        self.write_json("map.json", {"channel": 3, "slots": [{"slot": 1, "keyswitch": "C0"}]})
+        c3 = 60
+        part = [(0, note_on(0, c3, 100)), (240, note_on(0, c3, 90)), (480, note_off(0, c3))]
+        for t in range(480, 2400, 480):
+            part += [(t, note_on(0, c3, 80)), (t + 480, note_off(0, c3))]
+        part.sort(key=lambda e: e[0])
+        write_midi(self.path("in.mid"), [[], part])
+        run = self.run_ok("render", "map.json", "in.mid", "out.mid")
+        _, messages = sent(self.path("out.mid"))
+        c3s = [(t, b[0] & 0xF0) for t, b in messages if b[0] in (ON | C, OFF | C) and b[1] == c3]
+        self.assertEqual(c3s, [(0, ON), (240, ON), (480, OFF), (480, ON), (960, OFF), (960, ON),
+                               (1440, OFF), (1440, ON), (1920, OFF), (1920, ON), (2400, OFF)])
+        self.assertIn("overlapping:       1 note began while a note of their key sounded", run.out)
+        self.assertIn("    track 2, 1:1.5\n", run.out)
+        self.assertNotIn("ended at stop", run.out)
+
+        # colour writes a note-off for each of the two: six and six.
+        run = self.run_ok("colour", "map.json", "out.mid", "coloured.mid")
+        counts, left = key_counts(self.path("coloured.mid"))
+        self.assertEqual(counts[(0, c3)], (6, 6))
+        self.assertEqual(left, [])
+        self.assertIn("overlapping:       1 note began", run.out)
+
+    def test_a_real_part_with_double_stops_keeps_every_key_balanced(self):
+        # Bach's Fuga BWV 1001 (tests/files/real/README.md): three voices on
+        # three tracks of one channel, with double stops and notes of one
+        # key that overlap between voices. render, colour, render again and
+        # retarget: every key ends up, colour writes a note-off per note-on,
+        # and a render's note-ons outnumber its note-offs only by the notes
+        # it heard begin on a key already sounding (the plug-in ends such a
+        # key once, when its last note ends).
+        strings = os.path.join(EXAMPLES, "strings.json")
+        chamber = os.path.join(EXAMPLES, "chamber_strings.json")
+        source, _ = key_counts(REAL_PART)
+
+        def overlapping(run):
+            match = re.search(r"overlapping:\s+(\d+) notes? began", run.out)
+            return int(match.group(1)) if match else 0
+
+        def render_balanced(path, run):
+            counts, left = key_counts(self.path(path))
+            self.assertEqual(left, [], path)
+            ons = sum(c[0] for c in counts.values())
+            offs = sum(c[1] for c in counts.values())
+            self.assertEqual(ons - offs, overlapping(run), path)
+            return ons, offs
+
+        first = self.run_ok("render", strings, REAL_PART, "rendered.mid")
+        self.assertGreater(overlapping(first), 0)
+        self.assertNotIn("note-off without", first.out)
+        self.assertNotIn("ended at stop", first.out)
+        rendered = render_balanced("rendered.mid", first)
+        self.assertEqual(rendered[0], sum(c[0] for c in source.values()) + 1)  # the keyswitch
+
+        coloured_run = self.run_ok("colour", strings, "rendered.mid", "coloured.mid")
+        counts, left = key_counts(self.path("coloured.mid"))
+        self.assertEqual(left, [])
+        self.assertTrue(all(ons == offs for ons, offs in counts.values()), counts)
+        self.assertIn("unexplained:       0", coloured_run.out)
+
+        # The same notes again (the first render's controllers, which colour
+        # kept, come on top).
+        again = self.run_ok("render", strings, "coloured.mid", "again.mid")
+        render_balanced("again.mid", again)
+        notes = lambda path: [(t, b) for t, b in sent(self.path(path))[1]
+                              if b[0] & 0xE0 == 0x80]
+        self.assertEqual(notes("again.mid"), notes("rendered.mid"))
+
+        moved = self.run_ok("retarget", strings, chamber, "rendered.mid", "moved.mid",
+                            "--fallback", "1")
+        render_balanced("moved.mid", moved)
+        print("\nreal part: source %d note-ons; render %d on / %d off; colour %d / %d; "
+              "render again the same notes; retarget %s" % (
+                  sum(c[0] for c in source.values()), rendered[0], rendered[1],
+                  sum(c[0] for c in counts.values()), sum(c[1] for c in counts.values()),
+                  "%d on / %d off" % render_balanced("moved.mid", moved)), file=sys.stderr)
 
 
 if __name__ == "__main__":

@@ -185,6 +185,19 @@ TEST(RenderLead, SwitchesGoAheadOfTheirNoteButNeverPastAnEarlierNote) {
   EXPECT_EQ(summary.leadsAtStart, 1);
   EXPECT_EQ(summary.leadsBlocked, 1);
   EXPECT_EQ(summary.droppedNotes, 0);
+
+  // --lead 0: one tick ahead; no lead: at the note's own tick.
+  keyswitches.clear();
+  for (const Message& m :
+       NoteMessagesOf(RenderNatively(LegatoAndStaccato(0), input, nullptr, false, 0)))
+    if (std::get<1>(m) == 0x90 && std::get<2>(m) < 30) keyswitches.push_back(m);
+  EXPECT_EQ(keyswitches, (std::vector<Message>{
+                             {0, 0x90, 24}, {479, 0x90, 26}, {489, 0x90, 24}, {999, 0x90, 26}}));
+  keyswitches.clear();
+  for (const Message& m : NoteMessagesOf(RenderNatively(LegatoAndStaccato(0), input)))
+    if (std::get<1>(m) == 0x90 && std::get<2>(m) < 30) keyswitches.push_back(m);
+  EXPECT_EQ(keyswitches, (std::vector<Message>{
+                             {0, 0x90, 24}, {480, 0x90, 26}, {490, 0x90, 24}, {1000, 0x90, 26}}));
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const Timing
   if (!library) return Fail(kExitPlugin, error);
   RenderSummary summary;
   PianoRoll roll(layout.division);
-  PluginSettings settings;  // for the picture's legend and the latencies
+  PluginSettings settings;  // for the summary's slots, the picture's legend and the latencies
   ResultFiles files{outputPath, {}, picturePath, {}};
   {
     // The instance has its editor window, as in any host; hidden, it costs
@@ -106,7 +106,7 @@ int RenderCommand(const CommonOptions& options, const HostMix& mix, const Timing
     PlugHost host(nullptr);
     PluginInstance instance(*library, &host);
     if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
-    if (!picturePath.empty() || timing.compensate) {
+    {
       std::vector<uint8_t> saved;
       if (!RoundTripThroughPlugin(instance, state, saved, settings, error))
         return Fail(kExitPlugin, error);

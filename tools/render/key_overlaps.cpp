@@ -1,5 +1,7 @@
 #include "tools/render/key_overlaps.h"
 
+#include <algorithm>
+
 bool KeyOverlaps::NoteOn(int channel, int key, uint64_t tick, int track,
                          KeyOverlapSummary& summary) {
   Key& k = keys_[(channel & 0x0F) * 128 + (key & 0x7F)];
@@ -23,13 +25,72 @@ int KeyOverlaps::NoteOff(int channel, int key, uint64_t tick) {
   return ended;
 }
 
+namespace {
+bool IsNoteOn(const MidiEventView& e) {
+  return e.kind == MidiEvent::Kind::Channel && (e.status & 0xF0) == 0x90 && e.data2 > 0;
+}
+bool IsNoteOff(const MidiEventView& e) {
+  return e.kind == MidiEvent::Kind::Channel &&
+         ((e.status & 0xF0) == 0x80 || ((e.status & 0xF0) == 0x90 && e.data2 == 0));
+}
+}  // namespace
+
+void CountedOverlaps::ReadTick() {
+  tick_.clear();
+  next_ = 0;
+  if (!haveAhead_ && !done_) {
+    haveAhead_ = input_.Next(ahead_.e, ahead_.track);
+    done_ = !haveAhead_;
+  }
+  if (!haveAhead_) return;
+  tick_.push_back(ahead_);
+  haveAhead_ = false;
+  while (!done_) {
+    Item item;
+    if (!input_.Next(item.e, item.track)) {
+      done_ = true;
+    } else if (item.e.tick != tick_.front().e.tick) {
+      ahead_ = item;
+      haveAhead_ = true;
+      break;
+    } else {
+      tick_.push_back(item);
+    }
+  }
+  // Note-offs first, then note-ons: a note-off ends notes begun before this
+  // tick; one that finds none ends those begun at it, after them.
+  for (Item& item : tick_)
+    if (IsNoteOff(item.e))
+      item.endedEarlier = keys_.NoteOff(item.e.status & 0x0F, item.e.data1, item.e.tick) > 0;
+  for (const Item& item : tick_)
+    if (IsNoteOn(item.e))
+      keys_.NoteOn(item.e.status & 0x0F, item.e.data1, item.e.tick, item.track, summary_);
+  for (const Item& item : tick_)
+    if (IsNoteOff(item.e) && !item.endedEarlier)
+      keys_.NoteOff(item.e.status & 0x0F, item.e.data1, item.e.tick);
+  if (!offsFirst_) return;
+  // Such a note-off goes just before the first note-on of its key at this
+  // tick, if one stands before it; everything else keeps its order.
+  for (size_t i = 0; i < tick_.size(); ++i) {
+    if (!tick_[i].endedEarlier) continue;
+    const MidiEventView& off = tick_[i].e;
+    for (size_t j = 0; j < i; ++j) {
+      const MidiEventView& on = tick_[j].e;
+      if (IsNoteOn(on) && (on.status & 0x0F) == (off.status & 0x0F) && on.data1 == off.data1) {
+        std::rotate(tick_.begin() + static_cast<std::ptrdiff_t>(j),
+                    tick_.begin() + static_cast<std::ptrdiff_t>(i),
+                    tick_.begin() + static_cast<std::ptrdiff_t>(i + 1));
+        break;
+      }
+    }
+  }
+}
+
 bool CountedOverlaps::Next(MidiEventView& e, int& track) {
-  if (!input_.Next(e, track)) return false;
-  if (e.kind != MidiEvent::Kind::Channel) return true;
-  const int kind = e.status & 0xF0;
-  if (kind == 0x90 && e.data2 > 0)
-    keys_.NoteOn(e.status & 0x0F, e.data1, e.tick, track, summary_);
-  else if (kind == 0x80 || kind == 0x90)
-    keys_.NoteOff(e.status & 0x0F, e.data1, e.tick);
+  if (next_ == tick_.size()) ReadTick();
+  if (next_ == tick_.size()) return false;
+  e = tick_[next_].e;
+  track = tick_[next_].track;
+  ++next_;
   return true;
 }

@@ -48,15 +48,35 @@ class KeyOverlaps {
   std::array<Key, 16 * 128> keys_;
 };
 
-// A source's events passed on unchanged, its overlapping notes counted.
+// A source's events with their overlapping notes counted. The events of a
+// tick are read before the first is given, and counted as a host plays
+// them: a tick's note-offs before its note-ons, so a note that begins where
+// another of its key ends, in an earlier track, is no overlap. With
+// `offsFirst` a render is given them so: a note-off that ends notes begun
+// before its tick goes just before a note-on of its key that stands before
+// it at that tick (the plug-in must not hear the new note before the end
+// of the old); everything else keeps its order, as it does without
+// (colour, whose file keeps its order).
 class CountedOverlaps final : public MidiEventSource {
  public:
-  CountedOverlaps(MidiEventSource& input, KeyOverlapSummary& summary)
-      : input_(input), summary_(summary) {}
+  CountedOverlaps(MidiEventSource& input, KeyOverlapSummary& summary, bool offsFirst = false)
+      : input_(input), summary_(summary), offsFirst_(offsFirst) {}
   bool Next(MidiEventView& e, int& track) override;
 
  private:
+  struct Item {
+    MidiEventView e;
+    int track = 0;
+    bool endedEarlier = false;  // a note-off that ended notes begun before its tick
+  };
+  void ReadTick();
+
   MidiEventSource& input_;
   KeyOverlapSummary& summary_;
+  const bool offsFirst_;
   KeyOverlaps keys_;
+  std::vector<Item> tick_;  // the events of one tick; storage kept
+  size_t next_ = 0;
+  Item ahead_;  // the first event of the next tick, once read
+  bool haveAhead_ = false, done_ = false;
 };

@@ -318,7 +318,7 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   if (request.latencies) summary.compensation.latencies = *request.latencies;
   bool moves = false;
   for (uint16_t ms : summary.compensation.latencies) moves = moves || ms > 0;
-  CountedOverlaps counted(events, summary.overlaps);
+  CountedOverlaps counted(events, summary.overlaps, true);
   EarlierNoteOns early(counted, shift, summary.compensation);
   RenderSession session(target, levels, summary, request.picture, shift, request.leadMs);
   target.Attach(&session);
