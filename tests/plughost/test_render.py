@@ -172,6 +172,9 @@ class Render(PlughostTest):
         self.assertEqual(messages, [(0, m) for m in render_start(pan=0, volume=127)] +
                          [(0, (CC, 10, 30)), (5, (ON, 60, 100)), (10, (OFF, 60, 0))])
         self.assertIn("pan and volume:    0 and 127, reported before playback", run.out)
+        # The map's slot 1 switches nothing: its note plays in whatever
+        # articulation is in force, and the summary says so.
+        self.assertIn("empty slot:        1 note of slot 1, which switches nothing", run.out)
 
     def test_options_and_state_files_are_settings_too(self):
         # CC ghosting silences the playback broadcast and host pan; the

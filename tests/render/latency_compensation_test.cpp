@@ -141,6 +141,28 @@ TEST(RenderCompensation, NotesTooNearTheStartStopAtTickZeroAndColourKeepsThemBef
   EXPECT_EQ(undone.cut[0], 1);
 }
 
+TEST(RenderCompensation, OnlyNotesThatMovedAreCountedAsMoved) {
+  // At tick 0 nothing can go earlier; at 960 the legato note moves.
+  const Bytes input =
+      OneTrack({NoteOn(0, 0, 60), NoteOff(100, 0, 60), NoteOn(960, 0, 64), NoteOff(1000, 0, 64)});
+  RenderSummary summary;
+  RenderNatively(LegatoAndStaccato(), input, &summary, true);
+  EXPECT_EQ(summary.compensation.moved[0], 1);
+  EXPECT_EQ(summary.compensation.unmovedAtStart[0], 1);
+  EXPECT_EQ(summary.compensation.unmovedShort[0], 0);
+
+  // 5 ms is less than half a tick at 24 ticks a quarter and 120 BPM (a
+  // tick is about 21 ms): the note keeps its tick.
+  MidiFile coarse;
+  coarse.format = 1;
+  coarse.division = 24;
+  coarse.tracks = {{NoteOn(48, 0, 60), NoteOff(60, 0, 60)}};
+  RenderSummary kept;
+  RenderNatively(LegatoAndStaccato(5), WriteMidiFile(coarse), &kept, true);
+  EXPECT_EQ(kept.compensation.moved[0], 0);
+  EXPECT_EQ(kept.compensation.unmovedShort[0], 1);
+}
+
 TEST(RenderCompensation, AMovedNoteOverlappingOneOfItsKeyLeavesNoKeyStuck) {
   const Bytes input = OneTrack({NoteOn(480, 0, 60), NoteOff(960, 0, 60),   // to 240
                                 NoteOn(960, 0, 60), NoteOff(1440, 0, 60),  // to 720
