@@ -151,16 +151,22 @@ TEST(OverlappingNotes, ColourEndsEachNoteOnItsOwnColourAndRemovesNoteOffsThatEnd
   PluginSettings settings;
   settings.slots[0].keyswitch = 12;
   settings.slots[1].keyswitch = 14;
+  // Key 62 is never ended: its note-off comes at the last tick (900, in
+  // another track), and its track ends there.
   const Bytes keyswitched =
       FileOf({{On(0, 0, 12), Off(0, 0, 12), On(0, 0, 60), On(240, 0, 14), Off(240, 0, 14),
-               On(240, 0, 60), Off(480, 0, 60), Off(600, 0, 60)}});
+               On(240, 0, 60), Off(480, 0, 60), Off(600, 0, 60), On(700, 0, 62)},
+              {MidiEvent::Channel(900, 0xB0, 7, 90)}});
   ColourSummary summary;
   const Bytes coloured = ColourFile(settings, keyswitched, &summary);
-  EXPECT_EQ(KeyMessages(coloured, 0, 60),
-            (std::vector<std::pair<uint64_t, bool>>{{0, true}, {480, false}}));
-  EXPECT_EQ(KeyMessages(coloured, 1, 60),
-            (std::vector<std::pair<uint64_t, bool>>{{240, true}, {480, false}}));
+  using Messages = std::vector<std::pair<uint64_t, bool>>;
+  EXPECT_EQ(KeyMessages(coloured, 0, 60), (Messages{{0, true}, {480, false}}));
+  EXPECT_EQ(KeyMessages(coloured, 1, 60), (Messages{{240, true}, {480, false}}));
+  EXPECT_EQ(KeyMessages(coloured, 1, 62), (Messages{{700, true}, {900, false}}));
   EXPECT_EQ(summary.strayNoteOffs, 1);
+  EXPECT_EQ(summary.endedAtEnd, 1);
+  const std::vector<int> balance = KeyBalance(coloured);
+  EXPECT_TRUE(std::all_of(balance.begin(), balance.end(), [](int b) { return b == 0; }));
   EXPECT_EQ(summary.overlaps.count, 0) << "on channels of their own they no longer overlap";
 }
 

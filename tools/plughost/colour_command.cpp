@@ -7,6 +7,7 @@
 #include <bitset>
 #include <cstdio>
 
+#include "maps/counted.h"
 #include "maps/map_file.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
@@ -126,6 +127,9 @@ void PrintColourSummary(const ColourSummary& summary, const PluginSettings& sett
         summary.controllerCopies);
   if (summary.strayNoteOffs)
     std::printf("  stray note-offs:   %d removed (they ended no note)\n", summary.strayNoteOffs);
+  if (summary.endedAtEnd)
+    std::printf("  never ended:       %s without a note-off, ended at the file's last tick\n",
+                Counted(summary.endedAtEnd, "note").c_str());
 }
 
 // One line per slot the part plays, with its partner and why.

@@ -227,6 +227,18 @@ void ColouredEvents::Decide() {
     summary_.endTick = e.tick;
     if (e.kind == MidiEvent::Kind::Meta && e.metaType == kMetaTimeSignature && e.payloadSize >= 2)
       AddMetre(summary_.metres, e.tick, e.payload[0], e.payload[1]);
+    if (e.kind == MidiEvent::Kind::Meta && e.metaType == kMetaEndOfTrack) {
+      // A track that ends with a note of its own still sounding ends once
+      // that note has (at the latest, at the input's end).
+      bool open = false;
+      sounding_.ForEach(
+          [&](const Sounding& n) { open = open || (!n.layer && n.track == item.track); });
+      if (open) {
+        item.keep = false;
+        endOfTracks_.push_back(item);
+      }
+      continue;
+    }
     if (e.kind != MidiEvent::Kind::Channel || item.layer || item.added) continue;
     const int channel = e.status & 0x0F;
     if (IsControllerCopy(e)) {
@@ -299,7 +311,7 @@ void ColouredEvents::PlayNote(size_t at) {
   const bool guessed = summary_.unexplained + summary_.ties != guessedBefore;
   const uint8_t colour = pairing_[slot] & 0x0F;
   const int written = std::clamp(key - table_.transpose[slot], 0, 127);
-  const Sounding note{colour, static_cast<uint8_t>(written), false, e.tick};
+  const Sounding note{colour, static_cast<uint8_t>(written), false, e.tick, items_[at].track};
 
   // The layer's other note-ons are this note's; their note-offs too. (A
   // note kept in the slot before, off that slot's channels, has no layer.)
@@ -313,7 +325,7 @@ void ColouredEvents::PlayNote(size_t at) {
     copy.layer = true;
     copy.keep = false;
     others &= static_cast<uint16_t>(~(1u << c));
-    sounding_.Push(c, key, Sounding{colour, note.key, true, e.tick});
+    sounding_.Push(c, key, Sounding{colour, note.key, true, e.tick, copy.track});
     ++soundingOn_[c];
     ++summary_.messagesRemoved;
     ++summary_.layerNotes;
@@ -424,8 +436,35 @@ bool ColouredEvents::Next(MidiEventView& e, int& track) {
       track = item.track;
       return true;
     }
-    if (!ReadTick()) return false;
+    if (ReadTick()) continue;
+    if (ended_) return false;
+    EndAtEnd();
   }
+}
+
+void ColouredEvents::EndAtEnd() {
+  ended_ = true;
+  items_.clear();
+  sounding_.ForEach([this](const Sounding& note) {
+    if (note.layer) return;
+    Item off;
+    off.e.kind = MidiEvent::Kind::Channel;
+    off.e.tick = summary_.endTick;
+    off.e.status = static_cast<uint8_t>(0x80 | note.colour);
+    off.e.data1 = note.key;
+    off.e.data2 = 0;
+    off.track = note.track;
+    items_.push_back(off);
+    ++summary_.endedAtEnd;
+  });
+  for (const Item& eot : endOfTracks_) {
+    items_.push_back(eot);
+    items_.back().keep = true;
+    items_.back().e.tick = summary_.endTick;
+  }
+  endOfTracks_.clear();
+  next_ = 0;
+  tickEnd_ = items_.size();
 }
 
 std::vector<uint8_t> ColourMidiFile(const std::vector<uint8_t>& input, const MidiLayout& layout,

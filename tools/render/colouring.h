@@ -50,7 +50,10 @@
 // A note-off ends every note of its key sounding on its channel, as a
 // sampler hears it (key_overlaps.h): one note-off goes out for each note it
 // ends, on that note's colour, so every note written gets exactly one. A
-// note-off that ends no note is removed (counted).
+// note-off that ends no note is removed (counted). A note the input never
+// ends gets its note-off at the input's last tick, where a render ends it
+// too (counted); a track that ended with such a note of its own sounding
+// ends there with it.
 #pragma once
 
 #include <array>
@@ -85,6 +88,7 @@ struct ColourSummary {
   int layerNotes = 0;        // note-ons read as another channel's copy of a note (removed)
   int controllerCopies = 0;  // the map's controllers repeated on its other note channels (removed)
   int strayNoteOffs = 0;     // note-offs that ended no note (removed)
+  int endedAtEnd = 0;        // notes the input never ended: their note-off added at its end
   KeyOverlapSummary overlaps;        // in what colour writes: notes begun while their key sounded
   std::vector<GuessedNote> guessed;  // the first kGuessesListed of them
   std::vector<MetreChange> metres;   // the time signatures met, to name a place
@@ -122,6 +126,7 @@ class ColouredEvents final : public MidiEventSource {
     uint8_t key = 0;  // the key written, transpose undone
     bool layer = false;
     uint64_t start = 0;
+    int track = 0;
   };
   struct Latched {
     int8_t key = -1;  // -1: no key of the group pressed yet
@@ -131,6 +136,9 @@ class ColouredEvents final : public MidiEventSource {
 
   // Reads input until item `index` is buffered; false at the end.
   bool Fetch(size_t index);
+  // At the end of the input: note-offs for the notes still sounding, then
+  // the End of Track events held back for them.
+  void EndAtEnd();
   bool ReadTick();
   void Decide();
   // What a switching message sets, or -1 for one that sets nothing (a
@@ -186,6 +194,8 @@ class ColouredEvents final : public MidiEventSource {
   std::array<int16_t, 129> homeControllers_;
   std::array<uint8_t, 16> lastSlot_{};
   HeldNotes<Sounding> sounding_;
+  std::vector<Item> endOfTracks_;  // held back until the notes still sounding end
+  bool ended_ = false;
 };
 
 // Colours a whole checked file: the same format, division and tracks, each
