@@ -135,11 +135,13 @@ class Compensate(PlughostTest):
         self.assertEqual(self.read_bytes("plain.mid"), self.read_bytes("strings.mid"))
 
         run = self.run_ok("render", late, PHRASE, "early.mid", "--compensate")
-        self.assertIn('compensated:       4 notes of slot 1 "Legato" moved 250 ms earlier', run.out)
+        self.assertIn('compensated:       3 notes of slot 1 "Legato" moved 250 ms earlier', run.out)
         self.assertIn('compensated:       8 notes of slot 3 "Staccato" moved 40 ms earlier',
                       run.out)
-        # The phrase opens with a legato note at tick 0.
-        self.assertIn('clamped at start:  1 note of slot 1 "Legato" (250 ms)', run.out)
+        # The phrase opens with a legato note at tick 0, which cannot move.
+        self.assertIn('not moved:         1 note of slot 1 "Legato" (250 ms) written at tick 0, '
+                      'where nothing can go earlier', run.out)
+        self.assertNotIn("clamped at start", run.out)
         played, written = notes(self.path("early.mid")), notes(PHRASE)
         self.assertEqual(sorted(n[3] + n[0] for n in played if n[1] >= 36),
                          sorted(n[3] + n[0] for n in written), "every note ends where written")
@@ -154,7 +156,7 @@ class Compensate(PlughostTest):
         # retarget moves the notes by the latencies of the map it plays.
         run = self.run_ok("retarget", STRINGS, late, KEYSWITCHED, "moved.mid", "--compensate",
                           "--lead", "5")
-        self.assertIn('compensated:       4 notes of slot 1 "Legato" moved 250 ms earlier', run.out)
+        self.assertIn('compensated:       3 notes of slot 1 "Legato" moved 250 ms earlier', run.out)
         self.assertIn("lead:              switching messages of", run.out)
 
 
