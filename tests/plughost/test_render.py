@@ -89,7 +89,7 @@ class Render(PlughostTest):
             (1200, note_on(0, 67, 60)),    # two voices on one key ...
             (1300, note_on(0, 67, 61)),
             (1400, note_off(0, 67)),       # ... end together at its next note-off
-            (1500, note_off(0, 67)),       # which leaves this one nothing to end
+            (1500, note_off(0, 67)),       # the second one's own: nothing left to end
             (1600, note_on(0, 72, 127)),   # never released: ended at stop
             (1920, mido.MetaMessage("end_of_track")),
         ]
@@ -123,7 +123,7 @@ class Render(PlughostTest):
         self.assertEqual(messages, expected)
         self.assertEqual(summary(run), {"notes in": 9, "messages out": len(expected) - 1,
                                         "keyswitches sent": 3})
-        self.assertIn("ignored:           1 note-off without a sounding note", run.out)
+        self.assertNotIn("without a sounding note", run.out)
         self.assertIn("overlapping:       1 note began while a note of their key sounded",
                       run.out)
         self.assertIn("    track 2, 1:3.7\n", run.out)  # tick 1300, 480 ticks a beat
@@ -329,7 +329,7 @@ class OverlappingNotes(PlughostTest):
 
         first = self.run_ok("render", strings, REAL_PART, "rendered.mid")
         self.assertGreater(overlapping(first), 0)
-        self.assertNotIn("note-off without", first.out)
+        self.assertNotIn("without a sounding note", first.out)
         self.assertNotIn("ended at stop", first.out)
         rendered = render_balanced("rendered.mid", first)
         self.assertEqual(rendered[0], sum(c[0] for c in source.values()) + 1)  # the keyswitch
@@ -343,6 +343,7 @@ class OverlappingNotes(PlughostTest):
         # The same notes again (the first render's controllers, which colour
         # kept, come on top).
         again = self.run_ok("render", strings, "coloured.mid", "again.mid")
+        self.assertNotIn("without a sounding note", again.out)
         render_balanced("again.mid", again)
         notes = lambda path: [(t, b) for t, b in sent(self.path(path))[1]
                               if b[0] & 0xE0 == 0x80]

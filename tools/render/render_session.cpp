@@ -177,8 +177,7 @@ class RenderSession final : public RenderListener {
     if (written > tick_ && voices_.Held(channel, note)) {
       ++summary_.compensation.restruck[channel];
       voices_.ReleaseAll(channel, note, released_);
-      ReleaseEnded(channel, note);
-      ++owedNoteOffs_[channel * 128 + note];
+      ReleaseEnded(channel, note, released_.size());
     }
     const int32_t tag = voices_.Start(channel);
     HostVoiceParams params;
@@ -217,9 +216,9 @@ class RenderSession final : public RenderListener {
   }
 
   // Every note of the key sounding on the channel ends (host_voices.h).
-  // A note-off owed to a note a moved note already ended is that note's,
-  // unless a note written before it still sounds: it must not end the
-  // moved note written at its own tick.
+  // The note-offs of notes ended so are owed: one that comes while no
+  // note written before it sounds is theirs, and ends nothing (not even a
+  // note written at its own tick, as a moved note may be).
   void NoteOff(int channel, int note) {
     uint16_t& owed = owedNoteOffs_[channel * 128 + note];
     if (owed > 0 && !voices_.HeldBefore(channel, note, tick_)) {
@@ -227,16 +226,20 @@ class RenderSession final : public RenderListener {
       return;
     }
     if (voices_.Release(channel, note, tick_, released_))
-      ReleaseEnded(channel, note);
+      ReleaseEnded(channel, note, released_.size() - 1);
     else
       ++summary_.unmatchedNoteOffs;
   }
 
-  void ReleaseEnded(int channel, int note) {
+  // Releases the voices in released_; `owed` of their note-offs are still
+  // to come.
+  void ReleaseEnded(int channel, int note, size_t owed) {
     for (int32_t tag : released_) {
       plugin_.ReleaseVoice(voices_.Handle(tag));
       if (picture_) picture_->NoteOff(tick_, channel, note);
     }
+    uint16_t& count = owedNoteOffs_[channel * 128 + note];
+    count = static_cast<uint16_t>(std::min<size_t>(count + owed, UINT16_MAX));
   }
 
   // The earliest tick a lead can give a note at the current tick or later.
@@ -292,7 +295,7 @@ class RenderSession final : public RenderListener {
   HostVoices voices_;
   std::vector<int32_t> ended_;
   std::vector<int32_t> released_;  // the voices a note-off just ended
-  // Per channel and key: note-offs of notes a moved note already ended.
+  // Per channel and key: note-offs still to come of notes already ended.
   std::array<uint16_t, 16 * 128> owedNoteOffs_{};
   bool inTrigger_ = false;
   std::vector<uint32_t> triggerMessages_;

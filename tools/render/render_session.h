@@ -34,14 +34,14 @@ struct RenderSummary {
   HostMix mix;                          // the pan and volume reported before playback
   int notesIn = 0;                      // note-ons (velocity above 0) played
   std::array<int, 16> notesByColour{};  // of those, by channel: the slot they play
-  int messagesOut = 0;       // messages written: sent by the plug-in, playback start included
-  int keyswitches = 0;       // keyswitch note-ons sent before notes
-  int uaccChanges = 0;       // CC 32 sent before notes
-  int modwheelChanges = 0;   // CC 1 sent before notes
-  int controllerEvents = 0;  // CC 1, 2, 11, 16, 21, 64, 7 and 10 passed on
-  int ignoredEvents = 0;     // channel messages the plug-in has no use for
-  int unmatchedNoteOffs = 0;
-  KeyOverlapSummary overlaps;       // notes begun while a note of their key sounded
+  int messagesOut = 0;         // messages written: sent by the plug-in, playback start included
+  int keyswitches = 0;         // keyswitch note-ons sent before notes
+  int uaccChanges = 0;         // CC 32 sent before notes
+  int modwheelChanges = 0;     // CC 1 sent before notes
+  int controllerEvents = 0;    // CC 1, 2, 11, 16, 21, 64, 7 and 10 passed on
+  int ignoredEvents = 0;       // channel messages the plug-in has no use for
+  int unmatchedNoteOffs = 0;   // beyond one for each note of their key that ended
+  KeyOverlapSummary overlaps;  // notes begun while a note of their key sounded
   std::vector<MetreChange> metres;  // the input's time signatures, to name a place
   uint64_t endTick = 0;             // the input's last event
   uint16_t division = 0;            // the input's
