@@ -240,7 +240,6 @@ void ColouredEvents::Decide() {
       continue;
     }
     if (e.kind != MidiEvent::Kind::Channel || item.layer || item.added) continue;
-    const int channel = e.status & 0x0F;
     if (IsControllerCopy(e)) {
       item.keep = false;
       ++summary_.messagesRemoved;
