@@ -128,11 +128,14 @@ struct CommandOption {
   const char* option;
   const char* commands;  // each between spaces
 };
+// Every command that takes a settings file takes any map import reads.
+const char kSettingsCommands[] =
+    " map-to-state state-to-map render colour retarget edit screenshot import export ";
 const CommandOption kCommandOptions[] = {
     {"--limit", " dump-midi "},
     {"--close-after", " edit "},
-    {"--bank", " colour retarget import "},
-    {"--pick", " colour retarget import "},
+    {"--bank", kSettingsCommands},
+    {"--pick", kSettingsCommands},
     {"--list", " import "},
     {"--strict", " colour retarget import "},
     {"--picture", " render colour retarget "},
@@ -141,6 +144,7 @@ const CommandOption kCommandOptions[] = {
     {"--pair", " retarget "},
     {"--pairs", " retarget "},
     {"--to-bank", " retarget "},
+    {"--to-pick", " retarget "},
     {"--pan", " render retarget "},
     {"--volume", " render retarget "},
     {"--compensate", " render colour retarget "},
@@ -197,16 +201,21 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
     return false;
   };
 
-  if (args.command == "map-to-state")
-    return expect(2, "MAP STATE") ? MapToStateCommand(options, p[0], p[1]) : kExitUsage;
-  if (args.command == "state-to-map")
-    return expect(2, "STATE MAP") ? StateToMapCommand(options, p[0], p[1]) : kExitUsage;
   const MapChoice choice{args.bank, args.pick};
+  if (args.command == "map-to-state")
+    return expect(2, "MAP STATE [--bank NAME] [--pick LIST]")
+               ? MapToStateCommand(options, choice, p[0], p[1])
+               : kExitUsage;
+  if (args.command == "state-to-map")
+    return expect(2, "STATE MAP [--bank NAME] [--pick LIST]")
+               ? StateToMapCommand(options, choice, p[0], p[1])
+               : kExitUsage;
   if (args.command == "render")
     return expect(3,
-                  "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png] [--pan N] [--volume N] "
-                  "[--compensate] [--lead MS]")
-               ? RenderCommand(options, args.mix, args.timing, p[0], p[1], p[2], args.picture)
+                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png] "
+                  "[--pan N] [--volume N] [--compensate] [--lead MS]")
+               ? RenderCommand(options, choice, args.mix, args.timing, p[0], p[1], p[2],
+                               args.picture)
                : kExitUsage;
   if (args.command == "colour")
     return expect(3,
@@ -218,30 +227,37 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
   if (args.command == "retarget")
     return expect(4,
                   "FROM TO INPUT.mid OUTPUT.mid [--match names|numbers] [--pair FROM=TO] "
-                  "[--pairs FILE] [--fallback N] [--bank NAME] [--to-bank NAME] [--strict] "
+                  "[--pairs FILE] [--fallback N] [--bank NAME] [--pick LIST] [--to-bank NAME] "
+                  "[--to-pick LIST] [--strict] "
                   "[--picture FILE.png] [--pan N] [--volume N] [--compensate] [--lead MS]")
                ? RetargetCommand(options, choice, args.retarget, args.mix, args.timing, p[0], p[1],
                                  p[2], p[3], args.picture)
                : kExitUsage;
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
-  if (args.command == "edit")
-    return expect(1, "SETTINGS [--close-after SECONDS]")
-               ? EditCommand(options, p[0], args.closeAfter)
+  if (args.command == "edit") {
+    if (p.size() == 2) return EditCommand(options, choice, p[0], p[1], args.closeAfter);
+    return expect(1, "SETTINGS [OUT] [--bank NAME] [--pick LIST] [--close-after SECONDS]")
+               ? EditCommand(options, choice, p[0], "", args.closeAfter)
                : kExitUsage;
+  }
   if (args.command == "screenshot")
-    return expect(2, "SETTINGS FOLDER") ? ScreenshotCommand(options, p[0], p[1]) : kExitUsage;
+    return expect(2, "SETTINGS FOLDER [--bank NAME] [--pick LIST]")
+               ? ScreenshotCommand(options, choice, p[0], p[1])
+               : kExitUsage;
   if (args.command == "describe")
     return expect(0, "no arguments") ? DescribeCommand(options) : kExitUsage;
   if (args.command == "import") {
     if (p.size() == 1 && args.list)
-      return ImportCommand(options, p[0], "", args.bank, args.pick, true, args.strict);
+      return ImportCommand(options, choice, p[0], "", true, args.strict);
     return expect(2, "FILE OUT [--bank NAME] [--pick LIST] [--list] [--strict]")
-               ? ImportCommand(options, p[0], p[1], args.bank, args.pick, args.list, args.strict)
+               ? ImportCommand(options, choice, p[0], p[1], args.list, args.strict)
                : kExitUsage;
   }
   if (args.command == "export")
-    return expect(2, "MAP OUT") ? ExportCommand(options, p[0], p[1]) : kExitUsage;
+    return expect(2, "MAP OUT [--bank NAME] [--pick LIST]")
+               ? ExportCommand(options, choice, p[0], p[1])
+               : kExitUsage;
   return UsageError("unknown command '" + args.command + "'");
 }
 
@@ -293,9 +309,10 @@ int main(int argc, char** argv) {
     } else if (arg == "--bank") {
       if (!value(args.bank) || args.bank.empty())
         return UsageError("--bank needs a bank's name or number");
-    } else if (arg == "--pick") {
-      if (!value(args.pick) || args.pick.empty())
-        return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
+    } else if (arg == "--pick" || arg == "--to-pick") {
+      std::string& pick = arg == "--pick" ? args.pick : args.retarget.to.pick;
+      if (!value(pick) || pick.empty())
+        return UsageError(arg + " needs a list of articulations, such as 2-8,Legato,12");
     } else if (arg == "--picture") {
       if (!value(args.picture) || args.picture.size() < 5 || !HasExtension(args.picture, ".png"))
         return UsageError("--picture needs a file name ending in .png");
@@ -312,7 +329,7 @@ int main(int argc, char** argv) {
       if (!value(args.retarget.pairsFile) || args.retarget.pairsFile.empty())
         return UsageError("--pairs needs a JSON file of pairs");
     } else if (arg == "--to-bank") {
-      if (!value(args.retarget.toBank) || args.retarget.toBank.empty())
+      if (!value(args.retarget.to.bank) || args.retarget.to.bank.empty())
         return UsageError("--to-bank needs a bank's name or number");
     } else if (arg == "--fallback") {
       if (!value(text) || !ParseNumber(text, number) || number < 1 || number > 16 ||
