@@ -1,5 +1,6 @@
 #include "maps/settings_source.h"
 
+#include "maps/counted.h"
 #include "maps/map_file.h"
 #include "maps/state_bytes.h"
 
@@ -18,6 +19,8 @@ std::string Located(const std::string& file, const ImportError& error) {
 // What the start of a file of no known kind looks like, for the refusal.
 std::string Beginning(const std::vector<uint8_t>& bytes) {
   if (bytes.empty()) return "it is empty";
+  if (bytes.size() < 4 && bytes[0] < 0x20)
+    return "it holds " + Counted(bytes.size(), "byte") + ", too short for a state's version word";
   int32_t version = 0;
   if (StateVersion(bytes, version) && version > kWrittenStateVersion && version < 256)
     return "it begins like a plug-in state of version " + std::to_string(version) +

@@ -39,7 +39,7 @@ void PrintMessages(const std::vector<std::string>& notes, const std::vector<std:
 // --pick, the slots the import would write, after its notes and warnings.
 int ListCommand(const CommonOptions& options, const std::string& file, const MapChoice& choice) {
   SettingsSource source;
-  if (const int failed = LoadSettingsArgument(file, {}, source)) return failed;
+  if (const int failed = OpenSettingsArgument(file, source)) return failed;
   if (source.kind == SettingsKind::ProgramMap && choice.pick.empty()) {
     int onlyBank = -1;
     if (!choice.bank.empty()) {

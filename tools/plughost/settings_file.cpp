@@ -17,13 +17,20 @@ ImportChoice ImportChoiceOf(const MapChoice& choice) {
   return import;
 }
 
-int LoadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source) {
+int OpenSettingsArgument(const std::string& path, SettingsSource& source) {
   std::vector<uint8_t> bytes;
   std::string error;
   if (!ReadWholeFile(path, bytes, error))
     return Fail(kExitBadInput, "cannot read the settings " + path + ": " + error);
-  if (!ReadSettingsSource(path, std::move(bytes), source, error) ||
-      !ChooseSettings(path, ImportChoiceOf(choice), source, error))
+  if (!ReadSettingsSource(path, std::move(bytes), source, error))
+    return Fail(kExitBadInput, error);
+  return kExitOk;
+}
+
+int LoadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source) {
+  if (const int failed = OpenSettingsArgument(path, source)) return failed;
+  std::string error;
+  if (!ChooseSettings(path, ImportChoiceOf(choice), source, error))
     return Fail(kExitBadInput, error);
   return kExitOk;
 }

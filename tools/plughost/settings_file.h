@@ -26,6 +26,10 @@ std::string ArgumentText(const std::string& arg);
 // The choice as the import rules take it: text made UTF-8, --pick split.
 ImportChoice ImportChoiceOf(const MapChoice& choice);
 
+// Reads and classifies the settings file; a program's map is read, not yet
+// imported. Returns kExitOk, or the exit status after reporting why not.
+int OpenSettingsArgument(const std::string& path, SettingsSource& source);
+
 // Reads the settings file and applies the choice. Returns kExitOk, or the
 // exit status after reporting why not.
 int LoadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source);
