@@ -192,8 +192,8 @@ bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& byt
 }
 
 bool IsBinaryPropertyList(const std::vector<uint8_t>& bytes) {
-  return bytes.size() >= 6 && std::string_view(reinterpret_cast<const char*>(bytes.data()), 6) ==
-                                  "bplist";
+  return bytes.size() >= 6 &&
+         std::string_view(reinterpret_cast<const char*>(bytes.data()), 6) == "bplist";
 }
 
 MapFormat FormatForExtension(const std::string& fileName) {

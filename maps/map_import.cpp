@@ -399,15 +399,15 @@ class Picker {
   }
 
   bool Entry(const std::string& entry) {
-    if (entry.empty())
-      return Fail("an entry is empty (two commas in a row, or one at an end)");
+    if (entry.empty()) return Fail("an entry is empty (two commas in a row, or one at an end)");
     size_t first = 0, last = 0;
     if (ParseRange(entry, first, last)) return Range(entry, first, last);
     size_t index = 0;
     std::string guess;
     if (LooksLikeRange(entry) && !Named(entry))
-      return Fail(Quoted(entry) + " is neither a range FIRST-LAST (such as 2-8) nor an "
-                                  "articulation's name");
+      return Fail(Quoted(entry) +
+                  " is neither a range FIRST-LAST (such as 2-8) nor an "
+                  "articulation's name");
     if (!Resolve(choices_, entry, index, guess, error_)) return false;
     if (!guess.empty()) out_.warnings.push_back(file_ + ": " + guess);
     return Take(index, entry);
@@ -434,7 +434,8 @@ class Picker {
     if (Named(entry))
       out_.warnings.push_back(file_ + ": " + choices_.option + " " + entry +
                               " taken as the range of articulations " + std::to_string(first) +
-                              " to " + std::to_string(last) + "; an articulation has that name too");
+                              " to " + std::to_string(last) +
+                              "; an articulation has that name too");
     const int step = first <= last ? 1 : -1;
     for (size_t n = first;; n += step) {
       if (!Take(n - 1, entry)) return false;
@@ -447,10 +448,12 @@ class Picker {
         "articulation " + std::to_string(index + 1) + " " + choices_.labels[index];
     if (!takenBy_[index].empty())
       return Fail(Quoted(entry) + " takes " + label + " a second time (entry " +
-                  Quoted(takenBy_[index]) + " took it already); each articulation becomes one slot");
+                  Quoted(takenBy_[index]) +
+                  " took it already); each articulation becomes one slot");
     if (chosen_.size() == kSlotCount)
-      return Fail(Quoted(entry) + " goes past " + std::to_string(kSlotCount) + " articulations at " +
-                  label + "; at most " + std::to_string(kSlotCount) + " fit, one per slot");
+      return Fail(Quoted(entry) + " goes past " + std::to_string(kSlotCount) +
+                  " articulations at " + label + "; at most " + std::to_string(kSlotCount) +
+                  " fit, one per slot");
     takenBy_[index] = entry;
     chosen_.push_back(index);
     return true;
@@ -495,8 +498,8 @@ bool Select(const ForeignBank& bank, const std::string& file, const ImportChoice
   }
   if (!beyond.empty())
     out.warnings.push_back(file + ": " + Counted(beyond.size(), "articulation") +
-                           " beyond slot 16 left out: " + Join(beyond, ", ") + " (choose up to 16 with " +
-                           choice.pickOption + ")");
+                           " beyond slot 16 left out: " + Join(beyond, ", ") +
+                           " (choose up to 16 with " + choice.pickOption + ")");
   if (chosen.empty()) {
     error = {bank.where, "bank " + BankLabel(bank) + " holds no articulation that is not hidden"};
     return false;
@@ -602,9 +605,8 @@ std::string LeftOutExplanation(const ImportResult& result, const std::string& na
   return "";
 }
 
-bool FindForeignBank(const ForeignMap& map, const std::string& fileName,
-                     const ImportChoice& choice, size_t& index,
-                     std::vector<std::string>& warnings, ImportError& error) {
+bool FindForeignBank(const ForeignMap& map, const std::string& fileName, const ImportChoice& choice,
+                     size_t& index, std::vector<std::string>& warnings, ImportError& error) {
   const ForeignBank* bank = nullptr;
   if (!ChooseBank(map, fileName, choice.bank, choice.bankOption, bank, warnings, error))
     return false;

@@ -83,9 +83,8 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
 
 // The bank `choice` names, by its index in `map`, as ImportForeignMap
 // chooses it (warnings as there).
-bool FindForeignBank(const ForeignMap& map, const std::string& fileName,
-                     const ImportChoice& choice, size_t& index,
-                     std::vector<std::string>& warnings, ImportError& error);
+bool FindForeignBank(const ForeignMap& map, const std::string& fileName, const ImportChoice& choice,
+                     size_t& index, std::vector<std::string>& warnings, ImportError& error);
 
 // A --pick argument split at its commas, each entry trimmed.
 std::vector<std::string> SplitPickList(const std::string& list);

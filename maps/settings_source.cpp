@@ -55,8 +55,8 @@ bool ReadSettingsSource(const std::string& fileName, std::vector<uint8_t> bytes,
   if (LooksLikeMapFile(bytes)) {
     MapError problem;
     if (!ParseMapFile(bytes, out.settings, problem)) {
-      error = fileName + ": " + (problem.field.empty() ? "" : problem.field + ": ") +
-              problem.message;
+      error =
+          fileName + ": " + (problem.field.empty() ? "" : problem.field + ": ") + problem.message;
       return false;
     }
     out.kind = SettingsKind::Map;
@@ -83,8 +83,8 @@ bool ReadSettingsSource(const std::string& fileName, std::vector<uint8_t> bytes,
   return true;
 }
 
-bool ChooseSettings(const std::string& fileName, const ImportChoice& choice,
-                    SettingsSource& source, std::string& error) {
+bool ChooseSettings(const std::string& fileName, const ImportChoice& choice, SettingsSource& source,
+                    std::string& error) {
   if (source.kind != SettingsKind::ProgramMap) {
     if (choice.bank.empty() && choice.pick.empty()) return true;
     const std::string& option = choice.bank.empty() ? choice.pickOption : choice.bankOption;

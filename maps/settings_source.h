@@ -42,5 +42,5 @@ bool ReadSettingsSource(const std::string& fileName, std::vector<uint8_t> bytes,
 
 // For a program's map, applies the import rules with `choice`; for a map or
 // a state, refuses a bank or pick (there is nothing to choose among).
-bool ChooseSettings(const std::string& fileName, const ImportChoice& choice,
-                    SettingsSource& source, std::string& error);
+bool ChooseSettings(const std::string& fileName, const ImportChoice& choice, SettingsSource& source,
+                    std::string& error);

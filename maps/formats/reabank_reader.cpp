@@ -255,8 +255,9 @@ class Reader {
     const std::string* group = Find(pending_, "g");
     if (!group || *group == "1" || group->empty()) return;
     const std::string g = "group " + *group + " (g=" + *group + ")";
-    a.remarks.push_back(g + ": a slot like the others; a note plays one slot, never one "
-                            "articulation of each group at once as in Reaticulate");
+    a.remarks.push_back(g +
+                        ": a slot like the others; a note plays one slot, never one "
+                        "articulation of each group at once as in Reaticulate");
     for (const ForeignOutput& o : a.outputs)
       if (o.kind == Kind::HeldNote)
         a.extras.push_back("the " + g + " of its held note " + Quoted(o.text) +

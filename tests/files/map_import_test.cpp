@@ -235,16 +235,21 @@ TEST(MapImport, PickRangesNamesAndTheirLimits) {
       {"4-2", "A4 A3 A2"},
       {"9-9", "A9"},
       {"1-16", "A1 A2 A3 A4 A5 A6 A7 A8 A9 A10 A11 A12 A13 A14 A15 A16"},
-      {"1-8,5", "\"5\" takes articulation 5 \"A5\" a second time (entry \"1-8\" took it "
-                "already); each articulation becomes one slot"},
-      {"2,2", "\"2\" takes articulation 2 \"A2\" a second time (entry \"2\" took it already); "
-              "each articulation becomes one slot"},
-      {"1-10,A18,11-17", "\"11-17\" goes past 16 articulations at articulation 16 \"A16\"; at "
-                         "most 16 fit, one per slot"},
-      {"18-21", "\"18-21\": there is no articulation 21; bank \"Violins\" (\"Vln\") holds 20 "
-                "articulations (--list shows them)"},
-      {"0-3", "\"0-3\": there is no articulation 0; bank \"Violins\" (\"Vln\") holds 20 "
-              "articulations (--list shows them)"},
+      {"1-8,5",
+       "\"5\" takes articulation 5 \"A5\" a second time (entry \"1-8\" took it "
+       "already); each articulation becomes one slot"},
+      {"2,2",
+       "\"2\" takes articulation 2 \"A2\" a second time (entry \"2\" took it already); "
+       "each articulation becomes one slot"},
+      {"1-10,A18,11-17",
+       "\"11-17\" goes past 16 articulations at articulation 16 \"A16\"; at "
+       "most 16 fit, one per slot"},
+      {"18-21",
+       "\"18-21\": there is no articulation 21; bank \"Violins\" (\"Vln\") holds 20 "
+       "articulations (--list shows them)"},
+      {"0-3",
+       "\"0-3\": there is no articulation 0; bank \"Violins\" (\"Vln\") holds 20 "
+       "articulations (--list shows them)"},
       {"2-", "\"2-\" is neither a range FIRST-LAST (such as 2-8) nor an articulation's name"},
       {"1,,2", "an entry is empty (two commas in a row, or one at an end)"},
   };
@@ -324,11 +329,12 @@ TEST(MapImport, BanksByNameOrDisplayName) {
         {"Lib 01 Violins", "01 Violins", {Art(group)}, {}, {}, "line 1", "", group});
   groups.banks.push_back({"Violins 1/2", "", {Art("Halves")}, {}, {}, "line 9", "", "Lib"});
   groups.banks.push_back({"Strings Solo/01 Violins", "", {Art("Flat")}, {}, {}, "line 12", "", ""});
-  EXPECT_EQ(Refuse(groups, {"01 violins", {}}).message,
-            "\"01 violins\" fits 3 banks: 1 \"Lib 01 Violins\" (\"01 Violins\") in group "
-            "\"Lib/Strings Ensemble\", 2 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings "
-            "Chamber\", 3 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings Solo\"; choose "
-            "one by its number or as GROUP/NAME, such as \"Lib/Strings Chamber/01 Violins\"");
+  EXPECT_EQ(
+      Refuse(groups, {"01 violins", {}}).message,
+      "\"01 violins\" fits 3 banks: 1 \"Lib 01 Violins\" (\"01 Violins\") in group "
+      "\"Lib/Strings Ensemble\", 2 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings "
+      "Chamber\", 3 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings Solo\"; choose "
+      "one by its number or as GROUP/NAME, such as \"Lib/Strings Chamber/01 Violins\"");
   const std::pair<const char*, const char*> chosen[] = {
       {"Strings Chamber/01 Violins", "Lib/Strings Chamber"},
       {"lib/strings solo/lib 01 violins", "Lib/Strings Solo"},
@@ -342,10 +348,11 @@ TEST(MapImport, BanksByNameOrDisplayName) {
   // A name holding '/' and another bank's GROUP/NAME alike: both fit.
   EXPECT_EQ(Refuse(groups, {"Strings Solo/01 Violins", {}}).message.substr(0, 47),
             "\"Strings Solo/01 Violins\" fits 2 banks: 3 \"Lib ");
-  EXPECT_NE(ListForeignMap(groups, "g.reabank")
-                .find("bank 2 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings Chamber\", "
-                      "1 articulation\n"),
-            std::string::npos);
+  EXPECT_NE(
+      ListForeignMap(groups, "g.reabank")
+          .find("bank 2 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings Chamber\", "
+                "1 articulation\n"),
+      std::string::npos);
 
   ForeignMap hidden = OneBank({Art("H")});
   hidden.banks[0].articulations[0].hidden = true;

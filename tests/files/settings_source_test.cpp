@@ -18,7 +18,8 @@ std::vector<uint8_t> StateOfVersion(int32_t version) {
 }
 
 TEST(SettingsSource, TheContentDecidesTheKind) {
-  const std::string bank = "//! g=\"Lib/Strings\" n=\"Violins\"\nBank * * V\n//! o=note:24\n1 Legato\n";
+  const std::string bank =
+      "//! g=\"Lib/Strings\" n=\"Violins\"\nBank * * V\n//! o=note:24\n1 Legato\n";
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
@@ -30,11 +31,13 @@ TEST(SettingsSource, TheContentDecidesTheKind) {
       {"s.json", EncodeState(PluginSettings()), "a plug-in state"},
       {"old", StateOfVersion(1), "a plug-in state"},
       {"bank.txt", Bytes(bank), "a Reaticulate bank (.reabank)"},
-      {"x.state", Bytes(kExample_strings_expressionmap), "a Cubase expression map (.expressionmap)"},
+      {"x.state", Bytes(kExample_strings_expressionmap),
+       "a Cubase expression map (.expressionmap)"},
       {"b.plist", Bytes("bplist00\x01\x02"),
        "a binary property list; save the articulation set as an XML property list and import "
        "that"},
-      {"e.json", {},
+      {"e.json",
+       {},
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
        "(.reabank, .expressionmap, .plist, .doricolib); it is empty"},
       {"n.txt", Bytes("just some notes\nmore"),
@@ -44,13 +47,18 @@ TEST(SettingsSource, TheContentDecidesTheKind) {
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
        "(.reabank, .expressionmap, .plist, .doricolib); it begins like a plug-in state of version "
        "6, and this plug-in reads versions 1 to 5"},
-      {"z.bin", {0, 0, 0, 0, 1}, "not a settings file: neither a map (JSON), a plug-in state or "
-                                 "another program's map (.reabank, .expressionmap, .plist, "
-                                 ".doricolib); it is binary data of none of these kinds"},
-      {"t.state", {5, 0}, "not a settings file: neither a map (JSON), a plug-in state or another "
-                          "program's map (.reabank, .expressionmap, .plist, .doricolib); it holds "
-                          "2 bytes, too short for a state's version word"},
-      {"bad.json", Bytes("{\"channel\": 17}"), "channel: 17 is out of range: must be a whole number from 1 to 16"},
+      {"z.bin",
+       {0, 0, 0, 0, 1},
+       "not a settings file: neither a map (JSON), a plug-in state or "
+       "another program's map (.reabank, .expressionmap, .plist, "
+       ".doricolib); it is binary data of none of these kinds"},
+      {"t.state",
+       {5, 0},
+       "not a settings file: neither a map (JSON), a plug-in state or another "
+       "program's map (.reabank, .expressionmap, .plist, .doricolib); it holds "
+       "2 bytes, too short for a state's version word"},
+      {"bad.json", Bytes("{\"channel\": 17}"),
+       "channel: 17 is out of range: must be a whole number from 1 to 16"},
   };
   for (const Case& c : cases) {
     SettingsSource source;

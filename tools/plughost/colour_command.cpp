@@ -201,8 +201,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   SettingsSource fromSource, toSource;
   if (const int failed = LoadSettingsThroughPlugin(options, choice, fromPath, from, &fromSource))
     return failed;
-  if (const int failed =
-          LoadSettingsThroughPlugin(options, retarget.to, toPath, to, &toSource))
+  if (const int failed = LoadSettingsThroughPlugin(options, retarget.to, toPath, to, &toSource))
     return failed;
   SlotOutputTable table;
   if (const int failed = ReadableTable(fromPath, from, table)) return failed;
@@ -220,10 +219,11 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   for (int s = 0; s < kSlotCount; ++s) used[s] = table.readable[s];
   PairingResult pairing = PairSlots(from, to, used, request);
   if (!pairing.error.empty())
-    return Fail(kExitBadInput,
-                "--pair: " + pairing.error +
-                    LeftOutPairSide(request.byHand, {&from, &fromSource, fromPath, choice.pickOption},
-                                    {&to, &toSource, toPath, retarget.to.pickOption}));
+    return Fail(
+        kExitBadInput,
+        "--pair: " + pairing.error +
+            LeftOutPairSide(request.byHand, {&from, &fromSource, fromPath, choice.pickOption},
+                            {&to, &toSource, toPath, retarget.to.pickOption}));
   if (!pairing.unmatched.empty() || retarget.strict) {
     ColourSummary reading;
     MergedMidiEvents merged(input, layout);

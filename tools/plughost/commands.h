@@ -27,8 +27,8 @@ struct CommonOptions {
 int DescribeCommand(const CommonOptions& options);
 // Every command that takes settings takes any settings file, with --bank and
 // --pick for another program's map (settings_file.h).
-int MapToStateCommand(const CommonOptions& options, const MapChoice& choice,
-                      const std::string& map, const std::string& state);
+int MapToStateCommand(const CommonOptions& options, const MapChoice& choice, const std::string& map,
+                      const std::string& state);
 int StateToMapCommand(const CommonOptions& options, const MapChoice& choice,
                       const std::string& state, const std::string& map);
 // --compensate: each note plays its slot's latency earlier; --lead MS: a
@@ -40,8 +40,8 @@ struct TimingOptions {
 // --pan and --volume: what the host reports before playback.
 struct HostMix;
 int RenderCommand(const CommonOptions& options, const MapChoice& choice, const HostMix& mix,
-                  const TimingOptions& timing, const std::string& settings, const std::string& input, const std::string& output,
-                  const std::string& picture);
+                  const TimingOptions& timing, const std::string& settings,
+                  const std::string& input, const std::string& output, const std::string& picture);
 
 struct RetargetOptions {
   bool matchNumbers = false;  // --match numbers (the default pairs by name)

@@ -27,7 +27,8 @@ std::string Located(const std::string& file, const ImportError& error) {
   return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
 }
 
-void PrintMessages(const std::vector<std::string>& notes, const std::vector<std::string>& warnings) {
+void PrintMessages(const std::vector<std::string>& notes,
+                   const std::vector<std::string>& warnings) {
   std::fflush(stdout);
   for (const std::string& note : notes) std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
   for (const std::string& warning : warnings)
@@ -117,8 +118,8 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
   return kExitOk;
 }
 
-int ExportCommand(const CommonOptions& options, const MapChoice& choice,
-                  const std::string& mapPath, const std::string& out) {
+int ExportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& mapPath,
+                  const std::string& out) {
   if (FormatForExtension(out) == MapFormat::Unknown ||
       FormatForExtension(out) == MapFormat::DoricoLibrary)
     return Fail(kExitUsage,

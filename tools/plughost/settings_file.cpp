@@ -22,8 +22,7 @@ int OpenSettingsArgument(const std::string& path, SettingsSource& source) {
   std::string error;
   if (!ReadWholeFile(path, bytes, error))
     return Fail(kExitBadInput, "cannot read the settings " + path + ": " + error);
-  if (!ReadSettingsSource(path, std::move(bytes), source, error))
-    return Fail(kExitBadInput, error);
+  if (!ReadSettingsSource(path, std::move(bytes), source, error)) return Fail(kExitBadInput, error);
   return kExitOk;
 }
 
