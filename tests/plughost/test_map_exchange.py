@@ -185,6 +185,8 @@ class MapExchange(PlughostTest):
                   "2-1,1"), 1, '"1" takes articulation 1 "Legato" a second time'),
                 (("map-to-state", "strings.reabank", "y.state", "--bank", "Violins", "--pick",
                   "1-17"), 1, '--pick: "1-17": there is no articulation 17'),
+                (("edit", "new.json", "--pick", "1"), 2,
+                 "new.json does not exist yet: --pick chooses from another program's map"),
                 (("edit", "strings.reabank", "--bank", "Violins"), 2,
                  "strings.reabank is a Reaticulate bank (.reabank), which edit never writes over: "
                  "give OUT.json or OUT.state")):

@@ -120,6 +120,10 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
     if (const int refused =
             RefuseOutputOverInput(options, "edit", {{"settings", path}}, {{"output", out}}))
       return refused;
+  if (!exists && (!choice.bank.empty() || !choice.pick.empty()))
+    return Fail(kExitUsage, path + " does not exist yet: " +
+                                (choice.bank.empty() ? choice.pickOption : choice.bankOption) +
+                                " chooses from another program's map");
   if (exists) {
     SettingsSource source;
     if (const int failed = ReadSettingsArgument(path, choice, source)) return failed;
