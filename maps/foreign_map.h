@@ -43,8 +43,11 @@ struct ForeignArticulation {
   // Settings that never reach the instrument (colours, groups, remote or
   // input keys, visuals), described alike for a note line.
   std::vector<std::string> notes;
-  bool hidden = false;  // the program itself hides it: left out of the import
+  bool hidden = false;  // left out of the import: its program hides it, or `hiddenBecause`
   std::string where;    // where it stands in the file: "line 12", "slot 3", ...
+  // Why the format itself makes it no articulation, for the note that says
+  // so ("it sends nothing"); empty when its program hides it.
+  std::string hiddenBecause;
 };
 
 struct ForeignBank {
@@ -59,6 +62,9 @@ struct ForeignBank {
   // Why the bank cannot be imported (a clone of a bank the file lacks);
   // empty for a bank that can. The file's other banks import all the same.
   std::string problem;
+  // Where the bank stands in its maker's library, outermost first, as the
+  // file names it (maker, product, patch); empty when the format says not.
+  std::vector<std::string> library;
 };
 
 struct ForeignMap {
