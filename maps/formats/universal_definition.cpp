@@ -140,8 +140,10 @@ class LoadedYaml {
 // The definition's tree walked by its schema, into the neutral model.
 class DefinitionReader {
  public:
-  DefinitionReader(yaml_document_t& document, ImportError& error)
-      : document_(document), error_(error) {
+  // `lastWhere` follows the walk: where it was when something failed
+  // without a place of its own (running out of memory).
+  DefinitionReader(yaml_document_t& document, ImportError& error, std::string& lastWhere)
+      : document_(document), error_(error), lastWhere_(lastWhere) {
     const size_t nodes = static_cast<size_t>(document.nodes.top - document.nodes.start);
     visitsLeft_ = nodes * kVisitsPerNode + kSpareVisits;
   }
@@ -219,9 +221,6 @@ class DefinitionReader {
     map.banks = std::move(banks);
     return true;
   }
-
-  // Where the walk was last, for a failure that has no place of its own.
-  const std::string& lastWhere() const { return lastWhere_; }
 
  private:
   struct Entry {
@@ -481,7 +480,7 @@ class DefinitionReader {
   yaml_document_t& document_;
   ImportError& error_;
   size_t visitsLeft_ = 0;
-  std::string lastWhere_;
+  std::string& lastWhere_;
 };
 
 bool IsKeyChar(char c) {
@@ -495,12 +494,11 @@ bool ReadUniversalDefinition(const std::string& text, ForeignMap& map, ImportErr
   try {
     LoadedYaml yaml;
     if (!yaml.Load(text, error)) return false;
-    DefinitionReader reader(yaml.document(), error);
+    DefinitionReader reader(yaml.document(), error, where);
     ForeignMap read;
-    const bool ok = reader.Read(read);
-    where = reader.lastWhere();
-    if (ok) map = std::move(read);
-    return ok;
+    if (!reader.Read(read)) return false;
+    map = std::move(read);
+    return true;
   } catch (const std::bad_alloc&) {
     return Fail(error, where, "out of memory while reading it");
   } catch (const std::exception& e) {

@@ -67,6 +67,6 @@ write_corpus("universal_definition", seeds)
 words = ["FormatVersion", "ArticulationGroups", "Articulations", "MidiMessages", "Name",
          "Status", "Data1", "Data2", "Channel", "Extra", "ManufacturerName", "ProductName",
          "PatchName", "Description", "Id", "Author", "144", "176", "192", "224", "\"1.0.0\"",
-         ": ", "- ", "[]", "{", "}", "&a ", "*a", "---", "\\n  ", "\\n    - "]
+         ": ", "- ", "[]", "{", "}", "&a ", "*a", "---", "\\x0A  ", "\\x0A    - "]
 with open(os.path.join(HERE, "corpus", "universal_definition.dict"), "w") as f:
     f.writelines(f'"{w}"\n' for w in words)
