@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <exception>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -15,6 +16,7 @@ namespace {
 // this many visits per node the file is refused instead of grown.
 constexpr size_t kVisitsPerNode = 8;
 constexpr size_t kSpareVisits = 4096;
+constexpr size_t kMaxFileNotes = 16;
 
 const char kEntryLeftOut[] = "it sends nothing (a placeholder or a heading, no articulation)";
 
@@ -196,6 +198,14 @@ class DefinitionReader {
                  {"FormatVersion", "Id", "Author", "ManufacturerName", "ProductName", "PatchName",
                   "Description", "Extra", older ? "Articulations" : "ArticulationGroups"}))
         notes.push_back(UnknownKey(e));
+    // Every bank repeats the file's notes: a bounded number of them, so that
+    // many groups and many keys cannot multiply into a huge model.
+    if (notes.size() > kMaxFileNotes) {
+      const size_t more = notes.size() - (kMaxFileNotes - 1);
+      notes.resize(kMaxFileNotes - 1);
+      notes.push_back(std::to_string(more) +
+                      " more keys, Extra pairs or a description of the file");
+    }
 
     std::vector<ForeignBank> banks;
     if (older) {
@@ -263,6 +273,7 @@ class DefinitionReader {
     if (node->type != YAML_MAPPING_NODE)
       return Fail(error_, LineOf(node->start_mark.line),
                   what + " must be a mapping of keys to values");
+    std::unordered_map<std::string_view, size_t> seen;
     for (const yaml_node_pair_t* pair = node->data.mapping.pairs.start;
          pair < node->data.mapping.pairs.top; ++pair) {
       const yaml_node_t* key = NodeAt(pair->key);
@@ -270,14 +281,17 @@ class DefinitionReader {
       const std::string where = LineOf(key->start_mark.line);
       if (key->type != YAML_SCALAR_NODE)
         return Fail(error_, where, "a key of " + what + " is " + KindOf(key) + ", not text");
-      std::string name(reinterpret_cast<const char*>(key->data.scalar.value),
-                       key->data.scalar.length);
-      for (const Entry& e : entries)
-        if (e.key == name)
-          return Fail(error_, where, name + " is given twice (first at " + e.where + ")");
+      const std::string_view name(reinterpret_cast<const char*>(key->data.scalar.value),
+                                  key->data.scalar.length);
+      // A set, not a scan: a mapping of many keys must not take quadratic time.
+      const auto [first, fresh] = seen.emplace(name, entries.size());
+      if (!fresh)
+        return Fail(error_, where,
+                    (name.size() <= 40 ? std::string(name) : Shown(name)) +
+                        " is given twice (first at " + entries[first->second].where + ")");
       const yaml_node_t* value = NodeAt(pair->value);
       if (!value) return false;
-      entries.push_back({std::move(name), value, where});
+      entries.push_back({std::string(name), value, where});
     }
     return true;
   }
@@ -379,7 +393,7 @@ class DefinitionReader {
       if (!ReadArticulation(item, art)) return false;
       bank.articulations.push_back(std::move(art));
     }
-    if (bank.articulations.empty()) bank.problem = "the group holds no articulations";
+    if (bank.articulations.empty()) bank.problem = "it holds no articulations";
     return true;
   }
 
