@@ -47,8 +47,11 @@ struct ForeignArticulation {
   // when it is not dropped but taken another way, said whole for a note
   // line: "group 2 (g=2): a slot like the others; ...".
   std::vector<std::string> remarks;
-  bool hidden = false;  // the program itself hides it: left out of the import
+  bool hidden = false;  // left out of the import: its program hides it, or `hiddenBecause`
   std::string where;    // where it stands in the file: "line 12", "slot 3", ...
+  // Why the format itself makes it no articulation, for the note that says
+  // so ("it sends nothing"); empty when its program hides it.
+  std::string hiddenBecause;
 };
 
 struct ForeignBank {
@@ -66,6 +69,9 @@ struct ForeignBank {
   // The group (a path, parts split by '/') its program files it under, which
   // tells banks of one name apart: --bank accepts GROUP/NAME. May be empty.
   std::string group;
+  // Where the bank stands in its maker's library, outermost first, as the
+  // file names it (maker, product, patch); empty when the format says not.
+  std::vector<std::string> library;
 };
 
 struct ForeignMap {

@@ -44,6 +44,12 @@ std::string Join(const std::vector<std::string>& items, const char* separator) {
 
 bool InByteRange(int v) { return v >= 0 && v <= 127; }
 
+// How --list and messages mark an articulation the import leaves out.
+std::string LeftOutMark(const Articulation& a) {
+  if (!a.hidden) return "";
+  return a.hiddenBecause.empty() ? "[hidden]" : "[no articulation]";
+}
+
 // One articulation becoming one slot, with the warnings it earns.
 class SlotImport {
  public:
@@ -391,7 +397,7 @@ class Picker {
     for (const Articulation& a : bank.articulations) {
       choices_.names.push_back({a.name});
       choices_.labels.push_back((a.name.empty() ? std::string("(no name)") : Quoted(a.name)) +
-                                (a.hidden ? " [hidden]" : ""));
+                                (a.hidden ? " " + LeftOutMark(a) : ""));
     }
     choices_.missing = "bank " + BankLabel(bank) + " holds " +
                        Counted(bank.articulations.size(), "articulation") + " (--list shows them)";
@@ -486,9 +492,10 @@ bool Select(const ForeignBank& bank, const std::string& file, const ImportChoice
   std::vector<std::string> beyond;
   for (size_t i = 0; i < all.size(); ++i) {
     if (all[i].hidden) {
-      out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) +
-                          ": left out, as its program hides it");
-      out.leftOut.push_back({i + 1, all[i].name, "hidden by its program"});
+      const std::string& why = all[i].hiddenBecause;
+      out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) + ": left out, as " +
+                          (why.empty() ? "its program hides it" : why));
+      out.leftOut.push_back({i + 1, all[i].name, why.empty() ? "hidden by its program" : why});
     } else if (chosen.size() < kSlotCount) {
       chosen.push_back(i);
     } else {
@@ -630,7 +637,7 @@ std::string ListForeignMap(const ForeignMap& map, const std::string& fileName, i
       std::snprintf(index, sizeof index, "%4u  ", static_cast<unsigned>(i + 1));
       if (a.transpose != 0) outputs.push_back("transpose " + std::to_string(a.transpose));
       out += index + (a.name.empty() ? std::string("(no name)") : a.name) +
-             (a.hidden ? "  [hidden]" : "") +
+             (a.hidden ? "  " + LeftOutMark(a) : "") +
              (outputs.empty() ? "" : "  ->  " + Join(outputs, ", ")) + "\n";
     }
   }

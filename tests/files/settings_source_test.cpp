@@ -39,23 +39,23 @@ TEST(SettingsSource, TheContentDecidesTheKind) {
       {"e.json",
        {},
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib); it is empty"},
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it is empty"},
       {"n.txt", Bytes("just some notes\nmore"),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib); it begins \"just some notes\""},
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it begins \"just some notes\""},
       {"new.state", StateOfVersion(6),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib); it begins like a plug-in state of version "
-       "6, and this plug-in reads versions 1 to 5"},
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it begins like a plug-in state of "
+       "version 6, and this plug-in reads versions 1 to 5"},
       {"z.bin",
        {0, 0, 0, 0, 1},
        "not a settings file: neither a map (JSON), a plug-in state or "
        "another program's map (.reabank, .expressionmap, .plist, "
-       ".doricolib); it is binary data of none of these kinds"},
+       ".doricolib, .yaml); it is binary data of none of these kinds"},
       {"t.state",
        {5, 0},
        "not a settings file: neither a map (JSON), a plug-in state or another "
-       "program's map (.reabank, .expressionmap, .plist, .doricolib); it holds "
+       "program's map (.reabank, .expressionmap, .plist, .doricolib, .yaml); it holds "
        "2 bytes, too short for a state's version word"},
       {"bad.json", Bytes("{\"channel\": 17}"),
        "channel: 17 is out of range: must be a whole number from 1 to 16"},
