@@ -87,6 +87,8 @@ void EditorWindow::ShowIn(HWND parent) {
     return;
   }
   KillTimer(window, kRepaintTimer);
+  // A file dialog of a closed editor closes with it.
+  maps_.CloseDialog();
   // Hidden before it leaves its parent, so it never shows as a window of
   // its own on the desktop in between.
   CancelDrag();

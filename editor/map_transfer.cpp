@@ -53,17 +53,25 @@ std::wstring Wide(const std::string& text) {
   return out;
 }
 
+std::string SystemCodePage(const std::string& text) {
+  const std::wstring wide = Wide(text);
+  if (wide.empty()) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), size,
+                        nullptr, nullptr);
+  return out;
+}
+
 }  // namespace panel_text
 
 bool PutClipboardText(HWND owner, const std::string& text, std::string& error) {
   const std::wstring wide = panel_text::Wide(text);
-  const int ansiSize =
-      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(ansiSize > 0 ? ansiSize : 1), '\0');
-  if (ansiSize > 0)
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), ansiSize, nullptr, nullptr);
+  const std::string ansi = panel_text::SystemCodePage(text);
   HGLOBAL unicode = GlobalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
-  HGLOBAL plain = GlobalCopy(ansi.data(), ansi.size());
+  HGLOBAL plain = GlobalCopy(ansi.c_str(), ansi.size() + 1);
   bool ok = unicode && plain && OpenClipboardSoon(owner);
   if (!ok) {
     error = "the clipboard cannot be opened";

@@ -18,4 +18,6 @@ bool TakeClipboardText(HWND owner, std::string& text, std::string& error);
 namespace panel_text {
 std::string Utf8(const std::wstring& text);
 std::wstring Wide(const std::string& text);
+// UTF-8 text in the system's code page; what it cannot hold becomes '?'.
+std::string SystemCodePage(const std::string& text);
 }  // namespace panel_text

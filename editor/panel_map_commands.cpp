@@ -65,14 +65,23 @@ HMENU BuildChooserMenu(const std::vector<ChooserEntry>& entries) {
 
 }  // namespace
 
+void PanelMapCommands::Tell(const std::string& text) const {
+  if (text.empty()) return;
+  tell_(panel_text::SystemCodePage(text));
+}
+
 void PanelMapCommands::Attach(HWND window) {
   window_ = window;
   drops_.Register(window, this);
 }
 
-void PanelMapCommands::Detach() {
+void PanelMapCommands::CloseDialog() {
   dialog_.Cancel();
   purpose_ = DialogPurpose::kNone;
+}
+
+void PanelMapCommands::Detach() {
+  CloseDialog();
   drops_.Revoke();
   pendingDrops_.clear();
   window_ = nullptr;

@@ -23,7 +23,8 @@ class PanelMapCommands final : public FileDropSink {
   static constexpr UINT kDropPending = WM_APP + 0x2A1;
   static constexpr UINT kDialogEnded = WM_APP + 0x2A2;
 
-  // `tell` shows a text through the host's message.
+  // `tell` shows a text, in the system's code page, through the host's
+  // message.
   explicit PanelMapCommands(std::function<void(const std::string&)> tell)
       : tell_(std::move(tell)) {}
   PanelMapCommands(const PanelMapCommands&) = delete;
@@ -36,6 +37,10 @@ class PanelMapCommands final : public FileDropSink {
   // [editor thread] Before the window goes: an open dialog is cancelled and
   // its thread waited for, drops end, and nothing pending is loaded.
   void Detach();
+
+  // [editor thread] Closes an open file dialog as cancelled (the editor is
+  // closing) and waits for its thread.
+  void CloseDialog();
 
   // [editor thread] The map menu at a screen point, and its command.
   void OpenMenu(POINT screen);
@@ -74,7 +79,8 @@ class PanelMapCommands final : public FileDropSink {
   void SaveTo(std::wstring path, DWORD filterIndex);
 
   UINT Track(HMENU menu, POINT screen) const;
-  void Tell(const std::string& text) const { tell_(text); }
+  // The host's texts are in the system's code page; ours are UTF-8.
+  void Tell(const std::string& text) const;
 
   std::function<void(const std::string&)> tell_;
   MapLoadingService* service_ = nullptr;
