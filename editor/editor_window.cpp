@@ -173,15 +173,18 @@ INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
       return PointerMove(PointFromLParam(lParam));
     case WM_LBUTTONDOWN:
+      mapMenuPending_ = false;
       Press(PointFromLParam(lParam));
       return 0;
     case WM_LBUTTONUP:
       Release(PointFromLParam(lParam));
+      if (mapMenuPending_) OpenMapMenu();
       return 0;
     case WM_RBUTTONUP:
       return RightRelease() ? 1 : 0;
     case WM_ACTIVATE:
     case WM_KILLFOCUS:
+      mapMenuPending_ = false;
       CancelDrag();
       return 0;
     case WM_SETCURSOR:
@@ -247,9 +250,17 @@ void EditorWindow::ShowHintAt(PanelPoint point) {
 
 void EditorWindow::DoubleClick(PanelPoint point) {
   if (drag_.Dragging() || !IsMapMenuPlace(engine_.model.pageIndex, point)) return;
-  POINT screen{point.x, point.y};
-  ClientToScreen(handle(), &screen);
-  maps_.OpenMenu(screen);
+  mapMenuPoint_ = {point.x, point.y};
+  ClientToScreen(handle(), &mapMenuPoint_);
+  // Opened once the button is up: a menu opened under a held button would
+  // take its release for a choice.
+  mapMenuPending_ = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+  if (!mapMenuPending_) OpenMapMenu();
+}
+
+void EditorWindow::OpenMapMenu() {
+  mapMenuPending_ = false;
+  maps_.OpenMenu(mapMenuPoint_);
 }
 
 void EditorWindow::Press(PanelPoint point) {

@@ -94,6 +94,7 @@ class EditorWindow final : public EditorRepaint {
   // A double-click on a place without a region opens the map menu; any
   // other double-click means nothing, as before.
   void DoubleClick(PanelPoint point);
+  void OpenMapMenu();
   void ShowHintAt(PanelPoint point);
   void Press(PanelPoint point);
   void Release(PanelPoint point);
@@ -119,6 +120,8 @@ class EditorWindow final : public EditorRepaint {
   EditorDragState drag_;
   std::string placeHint_;  // the hint shown for the pointer's place, or empty
   PanelMapCommands maps_;
+  bool mapMenuPending_ = false;   // a double-click's menu waits for the button's release
+  POINT mapMenuPoint_{0, 0};      // where it opens, in screen coordinates
   HCURSOR savedCursor = nullptr;  // the cursor a drag hid; null when none
   RepaintRequests requests_;
   PanelPainter painter_;
