@@ -59,6 +59,8 @@ struct ForeignBank {
   // Why the bank cannot be imported (a clone of a bank the file lacks);
   // empty for a bank that can. The file's other banks import all the same.
   std::string problem;
+  // The file's folder of banks ("Spitfire/Chamber Strings"); may be empty.
+  std::string group;
 };
 
 struct ForeignMap {

@@ -60,6 +60,9 @@ struct ImportResult {
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error);
 
+// A bank as --list and the messages name it: "\"SCS - Ensembles\" (\"Ensembles\")".
+std::string ForeignBankLabel(const ForeignBank& bank);
+
 // A --pick argument split at its commas, each entry trimmed.
 std::vector<std::string> SplitPickList(const std::string& list);
 

@@ -6,6 +6,7 @@
 
 #include "editor/editor_window.h"
 #include "engine/engine.h"
+#include "maps/map_loader.h"
 #include "plugin/cpp_fruity_plug.h"
 
 class KAVOLumetPlug final : public TCPPFruityPlug {
@@ -26,6 +27,9 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
 
   ArticulationEngine& engine() { return engine_; }
   EditorWindow& editor() { return editor_; }
+  // The instance's map loads, saves and step back (maps/map_loader.h); the
+  // host's state operations go through it as well.
+  MapLoader& mapLoader() { return mapLoader_; }
 
   // Live plug-in objects in this process.
   static int LiveInstances();
@@ -34,6 +38,7 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
   HINSTANCE module_;
   ArticulationEngine engine_;
   EditorWindow editor_;
+  MapLoader mapLoader_;
 };
 
 // Dispatch requests.

@@ -167,7 +167,7 @@ class Reader {
       } else if (key == "clone") {
         bank.clone = value;
       } else if (key == "g") {
-        bank.group = value;
+        bank.group = bank.bank.group = value;
       } else if (key == "m") {
         if (!value.empty()) bank.bank.notes.push_back("message " + Quoted(value) + " (m=)");
       } else if (key == "chase") {
