@@ -11,10 +11,10 @@
 
 #include "editor/map_menu.h"
 
-// A file type of a file dialog: "Reaticulate bank (.reabank)", ".reabank".
+// A file type of a file dialog: "Reaticulate bank (.reabank)", {".reabank"}.
 struct MapFileType {
   std::string name;
-  std::string extension;
+  std::vector<std::string> extensions;  // the first is the one a save adds
 };
 
 class MapLoadingService {

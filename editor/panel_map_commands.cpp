@@ -12,22 +12,31 @@ constexpr UINT kFirstPickCommand = 1;
 // No map comes near this; a larger text is refused before it is read.
 constexpr size_t kPasteLimit = 16u << 20;
 
-std::wstring Filter(const std::vector<MapFileType>& types, bool withAll) {
+std::wstring Patterns(const std::vector<std::string>& extensions) {
+  std::wstring patterns;
+  for (const std::string& extension : extensions)
+    patterns += (patterns.empty() ? L"*" : L";*") + panel_text::Wide(extension);
+  return patterns;
+}
+
+// A dialog's filter: pairs of a description and its patterns, each ended
+// by a NUL, the list by a second; for loading, all maps first and all files
+// last.
+std::wstring Filter(const std::vector<MapFileType>& types, bool forLoading) {
   std::wstring filter;
-  std::wstring all;
-  const auto add = [&filter](const std::string& name, const std::wstring& pattern) {
-    filter += panel_text::Wide(name) + L'\0' + pattern + L'\0';
+  const auto add = [&filter](const std::string& name, const std::wstring& patterns) {
+    filter += panel_text::Wide(name) + L'\0' + patterns + L'\0';
   };
-  if (withAll) {
-    std::string extensions;
-    for (const MapFileType& type : types) {
-      all += (all.empty() ? L"*" : L";*") + panel_text::Wide(type.extension);
-      extensions += (extensions.empty() ? "" : ", ") + type.extension;
-    }
-    add("Maps (" + extensions + ")", all);
+  if (forLoading) {
+    std::vector<std::string> all;
+    for (const MapFileType& type : types)
+      all.insert(all.end(), type.extensions.begin(), type.extensions.end());
+    std::string listed;
+    for (const std::string& extension : all) listed += (listed.empty() ? "" : ", ") + extension;
+    add("All maps (" + listed + ")", Patterns(all));
   }
-  for (const MapFileType& type : types) add(type.name, L"*" + panel_text::Wide(type.extension));
-  if (withAll) add("All files", L"*.*");
+  for (const MapFileType& type : types) add(type.name, Patterns(type.extensions));
+  if (forLoading) add("All files", L"*.*");
   return filter + L'\0';
 }
 
@@ -305,8 +314,8 @@ void PanelMapCommands::StartDialog(DialogPurpose purpose) {
         service_ ? service_->SaveTypes() : std::vector<MapFileType>{};
     request.filter = Filter(types, false);
     // Added to a name typed without one; the dialog takes the chosen type's.
-    if (!types.empty())
-      request.defaultExtension = panel_text::Wide(types.front().extension.substr(1));
+    if (!types.empty() && !types.front().extensions.empty())
+      request.defaultExtension = panel_text::Wide(types.front().extensions.front().substr(1));
   }
   if (!dialog_.Start(GetAncestor(window_, GA_ROOT), window_, kDialogEnded, request)) {
     Tell("The file dialog cannot be opened");
@@ -337,9 +346,11 @@ void PanelMapCommands::SaveTo(std::wstring path, DWORD filterIndex) {
   const std::vector<MapFileType> types = service_->SaveTypes();
   bool known = false;
   for (const MapFileType& type : types)
-    known |= LowerExtension(path) == panel_text::Wide(type.extension);
-  if (!known && filterIndex >= 1 && filterIndex <= types.size()) {
-    path += panel_text::Wide(types[filterIndex - 1].extension);
+    for (const std::string& extension : type.extensions)
+      known |= LowerExtension(path) == panel_text::Wide(extension);
+  if (!known && filterIndex >= 1 && filterIndex <= types.size() &&
+      !types[filterIndex - 1].extensions.empty()) {
+    path += panel_text::Wide(types[filterIndex - 1].extensions.front());
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
       Tell(FileNameOf(path) + " exists already and was left alone; nothing saved");
       return;

@@ -16,12 +16,14 @@ KAVOLumetPlug::KAVOLumetPlug(int32_t tag, PluginHost* host, HINSTANCE module)
       module_(module),
       engine_(host, tag),
       editor_(engine_, module, &editorHandle),
-      mapLoader_(engine_.model, &editor_) {
+      mapLoader_(engine_.model, &editor_),
+      panelMaps_(mapLoader_) {
   descriptor = &kPluginDescriptor;
   if (g_instanceCount == 0) CreateEditorResources(module_);
   ++g_instanceCount;
   engine_.InitState();
   engine_.SetRepaint(&editor_);
+  editor_.SetMapLoading(&panelMaps_);
   editor_.Create();
 }
 

@@ -8,6 +8,7 @@
 #include "engine/engine.h"
 #include "maps/map_loader.h"
 #include "plugin/cpp_fruity_plug.h"
+#include "plugin/panel_map_loading.h"
 
 class KAVOLumetPlug final : public TCPPFruityPlug {
  public:
@@ -39,6 +40,8 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
   ArticulationEngine engine_;
   EditorWindow editor_;
   MapLoader mapLoader_;
+  // What the panel's map menu, drops and pastes go to.
+  PanelMapLoading panelMaps_;
 };
 
 // Dispatch requests.
