@@ -368,3 +368,92 @@ TEST_F(EditorMapLoads, CopyPutsTheMapOnTheClipboardAsTextThatPastesBack) {
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(SavedState(), before) << host.messages[0];
 }
+
+namespace {
+
+// Types a name into an open file dialog of the panel and confirms it, as
+// the composer would; false when no dialog showed.
+bool AnswerFileDialog(PanelMapCommands& commands, const std::wstring& path) {
+  HWND dialog = WaitForThreadWindow(commands.dialog().WorkerThreadId(), 15000);
+  if (!dialog) return false;
+  // The file name box: cmb13 in the explorer-style template, edt1 in older ones.
+  for (const int box : {0x47c, 0x480}) SetDlgItemTextW(dialog, box, path.c_str());
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  const DWORD start = GetTickCount();
+  while (commands.dialog().Open() && GetTickCount() - start < 15000) PumpMessages(20);
+  return !commands.dialog().Open();
+}
+
+std::string FileText(const std::wstring& path) {
+  std::string text;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(EditorMapLoads, SaveAsAndLoadThroughTheFileDialogs) {
+  DropFolder folder;
+  PanelMapCommands& commands = plug->editor().mapCommands();
+  const std::wstring reabank = folder.Write("saved.reabank", "");
+  DeleteFileW(reabank.c_str());
+  const std::wstring json = folder.Write("saved.json", "");
+  DeleteFileW(json.c_str());
+
+  // Our JSON map, and another program's format by its extension.
+  for (const std::wstring& path : {json, reabank}) {
+    host.ClearRecords();
+    MenuCommand("Save map as\xE2\x80\xA6");
+    ASSERT_TRUE(AnswerFileDialog(commands, path));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].rfind("Saved ", 0), 0u) << host.messages[0];
+  }
+  const std::string text = FileText(json);
+  EXPECT_NE(text.find("\"Before 16\""), std::string::npos) << text.substr(0, 200);
+  EXPECT_NE(FileText(reabank).find("Bank "), std::string::npos);
+  EXPECT_EQ(GetFileAttributesW((reabank + L".saving").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // Saving over an existing file asks first; "No" leaves it as it was.
+  plug->engine().model.bank.name.Set(0, "Not to be saved");
+  host.ClearRecords();
+  MenuCommand("Save map as\xE2\x80\xA6");
+  HWND dialog = WaitForThreadWindow(commands.dialog().WorkerThreadId(), 15000);
+  ASSERT_NE(dialog, nullptr);
+  for (const int box : {0x47c, 0x480}) SetDlgItemTextW(dialog, box, json.c_str());
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  HWND prompt = nullptr;
+  for (const DWORD start = GetTickCount(); !prompt && GetTickCount() - start < 15000;) {
+    PumpMessages(20);
+    HWND candidate = WaitForThreadWindow(commands.dialog().WorkerThreadId(), 100);
+    if (candidate && candidate != dialog) prompt = candidate;
+    HWND owned = GetWindow(dialog, GW_ENABLEDPOPUP);
+    if (owned && owned != dialog) prompt = owned;
+  }
+  ASSERT_NE(prompt, nullptr) << "no question before replacing the file";
+  PostMessageW(prompt, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+  PumpMessages(200);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  for (const DWORD start = GetTickCount();
+       commands.dialog().Open() && GetTickCount() - start < 15000;)
+    PumpMessages(20);
+  EXPECT_FALSE(commands.dialog().Open());
+  EXPECT_EQ(FileText(json), text);
+  EXPECT_TRUE(host.messages.empty());
+
+  // Loaded back through the open dialog: the state saved.
+  DataModel& model = plug->engine().model;
+  for (int slot = 0; slot < 16; ++slot) model.bank.name.Set(slot, "Changed");
+  host.ClearRecords();
+  MenuCommand("Load map\xE2\x80\xA6");
+  ASSERT_TRUE(AnswerFileDialog(commands, json));
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(SavedState(), before) << host.messages[0];
+  DeleteFileW(json.c_str());
+  DeleteFileW(reabank.c_str());
+}
