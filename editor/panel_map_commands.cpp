@@ -96,7 +96,15 @@ void PanelMapCommands::Detach() {
   window_ = nullptr;
 }
 
-UINT PanelMapCommands::Track(HMENU menu, POINT screen) const {
+UINT PanelMapCommands::Track(HMENU menu, POINT screen) {
+  choosing_ = true;
+  const UINT command = TrackMenu(menu, screen);
+  choosing_ = false;
+  if (!pendingDrops_.empty()) PostMessageW(window_, kDropPending, 0, 0);
+  return command;
+}
+
+UINT PanelMapCommands::TrackMenu(HMENU menu, POINT screen) const {
   if (tracker_) return tracker_(menu, screen);
   // A menu opened while another program holds the foreground (a drop from
   // a file manager) would not close on a click elsewhere.
@@ -109,7 +117,7 @@ UINT PanelMapCommands::Track(HMENU menu, POINT screen) const {
 }
 
 void PanelMapCommands::OpenMenu(POINT screen) {
-  if (!window_) return;
+  if (!window_ || choosing_) return;
   HMENU menu = CreatePopupMenu();
   if (!menu) return;
   const bool canUndo = service_ && service_->CanUndo();
@@ -181,7 +189,7 @@ bool PanelMapCommands::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       return true;
     }
     case kDropPending: {
-      if (pendingDrops_.empty()) return true;
+      if (pendingDrops_.empty() || choosing_) return true;
       DroppedFiles files = std::move(pendingDrops_.front());
       pendingDrops_.erase(pendingDrops_.begin());
       LoadFile(files.paths.front(), files.screen);

@@ -78,7 +78,8 @@ class PanelMapCommands final : public FileDropSink {
   void DialogEnded();
   void SaveTo(std::wstring path, DWORD filterIndex);
 
-  UINT Track(HMENU menu, POINT screen) const;
+  UINT Track(HMENU menu, POINT screen);
+  UINT TrackMenu(HMENU menu, POINT screen) const;
   // The host's texts are in the system's code page; ours are UTF-8.
   void Tell(const std::string& text) const;
 
@@ -89,5 +90,8 @@ class PanelMapCommands final : public FileDropSink {
   FileDialogThread dialog_;
   DialogPurpose purpose_ = DialogPurpose::kNone;
   std::vector<DroppedFiles> pendingDrops_;
+  // While a menu of ours is open its loop may hand us more drops: they wait
+  // until the choice in hand is made, so one load never mixes with another.
+  bool choosing_ = false;
   MenuTracker tracker_;
 };

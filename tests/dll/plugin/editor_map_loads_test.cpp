@@ -457,3 +457,31 @@ TEST_F(EditorMapLoads, SaveAsAndLoadThroughTheFileDialogs) {
   DeleteFileW(json.c_str());
   DeleteFileW(reabank.c_str());
 }
+
+TEST_F(EditorMapLoads, ADropWhileTheChooserIsOpenWaitsForTheChoiceInHand) {
+  DropFolder folder;
+  const std::wstring banks = folder.Write("strings.reabank", kExample_strings_reabank);
+  const RealMap& real = kRealMaps[0];
+  const std::wstring single = folder.Write(real.name, real.text);
+  std::string error;
+  const std::vector<ImportedPage> pages = ImportedPages(real.name, real.text, before, error);
+  ASSERT_EQ(pages.size(), 1u) << error;
+  int menus = 0;
+  plug->editor().mapCommands().SetMenuTracker([&](HMENU menu, POINT) -> UINT {
+    ++menus;
+    // The second file arrives while the composer still chooses.
+    PostMessageW(editor(), WM_DROPFILES, reinterpret_cast<WPARAM>(BuildFileList({single}, {5, 5})),
+                 0);
+    PumpMessages(30);
+    EXPECT_EQ(host.messages.size(), 0u) << "nothing loaded before the choice";
+    return DescribeMenu(menu).front().command;
+  });
+  host.ClearRecords();
+  Bring(Way::kDropFiles, banks, "");
+  PumpMessages(30);
+  EXPECT_EQ(menus, 1);
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0].rfind("Loaded \"Violins\"", 0), 0u) << host.messages[0];
+  EXPECT_EQ(host.messages[1].rfind("Loaded ", 0), 0u) << host.messages[1];
+  EXPECT_EQ(SavedState(), pages[0].state) << StateDifference(pages[0].state, SavedState());
+}
