@@ -179,6 +179,8 @@ TEST_F(EditorMaps, AnEditorClosedOrDestroyedWithItsDialogOpenClosesTheDialog) {
     HWND dialog = WaitForThreadWindow(worker, 15000);
     ASSERT_NE(dialog, nullptr) << "the open dialog never showed";
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), GetAncestor(editor(), GA_ROOT));
+    PumpMessages(200);
+    EXPECT_EQ(GetForegroundWindow(), dialog) << "the keyboard goes to the dialog";
     const DWORD start = GetTickCount();
     if (destroy) {
       plug->Destroy();
