@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "plugin/kavo_lumet_plug.h"
 #include "tests/gui/panel_test_support.h"
@@ -15,6 +17,18 @@ namespace {
 
 constexpr int kWidth = 320, kHeight = 250;
 constexpr POINT kPlace{120, 97};  // under the slot buttons: no region there
+
+// A bank loaded before the picture, so the slots have names and the menu
+// can undo the load.
+constexpr char kBank[] =
+    "//! g=\"Examples\" n=\"Violins\"\n"
+    "Bank * * Example Violins\n"
+    "//! i=legato o=note:24/cc:32,20\n20 Legato\n"
+    "//! i=note-whole o=note:25/cc:32,1\n1 Sustain\n"
+    "//! i=staccato o=note:26/cc:32,40\n40 Staccato\n"
+    "//! i=spiccato o=note:27/cc:32,42\n42 Spiccato\n"
+    "//! i=pizz o=note:28/cc:32,56\n56 Pizzicato\n"
+    "//! i=tremolo o=note:29/cc:32,11\n11 Tremolo\n";
 
 struct Capture {
   HWND panel = nullptr;
@@ -43,7 +57,15 @@ int main() {
   auto* plug = static_cast<KAVOLumetPlug*>(CreatePlugInstance(&host, 1));
   if (!plug) return 1;
   panel_test::ParentWindow parent(0, 0);
+  MapLoadReport report;
+  const std::string bank = kBank;
+  if (!plug->mapLoader().LoadFile("violins.reabank", std::vector<uint8_t>(bank.begin(), bank.end()),
+                                  report)) {
+    std::printf("%s\n", report.Message().c_str());
+    return 1;
+  }
   plug->engine().model.pageIndex = 0;
+  plug->engine().model.selectedSlot = 0;
   plug->Dispatch(kDispatchShowEditor, 0, reinterpret_cast<intptr_t>(parent.handle()));
   HWND panel = static_cast<HWND>(plug->editorHandle);
   UpdateWindow(panel);
