@@ -32,7 +32,7 @@
 // (controller_fanout_case.h).
 //
 // With --loads N, a thread of its own loads maps into the DLL's instance N
-// times a second (background_loads.h) all through the timed cases, so the
+// times a second (background_loads.h) through the trigger cases, so the
 // figures show what loads on another thread cost the note path.
 //
 //   note_path_bench [--rounds N] [--seconds S] [--dll PATH] [--loads N]
