@@ -49,6 +49,16 @@ std::string Utf8FromWide(const std::wstring& text) {
   return out;
 }
 
+std::wstring WideFromUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(size > 0 ? static_cast<size_t>(size) : 0, L'\0');
+  if (size > 0)
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+  return out;
+}
+
 bool ReadMapFileBytes(const std::wstring& path, std::vector<uint8_t>& bytes,
                       MapLoadReport& report) noexcept {
   try {
