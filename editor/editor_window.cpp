@@ -4,6 +4,7 @@
 
 #include "editor/additions_text.h"
 #include "editor/editor_resources.h"
+#include "editor/map_menu.h"
 #include "editor/panel_painter.h"
 
 namespace {
@@ -54,16 +55,23 @@ bool ShiftDown() {
 }  // namespace
 
 EditorWindow::EditorWindow(ArticulationEngine& engine, HINSTANCE module, void** handleSlot)
-    : engine_(engine), module_(module), handleSlot_(handleSlot) {}
+    : engine_(engine),
+      module_(module),
+      handleSlot_(handleSlot),
+      maps_([this](const std::string& text) { showMessage(text.c_str()); }) {}
 
 void EditorWindow::Create() {
   HWND window = CreateDialogParamA(module_, MAKEINTRESOURCEA(kEditorDialog), nullptr,
                                    EditorDialogProc, reinterpret_cast<LPARAM>(this));
   *handleSlot_ = window;
+  if (window) maps_.Attach(window);
 }
 
 void EditorWindow::Destroy() {
   CancelDrag();
+  // An open file dialog closes and its thread ends while the window, its
+  // owner's child, still exists.
+  maps_.Detach();
   if (HWND window = handle()) DestroyWindow(window);
   *handleSlot_ = nullptr;
   painter_.Release();
@@ -79,6 +87,8 @@ void EditorWindow::ShowIn(HWND parent) {
     return;
   }
   KillTimer(window, kRepaintTimer);
+  // A file dialog of a closed editor closes with it.
+  maps_.CloseDialog();
   // Hidden before it leaves its parent, so it never shows as a window of
   // its own on the desktop in between.
   CancelDrag();
@@ -163,15 +173,18 @@ INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
       return PointerMove(PointFromLParam(lParam));
     case WM_LBUTTONDOWN:
+      mapMenuPending_ = false;
       Press(PointFromLParam(lParam));
       return 0;
     case WM_LBUTTONUP:
       Release(PointFromLParam(lParam));
+      if (mapMenuPending_) OpenMapMenu();
       return 0;
     case WM_RBUTTONUP:
       return RightRelease() ? 1 : 0;
     case WM_ACTIVATE:
     case WM_KILLFOCUS:
+      mapMenuPending_ = false;
       CancelDrag();
       return 0;
     case WM_SETCURSOR:
@@ -195,7 +208,11 @@ INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
       if (wParam == kRepaintTimer) PassOnRequests();
       return 0;
+    case WM_LBUTTONDBLCLK:
+      DoubleClick(PointFromLParam(lParam));
+      return 0;
     default:
+      maps_.HandleMessage(message, wParam, lParam);
       return 0;
   }
 }
@@ -217,13 +234,33 @@ INT_PTR EditorWindow::PointerMove(PanelPoint point) {
 }
 
 // The summary line cannot show everything a slot sends; resting on it
-// shows the whole text through the host's hint, once per arrival.
+// shows the whole text through the host's hint, once per arrival. A place
+// without a region tells how to open the map menu, likewise.
 void EditorWindow::ShowHintAt(PanelPoint point) {
-  std::string hint = drag_.Dragging() ? std::string() : AdditionsHintAt(engine_.model, point);
-  if (hint == additionsHint_) return;
-  additionsHint_ = std::move(hint);
+  std::string hint;
+  if (!drag_.Dragging()) {
+    hint = AdditionsHintAt(engine_.model, point);
+    if (hint.empty() && IsMapMenuPlace(engine_.model.pageIndex, point)) hint = map_menu::kPlaceHint;
+  }
+  if (hint == placeHint_) return;
+  placeHint_ = std::move(hint);
   PluginHost* host = engine_.host();
-  if (host && !additionsHint_.empty()) host->ShowHint(engine_.hostTag(), additionsHint_.c_str());
+  if (host && !placeHint_.empty()) host->ShowHint(engine_.hostTag(), placeHint_.c_str());
+}
+
+void EditorWindow::DoubleClick(PanelPoint point) {
+  if (drag_.Dragging() || !IsMapMenuPlace(engine_.model.pageIndex, point)) return;
+  mapMenuPoint_ = {point.x, point.y};
+  ClientToScreen(handle(), &mapMenuPoint_);
+  // Opened once the button is up: a menu opened under a held button would
+  // take its release for a choice.
+  mapMenuPending_ = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+  if (!mapMenuPending_) OpenMapMenu();
+}
+
+void EditorWindow::OpenMapMenu() {
+  mapMenuPending_ = false;
+  maps_.OpenMenu(mapMenuPoint_);
 }
 
 void EditorWindow::Press(PanelPoint point) {

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "editor/map_loading_service.h"
 #include "editor/panel_editing.h"
+#include "editor/panel_map_commands.h"
 #include "editor/panel_painter.h"
 #include "editor/repaint_requests.h"
 #include "engine/editor_repaint.h"
@@ -60,6 +62,11 @@ class EditorWindow final : public EditorRepaint {
   // the dialog procedure hands back to the system.
   INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The loader the map menu, drops and pastes go to; set once by the
+  // plug-in object before the panel is shown.
+  void SetMapLoading(MapLoadingService* service) { maps_.SetService(service); }
+  PanelMapCommands& mapCommands() { return maps_; }
+
   // What the painter reads.
   const DataModel& model() const { return engine_.model; }
   const EditorDragState& dragState() const { return drag_; }
@@ -84,6 +91,10 @@ class EditorWindow final : public EditorRepaint {
   void PassOnRequests();
 
   INT_PTR PointerMove(PanelPoint point);
+  // A double-click on a place without a region opens the map menu; any
+  // other double-click means nothing, as before.
+  void DoubleClick(PanelPoint point);
+  void OpenMapMenu();
   void ShowHintAt(PanelPoint point);
   void Press(PanelPoint point);
   void Release(PanelPoint point);
@@ -107,7 +118,10 @@ class EditorWindow final : public EditorRepaint {
   HINSTANCE module_;
   void** handleSlot_;
   EditorDragState drag_;
-  std::string additionsHint_;     // the hint shown for the pointer's place, or empty
+  std::string placeHint_;  // the hint shown for the pointer's place, or empty
+  PanelMapCommands maps_;
+  bool mapMenuPending_ = false;   // a double-click's menu waits for the button's release
+  POINT mapMenuPoint_{0, 0};      // where it opens, in screen coordinates
   HCURSOR savedCursor = nullptr;  // the cursor a drag hid; null when none
   RepaintRequests requests_;
   PanelPainter painter_;

@@ -566,6 +566,8 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
   return true;
 }
 
+std::string ForeignBankLabel(const ForeignBank& bank) { return BankLabel(bank); }
+
 std::vector<std::string> SplitPickList(const std::string& list) {
   std::vector<std::string> entries;
   size_t start = 0;

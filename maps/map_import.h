@@ -86,6 +86,9 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
 bool FindForeignBank(const ForeignMap& map, const std::string& fileName, const ImportChoice& choice,
                      size_t& index, std::vector<std::string>& warnings, ImportError& error);
 
+// A bank as --list and the messages name it: "\"SCS - Ensembles\" (\"Ensembles\")".
+std::string ForeignBankLabel(const ForeignBank& bank);
+
 // A --pick argument split at its commas, each entry trimmed.
 std::vector<std::string> SplitPickList(const std::string& list);
 

@@ -3,7 +3,6 @@
 #include "editor/editor_resources.h"
 #include "plugin/com_byte_stream.h"
 #include "plugin/descriptor.h"
-#include "state/state_stream.h"
 
 namespace {
 // Touched only by construction and Destroy, on the host's main thread.
@@ -16,12 +15,15 @@ KAVOLumetPlug::KAVOLumetPlug(int32_t tag, PluginHost* host, HINSTANCE module)
     : TCPPFruityPlug(tag, host),
       module_(module),
       engine_(host, tag),
-      editor_(engine_, module, &editorHandle) {
+      editor_(engine_, module, &editorHandle),
+      mapLoader_(engine_.model, &editor_),
+      panelMaps_(mapLoader_) {
   descriptor = &kPluginDescriptor;
   if (g_instanceCount == 0) CreateEditorResources(module_);
   ++g_instanceCount;
   engine_.InitState();
   engine_.SetRepaint(&editor_);
+  editor_.SetMapLoading(&panelMaps_);
   editor_.Create();
 }
 
@@ -56,9 +58,9 @@ intptr_t PLUG_CALL KAVOLumetPlug::Dispatch(int32_t request, int32_t, intptr_t va
 void PLUG_CALL KAVOLumetPlug::SaveOrLoadState(IStream* stream, int32_t save) {
   ComByteStream bytes(stream);
   if (save) {
-    SaveState(engine_.model, bytes);
+    mapLoader_.SaveHostState(bytes);
   } else {
-    LoadState(engine_.model, bytes, &editor_);
+    mapLoader_.LoadHostState(bytes);
   }
 }
 

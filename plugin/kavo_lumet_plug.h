@@ -6,7 +6,9 @@
 
 #include "editor/editor_window.h"
 #include "engine/engine.h"
+#include "maps/map_loader.h"
 #include "plugin/cpp_fruity_plug.h"
+#include "plugin/panel_map_loading.h"
 
 class KAVOLumetPlug final : public TCPPFruityPlug {
  public:
@@ -26,6 +28,9 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
 
   ArticulationEngine& engine() { return engine_; }
   EditorWindow& editor() { return editor_; }
+  // The instance's map loads, saves and step back (maps/map_loader.h); the
+  // host's state operations go through it as well.
+  MapLoader& mapLoader() { return mapLoader_; }
 
   // Live plug-in objects in this process.
   static int LiveInstances();
@@ -34,6 +39,9 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
   HINSTANCE module_;
   ArticulationEngine engine_;
   EditorWindow editor_;
+  MapLoader mapLoader_;
+  // What the panel's map menu, drops and pastes go to.
+  PanelMapLoading panelMaps_;
 };
 
 // Dispatch requests.

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 
 #include "maps/icon_names.h"
 
@@ -149,8 +148,22 @@ std::string SlotIconName(const SlotSettings& slot) {
   return name ? name : "";
 }
 
+namespace {
+
+// Collects what pugixml writes; a string stream would bring the whole of
+// the C++ streams and locales into the plug-in for this alone.
+class StringWriter final : public pugi::xml_writer {
+ public:
+  void write(const void* data, size_t size) override {
+    text.append(static_cast<const char*>(data), size);
+  }
+  std::string text;
+};
+
+}  // namespace
+
 std::string XmlToString(const pugi::xml_document& doc, const char* indent) {
-  std::ostringstream out;
+  StringWriter out;
   doc.save(out, indent, pugi::format_default, pugi::encoding_utf8);
-  return out.str();
+  return std::move(out.text);
 }

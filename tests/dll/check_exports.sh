@@ -11,7 +11,7 @@ if [ "$exports" != "CreatePlugInstance" ]; then
   echo "exports are not exactly CreatePlugInstance:"; printf '%s\n' "$exports"; exit 1
 fi
 
-allowed='^(KERNEL32|USER32|GDI32|ole32|OLEAUT32|ADVAPI32|msvcrt|COMCTL32|SHELL32)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|ole32|OLEAUT32|ADVAPI32|msvcrt|COMCTL32|SHELL32|COMDLG32)\.dll$'
 bad=0
 while read -r name; do
   if ! printf '%s\n' "$name" | grep -qiE "$allowed"; then echo "unexpected import: $name"; bad=1; fi

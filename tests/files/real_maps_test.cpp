@@ -133,7 +133,7 @@ TEST(RealMaps, ExportsHaveTheShapeOfRealFiles) {
     Shapes real;
     int files = 0;
     for (const RealMap& file : kRealMaps) {
-      if (EndsWith(file.name, ".plist") != plist) continue;
+      if (!EndsWith(file.name, plist ? ".plist" : ".expressionmap")) continue;
       ++files;
       for (const auto& [path, children] : ShapesOf(file.text, plist))
         real[path].insert(children.begin(), children.end());

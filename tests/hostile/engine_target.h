@@ -9,7 +9,9 @@
 
 #include "editor/panel_editing.h"
 #include "engine/engine.h"
+#include "maps/map_loader.h"
 #include "state/state_stream.h"
+#include "tests/hostile/map_loads.h"
 #include "tests/hostile/hostile_driver.h"
 #include "tests/hostile/hostile_host.h"
 #include "tests/support/memory_stream.h"
@@ -80,11 +82,14 @@ inline void ApplyEditorEdit(ArticulationEngine& engine, uint32_t kind, uint32_t 
 class EngineTarget {
  public:
   void Reset(HostileHost& host) {
+    loader_.reset();
     engine_ = std::make_unique<ArticulationEngine>(&host, 0x5EED);
     engine_->InitState();
+    loader_ = std::make_unique<MapLoader>(engine_->model, nullptr);
   }
   void Close() {
     if (engine_) engine_->EndAllVoices();
+    loader_.reset();
     engine_.reset();
   }
 
@@ -104,14 +109,56 @@ class EngineTarget {
   void GetName(int32_t section, int32_t index, int32_t value, char* text) {
     engine_->GetName(section, index, value, text);
   }
+  // The host's state operations go through the loader, as the plug-in's do.
   std::vector<uint8_t> Save() {
     MemoryStream out;
-    SaveState(engine_->model, out);
+    loader_->SaveHostState(out);
     return out.bytes;
   }
   void Load(const std::vector<uint8_t>& bytes) {
     MemoryStream in(bytes);
-    LoadState(engine_->model, in, nullptr);
+    loader_->LoadHostState(in);
+  }
+
+  std::string MapLoad(uint32_t a, uint32_t b, uint32_t c) {
+    const std::vector<uint8_t> before = Save();
+    const auto unchanged = [&](const char* what) {
+      return Save() == before ? std::string() : std::string(what) + " changed the state";
+    };
+    MapLoadReport report;
+    switch (DrawMapAction(a)) {
+      case MapAction::kLoad: {
+        const MapFileDraw file = DrawMapFile(b, c);
+        MapOffer offer;
+        MapPick pick;
+        if (!MapLoader::Inspect(file.name, file.bytes, offer, report) ||
+            !NthChoice(offer, file.choice, pick))
+          return unchanged("a map file refused");
+        if (!loader_->Load(offer, pick, report)) return unchanged("a map load refused");
+        beforeLoad_ = before;
+        return {};
+      }
+      case MapAction::kPaste: {
+        std::string json;
+        if (!loader_->CurrentMapJson(json, report)) return unchanged("a copy refused");
+        if (!loader_->LoadFile("the clipboard", {json.begin(), json.end()}, report))
+          return "the instance's own map does not paste back: " + report.summary;
+        beforeLoad_ = before;
+        return unchanged("the instance's own map pasted back");
+      }
+      case MapAction::kUndo: {
+        const bool could = loader_->CanUndo();
+        if (loader_->UndoLoad(report) != could) return "undo did other than CanUndo said";
+        if (could && Save() != beforeLoad_) return "undo did not bring back the state before the load";
+        return could ? std::string() : unchanged("an undo without a load");
+      }
+      case MapAction::kSaveAs: {
+        std::string text;
+        loader_->CurrentMapText(std::string("map") + DrawSaveExtension(b), text, report);
+        return unchanged("a save as a file");
+      }
+    }
+    return {};
   }
   void Dispatch(int32_t request, int32_t, intptr_t value) {
     if (request == 12) engine_->PlaybackChanged(value != 0);
@@ -151,6 +198,8 @@ class EngineTarget {
 
  private:
   std::unique_ptr<ArticulationEngine> engine_;
+  std::unique_ptr<MapLoader> loader_;
+  std::vector<uint8_t> beforeLoad_;
 };
 
 }  // namespace hostile

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "maps/map_saving.h"
+#include "tests/hostile/map_loads.h"
 #include "tests/hostile/seeded_runs.h"
 #include "tests/support/com_streams.h"
 #include "tools/plughost/plugin_library.h"
@@ -100,6 +102,37 @@ class DllTarget {
     }
     PumpMessages();
   }
+  // A load or paste as the panel's loader makes it: the state built from
+  // the instance's own (map_loading.h) and applied through SaveOrLoadState,
+  // the loader's path into the engine. Undo and save act on the loader
+  // inside the DLL, which only its panel reaches.
+  std::string MapLoad(uint32_t a, uint32_t b, uint32_t c) {
+    const std::vector<uint8_t> before = Save();
+    MapLoadReport report;
+    MapOffer offer;
+    MapPick pick;
+    const hostile::MapAction action = hostile::DrawMapAction(a);
+    if (action == hostile::MapAction::kPaste) {
+      std::string json;
+      if (!MapJsonText(before, json, report)) return {};
+      if (!InspectMapFile("the clipboard", {json.begin(), json.end()}, offer, report))
+        return "the instance's own map does not read back: " + report.summary;
+    } else if (action == hostile::MapAction::kLoad) {
+      const hostile::MapFileDraw file = hostile::DrawMapFile(b, c);
+      if (!InspectMapFile(file.name, file.bytes, offer, report) ||
+          !hostile::NthChoice(offer, file.choice, pick))
+        return {};
+    } else {
+      return {};
+    }
+    std::vector<uint8_t> loaded;
+    if (!BuildLoadedState(offer, pick, before, loaded, report)) return {};
+    Load(loaded);
+    if (action == hostile::MapAction::kPaste && Save() != before)
+      return "the instance's own map pasted back changed the state";
+    return {};
+  }
+
   int LiveCount() const { return -1; }
 
  private:

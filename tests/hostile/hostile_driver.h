@@ -15,6 +15,9 @@
 //  - GetName writes a NUL-terminated text within 256 bytes and never past;
 //  - RenderVoice writes the frames asked for and nothing past them;
 //  - save -> load -> save gives the same bytes, also after a damaged load;
+//  - a map file refused changes nothing; the instance's own map copied and
+//    pasted back changes nothing; an undo brings back the state before the
+//    load (map_loads.h);
 //  - at a playback stop the plug-in reports exactly the voices the host
 //    holds, and once the host has killed them no key sounds anywhere;
 //  - no key stays down past the release (or kill) that ends the last voice
@@ -77,6 +80,7 @@ enum class Call : uint8_t {
   kIdle,
   kEdit,
   kHostKills,
+  kMapLoad,
   kCount,
 };
 
@@ -105,6 +109,8 @@ std::vector<Step> DrawSteps(uint64_t seed, size_t n);
 //   std::vector<uint8_t> Save(), void Load(const std::vector<uint8_t>&),
 //   void Dispatch(int32_t request, int32_t index, intptr_t value) (12 = playback),
 //   void Idle(), void Edit(uint32_t kind, uint32_t a, uint32_t b),
+//   std::string MapLoad(uint32_t, uint32_t, uint32_t) (a load, paste, undo
+//     or save of a map as the panel makes them; returns a fault or empty),
 //   int LiveCount() (-1 when it cannot be seen)
 
 // The plug-in's output address and what the channel checks need of it.
@@ -642,6 +648,9 @@ class Runner {
       case Call::kHostKills:
         KillAsked(s.a % 4);
         break;
+      case Call::kMapLoad:
+        if (const std::string fault = target_.MapLoad(s.a, s.b, s.c); !fault.empty()) Fail(fault);
+        break;
       case Call::kCount:
         break;
     }
@@ -663,7 +672,8 @@ inline const char* CallName(Call call) {
       "TriggerVoice", "ReleaseVoice", "KillVoice",      "RenderVoice",
       "VoiceEvent",   "ProcessParam", "ProcessEvent",   "GetName",
       "save",         "damaged load", "playback start", "playback stop and check",
-      "Dispatch",     "Idle",         "editor edit",    "host kills ended voices"};
+      "Dispatch",     "Idle",         "editor edit",    "host kills ended voices",
+      "map load"};
   const auto i = static_cast<size_t>(call);
   return i < sizeof kNames / sizeof kNames[0] ? kNames[i] : "?";
 }
@@ -677,7 +687,7 @@ inline std::string Describe(const Step& step) {
 
 inline std::vector<Step> DrawSteps(uint64_t seed, size_t n) {
   // Weights per call, in Call order.
-  static const uint32_t kWeights[] = {30, 14, 10, 3, 2, 8, 4, 3, 2, 3, 1, 1, 2, 1, 5, 6};
+  static const uint32_t kWeights[] = {30, 14, 10, 3, 2, 8, 4, 3, 2, 3, 1, 1, 2, 1, 5, 6, 2};
   static_assert(sizeof kWeights / sizeof kWeights[0] == static_cast<size_t>(Call::kCount));
   uint32_t total = 0;
   for (uint32_t w : kWeights) total += w;

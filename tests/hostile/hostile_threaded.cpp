@@ -1,6 +1,7 @@
 // The hostile host on three threads, as hosts call: notes, parameters and
 // events on an audio thread; state saves and loads, name queries and
-// playback dispatches on the main thread; editor edits on a window thread.
+// playback dispatches on the main thread; editor edits and map loads,
+// pastes, undos and saves (as the panel makes them) on a window thread.
 // Built under ThreadSanitizer, which reports any access that is a data race;
 // at the end the run stops playback, kills every voice and checks that no
 // key sounds and that every message was well formed.
@@ -12,6 +13,7 @@
 
 #include "tests/hostile/engine_target.h"
 #include "tests/hostile/hostile_driver.h"
+#include "tests/hostile/map_loads.h"
 #include "tests/hostile/run_options.h"
 
 namespace {
@@ -94,7 +96,8 @@ void AudioThread(ArticulationEngine& engine, HostileHost& host, uint64_t seed, c
   for (const LiveVoice& v : voices) engine.KillVoice(v.handle);
 }
 
-void MainThread(ArticulationEngine& engine, uint64_t seed, const std::atomic<bool>& stop, size_t& calls) {
+void MainThread(ArticulationEngine& engine, MapLoader& loader, uint64_t seed, const std::atomic<bool>& stop,
+                size_t& calls) {
   Random random(seed);
   std::vector<uint8_t> saved;
   char text[256];
@@ -104,13 +107,13 @@ void MainThread(ArticulationEngine& engine, uint64_t seed, const std::atomic<boo
     switch (a % 6) {
       case 0: {
         MemoryStream out;
-        SaveState(engine.model, out);
+        loader.SaveHostState(out);
         saved = out.bytes;
         break;
       }
       case 1: {
         MemoryStream in(hostile::detail::DamagedState(saved, b, c, a));
-        LoadState(engine.model, in, nullptr);
+        loader.LoadHostState(in);
         break;
       }
       case 2: engine.GetName(static_cast<int32_t>(b % 3 == 2 ? 8 : b % 3), static_cast<int32_t>(c % 20), 0, text); break;
@@ -121,10 +124,48 @@ void MainThread(ArticulationEngine& engine, uint64_t seed, const std::atomic<boo
   }
 }
 
-void WindowThread(ArticulationEngine& engine, uint64_t seed, const std::atomic<bool>& stop, size_t& calls) {
+// A map action of the panel's: a load of a real map (whole or damaged, any
+// bank or page), a paste of the instance's own map, an undo, a save.
+void MapAction(MapLoader& loader, uint32_t a, uint32_t b, uint32_t c, size_t& loads) {
+  MapLoadReport report;
+  switch (hostile::DrawMapAction(a)) {
+    case hostile::MapAction::kLoad: {
+      const hostile::MapFileDraw file = hostile::DrawMapFile(b, c);
+      MapOffer offer;
+      MapPick pick;
+      if (MapLoader::Inspect(file.name, file.bytes, offer, report) &&
+          hostile::NthChoice(offer, file.choice, pick) && loader.Load(offer, pick, report))
+        ++loads;
+      break;
+    }
+    case hostile::MapAction::kPaste: {
+      std::string json;
+      if (loader.CurrentMapJson(json, report) &&
+          loader.LoadFile("the clipboard", {json.begin(), json.end()}, report))
+        ++loads;
+      break;
+    }
+    case hostile::MapAction::kUndo:
+      loader.UndoLoad(report);
+      break;
+    case hostile::MapAction::kSaveAs: {
+      std::string text;
+      loader.CurrentMapText(std::string("map") + hostile::DrawSaveExtension(b), text, report);
+      break;
+    }
+  }
+}
+
+void WindowThread(ArticulationEngine& engine, MapLoader& loader, uint64_t seed, const std::atomic<bool>& stop,
+                  size_t& calls, size_t& loads) {
   Random random(seed);
   while (!stop.load(std::memory_order_relaxed)) {
-    hostile::ApplyEditorEdit(engine, random.Word(), random.Word(), random.Word());
+    const uint32_t kind = random.Word(), a = random.Word(), b = random.Word();
+    if (kind % 16 == 0) {
+      MapAction(loader, a, b, random.Word(), loads);
+    } else {
+      hostile::ApplyEditorEdit(engine, kind, a, b);
+    }
     ++calls;
   }
 }
@@ -136,12 +177,15 @@ int main(int argc, char** argv) {
   HostileHost host(0x5EED);
   ArticulationEngine engine(&host, 0x5EED);
   engine.InitState();
+  MapLoader loader(engine.model, nullptr);
 
   std::atomic<bool> stop{false};
-  size_t audioCalls = 0, mainCalls = 0, windowCalls = 0;
+  size_t audioCalls = 0, mainCalls = 0, windowCalls = 0, mapLoads = 0;
   std::thread audio(AudioThread, std::ref(engine), std::ref(host), options.seed, std::cref(stop), std::ref(audioCalls));
-  std::thread window(WindowThread, std::ref(engine), options.seed + 1, std::cref(stop), std::ref(windowCalls));
-  std::thread mainThread(MainThread, std::ref(engine), options.seed + 2, std::cref(stop), std::ref(mainCalls));
+  std::thread window(WindowThread, std::ref(engine), std::ref(loader), options.seed + 1, std::cref(stop),
+                     std::ref(windowCalls), std::ref(mapLoads));
+  std::thread mainThread(MainThread, std::ref(engine), std::ref(loader), options.seed + 2, std::cref(stop),
+                         std::ref(mainCalls));
   std::this_thread::sleep_for(std::chrono::duration<double>(options.seconds));
   stop.store(true);
   audio.join();
@@ -159,8 +203,9 @@ int main(int argc, char** argv) {
   const std::string key = host.SoundingKey();
   if (fault.empty() && !key.empty()) fault = "a key still sounds after stop and kill: " + key;
 
-  std::printf("hostile host (threaded): %zu audio, %zu main, %zu window calls, %llu messages, seed %llu\n",
-              audioCalls, mainCalls, windowCalls, static_cast<unsigned long long>(host.MessageCount()),
+  std::printf("hostile host (threaded): %zu audio, %zu main, %zu window calls (%zu map loads), %llu messages, "
+              "seed %llu\n",
+              audioCalls, mainCalls, windowCalls, mapLoads, static_cast<unsigned long long>(host.MessageCount()),
               static_cast<unsigned long long>(options.seed));
   if (!fault.empty()) {
     std::printf("finding: %s\n0 passed, 1 failed\n", fault.c_str());

@@ -135,6 +135,34 @@ class EditSession(PlughostTest):
         self.assertEqual(saved["slots"][0]["name"], "Long legato")
         self.assertEqual(saved["slots"][1:], m["slots"][1:])
 
+    @unittest.skipUnless(shutil.which("xdotool") and os.environ.get("DISPLAY"),
+                         "needs xdotool and an X display")
+    def test_the_map_menu_copies_and_pastes_the_map_through_the_clipboard(self):
+        """The panel's map menu in our window, through the window system: the
+        hint where the panel has no region, a real double-click, "Copy map",
+        then a change, then "Paste map", which brings the copied map back."""
+        m = json.load(open(EXAMPLE_MAP))
+        m["page"] = "controllers"
+        self.write_json("m.json", m)
+        with EditorWindow(self.dir, "m.json") as editor:
+            editor.move(120, 97)
+            self.assertTrue(editor.title().endswith(
+                " - Double-click: load, save, copy or paste a map"), editor.title())
+            editor.click(120, 97, repeat=2)
+            editor.keys("Down", "Down", "Down", "Return")  # Copy map
+            self.assertTrue(editor.title().endswith(" - Copied the map to the clipboard as text"),
+                            editor.title())
+            editor.click(6 + 90 + 22, 207)  # the settings tab
+            editor.click(120, 97, repeat=2)
+            editor.keys("Down", "Down", "Down", "Down", "Return")  # Paste map
+            self.assertIn(" - Loaded ", editor.title())
+            self.assertIn("the clipboard", editor.title())
+            editor.keys("alt+F4")
+        self.assertEqual(editor.returncode, 0, editor.err)
+        with open(self.path("m.json"), encoding="utf-8") as f:
+            saved = json.load(f)
+        self.assertEqual(saved["page"], "controllers", "the page of the map pasted")
+        self.assertEqual(saved["slots"], m["slots"])
 
 class EditorWindow:
     """plughost edit running, driven with xdotool. It closes by itself after
@@ -166,11 +194,20 @@ class EditorWindow:
         self.x, self.y = int(values["X"]), int(values["Y"])
         return self
 
-    def click(self, x, y, button=1):
+    def click(self, x, y, button=1, repeat=1):
         subprocess.run(["xdotool", "mousemove", str(self.x + x), str(self.y + y)], check=True)
         time.sleep(0.2)
-        subprocess.run(["xdotool", "click", str(button)], check=True)
+        subprocess.run(["xdotool", "click", "--repeat", str(repeat), "--delay", "80", str(button)],
+                       check=True)
         time.sleep(0.6)
+
+    def move(self, x, y):
+        subprocess.run(["xdotool", "mousemove", str(self.x + x), str(self.y + y)], check=True)
+        time.sleep(0.5)
+
+    def title(self):
+        return subprocess.run(["xdotool", "getwindowname", self.window],
+                              capture_output=True, text=True).stdout.strip()
 
     def keys(self, *names):
         for name in names:

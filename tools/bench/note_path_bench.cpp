@@ -31,7 +31,11 @@
 // and a controller change sent to sixteen note channels
 // (controller_fanout_case.h).
 //
-//   note_path_bench [--rounds N] [--seconds S] [--dll PATH]
+// With --loads N, a thread of its own loads maps into the DLL's instance N
+// times a second (background_loads.h) through the trigger cases, so the
+// figures show what loads on another thread cost the note path.
+//
+//   note_path_bench [--rounds N] [--seconds S] [--dll PATH] [--loads N]
 #include <intrin.h>
 #include <windows.h>
 
@@ -43,7 +47,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "engine/engine.h"
+#include "tools/bench/background_loads.h"
 #include "tools/bench/bench_host.h"
 #include "tools/bench/controller_fanout_case.h"
 #include "tools/bench/slot_outputs_case.h"
@@ -556,11 +563,13 @@ int main(int argc, char** argv) {
   int rounds = 3;
   double seconds = 0.3;
   std::string dll = "QuindleVelmora.dll";
+  double loadsPerSecond = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
     if (option == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
     if (option == "--seconds") seconds = std::max(0.01, std::atof(argv[i + 1]));
     if (option == "--dll") dll = argv[i + 1];
+    if (option == "--loads") loadsPerSecond = std::max(0.0, std::atof(argv[i + 1]));
   }
 
   PluginLibrary library(dll);
@@ -596,6 +605,9 @@ int main(int argc, char** argv) {
   std::printf("note path through %s: %d rounds of %.2f s per case\n", dll.c_str(), rounds, seconds);
   std::printf("cycle counter: %.3f GHz; reading it twice costs %.1f ns\n", 1e-9 / SecondsPerCycle(),
               CycleReadSeconds() * 1e9);
+  std::unique_ptr<BackgroundLoads> loads;
+  const double loadsStart = Now();
+  if (loadsPerSecond > 0) loads = std::make_unique<BackgroundLoads>(plugin, loadsPerSecond);
   for (int round = 0; round < rounds; ++round) {
     for (Case& c : cases) {
       plugin.Dispatch(kShowEditor, 0, c.kind == kShown ? reinterpret_cast<intptr_t>(parent) : 0);
@@ -618,6 +630,12 @@ int main(int argc, char** argv) {
                   round + 1, c.name, c.alive, c.trigger.back() * 1e9, run.worstSingle * 1e9);
       std::fflush(stdout);
     }
+  }
+  if (loads) {
+    const long made = loads->Stop();
+    std::printf("map loads into the DLL's instance on another thread meanwhile: %ld (%.1f per second)\n",
+                made, static_cast<double>(made) / (Now() - loadsStart));
+    loads.reset();
   }
   PrintTable(cases);
   bool met = PrintRatios(cases);

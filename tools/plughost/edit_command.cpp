@@ -38,7 +38,17 @@ class EditSession final : public HostListener {
   void EndPlugin() { plugin_ = nullptr; }
 
   void OnHint(const char* text) override { ShowStatus(text); }
-  void OnMessage(const char* text) override { ShowStatus(text); }
+  // The title shows a message's first line; one of several lines (a map
+  // loaded or saved, item by item) is printed whole as well.
+  void OnMessage(const char* text) override {
+    const std::string message = text ? text : "";
+    const size_t end = message.find('\n');
+    ShowStatus(message.substr(0, end).c_str());
+    if (end != std::string::npos) {
+      std::printf("%s\n", message.c_str());
+      std::fflush(stdout);
+    }
+  }
   void OnParamChanged(int32_t index, int32_t value) override {
     if (index >= 0 && index < kParameterCount) values_[index] = value;
   }

@@ -1,0 +1,38 @@
+// The plug-in's map files on disk: reading a file the composer dropped or
+// chose, and writing a map whole or not at all. Paths are wide (what file
+// dialogs and drops give); messages name a file by the last part of its
+// path, in UTF-8. Called on the editor's thread or a dialog's worker thread;
+// never on the audio thread. Nothing here throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "maps/map_loader.h"
+
+// UTF-8 of a wide text (a path, the clipboard's text), and back (menu
+// labels, messages, the map copied to the clipboard). Invalid sequences
+// become U+FFFD.
+std::string Utf8FromWide(const std::wstring& text);
+std::wstring WideFromUtf8(const std::string& text);
+
+// Reads a whole file for InspectMapFile. Refuses one larger than
+// kMaxMapFileBytes without reading it. On failure the summary names the
+// file and the system's reason.
+bool ReadMapFileBytes(const std::wstring& path, std::vector<uint8_t>& bytes,
+                      MapLoadReport& report) noexcept;
+
+// Reads and loads a file that offers one thing to load (MapLoader::LoadFile).
+bool LoadMapFromFile(MapLoader& loader, const std::wstring& path, MapLoadReport& report) noexcept;
+
+// Writes the bytes to a file beside the target and moves it over the target
+// in one step: the target holds either its old content or all of the new.
+// Whether to replace an existing file is asked by the dialog, not here.
+bool WriteFileWhole(const std::wstring& path, const std::string& content,
+                    std::string& error) noexcept;
+
+// "Save map as...": the current map in the format the path's extension
+// names (our JSON map for ".json"), written whole. The report carries the
+// export's item-by-item warnings.
+bool SaveMapToFile(MapLoader& loader, const std::wstring& path, MapLoadReport& report) noexcept;

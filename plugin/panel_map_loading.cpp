@@ -1,0 +1,79 @@
+#include "plugin/panel_map_loading.h"
+
+#include "maps/map_saving.h"
+#include "plugin/map_file_types.h"
+#include "plugin/map_files.h"
+
+bool PanelMapLoading::Inspect(const std::string& name, const std::vector<uint8_t>& bytes,
+                              std::vector<LoadableBank>& banks, std::string& message) {
+  MapOffer offer;
+  MapLoadReport report;
+  if (!MapLoader::Inspect(name, bytes, offer, report)) {
+    message = report.Message();
+    return false;
+  }
+  banks.clear();
+  if (offer.kind != MapFileKind::ForeignMap) {
+    // Our own map or state: one thing to load, at once.
+    banks.push_back({offer.fileName, "", 0, "", {""}});
+  }
+  for (const MapBankOffer& bank : offer.banks) {
+    LoadableBank listed{
+        bank.label, bank.group, static_cast<int32_t>(bank.articulations), bank.problem, {}};
+    for (const MapPage& page : bank.pages) listed.pages.push_back(page.label);
+    banks.push_back(std::move(listed));
+  }
+  offer_ = std::move(offer);
+  inspected_ = true;
+  return true;
+}
+
+bool PanelMapLoading::InspectFile(const std::wstring& path, std::vector<LoadableBank>& banks,
+                                  std::string& message) {
+  std::vector<uint8_t> bytes;
+  MapLoadReport report;
+  if (!ReadMapFileBytes(path, bytes, report)) {
+    message = report.Message();
+    return false;
+  }
+  return Inspect(Utf8FromWide(path), bytes, banks, message);
+}
+
+bool PanelMapLoading::InspectText(const std::string& name, const std::string& text,
+                                  std::vector<LoadableBank>& banks, std::string& message) {
+  return Inspect(name, std::vector<uint8_t>(text.begin(), text.end()), banks, message);
+}
+
+bool PanelMapLoading::Load(const LoadPick& pick, std::string& message) {
+  if (!inspected_) return false;
+  MapLoadReport report;
+  const bool loaded = loader_.Load(
+      offer_, MapPick{static_cast<size_t>(pick.bank), static_cast<size_t>(pick.page)}, report);
+  message = report.Message();
+  return loaded;
+}
+
+bool PanelMapLoading::Undo(std::string& message) {
+  MapLoadReport report;
+  const bool undone = loader_.UndoLoad(report);
+  message = report.Message();
+  return undone;
+}
+
+bool PanelMapLoading::MapText(std::string& text, std::string& message) {
+  MapLoadReport report;
+  const bool made = loader_.CurrentMapJson(text, report);
+  message = report.Message();
+  return made;
+}
+
+bool PanelMapLoading::SaveToFile(const std::wstring& path, std::string& message) {
+  MapLoadReport report;
+  const bool saved = SaveMapToFile(loader_, path, report);
+  message = report.Message();
+  return saved;
+}
+
+std::vector<MapFileType> PanelMapLoading::LoadTypes() const { return MapLoadFileTypes(); }
+
+std::vector<MapFileType> PanelMapLoading::SaveTypes() const { return MapSaveFileTypes(); }

@@ -1,0 +1,95 @@
+// What the plug-in costs a host before the first note: LoadLibrary of the
+// DLL, its factory found and a new instance created (shared skin resources,
+// the editor window), then the instance destroyed and the DLL freed, so the
+// next round loads it afresh. Several DLLs (today's build and an older one)
+// alternate in the same run, on the same display, so a busy machine weighs
+// on all alike.
+//
+//   dll_load_bench [--rounds N] --dll A.dll [--dll B.dll ...]
+//
+// Run from bin/, where the font folder is; needs a display (scripts/wine-run).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/bench/bench_host.h"
+#include "tools/plughost/plugin_library.h"
+
+namespace {
+
+double Now() {
+  static const double ticksPerSecond = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / ticksPerSecond;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct Times {
+  std::vector<double> library, instance, total;
+};
+
+bool Round(const std::string& dll, BenchHost& host, Times& times) {
+  const double start = Now();
+  HMODULE module = LoadLibraryA(dll.c_str());
+  const auto factory =
+      module
+          ? reinterpret_cast<PluginLibrary::Factory>(GetProcAddress(module, "CreatePlugInstance"))
+          : nullptr;
+  const double loaded = Now();
+  void* object = factory ? factory(&host, 5) : nullptr;
+  const double created = Now();
+  if (object) RawPlugin(object).Destroy();
+  if (module) FreeLibrary(module);
+  if (!object) return false;
+  times.library.push_back(loaded - start);
+  times.instance.push_back(created - loaded);
+  times.total.push_back(created - start);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rounds = 20;
+  std::vector<std::string> dlls;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    if (option == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
+    if (option == "--dll") dlls.push_back(argv[i + 1]);
+  }
+  if (dlls.empty()) dlls.push_back("QuindleVelmora.dll");
+  BenchHost host;
+  std::vector<Times> times(dlls.size());
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t d = 0; d < dlls.size(); ++d) {
+      if (!Round(dlls[d], host, times[d])) {
+        std::fprintf(stderr, "cannot load %s or create an instance\n", dlls[d].c_str());
+        return 3;
+      }
+    }
+  }
+  std::printf("%-50s %10s %14s %14s %14s\n", "DLL", "bytes", "LoadLibrary ms", "instance ms",
+              "both ms");
+  for (size_t d = 0; d < dlls.size(); ++d) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(dlls[d].c_str(), GetFileExInfoStandard, &data);
+    std::printf("%-50s %10lu %14.3f %14.3f %14.3f\n", dlls[d].c_str(), data.nFileSizeLow,
+                Median(times[d].library) * 1e3, Median(times[d].instance) * 1e3,
+                Median(times[d].total) * 1e3);
+  }
+  std::printf("medians of %d rounds, the DLLs alternating\n", rounds);
+  return 0;
+}
