@@ -50,6 +50,10 @@ struct ForeignArticulation {
 struct ForeignBank {
   std::string name;         // what --bank matches first
   std::string displayName;  // a second name --bank also accepts; may be empty
+  // Where the program files the bank in its library, outermost first: a
+  // Reaticulate bank's g= path split at its slashes ("Spitfire", "Symphonic
+  // Brass", "Horns"). Empty when the format has no such place.
+  std::vector<std::string> library;
   std::vector<ForeignArticulation> articulations;  // in file order
   // Settings of the bank as a whole that the plug-in has no place for,
   // split as the articulations' extras and notes are.

@@ -321,7 +321,7 @@ bool ChooseBank(const ForeignMap& map, const std::string& file, const std::strin
 // The articulations that become slots 1.., by their index in the bank, in
 // order. Warns about what the rules leave out.
 bool Select(const ForeignBank& bank, const std::string& file, const std::vector<std::string>& pick,
-            std::vector<size_t>& chosen, ImportResult& out, ImportError& error) {
+            int page, std::vector<size_t>& chosen, ImportResult& out, ImportError& error) {
   const auto& all = bank.articulations;
   if (!pick.empty()) {
     if (pick.size() > kSlotCount) {
@@ -351,13 +351,18 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
     return true;
   }
   std::vector<std::string> beyond;
+  const size_t first = page > 0 ? static_cast<size_t>(page) * kSlotCount : 0;
+  size_t visible = 0;
   for (size_t i = 0; i < all.size(); ++i) {
     if (all[i].hidden) {
-      out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) +
-                          ": left out, as its program hides it");
+      if (page <= 0)
+        out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) +
+                            ": left out, as its program hides it");
+    } else if (visible++ < first) {
+      continue;  // on an earlier page
     } else if (chosen.size() < kSlotCount) {
       chosen.push_back(i);
-    } else {
+    } else if (page < 0) {
       beyond.push_back(std::to_string(i + 1) + " " + Quoted(all[i].name));
     }
   }
@@ -413,7 +418,7 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
   for (const std::string& note : bank->notes)
     out.notes.push_back(fileName + ": bank " + BankLabel(*bank) + ": dropped " + note);
   std::vector<size_t> chosen;
-  if (!Select(*bank, fileName, choice.pick, chosen, out, error)) return false;
+  if (!Select(*bank, fileName, choice.pick, choice.page, chosen, out, error)) return false;
   for (size_t i = 0; i < chosen.size(); ++i) {
     SlotImport slot(bank->articulations[chosen[i]], chosen[i] + 1, static_cast<int>(i), fileName,
                     out);
@@ -421,6 +426,12 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
   }
   result = std::move(out);
   return true;
+}
+
+size_t ImportPageCount(const ForeignBank& bank) {
+  const auto visible = std::count_if(bank.articulations.begin(), bank.articulations.end(),
+                                     [](const Articulation& a) { return !a.hidden; });
+  return std::max<size_t>(1, (static_cast<size_t>(visible) + kSlotCount - 1) / kSlotCount);
 }
 
 std::vector<std::string> SplitPickList(const std::string& list) {

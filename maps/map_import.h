@@ -3,7 +3,8 @@
 //
 // - Articulations are taken in file order; hidden ones are left out. Without
 //   a pick the first 16 become slots 1..16; the rest are named in a warning.
-//   A pick takes up to 16 by 1-based number (as ListForeignMap numbers them,
+//   A page (ImportChoice::page) takes the next 16 instead, for a bank split
+//   into several maps. A pick takes up to 16 by 1-based number (as ListForeignMap numbers them,
 //   hidden ones included) or by name, into slots 1.. in the order given.
 // - --bank and --pick name a bank or an articulation by its number or by a
 //   name that is the same as the text (name_matching.h: case and blanks at
@@ -45,7 +46,15 @@ struct ImportChoice {
   std::string bank;                   // a name or number; empty: the file must hold one bank
   std::vector<std::string> pick;      // empty: the first 16 visible articulations
   std::string bankOption = "--bank";  // what the messages call the choice of bank
+  // Without a pick, a page of the visible articulations: 0 takes 1..16, 1
+  // takes 17..32, and so on, and the articulations of other pages are not
+  // named as left out; the hidden ones are noted on page 0 only. -1: the
+  // first 16, with a warning naming the rest.
+  int page = -1;
 };
+
+// How many pages of 16 the visible articulations of a bank fill (at least 1).
+size_t ImportPageCount(const ForeignBank& bank);
 
 struct ImportResult {
   PluginSettings settings;
