@@ -1,6 +1,7 @@
 # The factory maps built into the program (maps/factory_library.h).
 #
-# artsw_factory_maps, a static library: maps/factory_library.cpp and the
+# artsw_factory_maps, a static library: maps/factory_library.cpp, the search
+# by name (maps/factory_search.cpp) and the
 # source factory_pack (tools/factory) makes from the factory/ folder at build
 # time, the map texts compressed in one zlib stream. factory_pack is a host
 # program in every build, compiled here with the build machine's own
@@ -26,6 +27,7 @@ add_custom_command(
   COMMENT "Packing the factory maps"
   VERBATIM)
 
-add_library(artsw_factory_maps STATIC ${PROJECT_SOURCE_DIR}/maps/factory_library.cpp ${blob})
+add_library(artsw_factory_maps STATIC ${PROJECT_SOURCE_DIR}/maps/factory_library.cpp
+            ${PROJECT_SOURCE_DIR}/maps/factory_search.cpp ${blob})
 target_include_directories(artsw_factory_maps PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(artsw_factory_maps PRIVATE artsw_zlib)
+target_link_libraries(artsw_factory_maps PUBLIC artsw_maps PRIVATE artsw_zlib)

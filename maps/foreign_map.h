@@ -50,10 +50,6 @@ struct ForeignArticulation {
 struct ForeignBank {
   std::string name;         // what --bank matches first
   std::string displayName;  // a second name --bank also accepts; may be empty
-  // Where the program files the bank in its library, outermost first: a
-  // Reaticulate bank's g= path split at its slashes ("Spitfire", "Symphonic
-  // Brass", "Horns"). Empty when the format has no such place.
-  std::vector<std::string> library;
   std::vector<ForeignArticulation> articulations;  // in file order
   // Settings of the bank as a whole that the plug-in has no place for,
   // split as the articulations' extras and notes are.
@@ -63,6 +59,10 @@ struct ForeignBank {
   // Why the bank cannot be imported (a clone of a bank the file lacks);
   // empty for a bank that can. The file's other banks import all the same.
   std::string problem;
+  // Where the program files the bank in its library, outermost first: a
+  // Reaticulate bank's g= path split at its slashes ("Spitfire", "Symphonic
+  // Brass", "Horns"). Empty when the format has no such place.
+  std::vector<std::string> library;
 };
 
 struct ForeignMap {

@@ -9,6 +9,7 @@
 
 #include "maps/articulation_map.h"
 #include "maps/factory_library.h"
+#include "maps/factory_search.h"
 #include "maps/map_file.h"
 #include "tools/factory/factory_conversion.h"
 
@@ -93,6 +94,40 @@ TEST(FactoryLibrary, BuiltInLibraryGivesBackEveryMap) {
   EXPECT_EQ(text, "kept");
   EXPECT_NE(error.find("there is no factory map"), std::string::npos) << error;
   EXPECT_STREQ(FactoryMapAt(FactoryMapCount()).name, "");
+}
+
+// factory:NAME: a whole name whatever its case and blanks, else words that
+// fit one map; otherwise an error naming the closest.
+TEST(FactoryLibrary, NamesFindOneMapOrSayWhichCome) {
+  const auto name = [](size_t i) { return std::string(FactoryMapAt(i).name); };
+  struct Case {
+    const char* asked;
+    const char* found;  // the map's name; null for an error
+    const char* error;  // a part of the error
+  };
+  const Case cases[] = {
+      {"spitfire  MASSE brass", "Spitfire Masse Brass", nullptr},
+      {"Masse Tutti", "Spitfire Masse Tutti", nullptr},
+      {"masse", nullptr, "\"masse\" fits "},
+      {"Masse Kazoo", nullptr, "no factory map is called \"Masse Kazoo\"; the closest: \"Spitfire Masse"},
+      {"zzqx", nullptr, "no factory map is called \"zzqx\", and none shares a word with it"},
+      {"", nullptr, "no factory map is called \"\""},
+  };
+  for (const Case& c : cases) {
+    size_t index = 0;
+    std::string error;
+    const bool found = FindFactoryMap(c.asked, index, error);
+    ASSERT_EQ(found, c.found != nullptr) << c.asked << ": " << error;
+    if (found)
+      EXPECT_EQ(name(index), c.found) << c.asked;
+    else
+      EXPECT_NE(error.find(c.error), std::string::npos) << c.asked << ": " << error;
+  }
+  const std::vector<size_t> masse = FactoryMapsWithWords("masse");
+  EXPECT_GT(masse.size(), 1u);
+  for (size_t i : masse) EXPECT_NE(name(i).find("Masse"), std::string::npos);
+  EXPECT_EQ(FactoryMapsWithWords("").size(), FactoryMapCount());
+  EXPECT_EQ(FactoryMapsWithWords("Spitfire Masse").size(), masse.size());
 }
 
 // The rules on a small collection of our own: pages of 16 in source order

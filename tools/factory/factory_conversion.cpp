@@ -223,6 +223,9 @@ class Converter {
         return;
       }
       m.slots = UsedSlots(result.settings);
+      m.source = file;
+      m.bank = b;
+      m.page = page;
       out_.warnings.insert(out_.warnings.end(), result.warnings.begin(), result.warnings.end());
       out_.notes.insert(out_.notes.end(), result.notes.begin(), result.notes.end());
       maps_.push_back(std::move(m));
@@ -307,7 +310,10 @@ std::string IndexText(const std::vector<FactoryMap>& maps) {
                      {"product", m.product},
                      {"name", m.name},
                      {"title", m.title},
-                     {"file", m.file}});
+                     {"file", m.file},
+                     {"source", m.source},
+                     {"bank", m.bank + 1},
+                     {"page", m.page + 1}});
   return index.dump(1) + "\n";
 }
 

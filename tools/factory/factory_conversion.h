@@ -26,6 +26,11 @@ struct FactoryMap {
   std::string file;   // its path in the library: "Maker/Product/Title.json"
   std::string text;   // the JSON map
   size_t slots = 0;
+  // Where it comes from: the source file (its path below the sources
+  // folder), the bank in it from 0 (as the reader numbers them) and the
+  // page of 16 visible articulations from 0.
+  std::string source;
+  size_t bank = 0, page = 0;
 };
 
 struct FactoryConversion {

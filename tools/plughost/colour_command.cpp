@@ -18,6 +18,7 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/compensation_report.h"
 #include "tools/plughost/dll_render_target.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"
@@ -40,7 +41,7 @@ int ReadAnySettings(const CommonOptions& options, const MapChoice& choice, const
                     PluginSettings& settings) {
   std::vector<uint8_t> bytes;
   std::string error;
-  if (!ReadWholeFile(path, bytes, error))
+  if (!ReadSettingsBytes(path, bytes, error))
     return Fail(kExitBadInput, "cannot read the settings " + path + ": " + error);
   if (LooksLikeMapFile(bytes) || DetectMapFormat(path, bytes) == MapFormat::Unknown)
     return LoadSettingsThroughPlugin(options, path, settings);

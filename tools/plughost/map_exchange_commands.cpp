@@ -11,6 +11,7 @@
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
@@ -47,7 +48,7 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
       return refused;
   std::vector<uint8_t> bytes;
   std::string error;
-  if (!ReadWholeFile(file, bytes, error))
+  if (!ReadSettingsBytes(file, bytes, error))
     return Fail(kExitBadInput, "cannot read " + file + ": " + error);
   if (list) {
     // The plug-in's own map or state lists its slots as they stand.

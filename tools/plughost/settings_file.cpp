@@ -3,6 +3,7 @@
 #include "maps/counted.h"
 #include "maps/map_file.h"
 #include "maps/state_bytes.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 
 namespace {
@@ -21,7 +22,7 @@ bool MapFromBytes(const std::string& path, const std::vector<uint8_t>& bytes,
 
 bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, error)) {
+  if (!ReadSettingsBytes(path, bytes, error)) {
     error = "cannot read the map " + path + ": " + error;
     return false;
   }
@@ -30,7 +31,7 @@ bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string&
 
 bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std::string& error) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, error)) {
+  if (!ReadSettingsBytes(path, bytes, error)) {
     error = "cannot read the settings " + path + ": " + error;
     return false;
   }

@@ -1,0 +1,44 @@
+#include "tools/plughost/factory_maps.h"
+
+#include <cstdio>
+
+#include "maps/counted.h"
+#include "maps/factory_library.h"
+#include "maps/factory_search.h"
+#include "maps/text_encoding.h"
+#include "tools/plughost/commands.h"
+#include "tools/plughost/file_io.h"
+
+namespace {
+
+constexpr char kPrefix[] = "factory:";
+
+// Command-line text arrives in the system's ANSI code page, not UTF-8.
+std::string ArgumentText(const std::string& arg) {
+  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
+}
+
+}  // namespace
+
+bool ReadSettingsBytes(const std::string& argument, std::vector<uint8_t>& bytes,
+                       std::string& error) {
+  if (argument.rfind(kPrefix, 0) != 0) return ReadWholeFile(argument, bytes, error);
+  size_t index = 0;
+  std::string text;
+  if (!FindFactoryMap(ArgumentText(argument.substr(sizeof kPrefix - 1)), index, error) ||
+      !FactoryMapText(index, text, error))
+    return false;
+  bytes.assign(text.begin(), text.end());
+  return true;
+}
+
+int FactoryCommand(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& word : words) joined += ArgumentText(word) + " ";
+  const std::vector<size_t> found = FactoryMapsWithWords(joined);
+  for (size_t index : found) std::printf("%s\n", FactoryMapAt(index).name);
+  std::fflush(stdout);
+  std::fprintf(stderr, "plughost: %s of %s\n", Counted(found.size(), "factory map").c_str(),
+               std::to_string(FactoryMapCount()).c_str());
+  return found.empty() ? kExitBadInput : kExitOk;
+}
