@@ -65,7 +65,7 @@ function(artsw_add_skin)
     add_custom_command(
       OUTPUT ${generator}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/skin/host
-      COMMAND ${ARTSW_HOST_CXX} -std=c++20 -O1 -Wall -Wextra ${ARTSW_SKIN_SOURCES} ${flags}
+      COMMAND ${ARTSW_HOST_CXX} -std=c++20 -O1 -Wall -Wextra -I${PROJECT_SOURCE_DIR} ${ARTSW_SKIN_SOURCES} ${flags}
               -o ${generator}
       DEPENDS ${ARTSW_SKIN_SOURCES} ${ARTSW_SKIN_HEADERS}
       COMMENT "Building the skin generator for the host"

@@ -43,8 +43,11 @@ struct ForeignArticulation {
   // Settings that never reach the instrument (colours, groups, remote or
   // input keys, visuals), described alike for a note line.
   std::vector<std::string> notes;
-  bool hidden = false;  // the program itself hides it: left out of the import
+  bool hidden = false;  // left out of the import: its program hides it, or `hiddenBecause`
   std::string where;    // where it stands in the file: "line 12", "slot 3", ...
+  // Why the format itself makes it no articulation, for the note that says
+  // so ("it sends nothing"); empty when its program hides it.
+  std::string hiddenBecause;
 };
 
 struct ForeignBank {
@@ -59,9 +62,10 @@ struct ForeignBank {
   // Why the bank cannot be imported (a clone of a bank the file lacks);
   // empty for a bank that can. The file's other banks import all the same.
   std::string problem;
-  // Where the program files the bank in its library, outermost first: a
+  // Where the bank stands in its maker's library, outermost first, as the
+  // file names it: a Universal Definition file's maker, product and patch; a
   // Reaticulate bank's g= path split at its slashes ("Spitfire", "Symphonic
-  // Brass", "Horns"). Empty when the format has no such place.
+  // Brass", "Horns"). Empty when the format says not.
   std::vector<std::string> library;
 };
 

@@ -10,6 +10,7 @@
 #include "maps/formats/doricolib.h"
 #include "maps/formats/expression_map.h"
 #include "maps/formats/reabank.h"
+#include "maps/formats/universal_definition.h"
 #include "maps/map_import.h"
 
 namespace {
@@ -95,14 +96,19 @@ MapFormat FormatOfExtension(const std::string& extension) {
   if (extension == ".expressionmap") return MapFormat::ExpressionMap;
   if (extension == ".plist") return MapFormat::ArticulationPlist;
   if (extension == ".doricolib") return MapFormat::DoricoLibrary;
+  if (extension == ".yaml" || extension == ".yml") return MapFormat::UniversalDefinition;
   return MapFormat::Unknown;
 }
 
-bool IsXmlFormat(MapFormat f) { return f != MapFormat::Reabank && f != MapFormat::Unknown; }
+bool IsXmlFormat(MapFormat f) {
+  return f == MapFormat::ExpressionMap || f == MapFormat::ArticulationPlist ||
+         f == MapFormat::DoricoLibrary;
+}
 
 const char kKnownFormats[] =
     "plughost reads Reaticulate banks (.reabank), Cubase expression maps (.expressionmap), "
-    "Logic articulation sets (.plist) and Dorico libraries (.doricolib)";
+    "Logic articulation sets (.plist), Dorico libraries (.doricolib) and Universal Definitions "
+    "(.yaml)";
 
 // The format as reasons name it: "a .reabank".
 std::string FormatNoun(MapFormat format) {
@@ -135,6 +141,8 @@ const char* MapFormatName(MapFormat format) {
       return "Logic articulation set (.plist)";
     case MapFormat::DoricoLibrary:
       return "Dorico library (.doricolib)";
+    case MapFormat::UniversalDefinition:
+      return "Universal Definition (.yaml)";
     case MapFormat::Unknown:
       break;
   }
@@ -152,8 +160,12 @@ MapFormat DetectMapFormat(const std::string& fileName, const std::vector<uint8_t
     // should report it.
     return RootElement(text).empty() && IsXmlFormat(hint) ? hint : MapFormat::Unknown;
   }
+  if (LooksLikeUniversalDefinition(text)) return MapFormat::UniversalDefinition;
   if (LooksLikeReabank(text)) return MapFormat::Reabank;
-  return hint == MapFormat::Reabank ? hint : MapFormat::Unknown;
+  // Text of neither shape: a .reabank or .yaml file is reported by its own
+  // reader, which says what it lacks.
+  return hint == MapFormat::Reabank || hint == MapFormat::UniversalDefinition ? hint
+                                                                              : MapFormat::Unknown;
 }
 
 bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& bytes, ForeignMap& map,
@@ -177,6 +189,8 @@ bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& byt
       return ReadArticulationPlist(text, map, error);
     case MapFormat::DoricoLibrary:
       return ReadDoricoLibrary(text, map, error);
+    case MapFormat::UniversalDefinition:
+      return ReadUniversalDefinition(text, map, error);
     case MapFormat::Unknown:
       break;
   }
@@ -219,8 +233,10 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
       written = WriteArticulationPlist(settings, title, &lost);
       break;
     case MapFormat::DoricoLibrary:
-      error =
-          "Dorico libraries are imported only; export writes .reabank, .expressionmap or .plist";
+    case MapFormat::UniversalDefinition:
+      error = std::string(format == MapFormat::DoricoLibrary ? "Dorico libraries"
+                                                             : "Universal Definitions") +
+              " are imported only; export writes .reabank, .expressionmap or .plist";
       return false;
     default:
       error = "the output must end in .reabank, .expressionmap or .plist, to choose the format";

@@ -10,13 +10,21 @@
 #include "maps/foreign_map.h"
 #include "maps/plugin_settings.h"
 
-enum class MapFormat { Unknown, Reabank, ExpressionMap, ArticulationPlist, DoricoLibrary };
+enum class MapFormat {
+  Unknown,
+  Reabank,
+  ExpressionMap,
+  ArticulationPlist,
+  DoricoLibrary,
+  UniversalDefinition,
+};
 
 // "Reaticulate bank (.reabank)", ...
 const char* MapFormatName(MapFormat format);
 
-// The format a file's content shows: the root element of XML, the Bank and
-// //! lines of a Reaticulate bank. The extension decides only what the
+// The format a file's content shows: the root element of XML, the top-level
+// keys of a Universal Definition, the Bank and //! lines of a Reaticulate
+// bank. The extension decides only what the
 // content leaves open (an empty or cut-off file). Unknown when neither does.
 MapFormat DetectMapFormat(const std::string& fileName, const std::vector<uint8_t>& bytes);
 

@@ -44,6 +44,12 @@ std::string Join(const std::vector<std::string>& items, const char* separator) {
 
 bool InByteRange(int v) { return v >= 0 && v <= 127; }
 
+// How --list and messages mark an articulation the import leaves out.
+std::string LeftOutMark(const Articulation& a) {
+  if (!a.hidden) return "";
+  return a.hiddenBecause.empty() ? "[hidden]" : "[no articulation]";
+}
+
 // One articulation becoming one slot, with the warnings it earns.
 class SlotImport {
  public:
@@ -333,7 +339,7 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
     for (const Articulation& a : all) {
       articulations.names.push_back({a.name});
       articulations.labels.push_back((a.name.empty() ? std::string("(no name)") : Quoted(a.name)) +
-                                     (a.hidden ? " [hidden]" : ""));
+                                     (a.hidden ? " " + LeftOutMark(a) : ""));
     }
     articulations.missing = "bank " + BankLabel(bank) + " holds " +
                             Counted(all.size(), "articulation") + " (--list shows them)";
@@ -356,8 +362,9 @@ bool Select(const ForeignBank& bank, const std::string& file, const std::vector<
   for (size_t i = 0; i < all.size(); ++i) {
     if (all[i].hidden) {
       if (page <= 0)
-        out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) +
-                            ": left out, as its program hides it");
+        out.notes.push_back(
+            file + ": " + ArticulationLabel(all[i], i + 1) + ": left out, as " +
+            (all[i].hiddenBecause.empty() ? "its program hides it" : all[i].hiddenBecause));
     } else if (visible++ < first) {
       continue;  // on an earlier page
     } else if (chosen.size() < kSlotCount) {
@@ -464,7 +471,7 @@ std::string ListForeignMap(const ForeignMap& map, const std::string& fileName) {
       std::snprintf(index, sizeof index, "%4u  ", static_cast<unsigned>(i + 1));
       if (a.transpose != 0) outputs.push_back("transpose " + std::to_string(a.transpose));
       out += index + (a.name.empty() ? std::string("(no name)") : a.name) +
-             (a.hidden ? "  [hidden]" : "") +
+             (a.hidden ? "  " + LeftOutMark(a) : "") +
              (outputs.empty() ? "" : "  ->  " + Join(outputs, ", ")) + "\n";
     }
   }

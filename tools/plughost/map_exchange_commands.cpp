@@ -105,8 +105,9 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
 
 int ExportCommand(const CommonOptions& options, const std::string& mapPath,
                   const std::string& out) {
-  if (FormatForExtension(out) == MapFormat::Unknown ||
-      FormatForExtension(out) == MapFormat::DoricoLibrary)
+  const MapFormat format = FormatForExtension(out);
+  if (format == MapFormat::Unknown || format == MapFormat::DoricoLibrary ||
+      format == MapFormat::UniversalDefinition)
     return Fail(kExitUsage,
                 "export writes OUT ending in .reabank, .expressionmap or .plist, not " + out);
   if (const int refused =

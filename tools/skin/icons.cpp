@@ -9,7 +9,7 @@
 #include <cmath>
 #include <string>
 
-#include "../../maps/icon_names.h"
+#include "maps/icon_names.h"
 #include "skin.h"
 
 namespace skin {
