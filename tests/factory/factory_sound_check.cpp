@@ -1,5 +1,5 @@
 // The sound check over the whole factory library, through the DLL as a host
-// drives it: every map the program has built in is loaded into a new
+// drives it: every map the program has built in is loaded into one
 // instance of the plug-in, which plays one note per slot, and before each
 // note it must send exactly the messages the map's source lists for that
 // articulation, in order, on the right channel, and play the note on the
@@ -10,10 +10,10 @@
 // they give); each source file is then read as the file it is.
 //
 // The plug-in sends a slot's keyswitch, UACC and modwheel only when they
-// differ from what it sent last (a keyswitch by its note and velocity, so
-// keyswitches told apart by velocity are sent again): a listed message that
-// is the slot's own keyswitch, UACC or modwheel and already in force is not
-// expected again. The map's channel is set to 3, so messages for the track's
+// differ from what it sent last since the map was loaded (a keyswitch by its
+// note and velocity, so keyswitches told apart by velocity are sent again):
+// a listed message that is the slot's own keyswitch, UACC or modwheel and
+// already in force is not expected again, and the check counts them. The map's channel is set to 3, so messages for the track's
 // channel must follow it, and controller broadcasts are silenced (CC
 // ghosting), so what comes out is the switching alone.
 #include <windows.h>
@@ -144,7 +144,9 @@ struct Totals {
 class Check {
  public:
   Check(const PluginLibrary& library, const std::filesystem::path& sources)
-      : library_(library), sources_(sources) {}
+      : host_(&recorder_), instance_(library, &host_), sources_(sources) {}
+
+  bool created() const { return instance_.created(); }
 
   // Empty when the map sends what its source lists; else the first difference.
   std::string Map(const FactoryMap& m, const std::string& text, Totals& totals) {
@@ -159,12 +161,9 @@ class Check {
     settings.channel = kChannel;
     settings.ccGhosting = 1;
 
-    Recorder recorder;
-    PlugHost host(&recorder);
-    PluginInstance instance(library_, &host);
+    // A load starts from nothing sent, so every slot's messages are due.
     std::string error;
-    if (!instance.created()) return "the plug-in made no instance";
-    if (!instance.LoadState(EncodeState(settings), error)) return error;
+    if (!instance_.LoadState(EncodeState(settings), error)) return error;
     InForce last;
     for (size_t k = 0; k < kSlotCount; ++k) {
       const size_t source = m.page * kSlotCount + k;
@@ -185,19 +184,12 @@ class Check {
       if (slot.uacc != kUnset) last.uacc = slot.uacc;
       if (slot.modwheel != kUnset) last.modwheel = slot.modwheel;
 
-      recorder.midi.clear();
-      recorder.colour = static_cast<int32_t>(k);
-      HostVoiceParams params;
-      params.pitch = static_cast<float>((kPlayedKey - 60) * 100);
-      const intptr_t voice = instance.plugin().TriggerVoice(&params, static_cast<int32_t>(k + 1));
       std::vector<Message> sent;
-      for (uint32_t word : recorder.midi) {
+      for (uint32_t word : Play(k)) {
         if (word >> 24 != 0) return "a message on port " + std::to_string(word >> 24);
         sent.push_back({static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
                         static_cast<uint8_t>(word >> 16)});
       }
-      instance.plugin().ReleaseVoice(voice);
-      instance.plugin().KillVoice(voice);
       ++totals.notes;
 
       const std::string where = "slot " + std::to_string(k + 1) + " \"" + a.name + "\": ";
@@ -232,6 +224,19 @@ class Check {
   }
 
  private:
+  // One note of the slot, start to end; what the plug-in sent for its start.
+  std::vector<uint32_t> Play(size_t slot) {
+    recorder_.midi.clear();
+    recorder_.colour = static_cast<int32_t>(slot);
+    HostVoiceParams params;
+    params.pitch = static_cast<float>((kPlayedKey - 60) * 100);
+    const intptr_t voice = instance_.plugin().TriggerVoice(&params, static_cast<int32_t>(slot + 1));
+    std::vector<uint32_t> started = recorder_.midi;
+    instance_.plugin().ReleaseVoice(voice);
+    instance_.plugin().KillVoice(voice);
+    return started;
+  }
+
   const ForeignBank* SourceBank(const std::string& file, size_t bank) {
     auto found = read_.find(file);
     if (found == read_.end()) {
@@ -246,7 +251,9 @@ class Check {
     return bank < found->second.banks.size() ? &found->second.banks[bank] : nullptr;
   }
 
-  const PluginLibrary& library_;
+  Recorder recorder_;
+  PlugHost host_;
+  PluginInstance instance_;
   std::filesystem::path sources_;
   std::map<std::string, ForeignMap> read_;
 };
@@ -285,6 +292,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   Check check(*library, argv[1]);
+  if (!check.created()) {
+    std::printf("factory sound check: the plug-in made no instance\n");
+    return 1;
+  }
   Totals totals;
   for (size_t i = 0; i < conversion.maps.size(); ++i) {
     const FactoryMap& m = conversion.maps[i];

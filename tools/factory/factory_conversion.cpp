@@ -333,8 +333,7 @@ bool ConvertFactorySources(const std::string& sourcesDir, FactoryConversion& out
     }
   if (!AddLicences(sources, result, error)) return false;
   Converter converter(sources, result);
-  // The YAML collection joins once a map reader reads its format.
-  const std::vector<std::string> yamlFiles;
+  const std::vector<std::string> yamlFiles = FilesOf(sources, yamlFolder, ".yaml");
   const std::vector<std::string> bankFiles = FilesOf(sources, bankFolder, ".reabank");
   result.yamlFiles = yamlFiles.size();
   result.bankFiles = bankFiles.size();
