@@ -55,7 +55,7 @@ size_t FactoryMapCount() { return kFactoryEntryCount; }
 FactoryMapInfo FactoryMapAt(size_t index) {
   // The empty entry after the last stands for every index out of range.
   const FactoryBlobEntry& e = kFactoryEntries[index < kFactoryEntryCount ? index : kFactoryEntryCount];
-  return {e.maker, e.product, e.name, e.title};
+  return {e.maker, e.product, e.name, e.name + e.titleAt};
 }
 
 bool FactoryMapText(size_t index, std::string& json, std::string& error) {

@@ -61,10 +61,14 @@ int main(int argc, char** argv) {
     const std::string file = entry.value("file", "");
     if (!ReadFile(folder + "/" + file, text)) return Fail("cannot read the map " + file);
     const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
+    // The title is the end of the name: it is kept as where it starts there.
+    const std::string name = entry.value("name", ""), title = entry.value("title", "");
+    if (title.size() > name.size() || name.compare(name.size() - title.size(), title.size(), title) != 0)
+      return Fail("the title of " + name + " is not the end of its name");
     entries << "    {" << Literal(entry.value("maker", "")) << ", " << Literal(entry.value("product", ""))
-            << ",\n     " << Literal(entry.value("name", "")) << ",\n     "
-            << Literal(entry.value("title", "")) << ", " << texts.size() << "u, " << text.size()
-            << "u, 0x" << std::hex << crc << std::dec << "u},\n";
+            << ",\n     " << Literal(name) << ", " << name.size() - title.size() << "u, "
+            << texts.size() << "u, " << text.size() << "u, 0x" << std::hex << crc << std::dec
+            << "u},\n";
     texts += text;
   }
 
@@ -78,7 +82,7 @@ int main(int argc, char** argv) {
   out << "// Made by factory_pack from the factory library folder; not to be edited.\n"
       << "#include \"maps/factory_blob.h\"\n\n"
       << "const FactoryBlobEntry kFactoryEntries[] = {\n"
-      << entries.str() << "    {\"\", \"\", \"\", \"\", 0u, 0u, 0u}};\n"
+      << entries.str() << "    {\"\", \"\", \"\", 0u, 0u, 0u, 0u}};\n"
       << "const size_t kFactoryEntryCount = " << index.size() << ";\n"
       << "const size_t kFactoryTextSize = " << texts.size() << ";\n"
       << "const unsigned char kFactoryBlob[] = {";
