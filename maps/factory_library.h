@@ -18,10 +18,10 @@ struct FactoryMapInfo {
   const char* product;  // "Symphonic Brass"
   // The map's whole name: maker, product, patch and group as the source
   // names them, and the page for a group split in pages of 16:
-  // "Spitfire Symphonic Brass Horns Solo Horn (1–16)".
+  // "Spitfire Symphonic Brass Horns Horn Solo".
   const char* name;
   // The name without its maker and product, for a menu under them:
-  // "Horns Solo Horn (1–16)".
+  // "Horns Horn Solo".
   const char* title;
 };
 
