@@ -11,7 +11,7 @@ struct FactoryBlobEntry {
   const char* product;
   const char* name;
   uint32_t titleAt;  // the title is the name from here on
-  uint32_t offset;  // of the map's text in the inflated stream
+  uint32_t offset;   // of the map's text in the inflated stream
   uint32_t size;
   uint32_t crc;  // CRC-32 of the text, to know a damaged library
 };

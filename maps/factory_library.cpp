@@ -38,8 +38,8 @@ bool Inflate(const FactoryBlobEntry& entry, std::string& text, std::string& erro
     if (got == 0 && status == Z_OK) status = Z_BUF_ERROR;
   }
   inflateEnd(&stream);
-  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(text.data()),
-                          static_cast<uInt>(text.size()));
+  const uLong crc =
+      crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
   if (done < end || text.size() != entry.size || crc != entry.crc) {
     error = std::string("the factory library is damaged: map \"") + entry.name +
             "\" does not come out as it went in";
@@ -54,7 +54,8 @@ size_t FactoryMapCount() { return kFactoryEntryCount; }
 
 FactoryMapInfo FactoryMapAt(size_t index) {
   // The empty entry after the last stands for every index out of range.
-  const FactoryBlobEntry& e = kFactoryEntries[index < kFactoryEntryCount ? index : kFactoryEntryCount];
+  const FactoryBlobEntry& e =
+      kFactoryEntries[index < kFactoryEntryCount ? index : kFactoryEntryCount];
   return {e.maker, e.product, e.name, e.name + e.titleAt};
 }
 

@@ -28,7 +28,8 @@ std::string Listed(const std::vector<size_t>& maps) {
   std::string out;
   for (size_t i = 0; i < maps.size() && i < kCandidatesShown; ++i)
     out += std::string(i == 0 ? "" : ", ") + "\"" + FactoryMapAt(maps[i]).name + "\"";
-  if (maps.size() > kCandidatesShown) out += " and " + std::to_string(maps.size() - kCandidatesShown) + " more";
+  if (maps.size() > kCandidatesShown)
+    out += " and " + std::to_string(maps.size() - kCandidatesShown) + " more";
   return out;
 }
 
@@ -50,7 +51,8 @@ bool FindFactoryMap(const std::string& name, size_t& index, std::string& error) 
       return true;
     }
   const std::vector<std::string> words = FoldedWords(name);
-  const std::vector<size_t> all = words.empty() ? std::vector<size_t>{} : FactoryMapsWithWords(name);
+  const std::vector<size_t> all =
+      words.empty() ? std::vector<size_t>{} : FactoryMapsWithWords(name);
   if (all.size() == 1) {
     index = all.front();
     return true;

@@ -62,8 +62,7 @@ TEST(FactoryLibrary, CommittedMapsAreWhatTheSourcesGive) {
   }
   for (const auto& [file, text] : committed)
     EXPECT_TRUE(conversion.libraryFiles.count(file)) << "factory/" << file << " has no source";
-  if (HasFailure())
-    std::printf("factory-build SOURCES factory brings the library up to date\n");
+  if (HasFailure()) std::printf("factory-build SOURCES factory brings the library up to date\n");
 }
 
 // The built-in library lists the committed maps in the index's order and
@@ -109,7 +108,8 @@ TEST(FactoryLibrary, NamesFindOneMapOrSayWhichCome) {
       {"spitfire  MASSE brass", "Spitfire Masse Brass", nullptr},
       {"Masse Tutti", "Spitfire Masse Tutti", nullptr},
       {"masse", nullptr, "\"masse\" fits "},
-      {"Masse Kazoo", nullptr, "no factory map is called \"Masse Kazoo\"; the closest: \"Spitfire Masse"},
+      {"Masse Kazoo", nullptr,
+       "no factory map is called \"Masse Kazoo\"; the closest: \"Spitfire Masse"},
       {"zzqx", nullptr, "no factory map is called \"zzqx\", and none shares a word with it"},
       {"", nullptr, "no factory map is called \"\""},
   };
@@ -146,12 +146,14 @@ TEST(FactoryLibrary, PagesNamesAndOrder) {
   WriteText(sources / "reaticulate-banks/banks/00-header.reabank", "// only comments\n//!\n");
   std::string big = "//! g=\"Zed/Strings/Violins\" n=\"Violins\"\nBank * * ZS Violins\n";
   for (int i = 0; i < 20; ++i)
-    big += std::string(i == 3 ? "//! f=hidden o=cc:1,1\n" : "//! o=cc:32," + std::to_string(i) + "\n") +
+    big += std::string(i == 3 ? "//! f=hidden o=cc:1,1\n"
+                              : "//! o=cc:32," + std::to_string(i) + "\n") +
            std::to_string(i) + (i == 5 || i == 9 ? " Legato" : " Art " + std::to_string(i)) + "\n";
   WriteText(sources / "reaticulate-banks/banks/10-zed.reabank", big);
-  WriteText(sources / "reaticulate-banks/banks/20-alpha.reabank",
-            "//! g=\"alpha/Winds\" n=\"Flute: Solo\"\nBank * * Flute\n//! o=note:24\n1 Long\n"
-            "//! g=\"Alpha/Winds\" n=\"Flute: Solo\"\nBank * * Flute again\n//! o=note:25\n1 Long\n");
+  WriteText(
+      sources / "reaticulate-banks/banks/20-alpha.reabank",
+      "//! g=\"alpha/Winds\" n=\"Flute: Solo\"\nBank * * Flute\n//! o=note:24\n1 Long\n"
+      "//! g=\"Alpha/Winds\" n=\"Flute: Solo\"\nBank * * Flute again\n//! o=note:25\n1 Long\n");
 
   FactoryConversion c;
   std::string error;

@@ -13,8 +13,8 @@
 // differ from what it sent last since the map was loaded (a keyswitch by its
 // note and velocity, so keyswitches told apart by velocity are sent again):
 // a listed message that is the slot's own keyswitch, UACC or modwheel and
-// already in force is not expected again, and the check counts them. The map's channel is set to 3, so messages for the track's
-// channel must follow it, and controller broadcasts are silenced (CC
+// already in force is not expected again, and the check counts them. The map's channel is set to 3,
+// so messages for the track's channel must follow it, and controller broadcasts are silenced (CC
 // ghosting), so what comes out is the switching alone.
 #include <windows.h>
 
@@ -177,7 +177,8 @@ class Check {
       DropInForce(slot, last, listed, totals.notResent);
       if (slot.keyswitch != kUnset) {
         const std::pair<int, int> ks{slot.keyswitch, slot.additions.keyswitchVelocity};
-        if (last.keyswitch && last.keyswitch->first == ks.first && last.keyswitch->second != ks.second)
+        if (last.keyswitch && last.keyswitch->first == ks.first &&
+            last.keyswitch->second != ks.second)
           ++totals.velocityResent;
         last.keyswitch = ks;
       }
@@ -197,7 +198,8 @@ class Check {
       const int key = kPlayedKey + a.transpose;
       std::vector<Message> played;
       for (int ch = 0; ch < 16; ++ch)
-        if (routes & (1u << ch)) played.push_back({static_cast<uint8_t>(0x90 | ch), static_cast<uint8_t>(key), 0});
+        if (routes & (1u << ch))
+          played.push_back({static_cast<uint8_t>(0x90 | ch), static_cast<uint8_t>(key), 0});
       if (sent.size() < played.size()) return where + "sent " + Texts(sent) + ", no note";
       for (size_t i = 0; i < played.size(); ++i) {
         Message got = sent[sent.size() - played.size() + i];
@@ -302,7 +304,8 @@ int main(int argc, char** argv) {
     std::string text, problem;
     ++totals.maps;
     if (!FactoryMapText(i, text, problem) || text != m.text || m.name != FactoryMapAt(i).name)
-      problem = "the built-in map is not what its source gives" + (problem.empty() ? "" : ": " + problem);
+      problem =
+          "the built-in map is not what its source gives" + (problem.empty() ? "" : ": " + problem);
     else
       problem = check.Map(m, text, totals);
     if (problem.empty())

@@ -20,8 +20,7 @@ int Fail(const std::string& text) {
   return 1;
 }
 
-bool WriteLibrary(const fs::path& folder, const FactoryConversion& conversion,
-                  std::string& error) {
+bool WriteLibrary(const fs::path& folder, const FactoryConversion& conversion, std::string& error) {
   for (const auto& [name, text] : conversion.libraryFiles) {
     const fs::path path = folder / fs::u8path(name);
     std::error_code code;
@@ -50,9 +49,10 @@ int main(int argc, char** argv) {
   }
   const fs::path out(argv[2]);
   std::error_code code;
-  if (fs::exists(out, code) &&
-      !(fs::is_directory(out, code) && (fs::is_empty(out, code) || fs::exists(out / "maps.json", code))))
-    return Fail(out.string() + " is neither empty nor a factory library (no maps.json): not replaced");
+  if (fs::exists(out, code) && !(fs::is_directory(out, code) &&
+                                 (fs::is_empty(out, code) || fs::exists(out / "maps.json", code))))
+    return Fail(out.string() +
+                " is neither empty nor a factory library (no maps.json): not replaced");
 
   FactoryConversion conversion;
   std::string error;
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
   const fs::path fresh = out.string() + ".new", old = out.string() + ".old";
   fs::remove_all(fresh, code);
   fs::remove_all(old, code);
-  if (!WriteLibrary(fresh, conversion, error)) return Fail(error + "; " + out.string() + " unchanged");
+  if (!WriteLibrary(fresh, conversion, error))
+    return Fail(error + "; " + out.string() + " unchanged");
   if (fs::exists(out, code)) fs::rename(out, old, code);
   if (code) return Fail("cannot move " + out.string() + " aside: " + code.message());
   fs::rename(fresh, out, code);

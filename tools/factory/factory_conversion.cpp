@@ -98,11 +98,14 @@ void UniqueSlotNames(PluginSettings& settings, const std::string& label,
     if (name.empty() || ++seen[name] == 1) continue;
     std::string unique;
     for (int n = seen[name];; ++n) {
-      unique = name + " " + std::to_string(n);
+      const std::string suffix = " " + std::to_string(n);
+      // A slot's name holds at most 255 bytes: a long one gives way to the number.
+      unique = name.substr(0, 255 - suffix.size()) + suffix;
       if (taken.insert(unique).second) break;
     }
-    notes.push_back(label + ": slot " + std::to_string(i + 1) + " " + Quoted(Windows1252ToUtf8(name)) +
-                    " named " + Quoted(Windows1252ToUtf8(unique)) + ", as an earlier slot has its name");
+    notes.push_back(label + ": slot " + std::to_string(i + 1) + " " +
+                    Quoted(Windows1252ToUtf8(name)) + " named " +
+                    Quoted(Windows1252ToUtf8(unique)) + ", as an earlier slot has its name");
     name = unique;
   }
 }
@@ -170,9 +173,8 @@ class Converter {
     std::set<std::string> files;
     for (FactoryMap& m : maps_) {
       m.maker = makers.emplace(FoldedName(m.maker), m.maker).first->second;
-      m.product =
-          products.emplace(FoldedName(m.maker) + "/" + FoldedName(m.product), m.product)
-              .first->second;
+      m.product = products.emplace(FoldedName(m.maker) + "/" + FoldedName(m.product), m.product)
+                      .first->second;
       const std::string base = m.title;
       for (int n = ++names[FoldedName(m.maker + m.product + base)]; n > 1;) {
         m.title = base + " (" + std::to_string(n) + ")";
@@ -215,7 +217,8 @@ class Converter {
       m.maker = names.maker;
       m.product = names.product;
       m.title = names.title + (pages > 1 ? " " + PageLabel(page, VisibleCount(bank)) : "");
-      UniqueSlotNames(result.settings, file + ": map " + Quoted(Joined({m.maker, m.product, m.title})),
+      UniqueSlotNames(result.settings,
+                      file + ": map " + Quoted(Joined({m.maker, m.product, m.title})),
                       result.notes);
       MapError mapError;
       if (!FormatArticulationMap(result.settings, m.text, mapError)) {
@@ -248,7 +251,9 @@ bool SourceRow(const std::string& table, const std::string& folder, std::string&
     std::istringstream row(line);
     for (std::string cell; std::getline(row, cell, '|');) {
       const size_t first = cell.find_first_not_of(' ');
-      cells.push_back(first == std::string::npos ? "" : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
+      cells.push_back(first == std::string::npos
+                          ? ""
+                          : cell.substr(first, cell.find_last_not_of(' ') - first + 1));
     }
     if (cells.size() < 4) return false;
     repository = cells[2];
@@ -269,12 +274,15 @@ std::string Notice(const std::string& yamlRepository, const std::string& yamlCom
          "- from the Universal Definition YAML files of https://github.com/" +
          yamlRepository + "\n  (commit " + yamlCommit +
          "), under the MIT License. Its copyright and permission notice\n"
-         "  are in " + kYamlLicence + ".\n"
+         "  are in " +
+         kYamlLicence +
+         ".\n"
          "\n"
          "- from the factory banks (.reabank files) of https://github.com/" +
          bankRepository + "\n  (commit " + bankCommit +
          "), under the Apache License, Version 2.0. Its licence\n"
-         "  is in " + kBankLicence + ".\n";
+         "  is in " +
+         kBankLicence + ".\n";
 }
 
 bool AddLicences(const fs::path& sources, FactoryConversion& out, std::string& error) {
@@ -327,8 +335,8 @@ bool ConvertFactorySources(const std::string& sourcesDir, FactoryConversion& out
   const fs::path bankFolder = sources / kBankCollection / "banks";
   for (const fs::path& folder : {yamlFolder, bankFolder})
     if (!fs::is_directory(folder)) {
-      error = folder.string() + " is not a folder: the sources hold " + kYamlCollection +
-              "/ and " + kBankCollection + "/banks/";
+      error = folder.string() + " is not a folder: the sources hold " + kYamlCollection + "/ and " +
+              kBankCollection + "/banks/";
       return false;
     }
   if (!AddLicences(sources, result, error)) return false;
@@ -348,9 +356,9 @@ bool ConvertFactorySources(const std::string& sourcesDir, FactoryConversion& out
 
 std::string FactorySummary(const FactoryConversion& c) {
   return Counted(c.files, "file") + " (" + Counted(c.yamlFiles, "YAML file") + ", " +
-         Counted(c.bankFiles, "bank file") + "), " + Counted(c.banks, "bank or group",
-                                                              "banks and groups") +
-         ": " + Counted(c.maps.size(), "map") + ", " + Counted(c.slots, "slot") +
+         Counted(c.bankFiles, "bank file") + "), " +
+         Counted(c.banks, "bank or group", "banks and groups") + ": " +
+         Counted(c.maps.size(), "map") + ", " + Counted(c.slots, "slot") +
          "; not kept: " + Counted(c.warnings.size(), "warning") + ", " +
          Counted(c.notes.size(), "note") + "; " + Counted(c.failures.size(), "failure");
 }
@@ -359,9 +367,8 @@ std::string FileNameFor(const std::string& name) {
   std::string out;
   for (const char c : name) {
     const auto byte = static_cast<unsigned char>(c);
-    out += byte < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos
-               ? '-'
-               : c;
+    out +=
+        byte < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos ? '-' : c;
   }
   while (!out.empty() && (out.back() == '.' || out.back() == ' ')) out.pop_back();
   return out.empty() ? "-" : out;

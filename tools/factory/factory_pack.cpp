@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: factory_pack LIBRARY_FOLDER OUT.cpp");
   const std::string folder = argv[1];
   std::string indexText;
-  if (!ReadFile(folder + "/maps.json", indexText)) return Fail("cannot read " + folder + "/maps.json");
+  if (!ReadFile(folder + "/maps.json", indexText))
+    return Fail("cannot read " + folder + "/maps.json");
   const nlohmann::json index = nlohmann::json::parse(indexText, nullptr, false);
   if (!index.is_array()) return Fail(folder + "/maps.json is not a JSON array");
 
@@ -60,15 +61,17 @@ int main(int argc, char** argv) {
     std::string text;
     const std::string file = entry.value("file", "");
     if (!ReadFile(folder + "/" + file, text)) return Fail("cannot read the map " + file);
-    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
+    const uLong crc =
+        crc32(0, reinterpret_cast<const Bytef*>(text.data()), static_cast<uInt>(text.size()));
     // The title is the end of the name: it is kept as where it starts there.
     const std::string name = entry.value("name", ""), title = entry.value("title", "");
-    if (title.size() > name.size() || name.compare(name.size() - title.size(), title.size(), title) != 0)
+    if (title.size() > name.size() ||
+        name.compare(name.size() - title.size(), title.size(), title) != 0)
       return Fail("the title of " + name + " is not the end of its name");
-    entries << "    {" << Literal(entry.value("maker", "")) << ", " << Literal(entry.value("product", ""))
-            << ",\n     " << Literal(name) << ", " << name.size() - title.size() << "u, "
-            << texts.size() << "u, " << text.size() << "u, 0x" << std::hex << crc << std::dec
-            << "u},\n";
+    entries << "    {" << Literal(entry.value("maker", "")) << ", "
+            << Literal(entry.value("product", "")) << ",\n     " << Literal(name) << ", "
+            << name.size() - title.size() << "u, " << texts.size() << "u, " << text.size()
+            << "u, 0x" << std::hex << crc << std::dec << "u},\n";
     texts += text;
   }
 
@@ -93,7 +96,8 @@ int main(int argc, char** argv) {
   std::ofstream file(tmp, std::ios::binary);
   file << out.str();
   file.close();
-  if (!file || std::rename(tmp.c_str(), argv[2]) != 0) return Fail(std::string("cannot write ") + argv[2]);
+  if (!file || std::rename(tmp.c_str(), argv[2]) != 0)
+    return Fail(std::string("cannot write ") + argv[2]);
   std::printf("factory_pack: %zu maps, %zu bytes of text in %lu compressed\n", index.size(),
               texts.size(), static_cast<unsigned long>(packedSize));
   return 0;
