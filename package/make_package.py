@@ -32,6 +32,8 @@ LICENCES = [
      "JSON for Modern C++ (nlohmann/json), compiled into plughost.exe"),
     ("pugixml.txt", "/usr/share/doc/libpugixml-dev/copyright",
      "pugixml, the XML parser compiled into plughost.exe"),
+    ("libyaml.txt", "/usr/share/doc/libyaml-dev/copyright",
+     "LibYAML, the YAML parser compiled into plughost.exe"),
     ("stb.txt", "/usr/share/doc/libstb-dev/copyright",
      "stb_easy_font, the letters of plughost's pictures, compiled into plughost.exe"),
     ("zlib.txt", "/usr/share/doc/libz-mingw-w64-dev/copyright",

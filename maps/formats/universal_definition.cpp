@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <exception>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -15,6 +16,7 @@ namespace {
 // this many visits per node the file is refused instead of grown.
 constexpr size_t kVisitsPerNode = 8;
 constexpr size_t kSpareVisits = 4096;
+constexpr size_t kMaxFileNotes = 16;
 
 const char kEntryLeftOut[] = "it sends nothing (a placeholder or a heading, no articulation)";
 
@@ -140,8 +142,10 @@ class LoadedYaml {
 // The definition's tree walked by its schema, into the neutral model.
 class DefinitionReader {
  public:
-  DefinitionReader(yaml_document_t& document, ImportError& error)
-      : document_(document), error_(error) {
+  // `lastWhere` follows the walk: where it was when something failed
+  // without a place of its own (running out of memory).
+  DefinitionReader(yaml_document_t& document, ImportError& error, std::string& lastWhere)
+      : document_(document), error_(error), lastWhere_(lastWhere) {
     const size_t nodes = static_cast<size_t>(document.nodes.top - document.nodes.start);
     visitsLeft_ = nodes * kVisitsPerNode + kSpareVisits;
   }
@@ -194,6 +198,14 @@ class DefinitionReader {
                  {"FormatVersion", "Id", "Author", "ManufacturerName", "ProductName", "PatchName",
                   "Description", "Extra", older ? "Articulations" : "ArticulationGroups"}))
         notes.push_back(UnknownKey(e));
+    // Every bank repeats the file's notes: a bounded number of them, so that
+    // many groups and many keys cannot multiply into a huge model.
+    if (notes.size() > kMaxFileNotes) {
+      const size_t more = notes.size() - (kMaxFileNotes - 1);
+      notes.resize(kMaxFileNotes - 1);
+      notes.push_back(std::to_string(more) +
+                      " more keys, Extra pairs or a description of the file");
+    }
 
     std::vector<ForeignBank> banks;
     if (older) {
@@ -219,9 +231,6 @@ class DefinitionReader {
     map.banks = std::move(banks);
     return true;
   }
-
-  // Where the walk was last, for a failure that has no place of its own.
-  const std::string& lastWhere() const { return lastWhere_; }
 
  private:
   struct Entry {
@@ -264,6 +273,7 @@ class DefinitionReader {
     if (node->type != YAML_MAPPING_NODE)
       return Fail(error_, LineOf(node->start_mark.line),
                   what + " must be a mapping of keys to values");
+    std::unordered_map<std::string_view, size_t> seen;
     for (const yaml_node_pair_t* pair = node->data.mapping.pairs.start;
          pair < node->data.mapping.pairs.top; ++pair) {
       const yaml_node_t* key = NodeAt(pair->key);
@@ -271,14 +281,17 @@ class DefinitionReader {
       const std::string where = LineOf(key->start_mark.line);
       if (key->type != YAML_SCALAR_NODE)
         return Fail(error_, where, "a key of " + what + " is " + KindOf(key) + ", not text");
-      std::string name(reinterpret_cast<const char*>(key->data.scalar.value),
-                       key->data.scalar.length);
-      for (const Entry& e : entries)
-        if (e.key == name)
-          return Fail(error_, where, name + " is given twice (first at " + e.where + ")");
+      const std::string_view name(reinterpret_cast<const char*>(key->data.scalar.value),
+                                  key->data.scalar.length);
+      // A set, not a scan: a mapping of many keys must not take quadratic time.
+      const auto [first, fresh] = seen.emplace(name, entries.size());
+      if (!fresh)
+        return Fail(error_, where,
+                    (name.size() <= 40 ? std::string(name) : Shown(name)) +
+                        " is given twice (first at " + entries[first->second].where + ")");
       const yaml_node_t* value = NodeAt(pair->value);
       if (!value) return false;
-      entries.push_back({std::move(name), value, where});
+      entries.push_back({std::string(name), value, where});
     }
     return true;
   }
@@ -380,7 +393,7 @@ class DefinitionReader {
       if (!ReadArticulation(item, art)) return false;
       bank.articulations.push_back(std::move(art));
     }
-    if (bank.articulations.empty()) bank.problem = "the group holds no articulations";
+    if (bank.articulations.empty()) bank.problem = "it holds no articulations";
     return true;
   }
 
@@ -481,7 +494,7 @@ class DefinitionReader {
   yaml_document_t& document_;
   ImportError& error_;
   size_t visitsLeft_ = 0;
-  std::string lastWhere_;
+  std::string& lastWhere_;
 };
 
 bool IsKeyChar(char c) {
@@ -495,12 +508,11 @@ bool ReadUniversalDefinition(const std::string& text, ForeignMap& map, ImportErr
   try {
     LoadedYaml yaml;
     if (!yaml.Load(text, error)) return false;
-    DefinitionReader reader(yaml.document(), error);
+    DefinitionReader reader(yaml.document(), error, where);
     ForeignMap read;
-    const bool ok = reader.Read(read);
-    where = reader.lastWhere();
-    if (ok) map = std::move(read);
-    return ok;
+    if (!reader.Read(read)) return false;
+    map = std::move(read);
+    return true;
   } catch (const std::bad_alloc&) {
     return Fail(error, where, "out of memory while reading it");
   } catch (const std::exception& e) {

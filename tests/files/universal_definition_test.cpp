@@ -179,6 +179,26 @@ TEST(UniversalDefinition, WhatItCannotKeepIsReported) {
   EXPECT_EQ(add.actions[1].number, 7);
 }
 
+TEST(UniversalDefinition, ManyKeysAndEmptyGroupsStayBounded) {
+  std::string text = "FormatVersion: 0\n";
+  for (int i = 0; i < 100; ++i) text += "Key" + std::to_string(i) + ": x\n";
+  text += "ArticulationGroups:\n  - Name: Empty\n    Articulations: []\n";
+  text +=
+      "  - Name: G\n    Articulations:\n      - {Name: A, MidiMessages: [{Status: 176, "
+      "Data1: 7, Data2: 1}]}\n";
+  const ForeignMap map = Read(text);
+  ASSERT_EQ(map.banks.size(), 2u);
+  EXPECT_EQ(map.banks[0].problem, "it holds no articulations") << "listed, with its reason";
+  const std::vector<std::string>& notes = map.banks[1].notes;
+  ASSERT_EQ(notes.size(), 16u) << "the file's notes, repeated on each bank, are bounded";
+  EXPECT_EQ(notes.back(), "85 more keys, Extra pairs or a description of the file");
+  ImportResult result;
+  ImportError error;
+  EXPECT_FALSE(ImportForeignMap(map, "e.yaml", {"Empty", {}}, result, error));
+  EXPECT_NE(error.message.find("cannot be imported: it holds no articulations"), std::string::npos)
+      << error.message;
+}
+
 TEST(UniversalDefinition, RefusesWithTheLine) {
   const std::string head =
       "FormatVersion: 0\nArticulationGroups:\n  - Name: G\n    Articulations:\n";

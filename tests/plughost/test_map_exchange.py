@@ -96,6 +96,33 @@ class MapExchange(PlughostTest):
         self.assertEqual([s["name"] for s in self.slots("picked.json")],
                          ["Reset", "Legato", "Tremolo"])
 
+    def test_universal_definition_groups_are_banks(self):
+        shutil.copy(os.path.join(EXAMPLES, "strings.yaml"), self.path("strings.yaml"))
+        run = self.run_ok("import", "strings.yaml", "--list")
+        self.assertIn('bank 1 "Violins", 9 articulations', run.out)
+        self.assertIn("   1  Idle  [no articulation]\n", run.out)
+        self.assertIn("   3  Sustain  ->  C#0 v127, CC 32 = 1, CC 1 = 80", run.out)
+        self.assertIn("   4  Snap pizz.  ->  D0 v127 ch 2", run.out)
+        # The violins send what the Reaticulate violins send; the icons come
+        # from the names, as the format has none.
+        run = self.run_ok("import", "strings.yaml", "violins.json", "--bank", "violins",
+                          "--strict")
+        fields = ("slot", "name", "keyswitch", "uacc", "modwheel")
+        self.assertEqual([{k: s[k] for k in fields if k in s} for s in self.slots("violins.json")],
+                         [{k: s[k] for k in fields if k in s} for s in VIOLINS])
+        self.assertIn('note: strings.yaml: articulation 1 "Idle" (line 13): left out, as it sends '
+                      'nothing', run.err)
+        # The velocity chooses between the cellos' sustains; the pizz goes
+        # out on channel 2.
+        self.run_ok("import", "strings.yaml", "cellos.json", "--bank", "2", "--pick", "2,3,4")
+        self.assertEqual(self.slots("cellos.json"), [
+            {"slot": 1, "name": "Sustain", "icon": 0, "keyswitch": "C0", "keyswitchVelocity": 10},
+            {"slot": 2, "name": "Sustain con sord.", "icon": 17, "keyswitch": "C0",
+             "keyswitchVelocity": 40, "actions": [{"cc": 11, "value": 90}]},
+            {"slot": 3, "name": "Snap pizz.", "icon": 10,
+             "actions": [{"note": "D0", "velocity": 127, "channel": 2}]},
+        ])
+
     def test_list_shows_our_own_map_or_state_with_latencies(self):
         with open(self.path("late.json"), "w") as f:
             f.write('{"slots": [{"slot": 3, "name": "Legato", "keyswitch": "C0", "latency": 250,'
@@ -138,6 +165,8 @@ class MapExchange(PlughostTest):
             "empty.reabank": ("//! g=x\nBank * * B\n", "line 2: bank \"B\" holds no articulations"),
             "binary.plist": ("bplist00", "a binary property list"),
             "notes.txt": ("just some notes\n", "not a map format known here"),
+            "future.yaml": ("FormatVersion: 9\nArticulationGroups: []\n",
+                            'line 1: FormatVersion "9" is not one this reader knows'),
         }
         for name, (text, message) in cases.items():
             with self.subTest(name=name):
