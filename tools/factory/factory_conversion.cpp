@@ -98,7 +98,7 @@ void UniqueSlotNames(PluginSettings& settings, const std::string& label,
     if (name.empty() || ++seen[name] == 1) continue;
     std::string unique;
     for (int n = seen[name];; ++n) {
-      const std::string suffix = " " + std::to_string(n);
+      const std::string suffix = std::string(" ").append(std::to_string(n));
       // A slot's name holds at most 255 bytes: a long one gives way to the number.
       unique = name.substr(0, 255 - suffix.size()) + suffix;
       if (taken.insert(unique).second) break;
