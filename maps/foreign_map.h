@@ -40,9 +40,13 @@ struct ForeignArticulation {
   // and that the plug-in has no place for, each already described for a
   // warning: "velocityFact \"0.8\"", "flags toggle (f=toggle)", ...
   std::vector<std::string> extras;
-  // Settings that never reach the instrument (colours, groups, remote or
-  // input keys, visuals), described alike for a note line.
+  // Settings that never reach the instrument (colours, remote or input
+  // keys, visuals), described alike for a note line: "dropped <note>".
   std::vector<std::string> notes;
+  // What the import made of a setting that never reaches the instrument,
+  // when it is not dropped but taken another way, said whole for a note
+  // line: "group 2 (g=2): a slot like the others; ...".
+  std::vector<std::string> remarks;
   bool hidden = false;  // left out of the import: its program hides it, or `hiddenBecause`
   std::string where;    // where it stands in the file: "line 12", "slot 3", ...
   // Why the format itself makes it no articulation, for the note that says
@@ -62,6 +66,9 @@ struct ForeignBank {
   // Why the bank cannot be imported (a clone of a bank the file lacks);
   // empty for a bank that can. The file's other banks import all the same.
   std::string problem;
+  // The group (a path, parts split by '/') its program files it under, which
+  // tells banks of one name apart: --bank accepts GROUP/NAME. May be empty.
+  std::string group;
   // Where the bank stands in its maker's library, outermost first, as the
   // file names it: a Universal Definition file's maker, product and patch; a
   // Reaticulate bank's g= path split at its slashes ("Spitfire", "Symphonic

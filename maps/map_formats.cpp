@@ -172,7 +172,7 @@ bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& byt
                     ImportError& error) {
   const std::string_view start(reinterpret_cast<const char*>(bytes.data()),
                                std::min<size_t>(bytes.size(), 8));
-  if (start.substr(0, 6) == "bplist")
+  if (IsBinaryPropertyList(bytes))
     return Refuse(error, "",
                   "a binary property list; save the articulation set as an XML "
                   "property list and import that");
@@ -203,6 +203,11 @@ bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& byt
         error, "<" + root + ">",
         "XML of no map format known here (its root element is <" + root + ">); " + kKnownFormats);
   return Refuse(error, "", std::string("not a map format known here; ") + kKnownFormats);
+}
+
+bool IsBinaryPropertyList(const std::vector<uint8_t>& bytes) {
+  return bytes.size() >= 6 &&
+         std::string_view(reinterpret_cast<const char*>(bytes.data()), 6) == "bplist";
 }
 
 MapFormat FormatForExtension(const std::string& fileName) {

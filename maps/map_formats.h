@@ -34,6 +34,10 @@ MapFormat DetectMapFormat(const std::string& fileName, const std::vector<uint8_t
 bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& bytes, ForeignMap& map,
                     ImportError& error);
 
+// A property list in Apple's binary form, which no reader here takes:
+// ReadForeignMap says how to save it instead.
+bool IsBinaryPropertyList(const std::vector<uint8_t>& bytes);
+
 // The format an output file name asks for (its extension, any case).
 MapFormat FormatForExtension(const std::string& fileName);
 

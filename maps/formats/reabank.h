@@ -11,8 +11,10 @@
 // A bank with clone= gets, after its own, the visible articulations of the
 // bank it names by id or by path g/n, anywhere in the file; when that bank
 // is missing the cloning bank alone has a problem (ForeignBank::problem).
-// Colours, groups, display names, messages and list spacers are notes,
-// never sent.
+// Colours, display names, messages and list spacers are notes, never sent.
+// A bank's g= is its group (--bank GROUP/NAME); an articulation's g= other
+// than 1 is a remark (it becomes a slot like the rest), and a warning only
+// for a held note, which the plug-in releases at any switch.
 // Refused, with the line: a program line outside a bank, a
 // program number or value outside its range, a program number twice in a
 // bank, an output that does not parse, a bank without articulations, a file

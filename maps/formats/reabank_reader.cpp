@@ -179,7 +179,7 @@ class Reader {
       } else if (key == "clone") {
         bank.clone = value;
       } else if (key == "g") {
-        bank.group = value;
+        bank.group = bank.bank.group = value;
         bank.bank.library = LibraryPath(value);
       } else if (key == "m") {
         if (!value.empty()) bank.bank.notes.push_back("message " + Quoted(value) + " (m=)");
@@ -219,6 +219,7 @@ class Reader {
       if (Find(pending_, key) != &value) continue;
       if (!Attribute(key, value, a)) return false;
     }
+    Group(a);
     pending_.clear();
     bank.bank.articulations.push_back(std::move(a));
     return true;
@@ -246,7 +247,7 @@ class Reader {
     } else if (key == "c") {
       a.notes.push_back("colour " + value + " (c=" + value + ")");
     } else if (key == "g") {
-      a.notes.push_back("group " + value + " (g=" + value + ")");
+      // Group 1 is where every articulation stands without g=.
     } else if (key == "m") {
       if (!value.empty()) a.notes.push_back("message " + Quoted(value) + " (m=)");
     } else if (key == "transpose") {
@@ -258,6 +259,23 @@ class Reader {
       a.extras.push_back(key + "=" + value);
     }
     return true;
+  }
+
+  // Reaticulate keeps one articulation active per group and layers the
+  // groups; a note plays one slot, so an articulation of another group is
+  // a slot like the rest. Only a held note of its own changes what is sent.
+  void Group(ForeignArticulation& a) const {
+    const std::string* group = Find(pending_, "g");
+    if (!group || *group == "1" || group->empty()) return;
+    const std::string g = "group " + *group + " (g=" + *group + ")";
+    a.remarks.push_back(g +
+                        ": a slot like the others; a note plays one slot, never one "
+                        "articulation of each group at once as in Reaticulate");
+    for (const ForeignOutput& o : a.outputs)
+      if (o.kind == Kind::HeldNote)
+        a.extras.push_back("the " + g + " of its held note " + Quoted(o.text) +
+                           ": the plug-in releases a held note at the next switch of any slot, "
+                           "Reaticulate only at the next of its group");
   }
 
   bool Outputs(const std::string& list, ForeignArticulation& a) {

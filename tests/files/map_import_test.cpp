@@ -30,7 +30,7 @@ ForeignArticulation Art(std::string name, std::vector<ForeignOutput> outputs = {
 
 ForeignMap OneBank(std::vector<ForeignArticulation> articulations) {
   ForeignMap map;
-  map.banks.push_back({"Violins", "Vln", std::move(articulations), {}, {}, "line 1", ""});
+  map.banks.push_back({"Violins", "Vln", std::move(articulations), {}, {}, "line 1", "", ""});
   return map;
 }
 
@@ -91,7 +91,8 @@ TEST(MapImport, EveryOutputIsKeptInFileOrder) {
       "no-such-icon");
   a.outputs[0].routes = false;
   a.extras = {"velocity=0.8"};
-  a.notes = {"group 2 (g=2)"};
+  a.notes = {"colour short (c=short)"};
+  a.remarks = {"group 2 (g=2): a slot like the others"};
   a.transpose = -12;
   auto map = OneBank({a});
   map.banks[0].extras = {"chase=1,11 (controller chasing)"};
@@ -105,7 +106,8 @@ TEST(MapImport, EveryOutputIsKeptInFileOrder) {
                             p + "dropped velocity=0.8",
                         }));
   EXPECT_EQ(r.notes, (std::vector<std::string>{
-                         p + "dropped group 2 (g=2)",
+                         p + "dropped colour short (c=short)",
+                         p + "group 2 (g=2): a slot like the others",
                          p + "dropped icon \"no-such-icon\" (no icon of ours has that name); "
                              "\"tremolo\" from the name instead",
                      }));
@@ -203,12 +205,75 @@ TEST(MapImport, OrderHiddenBeyondSixteenAndPick) {
   EXPECT_TRUE(picked.settings.slots[3].IsDefault());
   EXPECT_TRUE(picked.warnings.empty());
 
-  EXPECT_EQ(Refuse(map, {"", {"20"}}).message,
-            "there is no articulation 20; bank \"Violins\" (\"Vln\") holds 19 articulations "
-            "(--list shows them)");
-  EXPECT_EQ(Refuse(map, {"", SplitPickList("1,,2")}).where, "--pick");
-  EXPECT_EQ(Refuse(map, {"", std::vector<std::string>(17, "1")}).message,
-            "names 17 articulations; at most 16 fit");
+  // What was left out, and why, for messages that meet a left-out name.
+  ASSERT_EQ(r.leftOut.size(), 3u);
+  EXPECT_EQ(r.leftOut[0].why, "hidden by its program");
+  EXPECT_EQ(r.leftOut[2].number, 19u);
+  EXPECT_EQ(LeftOutExplanation(r, "a18", "v.reabank", "--to-pick"),
+            "\"A18\" is articulation 18 of v.reabank, beyond the 16 taken; take it with "
+            "--to-pick, such as --to-pick 1,3-16,18");
+  EXPECT_EQ(LeftOutExplanation(r, "A5", "v.reabank", "--pick"), "");  // it is a slot
+  EXPECT_EQ(LeftOutExplanation(picked, "A3", "v.reabank", "--pick"),
+            "\"A3\" is articulation 3 of v.reabank, not picked; take it with --pick, such as "
+            "--pick 19,2,1,3");
+}
+
+// --pick entries: numbers, names and ranges in any mix, into slots in order;
+// each articulation once, at most 16; errors name the entry.
+TEST(MapImport, PickRangesNamesAndTheirLimits) {
+  std::vector<ForeignArticulation> many;
+  for (int i = 1; i <= 20; ++i) many.push_back(Art("A" + std::to_string(i)));
+  many[19].name = "3-4";  // a name that reads as a range
+  const auto map = OneBank(many);
+  struct Case {
+    const char* pick;
+    const char* slots;  // the slots' names, or the error after "--pick: "
+  };
+  const Case cases[] = {
+      {"2-4,12", "A2 A3 A4 A12"},
+      {"a7, 5 - 6 ,1", "A7 A5 A6 A1"},
+      {"4-2", "A4 A3 A2"},
+      {"9-9", "A9"},
+      {"1-16", "A1 A2 A3 A4 A5 A6 A7 A8 A9 A10 A11 A12 A13 A14 A15 A16"},
+      {"1-8,5",
+       "\"5\" takes articulation 5 \"A5\" a second time (entry \"1-8\" took it "
+       "already); each articulation becomes one slot"},
+      {"2,2",
+       "\"2\" takes articulation 2 \"A2\" a second time (entry \"2\" took it already); "
+       "each articulation becomes one slot"},
+      {"1-10,A18,11-17",
+       "\"11-17\" goes past 16 articulations at articulation 16 \"A16\"; at "
+       "most 16 fit, one per slot"},
+      {"18-21",
+       "\"18-21\": there is no articulation 21; bank \"Violins\" (\"Vln\") holds 20 "
+       "articulations (--list shows them)"},
+      {"0-3",
+       "\"0-3\": there is no articulation 0; bank \"Violins\" (\"Vln\") holds 20 "
+       "articulations (--list shows them)"},
+      {"2-", "\"2-\" is neither a range FIRST-LAST (such as 2-8) nor an articulation's name"},
+      {"1,,2", "an entry is empty (two commas in a row, or one at an end)"},
+  };
+  for (const Case& c : cases) {
+    ImportResult result;
+    ImportError error;
+    const bool ok = ImportForeignMap(map, "v.reabank", {"", SplitPickList(c.pick)}, result, error);
+    std::string got;
+    if (ok) {
+      for (const SlotSettings& slot : result.settings.slots)
+        if (!slot.name.empty()) got += (got.empty() ? "" : " ") + slot.name;
+    } else {
+      EXPECT_EQ(error.where, "--pick") << c.pick;
+      got = error.message;
+    }
+    EXPECT_EQ(got, c.slots) << c.pick;
+  }
+  // A range is a range even where an articulation has its text for a name.
+  const auto r = Import(map, {"", {"3-4"}});
+  EXPECT_EQ(r.settings.slots[1].name, "A4");
+  EXPECT_EQ(r.warnings, std::vector<std::string>{
+                            "v.reabank: --pick 3-4 taken as the range of articulations 3 to 4; an "
+                            "articulation has that name too"});
+  EXPECT_EQ(PickListText({1, 2, 3, 5, 7, 8, 10, 11, 12, 13}), "1-3,5,7,8,10-13");
 }
 
 TEST(MapImport, SelectorsThatFitSeveralListThemByNumber) {
@@ -231,8 +296,8 @@ TEST(MapImport, SelectorsThatFitSeveralListThemByNumber) {
                          "dropped colour legato (c=legato)"});
 
   ForeignMap banks = OneBank({Art("One")});
-  banks.banks.push_back({"Other Violins", "Vln", {Art("Two")}, {}, {}, "line 20", ""});
-  banks.banks.push_back({"2", "", {Art("Three")}, {}, {}, "line 30", ""});
+  banks.banks.push_back({"Other Violins", "Vln", {Art("Two")}, {}, {}, "line 20", "", ""});
+  banks.banks.push_back({"2", "", {Art("Three")}, {}, {}, "line 30", "", ""});
   EXPECT_EQ(Refuse(banks, {"vln ", {}}).message,
             "\"vln \" fits 2 banks: 1 \"Violins\" (\"Vln\"), 2 \"Other Violins\" (\"Vln\"); "
             "choose one by its number");
@@ -247,7 +312,7 @@ TEST(MapImport, SelectorsThatFitSeveralListThemByNumber) {
 
 TEST(MapImport, BanksByNameOrDisplayName) {
   ForeignMap map = OneBank({Art("One")});
-  map.banks.push_back({"Cellos", "", {Art("Two")}, {}, {}, "line 20", ""});
+  map.banks.push_back({"Cellos", "", {Art("Two")}, {}, {}, "line 20", "", ""});
   EXPECT_EQ(Refuse(map).message,
             "holds 2 banks; choose one with --bank NAME or NUMBER: 1 \"Violins\" (\"Vln\"), 2 "
             "\"Cellos\"");
@@ -255,6 +320,39 @@ TEST(MapImport, BanksByNameOrDisplayName) {
   EXPECT_EQ(Import(map, {"cellos", {}}).settings.slots[0].name, "Two");
   EXPECT_EQ(Refuse(map, {"Violas", {}}).message,
             "no bank is called \"Violas\"; v.reabank holds 1 \"Violins\" (\"Vln\"), 2 \"Cellos\"");
+
+  // Banks of one name in several groups: GROUP/NAME, or the path's last
+  // parts and the name, tell them apart; a name holding '/' stays whole.
+  ForeignMap groups;
+  for (const char* group : {"Lib/Strings Ensemble", "Lib/Strings Chamber", "Lib/Strings Solo"})
+    groups.banks.push_back(
+        {"Lib 01 Violins", "01 Violins", {Art(group)}, {}, {}, "line 1", "", group});
+  groups.banks.push_back({"Violins 1/2", "", {Art("Halves")}, {}, {}, "line 9", "", "Lib"});
+  groups.banks.push_back({"Strings Solo/01 Violins", "", {Art("Flat")}, {}, {}, "line 12", "", ""});
+  EXPECT_EQ(
+      Refuse(groups, {"01 violins", {}}).message,
+      "\"01 violins\" fits 3 banks: 1 \"Lib 01 Violins\" (\"01 Violins\") in group "
+      "\"Lib/Strings Ensemble\", 2 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings "
+      "Chamber\", 3 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings Solo\"; choose "
+      "one by its number or as GROUP/NAME, such as \"Lib/Strings Chamber/01 Violins\"");
+  const std::pair<const char*, const char*> chosen[] = {
+      {"Strings Chamber/01 Violins", "Lib/Strings Chamber"},
+      {"lib/strings solo/lib 01 violins", "Lib/Strings Solo"},
+      {"Violins 1/2", "Halves"},
+      {"Lib/Violins 1/2", "Halves"},
+      {"2", "Lib/Strings Chamber"},
+  };
+  for (const auto& [wanted, slot] : chosen)
+    EXPECT_EQ(Import(groups, {wanted, {}}).settings.slots[0].name, slot) << wanted;
+  EXPECT_EQ(Refuse(groups, {"1/2", {}}).message.substr(0, 29), "no bank is called \"1/2\"; v.re");
+  // A name holding '/' and another bank's GROUP/NAME alike: both fit.
+  EXPECT_EQ(Refuse(groups, {"Strings Solo/01 Violins", {}}).message.substr(0, 47),
+            "\"Strings Solo/01 Violins\" fits 2 banks: 3 \"Lib ");
+  EXPECT_NE(
+      ListForeignMap(groups, "g.reabank")
+          .find("bank 2 \"Lib 01 Violins\" (\"01 Violins\") in group \"Lib/Strings Chamber\", "
+                "1 articulation\n"),
+      std::string::npos);
 
   ForeignMap hidden = OneBank({Art("H")});
   hidden.banks[0].articulations[0].hidden = true;

@@ -43,6 +43,7 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
   EXPECT_EQ(bank.name, "Example Violins");
   EXPECT_EQ(bank.displayName, "Violins \"A\"");
   EXPECT_EQ(bank.where, "line 3");
+  EXPECT_EQ(bank.group, "Example/Strings");
   EXPECT_EQ(bank.extras, std::vector<std::string>{"controller chasing (chase=1,11)"});
   ASSERT_EQ(bank.articulations.size(), 2u);
   const ForeignArticulation& legato = bank.articulations[0];
@@ -51,9 +52,14 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
   EXPECT_EQ(legato.where, "line 6");
   EXPECT_TRUE(legato.extras.empty());
   EXPECT_EQ(legato.notes,
-            (std::vector<std::string>{"colour legato (c=legato)", "group 2 (g=2)",
+            (std::vector<std::string>{"colour legato (c=legato)",
                                       "a gap of 1 before it in the program's list (spacer=)"}))
       << "an empty message is no note";
+  // Another group is a slot like the rest: said, not dropped.
+  EXPECT_EQ(legato.remarks,
+            std::vector<std::string>{"group 2 (g=2): a slot like the others; a note plays one "
+                                     "slot, never one articulation of each group at once as in "
+                                     "Reaticulate"});
   ASSERT_EQ(legato.outputs.size(), 2u);
   EXPECT_EQ(legato.outputs[0].kind, Kind::Note);
   EXPECT_EQ(legato.outputs[0].data1, 24);
@@ -74,6 +80,7 @@ TEST(Reabank, ReadsBanksArticulationsAndOutputs) {
             (std::vector<std::string>{"flags toggle (f=hidden,toggle)",
                                       "the condition %5 of \"cc:1,64%5\"", "bus 2 of \"@3.2\""}));
   EXPECT_EQ(spicc.notes, std::vector<std::string>{"display name \"Spicc\" (n=)"});
+  EXPECT_TRUE(spicc.remarks.empty());  // group 1, where all stand without g=
   // The clone takes the visible articulations of the bank it names.
   ASSERT_EQ(map.banks[1].articulations.size(), 1u);
   EXPECT_EQ(map.banks[1].articulations[0].name, "Legato");
@@ -87,7 +94,9 @@ TEST(Reabank, RoutingPrefixesTransposeAndBendsAsReaticulateSendsThem) {
       "//! o=cc@4:84,2/-note-hold@5:31/pitch:9000\n"
       "2 Away\n"
       "//! o=-cc:58,1/note@-:24 transpose=60\n"
-      "3 Previous\n");
+      "3 Previous\n"
+      "//! g=3 o=note-hold:40\n"
+      "4 Held apart\n");
   const auto& arts = map.banks[0].articulations;
   EXPECT_EQ(arts[0].transpose, -12);
   EXPECT_FALSE(arts[1].outputs[1].routes);
@@ -113,7 +122,12 @@ TEST(Reabank, RoutingPrefixesTransposeAndBendsAsReaticulateSendsThem) {
   // Nothing routes (the '-' output, the @- one): the plug-in's channel.
   EXPECT_EQ(r.settings.slots[2].additions.noteChannels, kPluginChannelBit);
   EXPECT_EQ(r.settings.slots[2].keyswitch, 24);
-  EXPECT_EQ(r.warnings.size(), 2u);  // @-, and the transpose beyond 48
+  EXPECT_EQ(r.warnings.size(), 3u);  // @-, the transpose beyond 48, and:
+  EXPECT_EQ(
+      r.warnings[2],
+      "b.reabank: slot 4 \"Held apart\" (articulation 4 in the file, line 9): dropped the "
+      "group 3 (g=3) of its held note \"note-hold:40\": the plug-in releases a held note at the "
+      "next switch of any slot, Reaticulate only at the next of its group");
 
   EXPECT_NE(ListForeignMap(map, "b.reabank")
                 .find("   2  Away  ->  CC 84 = 2 ch 4, G0 v127 held ch 5, bend 8191\n"),
@@ -171,10 +185,14 @@ TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
   EXPECT_TRUE(ImportForeignMap(map, "b.reabank", {"Tubas", {}}, result, error)) << error.message;
   EXPECT_FALSE(ImportForeignMap(map, "b.reabank", {"Lost", {}}, result, error));
   EXPECT_EQ(error.where, "line 6");
-  EXPECT_NE(error.message.find("bank \"Lost\" cannot be imported: it copies"), std::string::npos);
-  EXPECT_NE(ListForeignMap(map, "b.reabank")
-                .find("bank 2 \"Lost\", 0 articulations; cannot be imported: it copies"),
-            std::string::npos);
+  EXPECT_NE(
+      error.message.find("bank \"Lost\" in group \"Lib/Brass\" cannot be imported: it copies"),
+      std::string::npos);
+  EXPECT_NE(
+      ListForeignMap(map, "b.reabank")
+          .find("bank 2 \"Lost\" in group \"Lib/Brass\", 0 articulations; cannot be imported: it "
+                "copies"),
+      std::string::npos);
 }
 
 TEST(Reabank, RefusesWithTheLine) {

@@ -78,7 +78,9 @@ class BadInputs(PlughostTest):
     def test_a_settings_file_that_is_neither_map_nor_state(self):
         with open(self.path("junk.state"), "wb") as f:
             f.write(b"\x07\x00\x00\x00junk")
-        self.refused(("state-to-map", "junk.state", "out.json"), 1, "junk.state", "version word 7")
+        self.refused(("state-to-map", "junk.state", "out.json"), 1, "junk.state",
+                     "it begins like a plug-in state of version 7, and this plug-in reads "
+                     "versions 1 to 5")
         with open(self.path("tiny.state"), "wb") as f:
             f.write(b"\x05\x00")
         self.refused(("render", "tiny.state", PHRASE, "out.mid"), 1, "tiny.state", "too short")

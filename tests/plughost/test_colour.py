@@ -220,6 +220,29 @@ class Retarget(PlughostTest):
         self.assertIn("Played with the map " + reabank, run.out)
 
 
+    def test_to_pick_takes_articulations_of_a_to_file_beyond_sixteen(self):
+        # A library of 18 articulations: the one --pair wants is the 17th.
+        names = [f"Short {i}" for i in range(1, 17)] + ["Long Marcato Attack", "Legato"]
+        with open(self.path("big.reabank"), "w") as f:
+            f.write("Bank * * Big\n" + "".join(f"//! o=note:{i}\n{i} {name}\n"
+                                                for i, name in enumerate(names)))
+        self.refused(("retarget", STRINGS, "big.reabank", KEYSWITCHED, "x.mid", "--fallback", "1",
+                      "--pair", "legato=long marcato attack"), 1,
+                     '--pair: no slot of the TO map is named "long marcato attack": "Long Marcato '
+                     'Attack" is articulation 17 of big.reabank, beyond the 16 taken; take it with '
+                     "--to-pick, such as --to-pick 1-15,17")
+        run = self.run_ok("retarget", STRINGS, "big.reabank", KEYSWITCHED, "out.mid",
+                          "--fallback", "1", "--pair", "legato=long marcato attack",
+                          "--to-pick", "17-18,1-3")
+        self.assertIn('1 "Legato" -> 1 "Long Marcato Attack" (by hand)', run.out)
+        self.assertIn('2 "Sustain" -> 1 "Long Marcato Attack" (fallback)', run.out)
+        # Picked out of the file, a name is said to be left out all the same.
+        self.refused(("retarget", STRINGS, "big.reabank", KEYSWITCHED, "x.mid", "--fallback", "1",
+                      "--to-pick", "1-3", "--pair", "Staccato=Legato"), 1,
+                     '"Legato" is articulation 18 of big.reabank, not picked; take it with '
+                     "--to-pick, such as --to-pick 1-3,18")
+
+
 # A second library whose slots send more: layered and transposed notes, and
 # actions of every kind on channels of their own.
 LAYERS = {"channel": 1, "slots": [

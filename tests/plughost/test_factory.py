@@ -50,6 +50,8 @@ class FactoryTest(PlughostTest):
                            'no factory map is called "Masse Kazoo"; the closest: ', f'"{masse[0]}"')
         self.refused(["colour", "factory:zzqx", phrase, "out.mid"], 1,
                      'no factory map is called "zzqx", and none shares a word with it')
+        self.refused(["edit", "factory:Spitfire Masse Brass", "--close-after", "1"], 2,
+                     "factory:Spitfire Masse Brass is a factory map, which edit never writes over")
 
 
 if __name__ == "__main__":

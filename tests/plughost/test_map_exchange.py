@@ -9,6 +9,8 @@ from plughost_support import EXAMPLES, PlughostTest, plughost, state_from_map
 
 EXAMPLE_BANK = os.path.join(EXAMPLES, "strings.reabank")
 EXAMPLE_MAP = os.path.join(EXAMPLES, "strings.json")
+PHRASE = os.path.join(EXAMPLES, "phrase.mid")
+KEYSWITCHED = os.path.join(EXAMPLES, "keyswitched.mid")
 SLOT_FIELDS = ("name", "icon", "keyswitch", "uacc", "modwheel")
 
 # The violins of examples/strings.reabank as slots.
@@ -61,7 +63,8 @@ class MapExchange(PlughostTest):
             'plughost: note: strings.reabank: articulation 9 "Reset" (line 24): left out, as its '
             'program hides it',
             'plughost: note: strings.reabank: slot 8 "Trill (major 2nd)" (articulation 8 in the '
-            'file, line 21): dropped group 2 (g=2)',
+            'file, line 21): group 2 (g=2): a slot like the others; a note plays one slot, never '
+            'one articulation of each group at once as in Reaticulate',
         ])
         self.assertIn("8 slots, 0 warnings, 2 notes", run.out)
 
@@ -89,12 +92,25 @@ class MapExchange(PlughostTest):
     def test_list_and_pick(self):
         run = self.run_ok("import", "strings.reabank", "--list")
         self.assertIn("   9  Reset  [hidden]  ->  B0 v127", run.out)
-        self.assertIn('bank 2 "Example Cellos" ("Cellos"), 3 articulations', run.out)
+        self.assertIn('bank 2 "Example Cellos" ("Cellos") in group "Examples/Strings", '
+                      '3 articulations', run.out)
+        # --bank lists that bank alone; --pick the slots the import would write.
+        run = self.run_ok("import", "strings.reabank", "--list", "--bank", "Cellos")
+        self.assertNotIn("Violins", run.out)
+        self.assertIn("   3  Snap pizz.", run.out)
+        run = self.run_ok("import", "strings.reabank", "--list", "--bank", "Violins", "--pick",
+                          "6-4,Legato")
+        self.assertIn("the slots an import of a Reaticulate bank (.reabank) writes, channel 1, "
+                      "4 slots in use", run.out)
+        self.assertIn("   3  Spiccato  ->  keyswitch D#0 v127, UACC 42", run.out)
         self.assertEqual(self.files(), ["strings.reabank"])
         self.run_ok("import", "strings.reabank", "picked.json", "--bank", "Violins",
-                    "--pick", "9, Legato,6", "--strict")
+                    "--pick", "9, Legato,6, 2-3", "--strict")
         self.assertEqual([s["name"] for s in self.slots("picked.json")],
-                         ["Reset", "Legato", "Tremolo"])
+                         ["Reset", "Legato", "Tremolo", "Sustain", "Staccato"])
+        self.refused(("import", "strings.reabank", "x.json", "--bank", "Violins", "--pick",
+                      "1-4,3"), '--pick: "3" takes articulation 3 "Staccato" a second time '
+                                '(entry "1-4" took it already)')
 
     def test_universal_definition_groups_are_banks(self):
         shutil.copy(os.path.join(EXAMPLES, "strings.yaml"), self.path("strings.yaml"))
@@ -128,7 +144,7 @@ class MapExchange(PlughostTest):
             f.write('{"slots": [{"slot": 3, "name": "Legato", "keyswitch": "C0", "latency": 250,'
                     ' "noteChannels": [2]}]}')
         self.run_ok("map-to-state", "late.json", "late.state")
-        for name, kind in (("late.json", "a map"), ("late.state", "a state")):
+        for name, kind in (("late.json", "a map (JSON)"), ("late.state", "a plug-in state")):
             run = self.run_ok("import", name, "--list")
             self.assertIn(name + ": " + kind + ", channel 1, 1 slot in use", run.out)
             self.assertIn("   3  Legato  ->  keyswitch C0 v127, latency 250 ms, notes on channel 2",
@@ -142,8 +158,13 @@ class MapExchange(PlughostTest):
                     "//! o=note:24\n1 Legato\n//! o=note:25\n2 legato\n//! o=note:26\n3 2\n"
                     '//! g="B/Strings" n="Violins"\nBank * * B Violins\n//! o=note:30\n1 Sus\n')
         self.refused(("import", "two.reabank", "x.json", "--bank", "violins"),
-                     'two.reabank: --bank: "violins" fits 2 banks: 1 "A Violins" ("Violins"), '
-                     '2 "B Violins" ("Violins"); choose one by its number')
+                     'two.reabank: --bank: "violins" fits 2 banks: 1 "A Violins" ("Violins") in '
+                     'group "A/Strings", 2 "B Violins" ("Violins") in group "B/Strings"; choose '
+                     'one by its number or as GROUP/NAME, such as "B/Strings/Violins"')
+        # The group tells them apart, whole or by its last parts.
+        for bank in ("B/Strings/Violins", "strings/b violins"):
+            self.run_ok("import", "two.reabank", "x.json", "--bank", bank)
+            self.assertEqual([s["name"] for s in self.slots("x.json")], ["Sus"])
         self.refused(("import", "two.reabank", "x.json", "--bank", "1", "--pick", "LEGATO"),
                      '--pick: "LEGATO" fits 2 articulations: 1 "Legato", 2 "legato"')
         # colour takes the same selectors.
@@ -157,6 +178,52 @@ class MapExchange(PlughostTest):
                       'articulation 3 "2" has that name too', run.err)
         self.assertEqual([s["name"] for s in self.slots("x.json")], ["legato", "Legato"])
 
+    def test_every_command_that_takes_settings_takes_every_format(self):
+        # One reader serves them all: the bank's violins act as their import does.
+        self.run_ok("import", "strings.reabank", "violins.json", "--bank", "Violins")
+        self.run_ok("render", "violins.json", PHRASE, "from-json.mid")
+        violins = ("--bank", "Violins")
+        for args in (("render", "strings.reabank", PHRASE, "r.mid"),
+                     ("map-to-state", "strings.reabank", "v.state"),
+                     ("state-to-map", "strings.reabank", "v.json"),
+                     ("export", "strings.reabank", "v.expressionmap"),
+                     ("screenshot", "strings.reabank", "shots"),
+                     ("colour", "strings.reabank", KEYSWITCHED, "c.mid"),
+                     ("edit", "strings.reabank", "e.json", "--close-after", "0.5")):
+            with self.subTest(command=args[0]):
+                self.run_ok(*args, *violins)
+        self.assertEqual(self.read_bytes("r.mid"), self.read_bytes("from-json.mid"))
+        self.assertEqual(self.read_bytes("v.state"), state_from_map({"slots": VIOLINS}))
+        self.assertEqual(self.slots("v.json"), VIOLINS)
+        self.assertEqual(self.slots("e.json"), VIOLINS)
+
+        with open(self.path("notes.txt"), "w") as f:
+            f.write("just some notes\n")
+        for args, code, words in (
+                (("render", "strings.reabank", PHRASE, "x.mid"), 1,
+                 "strings.reabank: holds 2 banks; choose one with --bank NAME or NUMBER"),
+                (("render", "notes.txt", PHRASE, "x.mid"), 1,
+                 "notes.txt: not a settings file: neither a map (JSON), a plug-in state or "
+                 "another program's map"),
+                (("render", "violins.json", PHRASE, "x.mid", "--pick", "1"), 1,
+                 "violins.json: --pick chooses from another program's map, and this is a map "
+                 "(JSON) of the plug-in's own"),
+                (("screenshot", "strings.reabank", "shots2", "--bank", "Violins", "--pick",
+                  "2-1,1"), 1, '"1" takes articulation 1 "Legato" a second time'),
+                (("map-to-state", "strings.reabank", "y.state", "--bank", "Violins", "--pick",
+                  "1-17"), 1, '--pick: "1-17": there is no articulation 17'),
+                (("edit", "new.json", "--pick", "1"), 2,
+                 "new.json does not exist yet: --pick chooses from another program's map"),
+                (("edit", "strings.reabank", "--bank", "Violins"), 2,
+                 "strings.reabank is a Reaticulate bank (.reabank), which edit never writes over: "
+                 "give OUT.json or OUT.state")):
+            with self.subTest(args=args):
+                before = self.files()
+                run = plughost(*args, cwd=self.dir)
+                self.assertEqual(run.code, code, run)
+                self.assertIn(words, run.err)
+                self.assertEqual(self.files(), before)
+
     def test_bad_files_name_file_line_and_problem(self):
         cases = {
             "outside.reabank": ("// x\n3 Legato\n", "line 2: program 3 stands outside a bank"),
@@ -164,7 +231,10 @@ class MapExchange(PlughostTest):
                               "line 3: output \"cc:1,200\": the value must be 0..127"),
             "empty.reabank": ("//! g=x\nBank * * B\n", "line 2: bank \"B\" holds no articulations"),
             "binary.plist": ("bplist00", "a binary property list"),
-            "notes.txt": ("just some notes\n", "not a map format known here"),
+            "notes.txt": ("just some notes\n",
+                          "not a settings file: neither a map (JSON), a plug-in state or another "
+                          "program's map (.reabank, .expressionmap, .plist, .doricolib, .yaml); it "
+                          'begins "just some notes"'),
             "future.yaml": ("FormatVersion: 9\nArticulationGroups: []\n",
                             'line 1: FormatVersion "9" is not one this reader knows'),
         }

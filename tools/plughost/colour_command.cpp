@@ -10,6 +10,7 @@
 #include "maps/map_file.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
+#include "maps/name_matching.h"
 #include "maps/slot_pair_list.h"
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
@@ -18,7 +19,6 @@
 #include "tools/plughost/commands.h"
 #include "tools/plughost/compensation_report.h"
 #include "tools/plughost/dll_render_target.h"
-#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"
@@ -29,37 +29,6 @@
 #include "tools/render/slot_pairing.h"
 
 namespace {
-
-// Command-line text arrives in the system's ANSI code page, not UTF-8.
-std::string ArgumentText(const std::string& arg) {
-  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
-}
-
-// A map, a state, or another program's map (with --bank and --pick as
-// import takes them), as the settings the plug-in would hold.
-int ReadAnySettings(const CommonOptions& options, const MapChoice& choice, const std::string& path,
-                    PluginSettings& settings) {
-  std::vector<uint8_t> bytes;
-  std::string error;
-  if (!ReadSettingsBytes(path, bytes, error))
-    return Fail(kExitBadInput, "cannot read the settings " + path + ": " + error);
-  if (LooksLikeMapFile(bytes) || DetectMapFormat(path, bytes) == MapFormat::Unknown)
-    return LoadSettingsThroughPlugin(options, path, settings);
-  ForeignMap map;
-  ImportError problem;
-  ImportChoice import{ArgumentText(choice.bank), {}, choice.bankOption};
-  if (!choice.pick.empty()) import.pick = SplitPickList(ArgumentText(choice.pick));
-  ImportResult result;
-  if (!ReadForeignMap(path, bytes, map, problem) ||
-      !ImportForeignMap(map, path, import, result, problem))
-    return Fail(kExitBadInput, path + ": " + (problem.where.empty() ? "" : problem.where + ": ") +
-                                   problem.message);
-  std::fflush(stdout);
-  for (const std::string& warning : result.warnings)
-    std::fprintf(stderr, "plughost: warning: %s\n", warning.c_str());
-  settings = result.settings;
-  return kExitOk;
-}
 
 // The map's switching table, refused when no slot switches anything or two
 // slots cannot be told apart.
@@ -133,6 +102,35 @@ void PrintPairing(const PairingResult& pairing, const std::string& from, const s
   for (const std::string& line : pairing.lines) std::printf("  %s\n", line.c_str());
 }
 
+// One map of a retarget, for what a pair by hand may name.
+struct PairSide {
+  const PluginSettings* settings;
+  const SettingsSource* source;
+  const std::string& path;
+  const std::string& pickOption;
+
+  // A side of a pair that names no slot but an articulation the import of
+  // this file left out: why, and how to take it; else empty.
+  std::string LeftOut(const std::string& side) const {
+    if (side.find_first_not_of("0123456789") == std::string::npos) return "";  // a number
+    for (const SlotSettings& slot : settings->slots)
+      if (SameName(slot.name, side)) return "";
+    return LeftOutExplanation(source->import, side, path, pickOption);
+  }
+};
+
+// Added to a pairing error when the pair that failed names an articulation
+// one of the files holds beyond what was taken from it.
+std::string LeftOutPairSide(const SlotPairList& pairs, const PairSide& from, const PairSide& to) {
+  for (const auto& [fromSide, toSide] : pairs) {
+    const std::string why = from.LeftOut(fromSide);
+    if (!why.empty()) return ": " + why;
+    const std::string whyTo = to.LeftOut(toSide);
+    if (!whyTo.empty()) return ": " + whyTo;
+  }
+  return "";
+}
+
 // --pair and --pairs, in that order (a later pair of one slot wins).
 int ReadPairs(const RetargetOptions& retarget, PairingRequest& request) {
   request.byNumber = retarget.matchNumbers;
@@ -159,7 +157,8 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool co
                                                 {{"output", outputPath}, {"picture", picturePath}}))
     return refused;
   PluginSettings settings;
-  if (const int failed = ReadAnySettings(options, choice, settingsPath, settings)) return failed;
+  if (const int failed = LoadSettingsThroughPlugin(options, choice, settingsPath, settings))
+    return failed;
   SlotOutputTable table;
   if (const int failed = ReadableTable(settingsPath, settings, table)) return failed;
   std::vector<uint8_t> input;
@@ -199,9 +198,10 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
           {{"output", outputPath}, {"picture", picturePath}}))
     return refused;
   PluginSettings from, to;
-  if (const int failed = ReadAnySettings(options, choice, fromPath, from)) return failed;
-  if (const int failed =
-          ReadAnySettings(options, MapChoice{retarget.toBank, {}, "--to-bank"}, toPath, to))
+  SettingsSource fromSource, toSource;
+  if (const int failed = LoadSettingsThroughPlugin(options, choice, fromPath, from, &fromSource))
+    return failed;
+  if (const int failed = LoadSettingsThroughPlugin(options, retarget.to, toPath, to, &toSource))
     return failed;
   SlotOutputTable table;
   if (const int failed = ReadableTable(fromPath, from, table)) return failed;
@@ -218,7 +218,12 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
   std::bitset<kSlotCount> used;
   for (int s = 0; s < kSlotCount; ++s) used[s] = table.readable[s];
   PairingResult pairing = PairSlots(from, to, used, request);
-  if (!pairing.error.empty()) return Fail(kExitBadInput, "--pair: " + pairing.error);
+  if (!pairing.error.empty())
+    return Fail(
+        kExitBadInput,
+        "--pair: " + pairing.error +
+            LeftOutPairSide(request.byHand, {&from, &fromSource, fromPath, choice.pickOption},
+                            {&to, &toSource, toPath, retarget.to.pickOption}));
   if (!pairing.unmatched.empty() || retarget.strict) {
     ColourSummary reading;
     MergedMidiEvents merged(input, layout);

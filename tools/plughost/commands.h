@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "maps/plugin_settings.h"
+#include "tools/plughost/settings_file.h"
 
 enum ExitStatus : int {
   kExitOk = 0,
@@ -24,10 +25,12 @@ struct CommonOptions {
 };
 
 int DescribeCommand(const CommonOptions& options);
-int MapToStateCommand(const CommonOptions& options, const std::string& map,
+// Every command that takes settings takes any settings file, with --bank and
+// --pick for another program's map (settings_file.h).
+int MapToStateCommand(const CommonOptions& options, const MapChoice& choice, const std::string& map,
                       const std::string& state);
-int StateToMapCommand(const CommonOptions& options, const std::string& state,
-                      const std::string& map);
+int StateToMapCommand(const CommonOptions& options, const MapChoice& choice,
+                      const std::string& state, const std::string& map);
 // --compensate: each note plays its slot's latency earlier; --lead MS: a
 // note's switching messages go that far before it.
 struct TimingOptions {
@@ -36,21 +39,16 @@ struct TimingOptions {
 };
 // --pan and --volume: what the host reports before playback.
 struct HostMix;
-int RenderCommand(const CommonOptions& options, const HostMix& mix, const TimingOptions& timing,
-                  const std::string& settings, const std::string& input, const std::string& output,
-                  const std::string& picture);
+int RenderCommand(const CommonOptions& options, const MapChoice& choice, const HostMix& mix,
+                  const TimingOptions& timing, const std::string& settings,
+                  const std::string& input, const std::string& output, const std::string& picture);
 
-// --bank and --pick, for a settings file in another program's format.
-struct MapChoice {
-  std::string bank, pick;
-  std::string bankOption = "--bank";  // the option that chose the bank, for messages
-};
 struct RetargetOptions {
   bool matchNumbers = false;  // --match numbers (the default pairs by name)
   int fallback = -1;          // --fallback N, 0-based; -1: none
   std::vector<std::pair<std::string, std::string>> pairs;  // --pair FROM=TO, in order
   std::string pairsFile;                                   // --pairs FILE
-  std::string toBank;                                      // --to-bank
+  MapChoice to{"", "", "--to-bank", "--to-pick"};          // --to-bank, --to-pick
   bool strict = false;                                     // --strict
 };
 // With `compensate`, the notes of a slot with a latency move back later by it.
@@ -63,12 +61,16 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
                     const std::string& input, const std::string& output,
                     const std::string& picture);
 int DumpMidiCommand(const std::string& file, int limit);
-int EditCommand(const CommonOptions& options, const std::string& path, double closeAfterSeconds);
-int ScreenshotCommand(const CommonOptions& options, const std::string& settings,
-                      const std::string& folder);
-int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
-                  const std::string& bank, const std::string& pick, bool list, bool strict);
-int ExportCommand(const CommonOptions& options, const std::string& map, const std::string& out);
+// With `out`, the edited settings go there instead of back to `path` (which
+// another program's map needs: it is never written over).
+int EditCommand(const CommonOptions& options, const MapChoice& choice, const std::string& path,
+                const std::string& out, double closeAfterSeconds);
+int ScreenshotCommand(const CommonOptions& options, const MapChoice& choice,
+                      const std::string& settings, const std::string& folder);
+int ImportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& file,
+                  const std::string& out, bool list, bool strict);
+int ExportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& map,
+                  const std::string& out);
 
 // True when stderr is a terminal, or a file scripts/wine-run relays to one
 // as it grows: a long render then shows its progress there.
@@ -84,6 +86,8 @@ void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& sett
 // value. `written` is the state's size.
 int SaveStateThroughPlugin(const CommonOptions& options, const PluginSettings& wanted,
                            const std::string& statePath, size_t& written);
-// The settings of a map or state file as the plug-in holds them once loaded.
-int LoadSettingsThroughPlugin(const CommonOptions& options, const std::string& path,
-                              PluginSettings& kept);
+// The settings of any settings file as the plug-in holds them once loaded;
+// `source` keeps what was read (the import's messages, what it left out).
+int LoadSettingsThroughPlugin(const CommonOptions& options, const MapChoice& choice,
+                              const std::string& path, PluginSettings& kept,
+                              SettingsSource* source = nullptr);

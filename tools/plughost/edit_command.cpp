@@ -7,8 +7,10 @@
 #include "maps/articulation_map.h"
 #include "maps/map_file.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
+#include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
 #include "maps/state_bytes.h"
 #include "tools/plughost/text_dialog.h"
@@ -104,20 +106,38 @@ class EditSession final : public HostListener {
 
 }  // namespace
 
-int EditCommand(const CommonOptions& options, const std::string& path, double closeAfterSeconds) {
+int EditCommand(const CommonOptions& options, const MapChoice& choice, const std::string& path,
+                const std::string& out, double closeAfterSeconds) {
   // An existing file is saved back as what it holds, a map or a state (the
-  // content decides, as for any settings file); a new one as its extension
-  // says, a state for .state and a map otherwise.
+  // content decides, as for any settings file); a new one, or OUT, as its
+  // extension says, a state for .state and a map otherwise.
   std::string error;
   std::vector<uint8_t> state = EncodeState(PluginSettings{});
-  const bool exists = FileExists(path);
-  bool asState = !exists && HasExtension(path, ".state");
+  // A factory map is there to read, and has no file to save back to.
+  const bool factory = IsFactoryArgument(path);
+  const bool exists = FileExists(path) || factory || !out.empty();
+  const std::string& savePath = out.empty() ? path : out;
+  bool asState = HasExtension(savePath, ".state");
+  std::string opened = exists ? "a " : "new ";
+  if (!out.empty())
+    if (const int refused =
+            RefuseOutputOverInput(options, "edit", {{"settings", path}}, {{"output", out}}))
+      return refused;
+  if (!exists && (!choice.bank.empty() || !choice.pick.empty()))
+    return Fail(kExitUsage, path + " does not exist yet: " +
+                                (choice.bank.empty() ? choice.pickOption : choice.bankOption) +
+                                " chooses from another program's map");
   if (exists) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, error))
-      return Fail(kExitBadInput, "cannot read " + path + ": " + error);
-    asState = !LooksLikeMapFile(bytes);
-    if (!SettingsFromBytes(path, std::move(bytes), state, error)) return Fail(kExitBadInput, error);
+    SettingsSource source;
+    if (const int failed = ReadSettingsArgument(path, choice, source)) return failed;
+    if ((source.kind == SettingsKind::ProgramMap || factory) && out.empty())
+      return Fail(kExitUsage, path + " is " +
+                                  (factory ? "a factory map" : SettingsKindName(source)) +
+                                  ", which edit never writes over: give OUT.json or OUT.state "
+                                  "to save the edited settings to");
+    if (out.empty()) asState = source.kind == SettingsKind::State;
+    if (!out.empty()) opened = SettingsKindName(source) + ", saved as a ";
+    state = std::move(source.state);
   }
   const char* const kind = asState ? "state" : "map";
 
@@ -139,8 +159,8 @@ int EditCommand(const CommonOptions& options, const std::string& path, double cl
     session.SetPlugin(&instance.plugin(), loaded);
     if (!window.ShowEditor(instance.plugin()))
       std::fprintf(stderr, "plughost: warning: the plug-in has no editor window\n");
-    std::printf("Editing %s (%s %s); close the window to save.\n", path.c_str(),
-                exists ? "a" : "new", kind);
+    std::printf("Editing %s (%s%s); close the window to save%s.\n", path.c_str(), opened.c_str(),
+                kind, out.empty() ? "" : (" to " + out).c_str());
     std::fflush(stdout);
     // The editor goes back to the plug-in before our window is destroyed,
     // which would otherwise destroy it as a child.
@@ -152,7 +172,7 @@ int EditCommand(const CommonOptions& options, const std::string& path, double cl
   }
   if (asState) {
     // The plug-in's own bytes, as map-to-state writes them.
-    if (!WriteFileAtomically(path, saved, error)) return Fail(kExitBadInput, error);
+    if (!WriteFileAtomically(savePath, saved, error)) return Fail(kExitBadInput, error);
   } else {
     PluginSettings edited;
     if (!DecodeState(saved, edited, error))
@@ -162,8 +182,8 @@ int EditCommand(const CommonOptions& options, const std::string& path, double cl
     if (!FormatArticulationMap(edited, text, problem))
       return Fail(kExitBadInput, "the edited settings cannot be written as a map: " +
                                      problem.field + ": " + problem.message);
-    if (!WriteFileAtomically(path, text, error)) return Fail(kExitBadInput, error);
+    if (!WriteFileAtomically(savePath, text, error)) return Fail(kExitBadInput, error);
   }
-  std::printf("Saved %s (%s)\n", path.c_str(), kind);
+  std::printf("Saved %s (%s)\n", savePath.c_str(), kind);
   return kExitOk;
 }

@@ -5,24 +5,21 @@
 #include "maps/counted.h"
 #include "maps/factory_library.h"
 #include "maps/factory_search.h"
-#include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/settings_file.h"
 
 namespace {
 
 constexpr char kPrefix[] = "factory:";
 
-// Command-line text arrives in the system's ANSI code page, not UTF-8.
-std::string ArgumentText(const std::string& arg) {
-  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
-}
-
 }  // namespace
+
+bool IsFactoryArgument(const std::string& argument) { return argument.rfind(kPrefix, 0) == 0; }
 
 bool ReadSettingsBytes(const std::string& argument, std::vector<uint8_t>& bytes,
                        std::string& error) {
-  if (argument.rfind(kPrefix, 0) != 0) return ReadWholeFile(argument, bytes, error);
+  if (!IsFactoryArgument(argument)) return ReadWholeFile(argument, bytes, error);
   size_t index = 0;
   std::string text;
   if (!FindFactoryMap(ArgumentText(argument.substr(sizeof kPrefix - 1)), index, error) ||

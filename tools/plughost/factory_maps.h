@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// factory:NAME, which names a built-in map rather than a file.
+bool IsFactoryArgument(const std::string& argument);
+
 // The bytes of a settings argument: the file's, or for factory:NAME the
 // factory map's JSON text. On failure `error` says why, as ReadWholeFile's
 // errors do (the caller names the argument).

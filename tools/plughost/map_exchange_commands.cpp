@@ -11,22 +11,11 @@
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
-#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
 
 namespace {
-
-std::string Located(const std::string& file, const ImportError& error) {
-  return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
-}
-
-// Command-line text arrives in the system's ANSI code page, not UTF-8: a
-// bank or articulation name beyond ASCII is read as Windows-1252 then.
-std::string ArgumentText(const std::string& arg) {
-  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
-}
 
 int UsedSlots(const PluginSettings& settings) {
   int used = 0;
@@ -34,47 +23,72 @@ int UsedSlots(const PluginSettings& settings) {
   return used;
 }
 
-}  // namespace
+std::string Located(const std::string& file, const ImportError& error) {
+  return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
+}
 
-int ImportCommand(const CommonOptions& options, const std::string& file, const std::string& out,
-                  const std::string& bank, const std::string& pick, bool list, bool strict) {
-  const bool toJson = HasExtension(out, ".json"), toState = HasExtension(out, ".state");
-  if (!list && !toJson && !toState)
-    return Fail(kExitUsage, "import writes OUT ending in .json (a map) or .state (a state), not " +
-                                (out.empty() ? std::string("nothing") : out));
-  if (!list)
-    if (const int refused =
-            RefuseOutputOverInput(options, "import", {{"file", file}}, {{"output", out}}))
-      return refused;
-  std::vector<uint8_t> bytes;
-  std::string error;
-  if (!ReadSettingsBytes(file, bytes, error))
-    return Fail(kExitBadInput, "cannot read " + file + ": " + error);
-  if (list) {
-    // The plug-in's own map or state lists its slots as they stand.
-    std::vector<uint8_t> state;
-    PluginSettings settings;
-    std::string unused;
-    if (SettingsFromBytes(file, bytes, state, unused) && DecodeState(state, settings, unused)) {
-      const bool map = !bytes.empty() && state != bytes;
-      std::fputs(ListSettings(settings, file, map ? "a map" : "a state").c_str(), stdout);
-      return kExitOk;
+void PrintMessages(const std::vector<std::string>& notes,
+                   const std::vector<std::string>& warnings) {
+  std::fflush(stdout);
+  for (const std::string& note : notes) std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
+  for (const std::string& warning : warnings)
+    std::fprintf(stderr, "plughost: warning: %s\n", warning.c_str());
+}
+
+// --list: our own map or state lists its slots; another program's map its
+// banks and their articulations, or with --bank that bank alone; with
+// --pick, the slots the import would write, after its notes and warnings.
+int ListCommand(const CommonOptions& options, const std::string& file, const MapChoice& choice) {
+  SettingsSource source;
+  if (const int failed = OpenSettingsArgument(file, source)) return failed;
+  if (source.kind == SettingsKind::ProgramMap && choice.pick.empty()) {
+    int onlyBank = -1;
+    if (!choice.bank.empty()) {
+      size_t index = 0;
+      std::vector<std::string> warnings;
+      ImportError problem;
+      if (!FindForeignBank(source.map, file, ImportChoiceOf(choice), index, warnings, problem))
+        return Fail(kExitBadInput, Located(file, problem));
+      PrintMessages({}, warnings);
+      onlyBank = static_cast<int>(index);
     }
-  }
-  ForeignMap map;
-  ImportError problem;
-  if (!ReadForeignMap(file, bytes, map, problem))
-    return Fail(kExitBadInput, Located(file, problem));
-  if (list) {
-    std::fputs(ListForeignMap(map, file).c_str(), stdout);
+    std::fputs(ListForeignMap(source.map, file, onlyBank).c_str(), stdout);
     return kExitOk;
   }
+  std::string error;
+  if (!ChooseSettings(file, ImportChoiceOf(choice), source, error))
+    return Fail(kExitBadInput, error);
+  // A state of any version, as the plug-in holds it once loaded.
+  if (source.kind == SettingsKind::State)
+    if (const int failed = LoadSettingsThroughPlugin(options, {}, file, source.settings))
+      return failed;
+  PrintMessages(source.import.notes, source.import.warnings);
+  const std::string kind = source.kind == SettingsKind::ProgramMap
+                               ? "the slots an import of " + SettingsKindName(source) + " writes"
+                               : SettingsKindName(source);
+  std::fputs(ListSettings(source.settings, file, kind.c_str()).c_str(), stdout);
+  return kExitOk;
+}
 
-  ImportChoice choice{ArgumentText(bank), {}};
-  if (!pick.empty()) choice.pick = SplitPickList(ArgumentText(pick));
-  ImportResult result;
-  if (!ImportForeignMap(map, file, choice, result, problem))
-    return Fail(kExitBadInput, Located(file, problem));
+}  // namespace
+
+int ImportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& file,
+                  const std::string& out, bool list, bool strict) {
+  if (list) return ListCommand(options, file, choice);
+  const bool toJson = HasExtension(out, ".json"), toState = HasExtension(out, ".state");
+  if (!toJson && !toState)
+    return Fail(kExitUsage, "import writes OUT ending in .json (a map) or .state (a state), not " +
+                                (out.empty() ? std::string("nothing") : out));
+  if (const int refused =
+          RefuseOutputOverInput(options, "import", {{"file", file}}, {{"output", out}}))
+    return refused;
+  SettingsSource source;
+  if (const int failed = LoadSettingsArgument(file, choice, source)) return failed;
+  if (source.kind != SettingsKind::ProgramMap)
+    return Fail(kExitBadInput, file + " is " + SettingsKindName(source) +
+                                   " of the plug-in's own, not another program's: map-to-state "
+                                   "and state-to-map convert it");
+  const ImportResult& result = source.import;
   std::fflush(stdout);
   for (const std::string& note : result.notes)
     std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
@@ -85,6 +99,7 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
                                    (result.warnings.size() == 1 ? " is an error" : " are errors") +
                                    " under --strict; nothing written");
 
+  std::string error;
   if (toJson) {
     std::string text;
     MapError mapError;
@@ -103,7 +118,7 @@ int ImportCommand(const CommonOptions& options, const std::string& file, const s
   return kExitOk;
 }
 
-int ExportCommand(const CommonOptions& options, const std::string& mapPath,
+int ExportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& mapPath,
                   const std::string& out) {
   const MapFormat format = FormatForExtension(out);
   if (format == MapFormat::Unknown || format == MapFormat::DoricoLibrary ||
@@ -114,7 +129,8 @@ int ExportCommand(const CommonOptions& options, const std::string& mapPath,
           RefuseOutputOverInput(options, "export", {{"map", mapPath}}, {{"output", out}}))
     return refused;
   PluginSettings settings;
-  if (const int failed = LoadSettingsThroughPlugin(options, mapPath, settings)) return failed;
+  if (const int failed = LoadSettingsThroughPlugin(options, choice, mapPath, settings))
+    return failed;
   std::string text, error;
   std::vector<std::string> losses, notes;
   if (!ExportForeignMap(out, settings, text, losses, notes, error))

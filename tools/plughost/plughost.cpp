@@ -23,19 +23,19 @@ const char kUsage[] =
     "\n"
     "Drives the articulation switcher plug-in as a music host does.\n"
     "\n"
-    "commands:\n"
-    "  map-to-state MAP STATE    convert an articulation map (JSON) to the plug-in's\n"
-    "                            binary state, by loading it into the plug-in and saving\n"
-    "  state-to-map STATE MAP    convert a saved state (any version the plug-in reads)\n"
-    "                            to an articulation map\n"
+    "commands (SETTINGS, MAP and STATE: a map (JSON), a state, or another program's\n"
+    "map that import reads, with --bank and --pick as there; the content decides):\n"
+    "  map-to-state MAP STATE    convert settings to the plug-in's binary state, by\n"
+    "                            loading them into the plug-in and saving\n"
+    "  state-to-map STATE MAP    convert settings (a state of any version the plug-in\n"
+    "                            reads) to an articulation map\n"
     "  render SETTINGS IN OUT    play the MIDI file IN through the plug-in with the\n"
-    "                            settings of a map or state file; note channels 1..16\n"
+    "                            settings; note channels 1..16\n"
     "                            are the colours 0..15. Writes what the plug-in sends\n"
     "                            to the MIDI file OUT and prints a summary\n"
     "  colour SETTINGS IN OUT    the reverse: read each note's articulation in the\n"
     "                            keyswitched MIDI file IN from the switching messages\n"
-    "                            before it (a map, a state or another program's map,\n"
-    "                            with --bank/--pick as for import); write OUT with\n"
+    "                            before it; write OUT with\n"
     "                            note channels 1..16 as the colours and the switching\n"
     "                            messages removed, and print a summary (with where the\n"
     "                            guessed notes stand); --strict makes a guessed note\n"
@@ -47,8 +47,9 @@ const char kUsage[] =
     "                            (repeatable; a number or a name each side) and\n"
     "                            --pairs FILE (a JSON object of such pairs) win;\n"
     "                            --fallback N plays slot N for slots without a\n"
-    "                            partner; --bank/--to-bank choose FROM's and TO's\n"
-    "                            bank; --strict as for colour\n"
+    "                            partner; --bank/--pick choose FROM's bank and\n"
+    "                            articulations, --to-bank/--to-pick TO's; --strict\n"
+    "                            as for colour\n"
     "  render, colour and retarget take --picture FILE.png: a piano roll of the\n"
     "                            result, notes in their slots' colours\n"
     "  render and retarget take --pan N and --volume N (0..127): the pan and volume\n"
@@ -61,10 +62,11 @@ const char kUsage[] =
     "                            go MS milliseconds (at least a tick) before it\n"
     "  dump-midi FILE [--limit N]\n"
     "                            print a MIDI file readably (time, message, note names)\n"
-    "  edit SETTINGS [--close-after SECONDS]\n"
-    "                            open the plug-in's editor on a map or state file;\n"
-    "                            closing the window saves it back as what it was (a\n"
-    "                            new file: a state if it ends in .state, else a map).\n"
+    "  edit SETTINGS [OUT] [--close-after SECONDS]\n"
+    "                            open the plug-in's editor on the settings; closing\n"
+    "                            the window saves them back as what they were (a new\n"
+    "                            file or OUT: a state if it ends in .state, else a\n"
+    "                            map). Another program's map needs OUT.\n"
     "                            --close-after closes it by itself, for scripts\n"
     "  screenshot SETTINGS DIR   write editor-articulation.png, editor-controllers.png\n"
     "                            and editor-settings.png of the editor to DIR\n"
@@ -74,16 +76,18 @@ const char kUsage[] =
     "                            .plist, .doricolib, Universal Definition .yaml; the\n"
     "                            content decides) and write it as a map (OUT.json) or\n"
     "                            the plug-in's state (OUT.state).\n"
-    "                            --bank chooses one bank of several by name or number,\n"
-    "                            --pick up to 16 articulations by number or name\n"
-    "                            (\"3,Legato,7\"), as --list numbers them;\n"
-    "                            --list prints what the file holds and writes nothing,\n"
+    "                            --bank chooses one bank of several by name, number or\n"
+    "                            GROUP/NAME (\"Strings Chamber/01 Violins\"), --pick up\n"
+    "                            to 16 articulations by number, range or name\n"
+    "                            (\"2-8,Legato,12\"; each once), as --list numbers them;\n"
+    "                            --list prints what the file holds (with --bank that\n"
+    "                            bank, with --pick the slots) and writes nothing,\n"
     "                            --strict makes every warning an error\n"
-    "  export MAP OUT            write a map or state file as OUT.reabank,\n"
+    "  export MAP OUT            write the settings as OUT.reabank,\n"
     "                            OUT.expressionmap or OUT.plist\n"
     "  factory [WORDS...]        list the built-in factory maps whose names hold every\n"
     "                            word (case and blanks aside). factory:NAME stands for\n"
-    "                            one of them wherever a map or state file is taken:\n"
+    "                            one of them wherever settings are taken:\n"
     "                            render factory:\"Spitfire Masse Brass\" IN OUT\n"
     "\n"
     "options:\n"
@@ -134,11 +138,14 @@ struct CommandOption {
   const char* option;
   const char* commands;  // each between spaces
 };
+// Every command that takes a settings file takes any map import reads.
+const char kSettingsCommands[] =
+    " map-to-state state-to-map render colour retarget edit screenshot import export ";
 const CommandOption kCommandOptions[] = {
     {"--limit", " dump-midi "},
     {"--close-after", " edit "},
-    {"--bank", " colour retarget import "},
-    {"--pick", " colour retarget import "},
+    {"--bank", kSettingsCommands},
+    {"--pick", kSettingsCommands},
     {"--list", " import "},
     {"--strict", " colour retarget import "},
     {"--picture", " render colour retarget "},
@@ -147,6 +154,7 @@ const CommandOption kCommandOptions[] = {
     {"--pair", " retarget "},
     {"--pairs", " retarget "},
     {"--to-bank", " retarget "},
+    {"--to-pick", " retarget "},
     {"--pan", " render retarget "},
     {"--volume", " render retarget "},
     {"--compensate", " render colour retarget "},
@@ -203,16 +211,21 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
     return false;
   };
 
-  if (args.command == "map-to-state")
-    return expect(2, "MAP STATE") ? MapToStateCommand(options, p[0], p[1]) : kExitUsage;
-  if (args.command == "state-to-map")
-    return expect(2, "STATE MAP") ? StateToMapCommand(options, p[0], p[1]) : kExitUsage;
   const MapChoice choice{args.bank, args.pick};
+  if (args.command == "map-to-state")
+    return expect(2, "MAP STATE [--bank NAME] [--pick LIST]")
+               ? MapToStateCommand(options, choice, p[0], p[1])
+               : kExitUsage;
+  if (args.command == "state-to-map")
+    return expect(2, "STATE MAP [--bank NAME] [--pick LIST]")
+               ? StateToMapCommand(options, choice, p[0], p[1])
+               : kExitUsage;
   if (args.command == "render")
     return expect(3,
-                  "SETTINGS INPUT.mid OUTPUT.mid [--picture FILE.png] [--pan N] [--volume N] "
-                  "[--compensate] [--lead MS]")
-               ? RenderCommand(options, args.mix, args.timing, p[0], p[1], p[2], args.picture)
+                  "SETTINGS INPUT.mid OUTPUT.mid [--bank NAME] [--pick LIST] [--picture FILE.png] "
+                  "[--pan N] [--volume N] [--compensate] [--lead MS]")
+               ? RenderCommand(options, choice, args.mix, args.timing, p[0], p[1], p[2],
+                               args.picture)
                : kExitUsage;
   if (args.command == "colour")
     return expect(3,
@@ -224,31 +237,38 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
   if (args.command == "retarget")
     return expect(4,
                   "FROM TO INPUT.mid OUTPUT.mid [--match names|numbers] [--pair FROM=TO] "
-                  "[--pairs FILE] [--fallback N] [--bank NAME] [--to-bank NAME] [--strict] "
+                  "[--pairs FILE] [--fallback N] [--bank NAME] [--pick LIST] [--to-bank NAME] "
+                  "[--to-pick LIST] [--strict] "
                   "[--picture FILE.png] [--pan N] [--volume N] [--compensate] [--lead MS]")
                ? RetargetCommand(options, choice, args.retarget, args.mix, args.timing, p[0], p[1],
                                  p[2], p[3], args.picture)
                : kExitUsage;
   if (args.command == "dump-midi")
     return expect(1, "FILE [--limit N]") ? DumpMidiCommand(p[0], args.limit) : kExitUsage;
-  if (args.command == "edit")
-    return expect(1, "SETTINGS [--close-after SECONDS]")
-               ? EditCommand(options, p[0], args.closeAfter)
+  if (args.command == "edit") {
+    if (p.size() == 2) return EditCommand(options, choice, p[0], p[1], args.closeAfter);
+    return expect(1, "SETTINGS [OUT] [--bank NAME] [--pick LIST] [--close-after SECONDS]")
+               ? EditCommand(options, choice, p[0], "", args.closeAfter)
                : kExitUsage;
+  }
   if (args.command == "screenshot")
-    return expect(2, "SETTINGS FOLDER") ? ScreenshotCommand(options, p[0], p[1]) : kExitUsage;
+    return expect(2, "SETTINGS FOLDER [--bank NAME] [--pick LIST]")
+               ? ScreenshotCommand(options, choice, p[0], p[1])
+               : kExitUsage;
   if (args.command == "describe")
     return expect(0, "no arguments") ? DescribeCommand(options) : kExitUsage;
   if (args.command == "import") {
     if (p.size() == 1 && args.list)
-      return ImportCommand(options, p[0], "", args.bank, args.pick, true, args.strict);
+      return ImportCommand(options, choice, p[0], "", true, args.strict);
     return expect(2, "FILE OUT [--bank NAME] [--pick LIST] [--list] [--strict]")
-               ? ImportCommand(options, p[0], p[1], args.bank, args.pick, args.list, args.strict)
+               ? ImportCommand(options, choice, p[0], p[1], args.list, args.strict)
                : kExitUsage;
   }
   if (args.command == "factory") return FactoryCommand(p);
   if (args.command == "export")
-    return expect(2, "MAP OUT") ? ExportCommand(options, p[0], p[1]) : kExitUsage;
+    return expect(2, "MAP OUT [--bank NAME] [--pick LIST]")
+               ? ExportCommand(options, choice, p[0], p[1])
+               : kExitUsage;
   return UsageError("unknown command '" + args.command + "'");
 }
 
@@ -300,9 +320,10 @@ int main(int argc, char** argv) {
     } else if (arg == "--bank") {
       if (!value(args.bank) || args.bank.empty())
         return UsageError("--bank needs a bank's name or number");
-    } else if (arg == "--pick") {
-      if (!value(args.pick) || args.pick.empty())
-        return UsageError("--pick needs a list of articulations, such as 1,3,Legato");
+    } else if (arg == "--pick" || arg == "--to-pick") {
+      std::string& pick = arg == "--pick" ? args.pick : args.retarget.to.pick;
+      if (!value(pick) || pick.empty())
+        return UsageError(arg + " needs a list of articulations, such as 2-8,Legato,12");
     } else if (arg == "--picture") {
       if (!value(args.picture) || args.picture.size() < 5 || !HasExtension(args.picture, ".png"))
         return UsageError("--picture needs a file name ending in .png");
@@ -319,7 +340,7 @@ int main(int argc, char** argv) {
       if (!value(args.retarget.pairsFile) || args.retarget.pairsFile.empty())
         return UsageError("--pairs needs a JSON file of pairs");
     } else if (arg == "--to-bank") {
-      if (!value(args.retarget.toBank) || args.retarget.toBank.empty())
+      if (!value(args.retarget.to.bank) || args.retarget.to.bank.empty())
         return UsageError("--to-bank needs a bank's name or number");
     } else if (arg == "--fallback") {
       if (!value(text) || !ParseNumber(text, number) || number < 1 || number > 16 ||

@@ -61,16 +61,18 @@ void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& sett
   PrintRenderCompensation(summary, settings);
 }
 
-int RenderCommand(const CommonOptions& options, const HostMix& mix, const TimingOptions& timing,
-                  const std::string& settingsPath, const std::string& inputPath,
-                  const std::string& outputPath, const std::string& picturePath) {
+int RenderCommand(const CommonOptions& options, const MapChoice& choice, const HostMix& mix,
+                  const TimingOptions& timing, const std::string& settingsPath,
+                  const std::string& inputPath, const std::string& outputPath,
+                  const std::string& picturePath) {
   if (const int refused = RefuseOutputOverInput(options, "render",
                                                 {{"settings", settingsPath}, {"input", inputPath}},
                                                 {{"output", outputPath}, {"picture", picturePath}}))
     return refused;
+  SettingsSource source;
+  if (const int failed = ReadSettingsArgument(settingsPath, choice, source)) return failed;
+  const std::vector<uint8_t>& state = source.state;
   std::string error;
-  std::vector<uint8_t> state;
-  if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
 
   std::vector<uint8_t> input;
   MidiLayout layout;

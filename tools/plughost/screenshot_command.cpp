@@ -20,17 +20,18 @@ std::string PagePicturePath(const std::string& folder, int page) {
 
 }  // namespace
 
-int ScreenshotCommand(const CommonOptions& options, const std::string& settingsPath,
-                      const std::string& folder) {
+int ScreenshotCommand(const CommonOptions& options, const MapChoice& choice,
+                      const std::string& settingsPath, const std::string& folder) {
   std::vector<RoleFile> pictures;
   for (int page = 0; page < 3; ++page)
     pictures.push_back({"picture", PagePicturePath(folder, page)});
   if (const int refused =
           RefuseOutputOverInput(options, "screenshot", {{"settings", settingsPath}}, pictures))
     return refused;
+  SettingsSource source;
+  if (const int failed = ReadSettingsArgument(settingsPath, choice, source)) return failed;
+  const std::vector<uint8_t>& state = source.state;
   std::string error;
-  std::vector<uint8_t> state;
-  if (!ReadSettingsFile(settingsPath, state, error)) return Fail(kExitBadInput, error);
   const auto library = OpenPluginLibrary(options.dll, error);
   if (!library) return Fail(kExitPlugin, error);
   PlugHost host(nullptr);

@@ -1,64 +1,46 @@
 #include "tools/plughost/settings_file.h"
 
-#include "maps/counted.h"
-#include "maps/map_file.h"
+#include <cstdio>
+
 #include "maps/state_bytes.h"
+#include "maps/text_encoding.h"
+#include "tools/plughost/commands.h"
 #include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 
-namespace {
-
-bool MapFromBytes(const std::string& path, const std::vector<uint8_t>& bytes,
-                  PluginSettings& settings, std::string& error) {
-  MapError problem;
-  if (!ParseMapFile(bytes, settings, problem)) {
-    error = path + ": " + (problem.field.empty() ? "" : problem.field + ": ") + problem.message;
-    return false;
-  }
-  return true;
+std::string ArgumentText(const std::string& arg) {
+  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
 }
 
-}  // namespace
+ImportChoice ImportChoiceOf(const MapChoice& choice) {
+  ImportChoice import{ArgumentText(choice.bank), {}, choice.bankOption, choice.pickOption};
+  if (!choice.pick.empty()) import.pick = SplitPickList(ArgumentText(choice.pick));
+  return import;
+}
 
-bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error) {
+int OpenSettingsArgument(const std::string& path, SettingsSource& source) {
   std::vector<uint8_t> bytes;
-  if (!ReadSettingsBytes(path, bytes, error)) {
-    error = "cannot read the map " + path + ": " + error;
-    return false;
-  }
-  return MapFromBytes(path, bytes, settings, error);
+  std::string error;
+  if (!ReadSettingsBytes(path, bytes, error))
+    return Fail(kExitBadInput, "cannot read the settings " + path + ": " + error);
+  if (!ReadSettingsSource(path, std::move(bytes), source, error)) return Fail(kExitBadInput, error);
+  return kExitOk;
 }
 
-bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std::string& error) {
-  std::vector<uint8_t> bytes;
-  if (!ReadSettingsBytes(path, bytes, error)) {
-    error = "cannot read the settings " + path + ": " + error;
-    return false;
-  }
-  return SettingsFromBytes(path, std::move(bytes), state, error);
+int LoadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source) {
+  if (const int failed = OpenSettingsArgument(path, source)) return failed;
+  std::string error;
+  if (!ChooseSettings(path, ImportChoiceOf(choice), source, error))
+    return Fail(kExitBadInput, error);
+  return kExitOk;
 }
 
-bool SettingsFromBytes(const std::string& path, std::vector<uint8_t> bytes,
-                       std::vector<uint8_t>& state, std::string& error) {
-  if (LooksLikeMapFile(bytes)) {
-    PluginSettings settings;
-    if (!MapFromBytes(path, bytes, settings, error)) return false;
-    state = EncodeState(settings);
-    return true;
-  }
-  int32_t version = 0;
-  if (!StateVersion(bytes, version)) {
-    error = path + ": neither a map (JSON) nor a plug-in state: " + Counted(bytes.size(), "byte") +
-            ", too short for a state's version word";
-    return false;
-  }
-  if (version < 1 || version > kWrittenStateVersion) {
-    error = path + ": neither a map (JSON) nor a plug-in state: it begins with version word " +
-            std::to_string(version) + ", and the plug-in reads versions 1 to 5";
-    return false;
-  }
-  state = std::move(bytes);
-  return true;
+int ReadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source) {
+  if (const int failed = LoadSettingsArgument(path, choice, source)) return failed;
+  std::fflush(stdout);
+  for (const std::string& warning : source.import.warnings)
+    std::fprintf(stderr, "plughost: warning: %s\n", warning.c_str());
+  return kExitOk;
 }
 
 bool RoundTripThroughPlugin(const PluginInstance& instance, const std::vector<uint8_t>& state,

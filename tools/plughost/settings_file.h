@@ -1,23 +1,41 @@
-// Settings files a command may be given: an articulation map (JSON) or a
-// state file (the plug-in's saved bytes, any version it reads).
+// Settings files as commands are given them: a map (JSON), a state (the
+// plug-in's saved bytes, any version it reads) or another program's map with
+// --bank and --pick (maps/settings_source.h). Every command that takes
+// settings reads them here.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tools/plughost/plugin_instance.h"
 #include "maps/plugin_settings.h"
+#include "maps/settings_source.h"
+#include "tools/plughost/plugin_instance.h"
 
-// Reads and checks a map file. Errors name the file and the field.
-bool ReadMapFile(const std::string& path, PluginSettings& settings, std::string& error);
+// --bank and --pick as typed, for a file in another program's format, and
+// the options that chose them (retarget's TO file has --to-bank, --to-pick).
+struct MapChoice {
+  std::string bank, pick;
+  std::string bankOption = "--bank", pickOption = "--pick";
+};
 
-// Reads a map or a state file (a map begins with '{') into the bytes a host
-// would restore. A state file must carry a version the plug-in reads (1-5).
-bool ReadSettingsFile(const std::string& path, std::vector<uint8_t>& state, std::string& error);
-// The same for a file's bytes already read; `path` names it in errors.
-bool SettingsFromBytes(const std::string& path, std::vector<uint8_t> bytes,
-                       std::vector<uint8_t>& state, std::string& error);
+// Command-line text arrives in the system's ANSI code page, not UTF-8: a
+// bank or articulation name beyond ASCII is read as Windows-1252 then.
+std::string ArgumentText(const std::string& arg);
+
+// The choice as the import rules take it: text made UTF-8, --pick split.
+ImportChoice ImportChoiceOf(const MapChoice& choice);
+
+// Reads and classifies the settings file; a program's map is read, not yet
+// imported. Returns kExitOk, or the exit status after reporting why not.
+int OpenSettingsArgument(const std::string& path, SettingsSource& source);
+
+// Reads the settings file and applies the choice. Returns kExitOk, or the
+// exit status after reporting why not.
+int LoadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source);
+// The same, then prints the import's warnings on stderr ("plughost:
+// warning: ..."); its notes only say what is never sent, and stay unsaid.
+int ReadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source);
 
 // Restores `state` into the instance and decodes what it then saves: the
 // settings as the plug-in holds them.

@@ -43,38 +43,53 @@ int SaveStateThroughPlugin(const CommonOptions& options, const PluginSettings& w
   return kExitOk;
 }
 
-int LoadSettingsThroughPlugin(const CommonOptions& options, const std::string& path,
-                              PluginSettings& kept) {
-  std::string error;
-  std::vector<uint8_t> state, saved;
-  if (!ReadSettingsFile(path, state, error)) return Fail(kExitBadInput, error);
-  return ThroughPlugin(options, state, saved, kept);
+int LoadSettingsThroughPlugin(const CommonOptions& options, const MapChoice& choice,
+                              const std::string& path, PluginSettings& kept,
+                              SettingsSource* source) {
+  SettingsSource read;
+  if (const int failed = ReadSettingsArgument(path, choice, read)) return failed;
+  std::vector<uint8_t> saved;
+  if (const int failed = ThroughPlugin(options, read.state, saved, kept)) return failed;
+  if (source) *source = std::move(read);
+  return kExitOk;
 }
 
-int MapToStateCommand(const CommonOptions& options, const std::string& mapPath,
-                      const std::string& statePath) {
+int MapToStateCommand(const CommonOptions& options, const MapChoice& choice,
+                      const std::string& mapPath, const std::string& statePath) {
   if (const int refused = RefuseOutputOverInput(options, "map-to-state", {{"map", mapPath}},
                                                 {{"state", statePath}}))
     return refused;
-  std::string error;
-  PluginSettings wanted;
-  if (!ReadMapFile(mapPath, wanted, error)) return Fail(kExitBadInput, error);
+  SettingsSource source;
+  if (const int failed = ReadSettingsArgument(mapPath, choice, source)) return failed;
   size_t written = 0;
-  if (const int failed = SaveStateThroughPlugin(options, wanted, statePath, written)) return failed;
+  if (source.kind == SettingsKind::State) {
+    // The plug-in converts an older state as it loads it; what it saves is
+    // the state of now.
+    std::vector<uint8_t> saved;
+    PluginSettings kept;
+    if (const int failed = ThroughPlugin(options, source.state, saved, kept)) return failed;
+    std::string error;
+    if (!WriteFileAtomically(statePath, saved, error)) return Fail(kExitBadInput, error);
+    written = saved.size();
+  } else if (const int failed =
+                 SaveStateThroughPlugin(options, source.settings, statePath, written)) {
+    return failed;
+  }
   std::printf("%s -> %s: %s, state version %d\n", mapPath.c_str(), statePath.c_str(),
               Counted(written, "byte").c_str(), kWrittenStateVersion);
   return kExitOk;
 }
 
-int StateToMapCommand(const CommonOptions& options, const std::string& statePath,
-                      const std::string& mapPath) {
+int StateToMapCommand(const CommonOptions& options, const MapChoice& choice,
+                      const std::string& statePath, const std::string& mapPath) {
   if (const int refused = RefuseOutputOverInput(options, "state-to-map", {{"state", statePath}},
                                                 {{"map", mapPath}}))
     return refused;
-  std::string error;
-  std::vector<uint8_t> state;
-  if (!ReadSettingsFile(statePath, state, error)) return Fail(kExitBadInput, error);
+  SettingsSource source;
+  if (const int failed = ReadSettingsArgument(statePath, choice, source)) return failed;
+  const std::vector<uint8_t>& state = source.state;
 
+  std::string error;
   std::vector<uint8_t> saved;
   PluginSettings kept;
   if (const int failed = ThroughPlugin(options, state, saved, kept)) return failed;
@@ -85,6 +100,9 @@ int StateToMapCommand(const CommonOptions& options, const std::string& statePath
   if (!WriteFileAtomically(mapPath, text, error)) return Fail(kExitBadInput, error);
   int32_t version = 0;
   StateVersion(state, version);
-  std::printf("%s -> %s (state version %d)\n", statePath.c_str(), mapPath.c_str(), version);
+  const std::string kind = source.kind == SettingsKind::State
+                               ? "state version " + std::to_string(version)
+                               : SettingsKindName(source);
+  std::printf("%s -> %s (%s)\n", statePath.c_str(), mapPath.c_str(), kind.c_str());
   return kExitOk;
 }
