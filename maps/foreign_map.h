@@ -70,7 +70,9 @@ struct ForeignBank {
   // tells banks of one name apart: --bank accepts GROUP/NAME. May be empty.
   std::string group;
   // Where the bank stands in its maker's library, outermost first, as the
-  // file names it (maker, product, patch); empty when the format says not.
+  // file names it: a Universal Definition file's maker, product and patch; a
+  // Reaticulate bank's g= path split at its slashes ("Spitfire", "Symphonic
+  // Brass", "Horns"). Empty when the format says not.
   std::vector<std::string> library;
 };
 

@@ -137,6 +137,31 @@ const Alias kAliases[] = {
     {"note|plain|default|note-eighth", 55},
     {"repeat|repeated-notes", 56},
     {"rest", 59},
+    // Icons of Reaticulate's factory banks that combine a symbol with a
+    // bowing, mute or position: the main symbol's picture.
+    {"legato-bowed2|legato-con-sord|legato-flautando|legato-sul-c|legato-sul-g|legato-sul-pont|"
+     "legato-blend-generic|legato-tremolo",
+     1},
+    {"legato-runs|run-major|run-minor", 68},  // legato-fast
+    {"staccato-con-sord|staccato-dig|staccato-harmonics|staccato-sfz|staccato-stopped", 2},
+    {"spiccato-brushed|spiccato-brushed-con-sord|spiccato-brushed-con-sord-sul-pont|"
+     "spiccato-feathered",
+     4},
+    {"accented-quarter", 8},
+    {"pizz-con-sord|pizz-mix|pizz-sul-pont", 9},
+    {"col-legno-whole", 11},
+    {"tremolo-con-sord|tremolo-con-sord-sul-pont|tremolo-ghost|tremolo-harmonics|"
+     "tremolo-harmonics-a|tremolo-harmonics-b|tremolo-slurred|tremolo-sul-pont",
+     12},
+    {"tremolo-180|tremolo-measured-sixteenth-con-sord", 13},
+    {"con-sord-blend|con-sord-bow-up|con-sord-sul-pont|con-sord-sul-pont-bow-up", 17},
+    {"sul-tasto-super|sul-tasto-super-eighth", 19},
+    {"flautando-con-sord", 20},
+    {"cresc-f-half|cresc-p-half", 23},
+    {"legato-portamento-con-sord|legato-portamento-flautando", 26},
+    {"bow-down", 34},
+    {"bow-up", 35},
+    {"multitongued|phrase-multitongued", 41},
 };
 
 // Word beginnings that suggest an icon, most specific first.

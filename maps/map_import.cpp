@@ -490,15 +490,22 @@ bool Select(const ForeignBank& bank, const std::string& file, const ImportChoice
     return true;
   }
   std::vector<std::string> beyond;
+  const int page = choice.page;
+  const size_t first = page > 0 ? static_cast<size_t>(page) * kSlotCount : 0;
+  size_t visible = 0;
   for (size_t i = 0; i < all.size(); ++i) {
     if (all[i].hidden) {
-      const std::string& why = all[i].hiddenBecause;
-      out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) + ": left out, as " +
-                          (why.empty() ? "its program hides it" : why));
-      out.leftOut.push_back({i + 1, all[i].name, why.empty() ? "hidden by its program" : why});
+      if (page <= 0) {
+        const std::string& why = all[i].hiddenBecause;
+        out.notes.push_back(file + ": " + ArticulationLabel(all[i], i + 1) + ": left out, as " +
+                            (why.empty() ? "its program hides it" : why));
+        out.leftOut.push_back({i + 1, all[i].name, why.empty() ? "hidden by its program" : why});
+      }
+    } else if (visible++ < first) {
+      continue;  // on an earlier page
     } else if (chosen.size() < kSlotCount) {
       chosen.push_back(i);
-    } else {
+    } else if (page < 0) {
       beyond.push_back(std::to_string(i + 1) + " " + Quoted(all[i].name));
       out.leftOut.push_back({i + 1, all[i].name, "beyond the 16 taken"});
     }
@@ -567,6 +574,12 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
 }
 
 std::string ForeignBankLabel(const ForeignBank& bank) { return BankLabel(bank); }
+
+size_t ImportPageCount(const ForeignBank& bank) {
+  const auto visible = std::count_if(bank.articulations.begin(), bank.articulations.end(),
+                                     [](const Articulation& a) { return !a.hidden; });
+  return std::max<size_t>(1, (static_cast<size_t>(visible) + kSlotCount - 1) / kSlotCount);
+}
 
 std::vector<std::string> SplitPickList(const std::string& list) {
   std::vector<std::string> entries;

@@ -10,6 +10,8 @@
 //   mix freely ("2-8,Legato,12"). An articulation taken twice (overlapping
 //   entries) is an error naming both entries, as is an entry that goes past
 //   16: dropping or moving one would shift every later slot.
+//   A page (ImportChoice::page) takes the next 16 visible articulations
+//   instead, for a bank split into several maps.
 // - --bank and --pick name a bank or an articulation by its number or by a
 //   name that is the same as the text (name_matching.h: case and blanks at
 //   the ends do not matter). A bank is also named GROUP/NAME: its group path
@@ -57,6 +59,11 @@ struct ImportChoice {
   std::vector<std::string> pick;      // empty: the first 16 visible articulations
   std::string bankOption = "--bank";  // what the messages call the choice of bank
   std::string pickOption = "--pick";  // and the choice of articulations
+  // Without a pick, a page of the visible articulations: 0 takes 1..16, 1
+  // takes 17..32, and so on, and the articulations of other pages are not
+  // named as left out; the hidden ones are noted on page 0 only. -1: the
+  // first 16, with a warning naming the rest.
+  int page = -1;
 };
 
 // An articulation of the chosen bank that became no slot.
@@ -65,6 +72,9 @@ struct LeftOutArticulation {
   std::string name;
   std::string why;  // "beyond the 16 taken", "hidden by its program", "not picked"
 };
+
+// How many pages of 16 the visible articulations of a bank fill (at least 1).
+size_t ImportPageCount(const ForeignBank& bank);
 
 struct ImportResult {
   PluginSettings settings;

@@ -44,6 +44,18 @@ bool ParseInt(std::string_view text, int lo, int hi, int& out) {
   return out >= lo && out <= hi;
 }
 
+// g="Spitfire/Symphonic Brass/Horns": its parts, each trimmed, empty ones left out.
+std::vector<std::string> LibraryPath(std::string_view group) {
+  std::vector<std::string> parts;
+  for (size_t start = 0; start <= group.size();) {
+    const size_t slash = std::min(group.size(), group.find('/', start));
+    const std::string_view part = Trim(group.substr(start, slash - start));
+    if (!part.empty()) parts.emplace_back(part);
+    start = slash + 1;
+  }
+  return parts;
+}
+
 class Reader {
  public:
   explicit Reader(ImportError& error) : error_(error) {}
@@ -168,6 +180,7 @@ class Reader {
         bank.clone = value;
       } else if (key == "g") {
         bank.group = bank.bank.group = value;
+        bank.bank.library = LibraryPath(value);
       } else if (key == "m") {
         if (!value.empty()) bank.bank.notes.push_back("message " + Quoted(value) + " (m=)");
       } else if (key == "chase") {

@@ -34,6 +34,10 @@ TEST(IconNames, AliasesCaseAndSpelling) {
   EXPECT_EQ(IconIdForName("trill-maj2"), 15);
   EXPECT_EQ(IconIdForName("TRILL_MIN2"), 14);
   EXPECT_EQ(IconIdForName("legato (fast)"), 68);  // the skin's own captions
+  // Reaticulate's compound icons take their main symbol's picture.
+  EXPECT_EQ(IconIdForName("staccato-con-sord"), IconIdForName("staccato"));
+  EXPECT_EQ(IconIdForName("legato-runs"), IconIdForName("legato-fast"));
+  EXPECT_EQ(IconIdForName("multitongued"), IconIdForName("double-tongue"));
   EXPECT_EQ(IconIdForName("détaché"), 36);
   EXPECT_EQ(IconIdForName("glissando-3"), 149);
   for (const char* unknown : {"", "-", "pizzz", "legato-4", "note quarter x"})

@@ -74,7 +74,10 @@ class InstalledPackage(unittest.TestCase):
             self.assertEqual(hashlib.sha256(self.read(self.folder, name)).hexdigest(), digest, name)
         for name in ["QuindleVelmora.dll", "plughost.exe", "Artwork/Fonts/Cuprum/Cuprum.ttf",
                      "Artwork/Fonts/Cuprum/OFL.txt", "Guide.txt", "examples/strings.json",
-                     "examples/phrase.mid", "Licenses/README.txt", "Licenses/zlib.txt"]:
+                     "examples/phrase.mid", "Licenses/README.txt", "Licenses/zlib.txt",
+                     "Licenses/Factory maps/NOTICE.txt",
+                     "Licenses/Factory maps/LICENSE-ArticulationMappingFiles.txt",
+                     "Licenses/Factory maps/LICENSE-reaticulate.txt"]:
             self.assertIn(name, listed)
         self.assertFalse([n for n in names if n.endswith(".py")])
 

@@ -7,6 +7,7 @@
 #include "maps/articulation_map.h"
 #include "maps/map_file.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
 #include "tools/plughost/same_file.h"
@@ -122,7 +123,9 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
   // extension says, a state for .state and a map otherwise.
   std::string error;
   std::vector<uint8_t> state = EncodeState(PluginSettings{});
-  const bool exists = FileExists(path) || !out.empty();
+  // A factory map is there to read, and has no file to save back to.
+  const bool factory = IsFactoryArgument(path);
+  const bool exists = FileExists(path) || factory || !out.empty();
   const std::string& savePath = out.empty() ? path : out;
   bool asState = HasExtension(savePath, ".state");
   std::string opened = exists ? "a " : "new ";
@@ -137,8 +140,9 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
   if (exists) {
     SettingsSource source;
     if (const int failed = ReadSettingsArgument(path, choice, source)) return failed;
-    if (source.kind == SettingsKind::ProgramMap && out.empty())
-      return Fail(kExitUsage, path + " is " + SettingsKindName(source) +
+    if ((source.kind == SettingsKind::ProgramMap || factory) && out.empty())
+      return Fail(kExitUsage, path + " is " +
+                                  (factory ? "a factory map" : SettingsKindName(source)) +
                                   ", which edit never writes over: give OUT.json or OUT.state "
                                   "to save the edited settings to");
     if (out.empty()) asState = source.kind == SettingsKind::State;

@@ -11,6 +11,7 @@
 #include "maps/slot_pair_list.h"
 #include "maps/text_file.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/process_stats.h"
 #include "tools/render/render_session.h"
@@ -84,7 +85,11 @@ const char kUsage[] =
     "                            bank, with --pick the slots) and writes nothing,\n"
     "                            --strict makes every warning an error\n"
     "  export MAP OUT            write the settings as OUT.reabank,\n"
-    "                            OUT.expressionmap or OUT.plist"
+    "                            OUT.expressionmap or OUT.plist\n"
+    "  factory [WORDS...]        list the built-in factory maps whose names hold every\n"
+    "                            word (case and blanks aside). factory:NAME stands for\n"
+    "                            one of them wherever settings are taken:\n"
+    "                            render factory:\"Spitfire Masse Brass\" IN OUT\n"
     "\n"
     "options:\n"
     "  --dll PATH                the plug-in DLL (default: QuindleVelmora.dll beside\n"
@@ -174,7 +179,7 @@ struct Arguments {
 
 const char kCommandNames[] =
     " map-to-state state-to-map render colour retarget dump-midi edit screenshot describe import "
-    "export ";
+    "export factory ";
 
 // "a", "a and b", "a, b and c" from " a b c ".
 std::string Listed(const std::string& spaced) {
@@ -260,6 +265,7 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
                ? ImportCommand(options, choice, p[0], p[1], args.list, args.strict)
                : kExitUsage;
   }
+  if (args.command == "factory") return FactoryCommand(p);
   if (args.command == "export")
     return expect(2, "MAP OUT [--bank NAME] [--pick LIST]")
                ? ExportCommand(options, choice, p[0], p[1])

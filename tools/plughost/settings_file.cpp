@@ -5,6 +5,7 @@
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 
 std::string ArgumentText(const std::string& arg) {
@@ -20,7 +21,7 @@ ImportChoice ImportChoiceOf(const MapChoice& choice) {
 int OpenSettingsArgument(const std::string& path, SettingsSource& source) {
   std::vector<uint8_t> bytes;
   std::string error;
-  if (!ReadWholeFile(path, bytes, error))
+  if (!ReadSettingsBytes(path, bytes, error))
     return Fail(kExitBadInput, "cannot read the settings " + path + ": " + error);
   if (!ReadSettingsSource(path, std::move(bytes), source, error)) return Fail(kExitBadInput, error);
   return kExitOk;

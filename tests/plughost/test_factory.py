@@ -1,0 +1,58 @@
+"""The built-in factory maps: plughost factory finds them by words, and
+factory:NAME stands for one wherever settings are taken."""
+import json
+import os
+import unittest
+
+from plughost_support import EXAMPLES, ROOT, PlughostTest
+
+FACTORY = os.path.join(ROOT, "factory")
+with open(os.path.join(FACTORY, "maps.json"), encoding="utf-8") as f:
+    INDEX = json.load(f)
+
+
+def named(*words):
+    """The names in the index holding every word, case and blanks aside."""
+    fold = lambda s: "".join(s.split()).lower()
+    return [m["name"] for m in INDEX if all(fold(w) in fold(m["name"]) for w in words)]
+
+
+class FactoryTest(PlughostTest):
+    def test_factory_lists_the_maps_holding_every_word(self):
+        for words in [["masse"], ["Spitfire", "MASSE"], ["albion one", "brass"]]:
+            run = self.run_ok("factory", *words)
+            self.assertEqual(run.out.splitlines(), named(*words), words)
+            self.assertIn(f"{len(named(*words))} factory maps of {len(INDEX)}", run.err)
+        self.assertEqual(len(self.run_ok("factory").out.splitlines()), len(INDEX))
+        run = self.refused(["factory", "nosuchword"], 1, f"0 factory maps of {len(INDEX)}")
+        self.assertEqual(run.out, "")
+
+    def test_a_factory_map_renders_as_its_file_does(self):
+        entry = next(m for m in INDEX if m["name"] == "Spitfire Masse Brass")
+        phrase = os.path.join(EXAMPLES, "phrase.mid")
+        self.run_ok("render", "factory:spitfire masse  BRASS", phrase, "built-in.mid")
+        self.run_ok("render", os.path.join(FACTORY, entry["file"]), phrase, "file.mid")
+        self.assertEqual(self.read_bytes("built-in.mid"), self.read_bytes("file.mid"))
+        listed = self.run_ok("import", "factory:Spitfire Masse Brass", "--list").out
+        self.assertIn("a map", listed)
+        self.run_ok("map-to-state", "factory:Masse Brass", "brass.state")
+        self.run_ok("state-to-map", "brass.state", "brass.json")
+        with open(os.path.join(FACTORY, entry["file"]), encoding="utf-8") as want, \
+                open(self.path("brass.json"), encoding="utf-8") as got:
+            self.assertEqual(json.load(got), json.load(want))
+
+    def test_unknown_or_ambiguous_names_list_the_closest(self):
+        phrase = os.path.join(EXAMPLES, "phrase.mid")
+        masse = named("masse")
+        run = self.refused(["render", "factory:Masse", phrase, "out.mid"], 1,
+                           f'"Masse" fits {len(masse)} factory maps', f'"{masse[0]}"')
+        run = self.refused(["render", "factory:Masse Kazoo", phrase, "out.mid"], 1,
+                           'no factory map is called "Masse Kazoo"; the closest: ', f'"{masse[0]}"')
+        self.refused(["colour", "factory:zzqx", phrase, "out.mid"], 1,
+                     'no factory map is called "zzqx", and none shares a word with it')
+        self.refused(["edit", "factory:Spitfire Masse Brass", "--close-after", "1"], 2,
+                     "factory:Spitfire Masse Brass is a factory map, which edit never writes over")
+
+
+if __name__ == "__main__":
+    unittest.main()
