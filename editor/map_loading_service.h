@@ -44,7 +44,7 @@ class MapLoadingService {
   // The factory maps the plug-in ships, by the names the map menu lists
   // them under ("Factory maps" submenu); none while no library is given.
   // InspectFactoryMap reads one as InspectFile reads a file.
-  virtual std::vector<std::string> FactoryMapNames() const { return {}; }
+  virtual std::vector<FactoryMenuName> FactoryMaps() const { return {}; }
   virtual bool InspectFactoryMap(size_t index, std::vector<LoadableBank>& banks,
                                  std::string& message) {
     (void)index, (void)banks;

@@ -158,3 +158,66 @@ LoadChooser BuildLoadChooser(const std::vector<LoadableBank>& banks) {
   chooser.entries = SplitByRanges(std::move(level));
   return chooser;
 }
+
+namespace {
+
+// Cuts a level into runs of nearly equal length, as few as keep every run
+// within the limit, again and again until the level itself fits.
+std::vector<ChooserEntry> SplitByNames(std::vector<ChooserEntry> level) {
+  while (level.size() > kChooserLevelLimit) {
+    const size_t runs = (level.size() + kChooserLevelLimit - 1) / kChooserLevelLimit;
+    const size_t runsOfMore = level.size() % runs;  // one entry longer than the others
+    const size_t shortLength = level.size() / runs;
+    std::vector<ChooserEntry> cut;
+    size_t start = 0;
+    for (size_t r = 0; r < runs; ++r) {
+      const size_t end = start + shortLength + (r < runsOfMore ? 1 : 0);
+      ChooserEntry run;
+      run.text = level[start].text + " " + kDash + " " + level[end - 1].text;
+      for (size_t i = start; i < end; ++i) run.submenu.push_back(std::move(level[i]));
+      cut.push_back(std::move(run));
+      start = end;
+    }
+    level = std::move(cut);
+  }
+  return level;
+}
+
+// The entries of `maps[first, last)` grouped by `key` in order of first
+// appearance (the library lists each maker's, and product's, maps
+// together), each group made by `inner`.
+template <typename Key, typename Inner>
+std::vector<ChooserEntry> Grouped(const std::vector<FactoryMenuName>& maps, size_t first,
+                                  size_t last, Key key, Inner inner) {
+  std::vector<ChooserEntry> level;
+  size_t start = first;
+  while (start < last) {
+    size_t end = start + 1;
+    while (end < last && key(maps[end]) == key(maps[start])) ++end;
+    ChooserEntry group;
+    group.text = MenuText(key(maps[start]));
+    group.submenu = SplitByNames(inner(start, end));
+    level.push_back(std::move(group));
+    start = end;
+  }
+  return SplitByNames(std::move(level));
+}
+
+}  // namespace
+
+std::vector<ChooserEntry> BuildFactoryMenu(const std::vector<FactoryMenuName>& maps) {
+  const auto titles = [&maps](size_t first, size_t last) {
+    std::vector<ChooserEntry> level;
+    for (size_t i = first; i < last; ++i)
+      level.push_back({MenuText(maps[i].title.empty() ? maps[i].name : maps[i].title),
+                       static_cast<int32_t>(i),
+                       {}});
+    return level;
+  };
+  const auto products = [&maps, &titles](size_t first, size_t last) {
+    return Grouped(
+        maps, first, last, [](const FactoryMenuName& m) { return m.product; }, titles);
+  };
+  return Grouped(
+      maps, 0, maps.size(), [](const FactoryMenuName& m) { return m.maker; }, products);
+}

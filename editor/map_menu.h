@@ -103,3 +103,21 @@ LoadChooser BuildLoadChooser(const std::vector<LoadableBank>& banks);
 
 // A menu text with its '&' doubled, so the menu shows it as written.
 std::string MenuText(const std::string& text);
+
+// ---------------------------------------------------------------------------
+// The factory maps' submenu.
+
+// A factory map as the menu files it (UTF-8): under its maker, then its
+// product, by its title there; `name` is its whole name, as messages give it.
+struct FactoryMenuName {
+  std::string maker;
+  std::string product;
+  std::string title;
+  std::string name;
+};
+
+// Maker ▸ product ▸ map, in the library's order; an entry's pick is the
+// map's index. A level longer than kChooserLevelLimit is cut into nearly
+// equal runs, each a submenu named by its first and last entries
+// ("8DIO – Impact Soundworks"), so no level outgrows the limit.
+std::vector<ChooserEntry> BuildFactoryMenu(const std::vector<FactoryMenuName>& maps);

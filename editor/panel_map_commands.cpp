@@ -54,17 +54,19 @@ std::string FileNameOf(const std::wstring& path) {
   return panel_text::Utf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
 }
 
-HMENU BuildChooserMenu(const std::vector<ChooserEntry>& entries) {
+// A chooser's entries as a popup menu; a pick's command is `firstCommand`
+// plus its index.
+HMENU BuildChooserMenu(const std::vector<ChooserEntry>& entries, UINT firstCommand) {
   HMENU menu = CreatePopupMenu();
   if (!menu) return nullptr;
   for (const ChooserEntry& entry : entries) {
     const std::wstring text = panel_text::Wide(entry.text);
     if (!entry.submenu.empty()) {
-      HMENU sub = BuildChooserMenu(entry.submenu);
+      HMENU sub = BuildChooserMenu(entry.submenu, firstCommand);
       if (sub)
         AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), text.c_str());
     } else if (entry.pick >= 0) {
-      AppendMenuW(menu, MF_STRING, kFirstPickCommand + static_cast<UINT>(entry.pick), text.c_str());
+      AppendMenuW(menu, MF_STRING, firstCommand + static_cast<UINT>(entry.pick), text.c_str());
     } else {
       AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, text.c_str());
     }
@@ -121,8 +123,8 @@ void PanelMapCommands::OpenMenu(POINT screen) {
   HMENU menu = CreatePopupMenu();
   if (!menu) return;
   const bool canUndo = service_ && service_->CanUndo();
-  const std::vector<std::string> factory =
-      service_ ? service_->FactoryMapNames() : std::vector<std::string>{};
+  const std::vector<FactoryMenuName> factory =
+      service_ ? service_->FactoryMaps() : std::vector<FactoryMenuName>{};
   const std::vector<map_menu::Item> items = map_menu::Items(canUndo);
   for (size_t i = 0; i < items.size(); ++i) {
     const map_menu::Item& item = items[i];
@@ -140,15 +142,12 @@ void PanelMapCommands::OpenMenu(POINT screen) {
   Run(static_cast<map_menu::Command>(command), screen);
 }
 
-void PanelMapCommands::AppendFactoryMaps(HMENU menu, const std::vector<std::string>& names) {
-  HMENU sub = CreatePopupMenu();
+void PanelMapCommands::AppendFactoryMaps(HMENU menu, const std::vector<FactoryMenuName>& maps) {
+  std::vector<FactoryMenuName> listed = maps;
+  listed.resize(
+      std::min<size_t>(maps.size(), map_menu::kFactoryLast - map_menu::kFactoryFirst + 1));
+  HMENU sub = BuildChooserMenu(BuildFactoryMenu(listed), map_menu::kFactoryFirst);
   if (!sub) return;
-  const size_t count =
-      std::min<size_t>(names.size(), map_menu::kFactoryLast - map_menu::kFactoryFirst + 1);
-  for (size_t i = 0; i < count; ++i) {
-    AppendMenuW(sub, MF_STRING, static_cast<UINT_PTR>(map_menu::kFactoryFirst + i),
-                panel_text::Wide(MenuText(names[i])).c_str());
-  }
   AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
               panel_text::Wide(map_menu::kFactorySubmenuText).c_str());
 }
@@ -227,14 +226,14 @@ void PanelMapCommands::LoadFile(const std::wstring& path, POINT screen) {
 
 void PanelMapCommands::LoadFactoryMap(size_t index, POINT screen) {
   if (!service_) return;
-  const std::vector<std::string> names = service_->FactoryMapNames();
+  const std::vector<FactoryMenuName> maps = service_->FactoryMaps();
   std::vector<LoadableBank> banks;
   std::string message;
-  if (index >= names.size() || !service_->InspectFactoryMap(index, banks, message)) {
+  if (index >= maps.size() || !service_->InspectFactoryMap(index, banks, message)) {
     Tell(message);
     return;
   }
-  Choose(names[index], banks, screen);
+  Choose(maps[index].name, banks, screen);
 }
 
 void PanelMapCommands::Choose(const std::string& name, const std::vector<LoadableBank>& banks,
@@ -246,7 +245,7 @@ void PanelMapCommands::Choose(const std::string& name, const std::vector<Loadabl
   }
   size_t pick = 0;
   if (!chooser.Single()) {
-    HMENU menu = BuildChooserMenu(chooser.entries);
+    HMENU menu = BuildChooserMenu(chooser.entries, kFirstPickCommand);
     if (!menu) return;
     const UINT command = Track(menu, screen);
     DestroyMenu(menu);

@@ -65,7 +65,7 @@ class PanelMapCommands final : public FileDropSink {
  private:
   enum class DialogPurpose { kNone, kLoad, kSave };
 
-  void AppendFactoryMaps(HMENU menu, const std::vector<std::string>& names);
+  void AppendFactoryMaps(HMENU menu, const std::vector<FactoryMenuName>& maps);
   void LoadFactoryMap(size_t index, POINT screen);
   void LoadFile(const std::wstring& path, POINT screen);
   // What to load of what was inspected: at once when there is one choice,

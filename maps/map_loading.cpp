@@ -161,6 +161,24 @@ bool BuildOurs(const MapOffer& offer, const std::vector<uint8_t>& current,
   return true;
 }
 
+// A factory map's slots in place of the sixteen; the rest stays.
+bool BuildFactory(const MapOffer& offer, const std::vector<uint8_t>& current,
+                  std::vector<uint8_t>& newState, MapLoadReport& report) {
+  PluginSettings settings, factory;
+  std::string why;
+  if (!DecodeState(current, settings, why))
+    return Refuse(report, offer.fileName, "", "the plug-in's current state does not read: " + why);
+  if (!DecodeState(offer.ourState, factory, why))
+    return Refuse(report, offer.fileName, "", "the map does not read back: " + why);
+  settings.slots = factory.slots;
+  MapLoadReport out;
+  out.summary = "Loaded " + Quoted(offer.factoryName) + " from " + offer.fileName + ": " +
+                Counted(UsedSlots(settings), "slot");
+  newState = EncodeState(settings);
+  report = std::move(out);
+  return true;
+}
+
 bool BuildForeign(const MapOffer& offer, MapPick pick, const std::vector<uint8_t>& current,
                   std::vector<uint8_t>& newState, MapLoadReport& report) {
   const std::string& file = offer.fileName;
@@ -248,11 +266,34 @@ bool InspectMapFile(const std::string& fileName, const std::vector<uint8_t>& byt
   }
 }
 
+bool InspectFactoryMapText(const std::string& name, const std::string& json, MapOffer& offer,
+                           MapLoadReport& report) noexcept {
+  const std::string source = "factory maps";
+  try {
+    MapOffer out;
+    if (!InspectMapFile(name, std::vector<uint8_t>(json.begin(), json.end()), out, report))
+      return false;
+    if (out.kind != MapFileKind::OurMap)
+      return Refuse(report, name, "", "the factory library holds something else than a map");
+    out.kind = MapFileKind::FactoryMap;
+    out.fileName = source;
+    out.factoryName = name;
+    offer = std::move(out);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return Refuse(report, name, "", "not enough memory to read it");
+  } catch (...) {
+    return Refuse(report, name, "", "cannot be read");
+  }
+}
+
 bool BuildLoadedState(const MapOffer& offer, MapPick pick, const std::vector<uint8_t>& currentState,
                       std::vector<uint8_t>& newState, MapLoadReport& report) noexcept {
   try {
     if (offer.kind == MapFileKind::ForeignMap)
       return BuildForeign(offer, pick, currentState, newState, report);
+    if (offer.kind == MapFileKind::FactoryMap)
+      return BuildFactory(offer, currentState, newState, report);
     return BuildOurs(offer, currentState, newState, report);
   } catch (const std::bad_alloc&) {
     return Refuse(report, offer.fileName, "", "not enough memory to load it");

@@ -22,6 +22,10 @@
 // - Our own map or state loads what it holds, like a state the host loads
 //   into an instance that already holds one: when preservePortChannel is
 //   set, the channel, port, that option and the page stay.
+// - A factory map (maps/factory_library.h) is a map made for a sample
+//   library, not a project: like another program's map it replaces the
+//   sixteen slots only, and the channel, port, controllers and options
+//   stay as they are.
 // - A file that cannot be loaded changes nothing; its message names the
 //   file, the place in it and what is wrong.
 //
@@ -68,7 +72,7 @@ struct MapBankOffer {
   std::vector<MapPage> pages;  // at least one when it can be loaded
 };
 
-enum class MapFileKind { OurMap, OurState, ForeignMap };
+enum class MapFileKind { OurMap, OurState, ForeignMap, FactoryMap };
 
 // What a file offers. For our own map or state there is one thing to load
 // and `banks` is empty; the file's content is held for the load.
@@ -79,6 +83,7 @@ struct MapOffer {
   std::vector<MapBankOffer> banks;
   ForeignMap foreign;             // the file as read (ForeignMap only)
   std::vector<uint8_t> ourState;  // the state our map or state file holds (the others)
+  std::string factoryName;        // a factory map's whole name (FactoryMap only)
 
   // Loadable offers in all: one for our own files, else the pages.
   size_t ChoiceCount() const;
@@ -99,6 +104,12 @@ std::string MapDisplayName(const std::string& path);
 // such as "the clipboard".
 bool InspectMapFile(const std::string& fileName, const std::vector<uint8_t>& bytes, MapOffer& offer,
                     MapLoadReport& report) noexcept;
+
+// A factory map's JSON text, named by its whole name, offered as one thing
+// to load: its slots. On failure `report.summary` says why and `offer` is
+// unchanged.
+bool InspectFactoryMapText(const std::string& name, const std::string& json, MapOffer& offer,
+                           MapLoadReport& report) noexcept;
 
 // The state a load of `pick` gives, built from the instance's current state
 // (the bytes its save writes). On failure `newState` is unchanged and the

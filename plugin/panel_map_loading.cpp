@@ -1,5 +1,6 @@
 #include "plugin/panel_map_loading.h"
 
+#include "maps/factory_library.h"
 #include "maps/map_saving.h"
 #include "plugin/map_file_types.h"
 #include "plugin/map_files.h"
@@ -42,6 +43,41 @@ bool PanelMapLoading::InspectFile(const std::wstring& path, std::vector<Loadable
 bool PanelMapLoading::InspectText(const std::string& name, const std::string& text,
                                   std::vector<LoadableBank>& banks, std::string& message) {
   return Inspect(name, std::vector<uint8_t>(text.begin(), text.end()), banks, message);
+}
+
+std::vector<FactoryMenuName> PanelMapLoading::FactoryMaps() const {
+  std::vector<FactoryMenuName> maps;
+  try {
+    const size_t count = FactoryMapCount();
+    maps.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+      const FactoryMapInfo info = FactoryMapAt(i);
+      maps.push_back({info.maker, info.product, info.title, info.name});
+    }
+  } catch (...) {
+    maps.clear();  // no memory for the names: the menu goes without them
+  }
+  return maps;
+}
+
+bool PanelMapLoading::InspectFactoryMap(size_t index, std::vector<LoadableBank>& banks,
+                                        std::string& message) {
+  const std::string name = FactoryMapAt(index).name;
+  std::string json, error;
+  if (!FactoryMapText(index, json, error)) {
+    message = "Not loaded: factory map " + std::to_string(index + 1) + ": " + error;
+    return false;
+  }
+  MapOffer offer;
+  MapLoadReport report;
+  if (!InspectFactoryMapText(name, json, offer, report)) {
+    message = report.Message();
+    return false;
+  }
+  banks.assign(1, LoadableBank{name, "", 0, "", {""}});
+  offer_ = std::move(offer);
+  inspected_ = true;
+  return true;
 }
 
 bool PanelMapLoading::Load(const LoadPick& pick, std::string& message) {

@@ -21,6 +21,10 @@ class PanelMapLoading final : public MapLoadingService {
   bool Undo(std::string& message) override;
   bool MapText(std::string& text, std::string& message) override;
   bool SaveToFile(const std::wstring& path, std::string& message) override;
+  // The library built in (maps/factory_library.h).
+  std::vector<FactoryMenuName> FactoryMaps() const override;
+  bool InspectFactoryMap(size_t index, std::vector<LoadableBank>& banks,
+                         std::string& message) override;
   std::vector<MapFileType> LoadTypes() const override;
   std::vector<MapFileType> SaveTypes() const override;
 

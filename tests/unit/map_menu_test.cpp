@@ -154,3 +154,38 @@ TEST(LoadChooser, LongListsSplitByGroupsOrRangesAndKeepEveryBank) {
     }
   }
 }
+
+TEST(FactoryMenu, MakerProductMapWithLongLevelsCutIntoNamedRuns) {
+  // 33 makers (the first with 30 products, the second's one product with
+  // 89 maps), as long as the library's longest levels.
+  std::vector<FactoryMenuName> maps;
+  for (int m = 0; m < 33; ++m) {
+    const int products = m == 0 ? 30 : 1;
+    for (int p = 0; p < products; ++p) {
+      const int count = m == 1 ? 89 : 2;
+      for (int i = 0; i < count; ++i) {
+        const std::string maker = "M" + std::to_string(m), product = "P" + std::to_string(p);
+        maps.push_back({maker, product, "T&" + std::to_string(i),
+                        maker + " " + product + " T&" + std::to_string(i)});
+      }
+    }
+  }
+  const std::vector<ChooserEntry> menu = BuildFactoryMenu(maps);
+  std::vector<int32_t> picks;
+  std::vector<std::string> texts;
+  Collect(menu, picks, texts);
+  EXPECT_LE(menu.size(), kChooserLevelLimit);
+  // Every map once, in the library's order, its title escaped.
+  ASSERT_EQ(picks.size(), maps.size());
+  for (size_t i = 0; i < picks.size(); ++i) EXPECT_EQ(picks[i], static_cast<int32_t>(i));
+  const std::string dash = " \xE2\x80\x93 ";
+  // 33 makers in runs of 17 and 16; 30 products in runs of 15; 89 maps in
+  // runs of 23, 22, 22, 22.
+  ASSERT_EQ(menu.size(), 2u);
+  EXPECT_EQ(menu[0].text, "M0" + dash + "M16");
+  EXPECT_EQ(menu[1].text, "M17" + dash + "M32");
+  EXPECT_EQ(texts.front(), "M0" + dash + "M16 > M0 > P0" + dash + "P14 > P0 > T&&0");
+  EXPECT_EQ(texts[60], "M0" + dash + "M16 > M1 > P0 > T&&0" + dash + "T&&22 > T&&0");
+  EXPECT_EQ(texts[60 + 23], "M0" + dash + "M16 > M1 > P0 > T&&23" + dash + "T&&44 > T&&23");
+  EXPECT_EQ(texts.back(), "M17" + dash + "M32 > M32 > P0 > T&&1");
+}

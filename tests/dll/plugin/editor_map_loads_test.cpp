@@ -16,6 +16,7 @@
 
 #include "editor/map_menu.h"
 #include "example_maps.h"
+#include "maps/factory_library.h"
 #include "plugin/kavo_lumet_plug.h"
 #include "real_maps.h"
 #include "tests/dll/plugin/imported_pages.h"
@@ -484,4 +485,85 @@ TEST_F(EditorMapLoads, ADropWhileTheChooserIsOpenWaitsForTheChoiceInHand) {
   EXPECT_EQ(host.messages[0].rfind("Loaded \"Violins\"", 0), 0u) << host.messages[0];
   EXPECT_EQ(host.messages[1].rfind("Loaded ", 0), 0u) << host.messages[1];
   EXPECT_EQ(SavedState(), pages[0].state) << StateDifference(pages[0].state, SavedState());
+}
+
+namespace {
+
+// Every level of a menu within the chooser's limit; the commands under it
+// gathered.
+void CheckLevels(HMENU menu, std::vector<UINT>& commands) {
+  const int count = GetMenuItemCount(menu);
+  EXPECT_LE(count, static_cast<int>(kChooserLevelLimit));
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      CheckLevels(sub, commands);
+    } else {
+      commands.push_back(GetMenuItemID(menu, i));
+    }
+  }
+}
+
+}  // namespace
+
+TEST_F(EditorMapLoads, TheFactoryMapsSubmenuHoldsEveryMapOnceInLevelsOfAMenusLength) {
+  std::vector<UINT> commands;
+  plug->editor().mapCommands().SetMenuTracker([&](HMENU menu, POINT) -> UINT {
+    ++menusShown;
+    const std::vector<MenuLine> lines = DescribeMenu(menu);
+    EXPECT_EQ(lines.at(map_menu::kFactorySubmenuIndex).path.rfind("Factory maps > ", 0), 0u);
+    EXPECT_EQ(lines.front().path, "Load map\xE2\x80\xA6");
+    CheckLevels(GetSubMenu(menu, static_cast<int>(map_menu::kFactorySubmenuIndex)), commands);
+    return 0;
+  });
+  SendMessageA(editor(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(120, 97));
+  EXPECT_EQ(menusShown, 1);
+  ASSERT_EQ(commands.size(), FactoryMapCount());
+  for (size_t i = 0; i < commands.size(); ++i)
+    EXPECT_EQ(commands[i], map_menu::kFactoryFirst + i) << i;
+}
+
+TEST_F(EditorMapLoads, AFactoryMapFromTheMenuLoadsItsSlotsAsPlughostReadsItAndUndoes) {
+  const size_t count = FactoryMapCount();
+  ASSERT_GT(count, 600u);
+  // The first and last, the first with an en dash, and the last of the
+  // first product of more maps than a menu level holds (in a later run).
+  size_t dashed = count, paged = count;
+  for (size_t first = 0, i = 0; i < count; ++i) {
+    const FactoryMapInfo info = FactoryMapAt(i);
+    if (dashed == count && std::string(info.title).find("\xE2\x80\x93") != std::string::npos)
+      dashed = i;
+    const bool productEnds = i + 1 == count ||
+                             std::string(FactoryMapAt(i + 1).product) != info.product ||
+                             std::string(FactoryMapAt(i + 1).maker) != info.maker;
+    if (!productEnds) continue;
+    if (paged == count && i + 1 - first > kChooserLevelLimit) paged = i;
+    first = i + 1;
+  }
+  ASSERT_LT(dashed, count);
+  ASSERT_LT(paged, count);
+  for (const size_t index : {size_t{0}, count - 1, dashed, paged}) {
+    const FactoryMapInfo info = FactoryMapAt(index);
+    const std::string what = info.name;
+    std::string error;
+    const std::vector<uint8_t> wanted = FactoryMapState(index, before, error);
+    ASSERT_FALSE(wanted.empty()) << what << ": " << error;
+    host.ClearRecords();
+    menusShown = 0;
+    // The map's line, under its maker as read back from the wide menu.
+    const std::string line = "> " + MenuText(info.maker) + " > ";
+    MenuCommand("#" + std::to_string(map_menu::kFactoryFirst + index) + "|" + line);
+    EXPECT_EQ(menusShown, 1) << what;
+    PumpMessages(30);
+    const std::vector<uint8_t> loaded = SavedState();
+    EXPECT_EQ(loaded, wanted) << what << ": " << StateDifference(wanted, loaded);
+    ASSERT_EQ(host.messages.size(), 1u) << what;
+    EXPECT_EQ(host.messages[0].rfind("Loaded \"", 0), 0u) << host.messages[0];
+    EXPECT_NE(host.messages[0].find("\" from factory maps: "), std::string::npos)
+        << host.messages[0];
+
+    host.ClearRecords();
+    MenuCommand("Undo load");
+    EXPECT_EQ(SavedState(), before) << what << ": undo";
+    EXPECT_EQ(host.messages.size(), 1u) << what;
+  }
 }

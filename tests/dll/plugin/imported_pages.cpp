@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "maps/factory_library.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
+#include "maps/settings_source.h"
 #include "maps/state_bytes.h"
 
 std::vector<ImportedPage> ImportedPages(const std::string& name, const std::string& text,
@@ -41,6 +43,24 @@ std::vector<ImportedPage> ImportedPages(const std::string& name, const std::stri
     }
   }
   return pages;
+}
+
+std::vector<uint8_t> FactoryMapState(size_t index, const std::vector<uint8_t>& before,
+                                     std::string& error) {
+  PluginSettings base;
+  if (!DecodeState(before, base, error)) return {};
+  std::string json;
+  if (!FactoryMapText(index, json, error)) return {};
+  SettingsSource source;
+  if (!ReadSettingsSource(FactoryMapAt(index).name, std::vector<uint8_t>(json.begin(), json.end()),
+                          source, error))
+    return {};
+  if (source.kind != SettingsKind::Map) {
+    error = "not read as a map";
+    return {};
+  }
+  base.slots = source.settings.slots;
+  return EncodeState(base);
 }
 
 std::string StateDifference(const std::vector<uint8_t>& wanted, const std::vector<uint8_t>& got) {

@@ -26,3 +26,9 @@ std::vector<ImportedPage> ImportedPages(const std::string& name, const std::stri
 
 // The first field in which two saved states differ, for failure output.
 std::string StateDifference(const std::vector<uint8_t>& wanted, const std::vector<uint8_t>& got);
+
+// The state `before` with its sixteen slots replaced by those of factory map
+// `index`, read as plughost reads factory:NAME. Empty, with `error` set,
+// when it cannot be read.
+std::vector<uint8_t> FactoryMapState(size_t index, const std::vector<uint8_t>& before,
+                                     std::string& error);
