@@ -1,7 +1,8 @@
 // A picture of the panel with its map menu open, as the composer sees it
-// after a double-click under the slot buttons: the panel shown in a window
-// at the screen's corner, the menu tracked by the system, and the screen
-// read back while it is open. Writes editor-map-menu.bmp in the working
+// after a double-click under the slot buttons, with the factory maps'
+// submenu and its first run of makers opened from the keyboard: the panel
+// shown in a window at the screen's corner, the menu tracked by the
+// system, and the screen read back while it is open. Writes editor-map-menu.bmp in the working
 // directory; exit status 0 when it was written.
 #include <windows.h>
 
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int kWidth = 320, kHeight = 250;
+constexpr int kWidth = 720, kHeight = 390;
 constexpr POINT kPlace{120, 97};  // under the slot buttons: no region there
 
 // A bank loaded before the picture, so the slots have names and the menu
@@ -35,10 +36,22 @@ struct Capture {
   bool written = false;
 };
 
-// Reads the screen once the menu is up, then closes the menu.
+void PressKey(WORD key) {
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_KEYBOARD;
+  press[0].ki.wVk = press[1].ki.wVk = key;
+  press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, press, sizeof press[0]);
+  Sleep(250);
+}
+
+// Opens "Factory maps" and its first run of makers once the menu is up,
+// reads the screen, then closes the menu.
 DWORD WINAPI CaptureWhileOpen(void* argument) {
   auto* capture = static_cast<Capture*>(argument);
-  Sleep(1500);
+  Sleep(1000);
+  for (const WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RIGHT}) PressKey(key);
+  Sleep(1000);
   const panel_test::Image image = panel_test::WindowImage(nullptr, kWidth, kHeight);
   capture->written = panel_test::WriteBmp("editor-map-menu.bmp", image.pixels, kWidth, kHeight);
   PostMessageA(capture->panel, WM_CANCELMODE, 0, 0);
