@@ -119,5 +119,5 @@ struct FactoryMenuName {
 // Maker ▸ product ▸ map, in the library's order; an entry's pick is the
 // map's index. A level longer than kChooserLevelLimit is cut into nearly
 // equal runs, each a submenu named by its first and last entries
-// ("8DIO – Impact Soundworks"), so no level outgrows the limit.
+// ("8DIO – PREMIER SOUND FACTORY"), so no level outgrows the limit.
 std::vector<ChooserEntry> BuildFactoryMenu(const std::vector<FactoryMenuName>& maps);
