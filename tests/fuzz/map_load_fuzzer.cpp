@@ -3,14 +3,13 @@
 // page it offers builds a state the plug-in's own save format holds. A
 // load of another program's map keeps everything but the slots; a refused
 // load leaves the state it was given untouched. The first byte chooses the
-// name the file is dropped under. Its menu reaches every choice once.
+// name the file is dropped under.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "maps/map_loading.h"
-#include "maps/map_menu.h"
 #include "maps/state_bytes.h"
 
 namespace {
@@ -50,17 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Broken("a refusal of two lines", report.summary);
     return 0;
   }
-  size_t leaves = 0;
-  const auto count = [&leaves](const auto& self, const std::vector<MapMenuItem>& items) -> void {
-    for (const MapMenuItem& item : items) {
-      if (item.children.empty()) leaves += item.enabled ? 1 : 0;
-      self(self, item.children);
-    }
-  };
-  const std::vector<MapMenuItem> menu = MapMenuFor(offer);
-  count(count, menu);
-  if (!menu.empty() && leaves != offer.ChoiceCount())
-    Broken("a menu that does not reach every choice once", std::to_string(leaves));
   const std::vector<uint8_t> current = EncodeState(Current());
   const size_t banks = offer.kind == MapFileKind::ForeignMap ? offer.banks.size() : 1;
   for (size_t b = 0; b < banks; ++b) {
