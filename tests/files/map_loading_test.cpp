@@ -143,7 +143,7 @@ TEST(MapLoading, BanksAreNamedAsListNamesThemWithGroupsAndPages) {
       << report.summary;
   EXPECT_EQ(offer.fileName, "banks.reabank");
   ASSERT_EQ(offer.banks.size(), 3u);
-  EXPECT_EQ(offer.banks[0].label, "\"Violins long name\" (\"Violins\")");
+  EXPECT_EQ(offer.banks[0].label, "\"Violins long name\" (\"Violins\") in group \"Maker/Strings\"");
   EXPECT_EQ(offer.banks[0].group, "Maker/Strings");
   EXPECT_EQ(offer.banks[0].pages.size(), 1u);
   EXPECT_EQ(offer.banks[1].group, "Maker/Brass");
