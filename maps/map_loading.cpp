@@ -17,10 +17,13 @@ constexpr const char* kEnDash = "\xE2\x80\x93";
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// One line, whatever a reader quoted of the file: a hint shows one line.
 bool Refuse(MapLoadReport& report, const std::string& file, const std::string& where,
             const std::string& message) {
   report = {};
   report.summary = "Not loaded: " + file + ": " + (where.empty() ? "" : where + ": ") + message;
+  for (char& c : report.summary)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "editor/wide_text.h"
 #include "maps/counted.h"
 
 namespace {
@@ -38,31 +39,10 @@ class Handle {
 
 }  // namespace
 
-std::string Utf8FromWide(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-  if (size > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-  return out;
-}
-
-std::wstring WideFromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(size > 0 ? static_cast<size_t>(size) : 0, L'\0');
-  if (size > 0)
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-  return out;
-}
-
 bool ReadMapFileBytes(const std::wstring& path, std::vector<uint8_t>& bytes,
                       MapLoadReport& report) noexcept {
   try {
-    const std::string name = MapDisplayName(Utf8FromWide(path));
+    const std::string name = MapDisplayName(panel_text::Utf8(path));
     report = {};
     Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -102,7 +82,7 @@ bool LoadMapFromFile(MapLoader& loader, const std::wstring& path, MapLoadReport&
   std::vector<uint8_t> bytes;
   if (!ReadMapFileBytes(path, bytes, report)) return false;
   try {
-    return loader.LoadFile(Utf8FromWide(path), bytes, report);
+    return loader.LoadFile(panel_text::Utf8(path), bytes, report);
   } catch (...) {
     report = {};
     report.summary = "Not loaded: not enough memory";
@@ -147,7 +127,7 @@ bool WriteFileWhole(const std::wstring& path, const std::string& content,
 
 bool SaveMapToFile(MapLoader& loader, const std::wstring& path, MapLoadReport& report) noexcept {
   try {
-    const std::string name = Utf8FromWide(path);
+    const std::string name = panel_text::Utf8(path);
     std::string text, error;
     if (!loader.CurrentMapText(name, text, report)) return false;
     if (!WriteFileWhole(path, text, error)) {

@@ -11,12 +11,6 @@
 
 #include "maps/map_loader.h"
 
-// UTF-8 of a wide text (a path, the clipboard's text), and back (menu
-// labels, messages, the map copied to the clipboard). Invalid sequences
-// become U+FFFD.
-std::string Utf8FromWide(const std::wstring& text);
-std::wstring WideFromUtf8(const std::string& text);
-
 // Reads a whole file for InspectMapFile. Refuses one larger than
 // kMaxMapFileBytes without reading it. On failure the summary names the
 // file and the system's reason.

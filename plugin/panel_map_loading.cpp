@@ -1,5 +1,6 @@
 #include "plugin/panel_map_loading.h"
 
+#include "editor/wide_text.h"
 #include "maps/factory_library.h"
 #include "maps/map_saving.h"
 #include "plugin/map_file_types.h"
@@ -37,7 +38,7 @@ bool PanelMapLoading::InspectFile(const std::wstring& path, std::vector<Loadable
     message = report.Message();
     return false;
   }
-  return Inspect(Utf8FromWide(path), bytes, banks, message);
+  return Inspect(panel_text::Utf8(path), bytes, banks, message);
 }
 
 bool PanelMapLoading::InspectText(const std::string& name, const std::string& text,

@@ -294,6 +294,7 @@ TEST(MapLoading, ABadFileChangesNothingAndSaysWhyInOneLine) {
       {"huge.reabank", std::vector<uint8_t>(kMaxMapFileBytes + 1, ' '), "larger than any map"},
       {"range.json", Bytes(R"({"channel": 40})"), "channel: "},
       {"syntax.json", Bytes(R"({"channel": )"), ""},
+      {"lines.json", Bytes("{\"chan\nnel\": 1}"), "control character"},
       {"cut.state", version3, "cut short"},
       {"long.state", version5, "after the end of the state"},
       {"clone.reabank", Bytes(cloneOfNothing), "cannot be loaded"},

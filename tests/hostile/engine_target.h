@@ -149,7 +149,8 @@ class EngineTarget {
       case MapAction::kUndo: {
         const bool could = loader_->CanUndo();
         if (loader_->UndoLoad(report) != could) return "undo did other than CanUndo said";
-        if (could && Save() != beforeLoad_) return "undo did not bring back the state before the load";
+        if (could && Save() != beforeLoad_)
+          return "undo did not bring back the state before the load";
         return could ? std::string() : unchanged("an undo without a load");
       }
       case MapAction::kSaveAs: {

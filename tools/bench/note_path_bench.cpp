@@ -633,8 +633,9 @@ int main(int argc, char** argv) {
   }
   if (loads) {
     const long made = loads->Stop();
-    std::printf("map loads into the DLL's instance on another thread meanwhile: %ld (%.1f per second)\n",
-                made, static_cast<double>(made) / (Now() - loadsStart));
+    std::printf(
+        "map loads into the DLL's instance on another thread meanwhile: %ld (%.1f per second)\n",
+        made, static_cast<double>(made) / (Now() - loadsStart));
     loads.reset();
   }
   PrintTable(cases);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plugin/kavo_lumet_plug.h"
+#include "editor/wide_text.h"
 #include "plugin/map_files.h"
 #include "tests/support/com_streams.h"
 #include "tests/support/recording_host.h"
@@ -87,7 +88,7 @@ TEST_F(MapFiles, ASavedMapIsWrittenWholeAndLoadsBackAsTheSameState) {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(ReadMapFileBytes(path, bytes, report)) << report.summary;
     std::string text;
-    ASSERT_TRUE(plug->mapLoader().CurrentMapText(Utf8FromWide(path), text, report));
+    ASSERT_TRUE(plug->mapLoader().CurrentMapText(panel_text::Utf8(path), text, report));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), text);
   }
   EXPECT_EQ(FilesInFolder(), 2) << "no file of the writing left behind";

@@ -1,0 +1,13 @@
+// The conversions between the UTF-8 the map code speaks and the UTF-16 of
+// the window system's menus, paths and clipboard. Invalid sequences become
+// U+FFFD.
+#pragma once
+
+#include <string>
+
+namespace panel_text {
+std::string Utf8(const std::wstring& text);
+std::wstring Wide(const std::string& text);
+// UTF-8 text in the system's code page; what it cannot hold becomes '?'.
+std::string SystemCodePage(const std::string& text);
+}  // namespace panel_text
