@@ -5,7 +5,13 @@
 // alternate in the same run, on the same display, so a busy machine weighs
 // on all alike.
 //
-//   dll_load_bench [--rounds N] --dll A.dll [--dll B.dll ...]
+//   dll_load_bench [--rounds N] [--host-libraries] --dll A.dll [--dll B.dll ...]
+//
+// --host-libraries first loads, once and for the whole run, the system
+// libraries a music host has loaded long before it loads a plug-in (its
+// own file dialogs, drag and drop and COM: comdlg32, shell32, ole32), so
+// the rounds measure what the plug-in itself adds. Without it, a DLL that
+// imports them pays their loading in every round, which no host does.
 //
 // Run from bin/, where the font folder is; needs a display (scripts/wine-run).
 #include <windows.h>
@@ -65,11 +71,26 @@ bool Round(const std::string& dll, BenchHost& host, Times& times) {
 int main(int argc, char** argv) {
   int rounds = 20;
   std::vector<std::string> dlls;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  bool hostLibraries = false;
+  for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
-    if (option == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
-    if (option == "--dll") dlls.push_back(argv[i + 1]);
+    if (option == "--host-libraries") {
+      hostLibraries = true;
+    } else if (i + 1 < argc && option == "--rounds") {
+      rounds = std::max(1, std::atoi(argv[++i]));
+    } else if (i + 1 < argc && option == "--dll") {
+      dlls.push_back(argv[++i]);
+    } else {
+      std::fprintf(stderr, "dll_load_bench: unknown option %s\n", option.c_str());
+      return 2;
+    }
   }
+  if (hostLibraries)
+    for (const char* name : {"comdlg32.dll", "shell32.dll", "ole32.dll"})
+      if (!LoadLibraryA(name)) {
+        std::fprintf(stderr, "dll_load_bench: cannot load %s\n", name);
+        return 3;
+      }
   if (dlls.empty()) dlls.push_back("QuindleVelmora.dll");
   BenchHost host;
   std::vector<Times> times(dlls.size());
@@ -90,6 +111,7 @@ int main(int argc, char** argv) {
                 Median(times[d].library) * 1e3, Median(times[d].instance) * 1e3,
                 Median(times[d].total) * 1e3);
   }
-  std::printf("medians of %d rounds, the DLLs alternating\n", rounds);
+  std::printf("medians of %d rounds, the DLLs alternating%s\n", rounds,
+              hostLibraries ? ", the host's system libraries loaded beforehand" : "");
   return 0;
 }
