@@ -70,7 +70,7 @@ class PanelMapCommands final : public FileDropSink {
   void LoadFile(const std::wstring& path, POINT screen);
   // What to load of what was inspected: at once when there is one choice,
   // else from a menu at the point.
-  void Choose(const std::string& name, const std::vector<LoadableBank>& banks, POINT screen);
+  void Choose(const std::string& name, const std::vector<MapBankOffer>& banks, POINT screen);
   void Paste(POINT screen);
   void Copy();
   void UndoLoad();

@@ -13,6 +13,7 @@
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
 #include "maps/name_matching.h"
+#include "maps/quoted.h"
 #include "maps/text_encoding.h"
 
 namespace fs = std::filesystem;
@@ -82,8 +83,6 @@ MapNames NamesOf(const ForeignBank& bank) {
   return names;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // Slot names made unique within the map: the second "Legato" becomes
 // "Legato 2". Only a name the source repeats exactly: "trill m2" and
 // "trill M2" are different trills.
@@ -110,15 +109,12 @@ void UniqueSlotNames(PluginSettings& settings, const std::string& label,
   }
 }
 
-std::string PageLabel(size_t page, size_t visible) {
+// A page's part of a map's name: its articulations' places among the
+// bank's shown ones, "(17–32)".
+std::string PageLabel(size_t page, const std::vector<MapPage>& pages) {
   const size_t first = page * kSlotCount + 1;
-  const size_t last = std::min(visible, first + kSlotCount - 1);
-  return "(" + std::to_string(first) + "\u2013" + std::to_string(last) + ")";
-}
-
-size_t VisibleCount(const ForeignBank& bank) {
-  return static_cast<size_t>(std::count_if(bank.articulations.begin(), bank.articulations.end(),
-                                           [](const ForeignArticulation& a) { return !a.hidden; }));
+  const size_t last = first + pages[page].numbers.size() - 1;
+  return "(" + std::to_string(first) + kEnDash + std::to_string(last) + ")";
 }
 
 size_t UsedSlots(const PluginSettings& settings) {
@@ -201,6 +197,7 @@ class Converter {
     const ForeignBank& bank = map.banks[b];
     ++out_.banks;
     const MapNames names = NamesOf(bank);
+    const std::vector<MapPage> paged = BankPages(bank);
     const size_t pages = ImportPageCount(bank);
     for (size_t page = 0; page < pages; ++page) {
       ImportChoice choice;
@@ -216,7 +213,7 @@ class Converter {
       FactoryMap m;
       m.maker = names.maker;
       m.product = names.product;
-      m.title = names.title + (pages > 1 ? " " + PageLabel(page, VisibleCount(bank)) : "");
+      m.title = names.title + (pages > 1 ? " " + PageLabel(page, paged) : "");
       UniqueSlotNames(result.settings,
                       file + ": map " + Quoted(Joined({m.maker, m.product, m.title})),
                       result.notes);

@@ -23,10 +23,6 @@ int UsedSlots(const PluginSettings& settings) {
   return used;
 }
 
-std::string Located(const std::string& file, const ImportError& error) {
-  return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
-}
-
 void PrintMessages(const std::vector<std::string>& notes,
                    const std::vector<std::string>& warnings) {
   std::fflush(stdout);
@@ -41,31 +37,31 @@ void PrintMessages(const std::vector<std::string>& notes,
 int ListCommand(const CommonOptions& options, const std::string& file, const MapChoice& choice) {
   SettingsSource source;
   if (const int failed = OpenSettingsArgument(file, source)) return failed;
-  if (source.kind == SettingsKind::ProgramMap && choice.pick.empty()) {
+  if (source.kind == MapFileKind::ForeignMap && choice.pick.empty()) {
     int onlyBank = -1;
     if (!choice.bank.empty()) {
       size_t index = 0;
       std::vector<std::string> warnings;
       ImportError problem;
-      if (!FindForeignBank(source.map, file, ImportChoiceOf(choice), index, warnings, problem))
+      if (!FindForeignBank(source.foreign, file, ImportChoiceOf(choice), index, warnings, problem))
         return Fail(kExitBadInput, Located(file, problem));
       PrintMessages({}, warnings);
       onlyBank = static_cast<int>(index);
     }
-    std::fputs(ListForeignMap(source.map, file, onlyBank).c_str(), stdout);
+    std::fputs(ListForeignMap(source.foreign, file, onlyBank).c_str(), stdout);
     return kExitOk;
   }
   std::string error;
   if (!ChooseSettings(file, ImportChoiceOf(choice), source, error))
     return Fail(kExitBadInput, error);
   // A state of any version, as the plug-in holds it once loaded.
-  if (source.kind == SettingsKind::State)
+  if (source.kind == MapFileKind::OurState)
     if (const int failed = LoadSettingsThroughPlugin(options, {}, file, source.settings))
       return failed;
   PrintMessages(source.import.notes, source.import.warnings);
-  const std::string kind = source.kind == SettingsKind::ProgramMap
-                               ? "the slots an import of " + SettingsKindName(source) + " writes"
-                               : SettingsKindName(source);
+  const std::string kind = source.kind == MapFileKind::ForeignMap
+                               ? "the slots an import of " + MapFileKindName(source) + " writes"
+                               : MapFileKindName(source);
   std::fputs(ListSettings(source.settings, file, kind.c_str()).c_str(), stdout);
   return kExitOk;
 }
@@ -84,8 +80,8 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
     return refused;
   SettingsSource source;
   if (const int failed = LoadSettingsArgument(file, choice, source)) return failed;
-  if (source.kind != SettingsKind::ProgramMap)
-    return Fail(kExitBadInput, file + " is " + SettingsKindName(source) +
+  if (source.kind != MapFileKind::ForeignMap)
+    return Fail(kExitBadInput, file + " is " + MapFileKindName(source) +
                                    " of the plug-in's own, not another program's: map-to-state "
                                    "and state-to-map convert it");
   const ImportResult& result = source.import;
@@ -120,11 +116,9 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
 
 int ExportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& mapPath,
                   const std::string& out) {
-  const MapFormat format = FormatForExtension(out);
-  if (format == MapFormat::Unknown || format == MapFormat::DoricoLibrary ||
-      format == MapFormat::UniversalDefinition)
+  if (WrittenExtension(FormatForExtension(out))[0] == '\0')
     return Fail(kExitUsage,
-                "export writes OUT ending in .reabank, .expressionmap or .plist, not " + out);
+                "export writes OUT ending in " + WrittenExtensionList() + ", not " + out);
   if (const int refused =
           RefuseOutputOverInput(options, "export", {{"map", mapPath}}, {{"output", out}}))
     return refused;

@@ -55,7 +55,7 @@ std::vector<uint8_t> FactoryMapState(size_t index, const std::vector<uint8_t>& b
   if (!ReadSettingsSource(FactoryMapAt(index).name, std::vector<uint8_t>(json.begin(), json.end()),
                           source, error))
     return {};
-  if (source.kind != SettingsKind::Map) {
+  if (source.kind != MapFileKind::OurMap) {
     error = "not read as a map";
     return {};
   }
