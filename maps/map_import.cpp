@@ -7,7 +7,7 @@
 #include "maps/icon_names.h"
 #include "maps/name_matching.h"
 #include "maps/quoted.h"
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/text_encoding.h"
 
 static_assert(kPlainNoteIcon == kDefaultIcon);
@@ -207,30 +207,6 @@ class SlotImport {
   ImportResult& out_;
 };
 
-// An output as a musician reads it: "C0 v120", "F#0 v120 held", "CC 3 = 20",
-// "program 5", "bend -4096", "ch 2" for routing; " ch N" when it has a channel.
-std::string Readable(const Output& o) {
-  const std::string channel = o.channel >= 0 ? " ch " + std::to_string(o.channel + 1) : "";
-  const int velocity = o.data2 == 0 ? 127 : o.data2;
-  switch (o.kind) {
-    case Output::Kind::Note:
-    case Output::Kind::HeldNote:
-      return NoteName(o.data1) + " v" + std::to_string(velocity) +
-             (o.kind == Output::Kind::HeldNote ? " held" : "") + channel;
-    case Output::Kind::ControlChange:
-      return "CC " + std::to_string(o.data1) + " = " + std::to_string(o.data2) + channel;
-    case Output::Kind::ProgramChange:
-      return "program " + std::to_string(o.data1) + channel;
-    case Output::Kind::PitchBend:
-      return "bend " + std::to_string(o.data1) + channel;
-    case Output::Kind::Routing:
-      return o.channel >= 0 ? "ch " + std::to_string(o.channel + 1) : o.text;
-    case Output::Kind::Other:
-      break;
-  }
-  return Quoted(o.text);
-}
-
 }  // namespace
 
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
@@ -261,58 +237,4 @@ bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
   }
   result = std::move(out);
   return true;
-}
-
-std::string PickListText(const std::vector<size_t>& numbers) {
-  std::string out;
-  for (size_t i = 0; i < numbers.size();) {
-    size_t run = i;
-    while (run + 1 < numbers.size() && numbers[run + 1] == numbers[run] + 1) ++run;
-    out += (out.empty() ? "" : ",") + std::to_string(numbers[i]);
-    if (run >= i + 2) {
-      out += "-" + std::to_string(numbers[run]);
-      i = run + 1;
-    } else {
-      ++i;
-    }
-  }
-  return out;
-}
-
-std::string LeftOutExplanation(const ImportResult& result, const std::string& name,
-                               const std::string& fileName, const std::string& pickOption) {
-  for (const LeftOutArticulation& a : result.leftOut) {
-    if (a.name.empty() || !SameName(a.name, name)) continue;
-    // The same slots, the last one given up when all 16 are taken.
-    std::vector<size_t> pick = result.taken;
-    if (pick.size() >= static_cast<size_t>(kSlotCount)) pick.resize(kSlotCount - 1);
-    pick.push_back(a.number);
-    return Quoted(a.name) + " is articulation " + std::to_string(a.number) + " of " + fileName +
-           ", " + a.why + "; take it with " + pickOption + ", such as " + pickOption + " " +
-           PickListText(pick);
-  }
-  return "";
-}
-
-std::string ListForeignMap(const ForeignMap& map, const std::string& fileName, int onlyBank) {
-  std::string out = fileName + ": " + Counted(map.banks.size(), "bank") + "\n";
-  for (size_t b = 0; b < map.banks.size(); ++b) {
-    if (onlyBank >= 0 && b != static_cast<size_t>(onlyBank)) continue;
-    const ForeignBank& bank = map.banks[b];
-    out += "bank " + std::to_string(b + 1) + " " + ForeignBankLabel(bank) + ", " +
-           Counted(bank.articulations.size(), "articulation") +
-           (bank.problem.empty() ? "" : "; cannot be imported: " + bank.problem) + "\n";
-    for (size_t i = 0; i < bank.articulations.size(); ++i) {
-      const Articulation& a = bank.articulations[i];
-      std::vector<std::string> outputs;
-      for (const Output& o : a.outputs) outputs.push_back(Readable(o));
-      char index[16];
-      std::snprintf(index, sizeof index, "%4u  ", static_cast<unsigned>(i + 1));
-      if (a.transpose != 0) outputs.push_back("transpose " + std::to_string(a.transpose));
-      out += index + (a.name.empty() ? std::string("(no name)") : a.name) +
-             (a.hidden ? "  " + LeftOutMark(a) : "") +
-             (outputs.empty() ? "" : "  ->  " + Join(outputs, ", ")) + "\n";
-    }
-  }
-  return out;
 }

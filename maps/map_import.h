@@ -50,20 +50,3 @@ struct ImportResult {
 // articulation is left, or a value lies outside 0..127.
 bool ImportForeignMap(const ForeignMap& map, const std::string& fileName,
                       const ImportChoice& choice, ImportResult& result, ImportError& error);
-
-// Numbers as a --pick list, runs of three or more as ranges: "1-15,17".
-std::string PickListText(const std::vector<size_t>& numbers);
-
-// When `name` names no slot but an articulation the import left out: says
-// so, with its number in `fileName` and the pick (`pickOption`) that takes
-// it, such as "\"Long\" is articulation 17 of to.reabank, beyond the 16
-// taken; take it with --to-pick, such as --to-pick 1-15,17". Empty when no
-// left-out articulation has that name.
-std::string LeftOutExplanation(const ImportResult& result, const std::string& name,
-                               const std::string& fileName, const std::string& pickOption);
-
-// What --list prints: per bank its number, names, group and articulation
-// count (or why it cannot be imported), then per articulation its number,
-// name and outputs, hidden ones marked; with `onlyBank` (an index), that
-// bank alone.
-std::string ListForeignMap(const ForeignMap& map, const std::string& fileName, int onlyBank = -1);

@@ -23,12 +23,6 @@ bool Refuse(MapLoadReport& report, const std::string& file, const std::string& w
   return false;
 }
 
-int UsedSlots(const PluginSettings& settings) {
-  int used = 0;
-  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
-  return used;
-}
-
 std::string CountsOf(const MapLoadReport& report) {
   std::string counts;
   if (!report.warnings.empty()) counts += "; " + Counted(report.warnings.size(), "warning");
@@ -73,7 +67,7 @@ bool BuildOurs(const MapOffer& offer, const std::vector<uint8_t>& current,
   MapLoadReport out;
   out.summary = std::string("Loaded the ") +
                 (offer.kind == MapFileKind::OurMap ? "map " : "state ") + offer.fileName + ": " +
-                Counted(UsedSlots(loaded), "slot");
+                Counted(loaded.UsedSlots(), "slot");
   if (after.preservingBefore)
     out.summary += "; channel " + std::to_string((after.channelBefore & 0x0F) + 1) + " and port " +
                    std::to_string(after.portBefore & 0xFF) + " kept (preservePortChannel is set)";
@@ -94,7 +88,7 @@ bool BuildFactory(const MapOffer& offer, const std::vector<uint8_t>& current,
   settings.slots = factory.slots;
   MapLoadReport out;
   out.summary = "Loaded " + Quoted(offer.factoryName) + " from " + offer.fileName + ": " +
-                Counted(UsedSlots(settings), "slot");
+                Counted(settings.UsedSlots(), "slot");
   newState = EncodeState(settings);
   report = std::move(out);
   return true;
@@ -132,7 +126,7 @@ bool BuildForeign(const MapOffer& offer, MapPick pick, const std::vector<uint8_t
   out.notes = std::move(imported.notes);
   out.summary = "Loaded " + Quoted(bank.title) +
                 (pageLabel.empty() ? "" : " (articulations " + pageLabel + ")") + " from " + file +
-                ": " + Counted(UsedSlots(settings), "slot") + CountsOf(out);
+                ": " + Counted(settings.UsedSlots(), "slot") + CountsOf(out);
   newState = EncodeState(settings);
   report = std::move(out);
   return true;

@@ -17,12 +17,6 @@ bool Refuse(MapLoadReport& report, const std::string& what) {
   return false;
 }
 
-int UsedSlots(const PluginSettings& settings) {
-  int used = 0;
-  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
-  return used;
-}
-
 bool Decode(const std::vector<uint8_t>& state, PluginSettings& settings, MapLoadReport& report) {
   std::string why;
   return DecodeState(state, settings, why) ||
@@ -41,7 +35,7 @@ bool MapJsonText(const std::vector<uint8_t>& state, std::string& text,
     if (!FormatArticulationMap(settings, written, problem))
       return Refuse(report, "Not copied: " + problem.field + ": " + problem.message);
     report = {};
-    report.summary = "Copied the map: " + Counted(UsedSlots(settings), "slot");
+    report.summary = "Copied the map: " + Counted(settings.UsedSlots(), "slot");
     text = std::move(written);
     return true;
   } catch (...) {
@@ -68,7 +62,7 @@ bool MapTextForSave(const std::vector<uint8_t>& state, const std::string& outNam
         return Refuse(report, "Not saved: " + file + ": " + error);
       formatName = MapFormatName(FormatForExtension(outName));
     }
-    out.summary = "Saved " + Counted(UsedSlots(settings), "slot") + " to " + file + " as " +
+    out.summary = "Saved " + Counted(settings.UsedSlots(), "slot") + " to " + file + " as " +
                   (formatName[0] == 'a' ? "an " : "a ") + formatName;
     if (!out.warnings.empty()) out.summary += "; " + Counted(out.warnings.size(), "warning");
     if (!out.notes.empty())

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "maps/formats/reabank.h"
+#include "maps/quoted.h"
 
 namespace {
 
@@ -21,8 +22,6 @@ std::string_view Trim(std::string_view s) {
   if (first == std::string_view::npos) return {};
   return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
-
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 // The first value of a key: a repeated key counts once, the first time.
 const std::string* Find(const Attributes& attributes, std::string_view key) {

@@ -117,11 +117,6 @@ std::string PageLabel(size_t page, const std::vector<MapPage>& pages) {
   return "(" + std::to_string(first) + kEnDash + std::to_string(last) + ")";
 }
 
-size_t UsedSlots(const PluginSettings& settings) {
-  return static_cast<size_t>(std::count_if(settings.slots.begin(), settings.slots.end(),
-                                           [](const SlotSettings& s) { return !s.IsDefault(); }));
-}
-
 // A bank file of comments alone (Reaticulate's header of its factory banks).
 bool CommentsOnly(const std::string& text) {
   std::istringstream lines(text);
@@ -222,7 +217,7 @@ class Converter {
         out_.failures.push_back(file + ": " + mapError.field + ": " + mapError.message);
         return;
       }
-      m.slots = UsedSlots(result.settings);
+      m.slots = static_cast<size_t>(result.settings.UsedSlots());
       m.source = file;
       m.bank = b;
       m.page = page;

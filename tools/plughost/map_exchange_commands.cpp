@@ -7,21 +7,15 @@
 #include "maps/counted.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
-#include "maps/settings_listing.h"
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/map_listing.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
 
 namespace {
-
-int UsedSlots(const PluginSettings& settings) {
-  int used = 0;
-  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
-  return used;
-}
 
 void PrintMessages(const std::vector<std::string>& notes,
                    const std::vector<std::string>& warnings) {
@@ -108,7 +102,7 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
       return failed;
   }
   std::printf("%s -> %s: %s, %s, %s\n", file.c_str(), out.c_str(),
-              Counted(UsedSlots(result.settings), "slot").c_str(),
+              Counted(result.settings.UsedSlots(), "slot").c_str(),
               Counted(result.warnings.size(), "warning").c_str(),
               Counted(result.notes.size(), "note").c_str());
   return kExitOk;
@@ -135,7 +129,7 @@ int ExportCommand(const CommonOptions& options, const MapChoice& choice, const s
     std::fprintf(stderr, "plughost: warning: %s\n", loss.c_str());
   if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
   std::printf("%s -> %s: %s as a %s, %s, %s\n", mapPath.c_str(), out.c_str(),
-              Counted(UsedSlots(settings), "slot").c_str(), MapFormatName(FormatForExtension(out)),
+              Counted(settings.UsedSlots(), "slot").c_str(), MapFormatName(FormatForExtension(out)),
               Counted(losses.size(), "warning").c_str(), Counted(notes.size(), "note").c_str());
   return kExitOk;
 }

@@ -5,7 +5,7 @@
 #include "maps/factory_library.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 #include "maps/state_bytes.h"
 
 std::vector<ImportedPage> ImportedPages(const std::string& name, const std::string& text,

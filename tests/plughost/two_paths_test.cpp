@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "maps/map_loading.h"
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 #include "maps/state_bytes.h"
 #include "maps/state_replay.h"
 #include "maps/text_encoding.h"

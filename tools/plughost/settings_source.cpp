@@ -1,4 +1,4 @@
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 
 #include "maps/state_bytes.h"
 

@@ -1,6 +1,6 @@
 // Any settings file: which kind each content is read as, whatever its
 // name, and what a file of no known kind is told.
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 
 #include <gtest/gtest.h>
 
