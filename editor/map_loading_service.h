@@ -3,6 +3,9 @@
 // and give the map out as text or as a file. The panel only carries paths,
 // text, choices and messages between the composer and this; every message
 // is one the host can show as it stands.
+//
+// The third step of a dropped file's way to the slots (the whole way and the
+// rule: maps/map_loading.h); plugin/panel_map_loading.h answers it.
 #pragma once
 
 #include <cstddef>

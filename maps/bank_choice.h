@@ -1,7 +1,8 @@
 // Choosing what of another program's map becomes the sixteen slots: a bank,
 // and its articulations, whole, by page or by pick. The one pager: the
 // panel's chooser, the import of a page and the factory library's paged
-// maps all split a bank here. The slots are then built by map_import.h.
+// maps all split a bank here. The slots are then built by map_import.h; the
+// whole way of a file to the slots is told in map_loading.h.
 //
 // - Articulations are taken in file order; hidden ones are left out. Without
 //   a pick the first 16 become slots 1..16; the rest are named in a warning.

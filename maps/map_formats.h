@@ -7,7 +7,8 @@
 // format is added there and in MapFormat, and everything here, the file
 // dialogs' types and the messages that list the formats follow the table.
 // Which kind of file a user's file is (ours or another program's, or none)
-// is map_reading.h's one decision.
+// is map_reading.h's one decision; the whole way of a file to the slots is
+// told in map_loading.h.
 #pragma once
 
 #include <cstdint>

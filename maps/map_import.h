@@ -1,6 +1,8 @@
 // The import rules: how the articulations chosen of another program's map
 // (bank_choice.h) become the plug-in's slots, once a reader has read the
-// file (foreign_map.h). The same for every format:
+// file (foreign_map.h); the last step of a file's way to the slots, for the
+// panel and for plughost alike (map_loading.h tells the whole way). The
+// same for every format:
 //
 // - The name becomes Windows-1252 text of at most 255 characters; characters
 //   it cannot hold and control characters become '?', a longer name is cut,

@@ -35,14 +35,21 @@
 // - A file that cannot be loaded changes nothing; its message names the
 //   file, the place in it and what is wrong, in one line.
 //
-// The path of a dropped file, edge to slots: editor/file_drop.cpp (the
-// drop) -> editor/panel_map_commands.cpp (the panel's commands and menus)
-// -> editor/map_loading_service.h (what the panel asks) ->
-// plugin/panel_map_loading.cpp and plugin/map_files.cpp (the plug-in's
-// answer: the file's bytes) -> maps/map_loader.h (one instance's loads) ->
-// here: InspectMapFile (map_reading.h reads the file, bank_choice.h offers
-// its banks and pages), then BuildLoadedState (map_import.h builds the
-// slots) -> the state applied by the loader.
+// The way of a dropped file to the slots, each step pointing back here:
+//   editor/file_drop.cpp           the drop (OLE or WM_DROPFILES): paths and a point
+//   editor/panel_map_commands.cpp  the panel's side: drops, menus, dialogs, clipboard
+//   editor/map_loading_service.h   what the panel asks of the plug-in
+//   plugin/panel_map_loading.cpp   the plug-in's answer, over the instance's loader
+//   plugin/map_files.cpp           the file's bytes (a file too large is not read)
+//   maps/map_loader.cpp            one instance's loads, applied as a host's state load
+//   maps/map_loading.cpp           here: InspectMapFile, then BuildLoadedState, with
+//     maps/map_reading.h           reading a file: the one decision of what it is
+//     maps/map_formats.h           the formats' table: detection, readers, writers
+//     maps/bank_choice.h           choosing a bank or page: the one pager
+//     maps/map_import.h            building the slots of the articulations chosen
+// plughost reads every settings argument through the same map_reading.h,
+// bank_choice.h and map_import.h (tools/plughost/settings_source.h), so a
+// file gives the same slots, or the same refusal, on both ways.
 //
 // Nothing here throws: every failure, an allocation's included, becomes a
 // message. Called on the editor's thread; nothing here touches the audio

@@ -1,6 +1,9 @@
 // The panel's map commands served by the instance's map loader: the
 // loader's offers become the chooser's banks and pages, its reports the
 // host's messages, and files are read and written through map_files.h.
+//
+// The fourth step of a dropped file's way to the slots (the whole way and
+// the rule: maps/map_loading.h).
 #pragma once
 
 #include "editor/map_loading_service.h"

@@ -21,6 +21,7 @@
 #include "embedded_maps.h"
 #include "engine/data_model.h"
 #include "maps/map_loader.h"
+#include "tools/bench/bench_clock.h"
 
 namespace {
 
@@ -77,11 +78,6 @@ bool DropEveryPage(MapLoader& loader, const Source& source, std::vector<double>&
   return true;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,11 +115,11 @@ int main(int argc, char** argv) {
     std::string shown = source.name;
     if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
     std::printf("%-60s %8zu %6zu %11.3f %11.3f %11.3f\n", shown.c_str(), source.bytes.size(),
-                drops.size() / static_cast<size_t>(repeats), Median(inspects) * 1e3,
-                Median(drops) * 1e3, worst * 1e3);
+                drops.size() / static_cast<size_t>(repeats), bench::Median(inspects) * 1e3,
+                bench::Median(drops) * 1e3, worst * 1e3);
     if (source.bytes.size() >= largest) {
       largest = source.bytes.size();
-      largestMedian = Median(drops);
+      largestMedian = bench::Median(drops);
       largestWorst = worst;
     }
   }
