@@ -425,6 +425,7 @@ void EditorWindow::PromptForValue(int32_t field) {
   // The host may leave the buffer unterminated: never read past its end.
   if (field == kPromptName) {
     model.bank.name.Set(ShownSlot(model.selectedSlot), PromptName(buffer, sizeof buffer));
+    model.PublishSlots();
   } else {
     StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
   }
