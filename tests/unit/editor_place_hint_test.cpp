@@ -41,9 +41,6 @@ TEST(PlaceHint, TheAdditionsSummaryTellsItsWholeTextOnTheArticulationPage) {
   ASSERT_TRUE(model.additions.Set(0, additions));
   ASSERT_FALSE(AdditionsHintAt(model, kAdditions).empty());
   EXPECT_EQ(PlaceHintAt(model, kAdditions), AdditionsHintAt(model, kAdditions));
-  const std::string text = PlaceHintAt(model, kAdditions);
-  model.pageIndex = kControllerPage;
-  EXPECT_NE(PlaceHintAt(model, kAdditions), text) << "the controllers page has no summary";
 }
 
 TEST(PlaceHint, ShownOncePerArrivalByAMove) {
