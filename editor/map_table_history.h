@@ -2,8 +2,10 @@
 // (a typed cell, a paste, a fill, a clear, a move, a replace), kept as the
 // rows it changed, before and after. Undo takes the latest step back, redo
 // puts it again; a new step after an undo drops what could be redone.
-// At most kMaxSteps steps are kept, the oldest going first: a step holds
-// only the slots it changed, so even 256 whole-table pastes stay under 2 MB.
+// At most kMaxSteps steps are kept, the oldest going first. A step holds
+// only the slots it changed (about 0.5 KB each, before and after), so 200
+// steps that each changed all sixteen slots take about 1.7 MB; most steps
+// change one slot or a few.
 //
 // Changes made elsewhere (the panel, a host's load, a map loaded from the
 // menu) are not steps. Undo and redo therefore check the slots they touch:
@@ -24,7 +26,7 @@
 // [editor thread]
 class MapTableHistory {
  public:
-  static constexpr size_t kMaxSteps = 256;
+  static constexpr size_t kMaxSteps = 200;
 
   struct Outcome {
     bool ok = false;      // true: `rows` are the rows to apply
