@@ -2,58 +2,16 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "editor/additions_text.h"
+#include "editor/map_table_notes.h"
 #include "maps/icon_names.h"
-#include "maps/note_names.h"
 #include "maps/text_encoding.h"
 #include "maps/uacc_names.h"
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// Note names. The table reads and writes them here only, through
-// maps/note_names.h.
-
-constexpr int kLowestNote = 0, kHighestNote = 127;
-
-// True when `text` has a note name's shape (letter, accidental, octave of
-// any size), with the note it would be, in or out of range.
-bool NoteShape(std::string_view text, long& note) {
-  static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
-  size_t i = 0;
-  if (text.empty()) return false;
-  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i++])));
-  if (letter < 'A' || letter > 'G') return false;
-  long value = kSteps[letter - 'A'];
-  if (i < text.size() && (text[i] == '#' || text[i] == 'b' || text[i] == 'B'))
-    value += text[i++] == '#' ? 1 : -1;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (negative) ++i;
-  if (i == text.size() || text.size() - i > 6) return false;
-  long octave = 0;
-  for (; i < text.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    octave = octave * 10 + (text[i] - '0');
-  }
-  note = value + 12 * ((negative ? -octave : octave) + 2);
-  return true;
-}
-
-enum class NoteRead { kNote, kAbove, kBelow, kUnknown };
-
-NoteRead ReadNoteName(std::string_view text, int& note) {
-  std::string name(text);
-  // "DB0" is D flat, as "Db0" is.
-  if (name.size() > 2 && name[1] == 'B') name[1] = 'b';
-  if (ParseNoteName(name, note)) return NoteRead::kNote;
-  long shaped = 0;
-  if (!NoteShape(text, shaped)) return NoteRead::kUnknown;
-  if (shaped > kHighestNote) return NoteRead::kAbove;
-  if (shaped < kLowestNote) return NoteRead::kBelow;
-  return NoteRead::kUnknown;
-}
 
 // ---------------------------------------------------------------------------
 // Words and numbers.
@@ -103,7 +61,13 @@ bool ReadInteger(std::string_view text, long& value) {
   return true;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on "..." + std::string&&.
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 // The range reason for a number outside low..high, naming what it counts.
 std::string RangeReason(std::string_view text, long value, long low, long high, const char* what) {
@@ -120,7 +84,7 @@ bool ParseName(std::string_view text, SlotSettings& row, std::string& reason) {
   if (!Utf8ToWindows1252(std::string(text), bytes, bad)) {
     if (bad.rfind("U+", 0) == 0) {
       // Name the character itself beside its number.
-      const uint32_t code = static_cast<uint32_t>(std::stoul(bad.substr(2), nullptr, 16));
+      const uint32_t code = static_cast<uint32_t>(std::strtoul(bad.c_str() + 2, nullptr, 16));
       std::string character;
       AppendUtf8(character, code);
       reason = Quoted(character) + " (" + bad +
@@ -200,33 +164,7 @@ bool ParseKeyswitch(std::string_view text, SlotSettings& row, std::string& reaso
       return false;
     }
   }
-  if (!words.empty() && !IsNone(words[0])) {
-    long number = 0;
-    int named = 0;
-    if (ReadInteger(words[0], number)) {
-      if (number < kLowestNote || number > kHighestNote) {
-        reason = RangeReason(words[0], number, kLowestNote, kHighestNote, "note number");
-        return false;
-      }
-      note = static_cast<int32_t>(number);
-    } else {
-      switch (ReadNoteName(words[0], named)) {
-        case NoteRead::kNote:
-          note = named;
-          break;
-        case NoteRead::kAbove:
-          reason = Quoted(words[0]) + " is above " + NoteText(kHighestNote) + ", the highest note";
-          return false;
-        case NoteRead::kBelow:
-          reason = Quoted(words[0]) + " is below " + NoteText(kLowestNote) + ", the lowest note";
-          return false;
-        case NoteRead::kUnknown:
-          reason = Quoted(words[0]) + " is not a note (C-2 to G8, such as C0, F#1 or Db0), " +
-                   "a note number 0–127 or none";
-          return false;
-      }
-    }
-  }
+  if (!words.empty() && !IsNone(words[0]) && !ReadNote(words[0], note, reason)) return false;
   row.keyswitch = note;
   row.additions.keyswitchVelocity = static_cast<uint8_t>(velocity);
   return true;
@@ -312,8 +250,10 @@ bool NamesItem(std::string_view line, std::string_view words) {
     const std::string_view item =
         line.substr(start, comma == line.npos ? line.npos : comma - start);
     std::string joined;
-    for (std::string_view word : Words(Trimmed(item)))
-      joined += (joined.empty() ? "" : " ") + Lower(word);
+    for (std::string_view word : Words(Trimmed(item))) {
+      if (!joined.empty()) joined += ' ';
+      joined += Lower(word);
+    }
     if (joined.rfind(words, 0) == 0) return true;
     if (comma == line.npos) return false;
     start = comma + 1;
@@ -399,8 +339,6 @@ bool ParseLatency(std::string_view text, SlotSettings& row, std::string& reason)
 }
 
 }  // namespace
-
-std::string NoteText(int note) { return NoteName(note); }
 
 std::string NamePlaceholder(int rowIndex) { return "Articulation " + std::to_string(rowIndex + 1); }
 

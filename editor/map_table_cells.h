@@ -56,9 +56,5 @@ std::string NamePlaceholder(int rowIndex);
 // each listed by IconName(id).
 constexpr int kIconChoiceCount = 128;
 
-// A note's name as the Keyswitch column writes it ("C#0"); for the series'
-// reasons, so the table's note names come from one place.
-std::string NoteText(int note);
-
 // Longest name, in characters (one byte each in the plug-in).
 constexpr size_t kMaxNameCharacters = 255;

@@ -1,8 +1,10 @@
 #include "editor/map_table_series.h"
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "editor/map_table_cells.h"
+#include "editor/map_table_notes.h"
 
 namespace {
 
@@ -99,7 +101,7 @@ NumberedName SplitName(const std::string& name) {
     return split;
   }
   split.stem = name.substr(0, digits);
-  split.number = std::stoll(name.substr(digits));
+  split.number = std::strtoll(name.c_str() + digits, nullptr, 10);
   split.width = name.size() - digits;
   return split;
 }
