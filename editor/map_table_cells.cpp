@@ -61,19 +61,11 @@ bool ReadInteger(std::string_view text, long& value) {
   return true;
 }
 
-// Built by appending: GCC 12 warns falsely (-Wrestrict) on "..." + std::string&&.
-std::string Quoted(std::string_view text) {
-  std::string quoted = "\"";
-  quoted += text;
-  quoted += '"';
-  return quoted;
-}
-
 // The range reason for a number outside low..high, naming what it counts.
 std::string RangeReason(std::string_view text, long value, long low, long high, const char* what) {
   if (value > high)
-    return Quoted(text) + " is above " + std::to_string(high) + ", the highest " + what;
-  return Quoted(text) + " is below " + std::to_string(low) + ", the lowest " + what;
+    return QuotedText(text) + " is above " + std::to_string(high) + ", the highest " + what;
+  return QuotedText(text) + " is below " + std::to_string(low) + ", the lowest " + what;
 }
 
 // ---------------------------------------------------------------------------
@@ -87,7 +79,7 @@ bool ParseName(std::string_view text, SlotSettings& row, std::string& reason) {
       const uint32_t code = static_cast<uint32_t>(std::strtoul(bad.c_str() + 2, nullptr, 16));
       std::string character;
       AppendUtf8(character, code);
-      reason = Quoted(character) + " (" + bad +
+      reason = QuotedText(character) + " (" + bad +
                ") is not a Windows Western character, which names are made of";
     } else {
       reason = "the name holds " + bad;
@@ -125,10 +117,10 @@ bool ParseIcon(std::string_view text, SlotSettings& row, std::string& reason) {
       return false;
     }
   } else if ((id = IconIdForName(text)) < 0) {
-    reason = Quoted(text) + " is not an icon's name or number (0–127)";
+    reason = QuotedText(text) + " is not an icon's name or number (0–127)";
     return false;
   } else if (id >= kIconChoiceCount) {
-    reason = Quoted(text) + " is icon " + std::to_string(id) +
+    reason = QuotedText(text) + " is icon " + std::to_string(id) +
              ", which a slot cannot hold (icons 0–127)";
     return false;
   }
@@ -149,14 +141,14 @@ bool ParseKeyswitch(std::string_view text, SlotSettings& row, std::string& reaso
   int32_t note = kUnset;
   long velocity = kDefaultKeyswitchVelocity;
   if (words.size() > 2) {
-    reason = Quoted(text) + " is not a note with a velocity, such as \"C0 v64\"";
+    reason = QuotedText(text) + " is not a note with a velocity, such as \"C0 v64\"";
     return false;
   }
   if (words.size() == 2) {
     const std::string_view v = words[1];
     if (v.size() < 2 || (v[0] != 'v' && v[0] != 'V') || !ReadInteger(v.substr(1), velocity) ||
         v[1] == '-' || v[1] == '+') {
-      reason = Quoted(text) + " is not a note with a velocity, such as \"C0 v64\"";
+      reason = QuotedText(text) + " is not a note with a velocity, such as \"C0 v64\"";
       return false;
     }
     if (velocity < 1 || velocity > 127) {
@@ -198,17 +190,17 @@ bool ParseUacc(std::string_view text, SlotSettings& row, std::string& reason) {
     if (!rest.empty()) {
       const int named = UaccValueForName(rest);
       if (named < 0) {
-        reason = Quoted(rest) + " is not a UACC name";
+        reason = QuotedText(rest) + " is not a UACC name";
         return false;
       }
       if (named != value) {
-        reason = Quoted(text) + ": \"" + std::string(rest) + "\" is UACC " + std::to_string(named) +
+        reason = QuotedText(text) + ": " + QuotedText(rest) + " is UACC " + std::to_string(named) +
                  ", not " + std::to_string(value);
         return false;
       }
     }
   } else if ((value = UaccValueForName(text)) < 0) {
-    reason = Quoted(text) + " is not a UACC value 0–127 or name (such as legato or spiccato)";
+    reason = QuotedText(text) + " is not a UACC value 0–127 or name (such as legato or spiccato)";
     return false;
   }
   row.uacc = static_cast<int32_t>(value);
@@ -223,7 +215,7 @@ bool ParseModwheel(std::string_view text, SlotSettings& row, std::string& reason
   }
   long value = 0;
   if (!ReadInteger(text, value)) {
-    reason = Quoted(text) + " is not a modwheel value 0–127 or none";
+    reason = QuotedText(text) + " is not a modwheel value 0–127 or none";
     return false;
   }
   if (value < 0 || value > 127) {
@@ -266,8 +258,11 @@ bool ParseOutputs(std::string_view text, SlotSettings& row, std::string& reason)
   const std::string_view trimmed = Trimmed(text);
   if (Lower(trimmed) != "none" &&
       !ParseAdditionsText(trimmed.data(), trimmed.size(), parsed, error)) {
-    reason = !error.empty() && error[0] == '"' ? error + " is not an output the outputs line knows"
-                                               : "the outputs hold " + error;
+    // The item comes back quoted; quoted again here, it stays one short line.
+    reason = error.size() >= 2 && error.front() == '"' && error.back() == '"'
+                 ? QuotedText(std::string_view(error).substr(1, error.size() - 2)) +
+                       " is not an output the outputs line knows"
+                 : "the outputs hold " + error;
     return false;
   }
   if (!NamesItem(trimmed, "key velocity"))
@@ -293,7 +288,7 @@ bool ParseLatency(std::string_view text, SlotSettings& row, std::string& reason)
     scale = 1000;
   }
   number = Trimmed(number);
-  const std::string bad = Quoted(text) + " is not a latency such as 250, 250 ms or 0.25 s";
+  const std::string bad = QuotedText(text) + " is not a latency such as 250, 250 ms or 0.25 s";
   const size_t point = number.find('.');
   long whole = 0;
   int64_t fraction = 0, fractionScale = 1;
@@ -320,18 +315,18 @@ bool ParseLatency(std::string_view text, SlotSettings& row, std::string& reason)
     }
   }
   if (number.starts_with("-")) {
-    reason = Quoted(text) + " is below 0 ms, the shortest latency";
+    reason = QuotedText(text) + " is below 0 ms, the shortest latency";
     return false;
   }
   // Whole milliseconds only: fraction * scale must divide evenly.
   if ((fraction * scale) % fractionScale != 0) {
-    reason = Quoted(text) + " is not a whole number of milliseconds";
+    reason = QuotedText(text) + " is not a whole number of milliseconds";
     return false;
   }
   const int64_t ms = int64_t{whole} * scale + fraction * scale / fractionScale;
   if (ms > kMaxLatencyMs) {
-    reason =
-        Quoted(text) + " is above " + std::to_string(kMaxLatencyMs) + " ms, the longest latency";
+    reason = QuotedText(text) + " is above " + std::to_string(kMaxLatencyMs) +
+             " ms, the longest latency";
     return false;
   }
   row.additions.latencyMs = static_cast<uint16_t>(ms);
@@ -339,6 +334,24 @@ bool ParseLatency(std::string_view text, SlotSettings& row, std::string& reason)
 }
 
 }  // namespace
+
+std::string QuotedText(std::string_view text) {
+  constexpr size_t kShownCharacters = 40;
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "..." + std::string&&.
+  std::string quoted = "\"";
+  size_t characters = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool starts = (byte & 0xC0) != 0x80;  // not a UTF-8 continuation byte
+    if (starts && ++characters > kShownCharacters) {
+      quoted += "…";
+      break;
+    }
+    quoted += byte < 0x20 ? ' ' : text[i];
+  }
+  quoted += '"';
+  return quoted;
+}
 
 std::string NamePlaceholder(int rowIndex) { return "Articulation " + std::to_string(rowIndex + 1); }
 

@@ -56,5 +56,9 @@ std::string NamePlaceholder(int rowIndex);
 // each listed by IconName(id).
 constexpr int kIconChoiceCount = 128;
 
+// Typed text as a reason or status quotes it: on one line (line breaks and
+// tabs become spaces), at most 40 characters, then "…".
+std::string QuotedText(std::string_view text);
+
 // Longest name, in characters (one byte each in the plug-in).
 constexpr size_t kMaxNameCharacters = 255;

@@ -63,7 +63,7 @@ TableEdit EditCell(const MapRows& rows, TableCell cell, std::string_view text) {
   const std::string shown = ShowCell(edited[cell.row], cell.row, cell.column);
   return Applied(edited,
                  Capitalised(SlotText(cell.row)) + ", " + ColumnTitle(cell.column) + ": " +
-                     (shown.empty() ? "(empty)" : shown),
+                     (shown.empty() ? "(empty)" : QuotedText(shown)),
                  std::string("Edit ") + ColumnTitle(cell.column));
 }
 

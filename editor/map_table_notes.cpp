@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "editor/map_table_cells.h"
 #include "maps/note_names.h"
 
 namespace {
@@ -33,14 +34,6 @@ bool NoteShape(std::string_view text, long& note) {
   return true;
 }
 
-// Built by appending: GCC 12 warns falsely (-Wrestrict) on "..." + std::string&&.
-std::string Quoted(std::string_view text) {
-  std::string quoted = "\"";
-  quoted += text;
-  quoted += '"';
-  return quoted;
-}
-
 }  // namespace
 
 std::string NoteText(int note) { return NoteName(note); }
@@ -51,7 +44,7 @@ bool ReadNote(std::string_view word, int32_t& note, std::string& reason) {
   const auto [stop, error] = std::from_chars(word.data(), end, number);
   if (!word.empty() && error == std::errc() && stop == end) {
     if (number > kHighestNote || number < kLowestNote) {
-      reason = Quoted(word) +
+      reason = QuotedText(word) +
                (number > kHighestNote ? " is above 127, the highest" : " is below 0, the lowest") +
                " note number";
       return false;
@@ -69,11 +62,11 @@ bool ReadNote(std::string_view word, int32_t& note, std::string& reason) {
   }
   long shaped = 0;
   if (NoteShape(word, shaped) && shaped > kHighestNote) {
-    reason = Quoted(word) + " is above " + NoteText(kHighestNote) + ", the highest note";
+    reason = QuotedText(word) + " is above " + NoteText(kHighestNote) + ", the highest note";
   } else if (NoteShape(word, shaped) && shaped < kLowestNote) {
-    reason = Quoted(word) + " is below " + NoteText(kLowestNote) + ", the lowest note";
+    reason = QuotedText(word) + " is below " + NoteText(kLowestNote) + ", the lowest note";
   } else {
-    reason = Quoted(word) + " is not a note (C-2 to G8, such as C0, F#1 or Db0), " +
+    reason = QuotedText(word) + " is not a note (C-2 to G8, such as C0, F#1 or Db0), " +
              "a note number 0–127 or none";
   }
   return false;

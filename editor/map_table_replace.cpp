@@ -54,7 +54,7 @@ TableEdit FindReplace(const MapRows& rows, const TableSelection& scope,
   // Names are Windows-1252 bytes, outputs ASCII: both are searched as bytes.
   std::string find, replacement, bad;
   if (!Utf8ToWindows1252(options.find, find, bad))
-    return RefusedEdit("\"" + options.find + "\" is not found: no name or output holds " + bad);
+    return RefusedEdit(QuotedText(options.find) + " is not found: no name or output holds " + bad);
   const bool replacementFits = Utf8ToWindows1252(options.replacement, replacement, bad);
 
   MapRows replaced = rows;
@@ -81,13 +81,13 @@ TableEdit FindReplace(const MapRows& rows, const TableSelection& scope,
   }
   if (count == 0) {
     const char* in = names && outputs ? "name or output" : names ? "name" : "output";
-    return RefusedEdit("\"" + options.find + "\" is in no " +
+    return RefusedEdit(QuotedText(options.find) + " is in no " +
                        (scope.Count() == kSlotCount ? "" : "selected ") + in);
   }
   TableEdit edit;
   edit.ok = true;
   edit.rows = replaced;
-  edit.message = "Replaced \"" + options.find + "\" " + std::to_string(count) +
+  edit.message = "Replaced " + QuotedText(options.find) + " " + std::to_string(count) +
                  (count == 1 ? " time in " : " times in ") + SlotListText(changed);
   edit.label = "Replace";
   return edit;

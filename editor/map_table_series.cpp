@@ -126,7 +126,7 @@ TableEdit FillSeries(const MapRows& rows, const TableSelection& selection,
   const int64_t step = options.step;  // 64 bits: 15 steps of any int fit
   MapRows filled = rows;
   Range range{};
-  std::string firstText = ShowCell(start, first, column);
+  const std::string firstText = QuotedText(ShowCell(start, first, column));
   if (column == MapColumn::kKeyswitch) {
     if (start.keyswitch == kUnset)
       return RefusedEdit("The series starts from the first selected keyswitch, and " +
@@ -181,7 +181,7 @@ TableEdit FillSeries(const MapRows& rows, const TableSelection& selection,
   edit.rows = filled;
   edit.message = std::string("Filled ") + ColumnTitle(column) + " in " +
                  SlotListText(selection.rows) + " with a series from " + firstText + " to " +
-                 ShowCell(filled[last], last, column);
+                 QuotedText(ShowCell(filled[last], last, column));
   edit.label = "Fill series";
   return edit;
 }

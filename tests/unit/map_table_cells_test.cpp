@@ -128,6 +128,16 @@ TEST(MapTableCells, RefuseWithOneLineReasonAndLeaveTheRowAlone) {
   }
 }
 
+TEST(MapTableCells, ReasonsQuoteTypedTextOnOneShortLine) {
+  SlotSettings row;
+  std::string reason;
+  EXPECT_FALSE(ParseCell("CC 200 = 1\nprogram 3", C::kOutputs, row, reason));
+  EXPECT_EQ(reason, "\"CC 200 = 1 program 3\" is not an output the outputs line knows");
+  EXPECT_FALSE(ParseCell(std::string(30, 'x') + "éééééééééééé", C::kModwheel, row, reason));
+  EXPECT_EQ(reason,
+            "\"" + std::string(30, 'x') + "éééééééééé…\" is not a modwheel value 0–127 or none");
+}
+
 TEST(MapTableCells, AnIconASlotCannotHoldIsRefusedByName) {
   SlotSettings row;
   std::string reason;

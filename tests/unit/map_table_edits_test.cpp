@@ -29,7 +29,7 @@ TEST(MapTableEdits, TypingIntoACellChangesThatCellOnly) {
   const MapRows rows = StringRows();
   TableEdit edit = EditCell(rows, {2, C::kKeyswitch}, "f#1 v70");
   ASSERT_TRUE(edit.ok) << edit.message;
-  EXPECT_EQ(edit.message, "Slot 3, Keyswitch: F#1 v70");
+  EXPECT_EQ(edit.message, "Slot 3, Keyswitch: \"F#1 v70\"");
   MapRows expected = rows;
   expected[2].keyswitch = 42;
   expected[2].additions.keyswitchVelocity = 70;
@@ -73,7 +73,8 @@ TEST(MapTableEdits, SeriesAscendFromTheFirstSelectedValue) {
   ASSERT_TRUE(edit.ok) << edit.message;
   EXPECT_EQ(Column(edit.rows, C::kKeyswitch, 0, 5),
             (Texts{"C0 v90", "C#0 v90", "D0 v90", "D#0 v90", "E0 v90", "E0"}));
-  EXPECT_EQ(edit.message, "Filled Keyswitch in slots 1–5 with a series from C0 v90 to E0 v90");
+  EXPECT_EQ(edit.message,
+            "Filled Keyswitch in slots 1–5 with a series from \"C0 v90\" to \"E0 v90\"");
   edit = FillSeries(rows, keys, {.step = 1, .whiteKeys = true});
   ASSERT_TRUE(edit.ok);
   EXPECT_EQ(Column(edit.rows, C::kKeyswitch, 0, 4),
