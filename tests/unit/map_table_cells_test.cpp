@@ -215,21 +215,13 @@ TEST(MapTableCells, CopyAndClearMoveExactlyTheFieldsAColumnHolds) {
   EXPECT_TRUE(to.IsDefault());
 }
 
-TEST(MapTableColumns, TitlesInOrderAndPastedHeadingsFound) {
-  const char* const titles[] = {"Slot", "Name",     "Icon",    "Keyswitch",
-                                "UACC", "Modwheel", "Outputs", "Latency (ms)"};
-  for (int c = 0; c < kMapColumnCount; ++c) {
-    EXPECT_STREQ(ColumnTitle(ColumnAt(c)), titles[c]);
-    EXPECT_EQ(ColumnForTitle(titles[c]), ColumnAt(c));
-  }
+TEST(MapTableColumns, PastedHeadingsFindTheirColumn) {
+  for (int c = 0; c < kMapColumnCount; ++c)
+    EXPECT_EQ(ColumnForTitle(ColumnTitle(ColumnAt(c))), ColumnAt(c));
   EXPECT_EQ(ColumnForTitle(" uacc "), MapColumn::kUacc);
   EXPECT_EQ(ColumnForTitle("LATENCY"), MapColumn::kLatency);
   EXPECT_EQ(ColumnForTitle("#"), MapColumn::kSlot);
   EXPECT_EQ(ColumnForTitle("Legato"), std::nullopt);
-  EXPECT_FALSE(IsEditableColumn(MapColumn::kSlot));
-  EXPECT_EQ(NamePlaceholder(2), "Articulation 3");
-  EXPECT_EQ(RowHue(0).r, kSlotHues[0].r);
-  EXPECT_EQ(RowHue(15).b, kSlotHues[15].b);
 }
 
 }  // namespace
