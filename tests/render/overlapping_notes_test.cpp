@@ -106,6 +106,19 @@ TEST(KeyOverlaps, CountsNotesBegunWhileTheirKeySoundsAndEndsThemTogether) {
   ASSERT_EQ(summary.first.size(), 2u);
   EXPECT_EQ(summary.first[0].tick, 240u);
   EXPECT_EQ(summary.first[0].track, 1);
+
+  // Two notes ended together leave one note-off owed: it ends nothing,
+  // not even a note begun at its own tick, which the next note-off ends.
+  EXPECT_FALSE(keys.NoteOn(2, 60, 0, 0, summary));
+  EXPECT_TRUE(keys.NoteOn(2, 60, 10, 0, summary));
+  EXPECT_EQ(keys.NoteOff(2, 60, 20), 2);
+  EXPECT_FALSE(keys.NoteOn(2, 60, 30, 0, summary));
+  EXPECT_FALSE(keys.SoundsBefore(2, 60, 30));
+  EXPECT_EQ(keys.NoteOff(2, 60, 30), 0);
+  EXPECT_TRUE(keys.SoundsBefore(2, 60, 40));
+  EXPECT_EQ(keys.NoteOff(2, 60, 40), 1);
+  EXPECT_FALSE(keys.NoteOn(2, 60, 50, 0, summary));
+  EXPECT_EQ(keys.NoteOff(2, 60, 50), 1) << "nothing owed any more: it ends the note at its tick";
 }
 
 // C3 on at 0, on again at 240, one note-off at 480, then four plain C3
@@ -143,6 +156,28 @@ TEST(OverlappingNotes, TheSmallestPartThatLeftAKeyDownEndsEveryNoteWhereItIsWrit
   EXPECT_EQ(KeyMessages(coloured, 0, c3), balanced);
   EXPECT_EQ(colours.overlaps.count, 1);
   EXPECT_EQ(NotesOf(coloured), NotesOf(input));
+}
+
+// C3 on at 0 and at 10, off at 20 (the two end together: one note-off is
+// still owed); on and off at 30 (that owed note-off: the note goes on);
+// on and off at 40; off at 60. The note-off at 40 ends the note begun at
+// 30, before the note-on at 40.
+TEST(OverlappingNotes, ANoteOffOwedByNotesEndedTogetherLeavesTheNextNoteToTheNextNoteOff) {
+  const int c3 = 60;
+  const Bytes input = FileOf({{},
+                              {On(0, 0, c3), On(10, 0, c3), Off(20, 0, c3), On(30, 0, c3),
+                               Off(30, 0, c3), On(40, 0, c3), Off(40, 0, c3), Off(60, 0, c3)}});
+  PluginSettings settings;
+  settings.slots[0].keyswitch = 12;
+  RenderSummary summary;
+  const Bytes rendered = RenderNatively(settings, input, &summary);
+  const std::vector<std::pair<uint64_t, bool>> want = {
+      {0, true}, {10, true}, {20, false}, {30, true}, {40, false}, {40, true}, {60, false}};
+  EXPECT_EQ(KeyMessages(rendered, 0, c3), want);
+  EXPECT_EQ(summary.overlaps.count, 1);
+  EXPECT_EQ(summary.unmatchedNoteOffs, 0);
+  EXPECT_EQ(summary.endedAtStop, 0);
+  EXPECT_EQ(KeyLeftDown(settings, input, rendered, false), "");
 }
 
 TEST(OverlappingNotes, ColourEndsEachNoteOnItsOwnColourAndRemovesNoteOffsThatEndNothing) {

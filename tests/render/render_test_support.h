@@ -41,14 +41,17 @@ inline std::string Describe(const Note& n) {
 }
 
 // The file's notes as a sampler hears them: a note-off ends every note
-// held on its channel and key begun before it (those begun at its own tick
-// only when no earlier one is held), sorted; notes never ended are left out.
+// held on its channel and key begun before it; when none is held, it is
+// the note-off still owed by a note ended with others, and ends nothing;
+// failing both, it ends those begun at its own tick. Sorted; notes never
+// ended are left out.
 inline std::vector<Note> NotesOf(const Bytes& midi) {
   MidiLayout layout;
   std::string error;
   if (!ReadMidiLayout(midi, layout, error)) return {};
   std::vector<Note> open, done;
   HeldNotes<size_t> held;
+  std::vector<int> owed(16 * 128, 0);
   MergedMidiEvents events(midi, layout);
   MidiEventView e;
   while (events.Next(e)) {
@@ -60,11 +63,19 @@ inline std::vector<Note> NotesOf(const Bytes& midi) {
     } else if (kind == 0x80 || kind == 0x90) {
       size_t i = 0;
       const bool before = held.Peek(channel, e.data1, i) && open[i].tick < e.tick;
+      int& owes = owed[channel * 128 + e.data1];
+      if (!before && owes > 0) {
+        --owes;
+        continue;
+      }
+      int ended = 0;
       while (held.Peek(channel, e.data1, i) && (!before || open[i].tick < e.tick)) {
         held.Pop(channel, e.data1, i);
         open[i].length = e.tick - open[i].tick;
         done.push_back(open[i]);
+        ++ended;
       }
+      if (ended > 1) owes += ended - 1;
     }
   }
   std::sort(done.begin(), done.end());

@@ -5,7 +5,9 @@
 // render plays them so and the summaries list where they stand. A note-off
 // ends every note of its key sounding on its channel, except one begun at
 // the note-off's own tick while an earlier one sounds (a host plays a
-// tick's note-offs before its note-ons, whatever track they stand in).
+// tick's note-offs before its note-ons, whatever track they stand in). The
+// notes ended with another one still have their own note-offs to come:
+// each such note-off, when no note begun before it sounds, ends nothing.
 #pragma once
 
 #include <array>
@@ -34,8 +36,15 @@ class KeyOverlaps {
   KeyOverlaps() { keys_.fill(Key{}); }
   // True (and counted) when a note of the key sounds there already.
   bool NoteOn(int channel, int key, uint64_t tick, int track, KeyOverlapSummary& summary);
-  // How many notes the note-off ends (0: none sounded).
+  // How many notes the note-off ends: those begun before its tick; when
+  // none sounds, none if a note ended with others still owes its
+  // note-off (this is it), else those begun at its tick.
   int NoteOff(int channel, int key, uint64_t tick);
+  // Whether a note-off there at `tick` would end a note begun before it.
+  bool SoundsBefore(int channel, int key, uint64_t tick) const {
+    const Key& k = At(channel, key);
+    return k.sounding > (k.latest == tick ? k.atLatest : 0);
+  }
 
  private:
   // Notes begin in tick order, so the ones a note-off spares are those begun
@@ -44,7 +53,10 @@ class KeyOverlaps {
     uint64_t latest = 0;  // tick of the latest note-on
     int sounding = 0;
     int atLatest = 0;  // of those sounding, begun at `latest`
+    int owed = 0;      // note-offs still to come of notes already ended
   };
+  Key& At(int channel, int key) { return keys_[(channel & 0x0F) * 128 + (key & 0x7F)]; }
+  const Key& At(int channel, int key) const { return keys_[(channel & 0x0F) * 128 + (key & 0x7F)]; }
   std::array<Key, 16 * 128> keys_;
 };
 
