@@ -20,6 +20,7 @@
 #include "tools/render/held_notes.h"
 #include "tools/render/latency_compensation.h"
 #include "tools/render/latency_shift.h"
+#include "tools/render/note_outputs.h"
 #include "tools/render/render_session.h"
 
 namespace render_test {
@@ -207,6 +208,7 @@ inline Bytes RenderNatively(const PluginSettings& settings, const Bytes& midi,
   RenderRequest request;
   request.input = &midi;
   request.layout = &layout;
+  request.outputs = NoteOutputs(settings);
   const SlotLatencies latencies = LatenciesOf(settings);
   if (compensate) request.latencies = &latencies;
   request.leadMs = leadMs;

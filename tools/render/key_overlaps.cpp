@@ -79,15 +79,17 @@ void CountedOverlaps::ReadTick() {
   for (const Item& item : tick_)
     if (IsNoteOff(item.e) && !item.endedEarlier)
       keys_.NoteOff(item.e.status & 0x0F, item.e.data1, item.e.tick);
-  if (!offsFirst_) return;
-  // Such a note-off goes just before the first note-on of its key at this
-  // tick, if one stands before it; everything else keeps its order.
+  if (!outputs_) return;
+  // Such a note-off goes just before the first note-on at this tick that
+  // sounds where its notes sound, if one stands before it; everything else
+  // keeps its order.
   for (size_t i = 0; i < tick_.size(); ++i) {
     if (!tick_[i].endedEarlier) continue;
     const MidiEventView& off = tick_[i].e;
     for (size_t j = 0; j < i; ++j) {
       const MidiEventView& on = tick_[j].e;
-      if (IsNoteOn(on) && (on.status & 0x0F) == (off.status & 0x0F) && on.data1 == off.data1) {
+      if (IsNoteOn(on) &&
+          outputs_->Share(on.status & 0x0F, on.data1, off.status & 0x0F, off.data1)) {
         std::rotate(tick_.begin() + static_cast<std::ptrdiff_t>(j),
                     tick_.begin() + static_cast<std::ptrdiff_t>(i),
                     tick_.begin() + static_cast<std::ptrdiff_t>(i + 1));

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tools/midifile/merged_events.h"
+#include "tools/render/note_outputs.h"
 
 // Where a note stands.
 struct PlacedNote {
@@ -63,16 +64,19 @@ class KeyOverlaps {
 // A source's events with their overlapping notes counted. The events of a
 // tick are read before the first is given, and counted as a host plays
 // them: a tick's note-offs before its note-ons, so a note that begins where
-// another of its key ends, in an earlier track, is no overlap. With
-// `offsFirst` a render is given them so: a note-off that ends notes begun
-// before its tick goes just before a note-on of its key that stands before
-// it at that tick (the plug-in must not hear the new note before the end
-// of the old); everything else keeps its order, as it does without
+// another of its key ends, in an earlier track, is no overlap. Given the
+// map's `outputs`, a render is given them so: a note-off that ends notes
+// begun before its tick goes just before the first note-on at that tick,
+// standing before it, that the plug-in plays on a channel and key where
+// those notes sound, whatever its colour (the plug-in must not hear the
+// new note before the end of the old, or it keeps the key down for the
+// new one); everything else keeps its order, as it does without `outputs`
 // (colour, whose file keeps its order).
 class CountedOverlaps final : public MidiEventSource {
  public:
-  CountedOverlaps(MidiEventSource& input, KeyOverlapSummary& summary, bool offsFirst = false)
-      : input_(input), summary_(summary), offsFirst_(offsFirst) {}
+  CountedOverlaps(MidiEventSource& input, KeyOverlapSummary& summary,
+                  const NoteOutputs* outputs = nullptr)
+      : input_(input), summary_(summary), outputs_(outputs) {}
   bool Next(MidiEventView& e, int& track) override;
 
  private:
@@ -85,7 +89,7 @@ class CountedOverlaps final : public MidiEventSource {
 
   MidiEventSource& input_;
   KeyOverlapSummary& summary_;
-  const bool offsFirst_;
+  const NoteOutputs* const outputs_;
   KeyOverlaps keys_;
   std::vector<Item> tick_;  // the events of one tick; storage kept
   size_t next_ = 0;
