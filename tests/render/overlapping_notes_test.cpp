@@ -106,19 +106,6 @@ TEST(KeyOverlaps, CountsNotesBegunWhileTheirKeySoundsAndEndsThemTogether) {
   ASSERT_EQ(summary.first.size(), 2u);
   EXPECT_EQ(summary.first[0].tick, 240u);
   EXPECT_EQ(summary.first[0].track, 1);
-
-  // Two notes ended together leave one note-off owed: it ends nothing,
-  // not even a note begun at its own tick, which the next note-off ends.
-  EXPECT_FALSE(keys.NoteOn(2, 60, 0, 0, summary));
-  EXPECT_TRUE(keys.NoteOn(2, 60, 10, 0, summary));
-  EXPECT_EQ(keys.NoteOff(2, 60, 20), 2);
-  EXPECT_FALSE(keys.NoteOn(2, 60, 30, 0, summary));
-  EXPECT_FALSE(keys.SoundsBefore(2, 60, 30));
-  EXPECT_EQ(keys.NoteOff(2, 60, 30), 0);
-  EXPECT_TRUE(keys.SoundsBefore(2, 60, 40));
-  EXPECT_EQ(keys.NoteOff(2, 60, 40), 1);
-  EXPECT_FALSE(keys.NoteOn(2, 60, 50, 0, summary));
-  EXPECT_EQ(keys.NoteOff(2, 60, 50), 1) << "nothing owed any more: it ends the note at its tick";
 }
 
 // C3 on at 0, on again at 240, one note-off at 480, then four plain C3
