@@ -278,6 +278,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     request.layout = &layout;
     request.events = &coloured;
     request.mix = mix;
+    request.outputs = NoteOutputs(to);
     // The notes play as the slots of TO they now are: by TO's latencies.
     const SlotLatencies latencies = LatenciesOf(to);
     if (timing.compensate) request.latencies = &latencies;

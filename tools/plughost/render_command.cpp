@@ -121,6 +121,7 @@ int RenderCommand(const CommonOptions& options, const MapChoice& choice, const H
     request.input = &input;
     request.layout = &layout;
     request.mix = mix;
+    request.outputs = NoteOutputs(settings);
     const SlotLatencies latencies = LatenciesOf(settings);
     if (timing.compensate) request.latencies = &latencies;
     request.leadMs = timing.leadMs;
