@@ -1,6 +1,9 @@
 #include "platform/whole_file.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "editor/wide_text.h"
 
 namespace {
 
@@ -42,10 +45,11 @@ WholeFileWrite WriteWholeFile(const std::wstring& path, const std::wstring& temp
 }
 
 std::string SystemErrorText(DWORD code) {
-  char text[256] = {};
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, code, 0, text, sizeof text, nullptr);
-  std::string message(text, length);
+  wchar_t text[256] = {};
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                     text, static_cast<DWORD>(std::size(text)), nullptr);
+  std::string message = panel_text::Utf8(std::wstring(text, length));
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.'))
     message.pop_back();

@@ -20,6 +20,6 @@ struct WholeFileWrite {
 WholeFileWrite WriteWholeFile(const std::wstring& path, const std::wstring& temporary,
                               const void* data, size_t size);
 
-// The system's text for a Windows error, without its closing stop ("Access
-// is denied"); empty when the system has none.
+// The system's text for a Windows error, in UTF-8, without its closing stop
+// ("Access is denied"); empty when the system has none.
 std::string SystemErrorText(DWORD code);

@@ -6,6 +6,7 @@
 #include "maps/factory_library.h"
 #include "maps/factory_search.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/settings_file.h"
 
@@ -22,7 +23,7 @@ bool ReadSettingsBytes(const std::string& argument, std::vector<uint8_t>& bytes,
   if (!IsFactoryArgument(argument)) return ReadWholeFile(argument, bytes, error);
   size_t index = 0;
   std::string text;
-  if (!FindFactoryMap(ArgumentText(argument.substr(sizeof kPrefix - 1)), index, error) ||
+  if (!FindFactoryMap(argument.substr(sizeof kPrefix - 1), index, error) ||
       !FactoryMapText(index, text, error))
     return false;
   bytes.assign(text.begin(), text.end());
@@ -31,11 +32,10 @@ bool ReadSettingsBytes(const std::string& argument, std::vector<uint8_t>& bytes,
 
 int FactoryCommand(const std::vector<std::string>& words) {
   std::string joined;
-  for (const std::string& word : words) joined += ArgumentText(word) + " ";
+  for (const std::string& word : words) joined += word + " ";
   const std::vector<size_t> found = FactoryMapsWithWords(joined);
-  for (size_t index : found) std::printf("%s\n", FactoryMapAt(index).name);
-  std::fflush(stdout);
-  std::fprintf(stderr, "plughost: %s of %s\n", Counted(found.size(), "factory map").c_str(),
-               std::to_string(FactoryMapCount()).c_str());
+  for (size_t index : found) Print("%s\n", FactoryMapAt(index).name);
+  PrintError("plughost: %s of %s\n", Counted(found.size(), "factory map").c_str(),
+             std::to_string(FactoryMapCount()).c_str());
   return found.empty() ? kExitBadInput : kExitOk;
 }
