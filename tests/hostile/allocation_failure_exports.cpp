@@ -20,11 +20,9 @@ extern "C" void __stdcall FailAllocationsAfter(int32_t allowed, int32_t persiste
   allocation_failures::FailAfter(allowed, persistent != 0);
 }
 
-// Refusals since the last switch: elsewhere != 0 counts those on threads
-// other than the switching one.
-extern "C" int32_t __stdcall RefusedAllocations(int32_t elsewhere) {
-  return static_cast<int32_t>(elsewhere ? allocation_failures::RefusedElsewhere()
-                                        : allocation_failures::Refused());
+// Refusals since the last switch, on any thread.
+extern "C" int32_t __stdcall RefusedAllocations() {
+  return static_cast<int32_t>(allocation_failures::Refused());
 }
 
 extern "C" int32_t __stdcall AllocationCount() {

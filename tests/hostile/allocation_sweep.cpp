@@ -136,20 +136,18 @@ class Hook {
   // Ends the refusals; keeps what they were.
   void Disarm() {
     if (!armed_) return;
-    refused = refused_(0);
-    refusedElsewhere = refused_(1);
+    refused = refused_();
     made = count_() - start_;
     fail_(-1, 0);
     armed_ = false;
   }
-  long RefusedNow() const { return refused_(0); }
-  long RefusedElsewhereNow() const { return refused_(1); }
+  long RefusedNow() const { return refused_(); }
 
-  long refused = 0, refusedElsewhere = 0, made = 0;
+  long refused = 0, made = 0;
 
  private:
   using Fail = void(__stdcall*)(int32_t, int32_t);
-  using Refused = int32_t(__stdcall*)(int32_t);
+  using Refused = int32_t(__stdcall*)();
   using Count = int32_t(__stdcall*)();
   Fail fail_ = nullptr;
   Refused refused_ = nullptr;

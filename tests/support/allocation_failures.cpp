@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
-#include <thread>
 
 namespace {
 
@@ -12,8 +11,6 @@ std::atomic<bool> g_armed{false};
 std::atomic<long> g_left{0};  // allocations left before the first refusal
 std::atomic<bool> g_persistent{false};
 std::atomic<long> g_refused{0};
-std::atomic<long> g_refusedElsewhere{0};
-std::atomic<std::thread::id> g_armedBy{};
 
 bool Refuse() {
   if (!g_armed.load(std::memory_order_acquire)) return false;
@@ -22,8 +19,6 @@ bool Refuse() {
   if (!g_persistent.load(std::memory_order_relaxed))
     g_armed.store(false, std::memory_order_release);
   g_refused.fetch_add(1, std::memory_order_relaxed);
-  if (std::this_thread::get_id() != g_armedBy.load(std::memory_order_relaxed))
-    g_refusedElsewhere.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 
@@ -42,16 +37,13 @@ long Count() { return g_count.load(std::memory_order_relaxed); }
 
 void FailAfter(long allowed, bool persistent) {
   g_armed.store(false, std::memory_order_release);
-  g_armedBy.store(std::this_thread::get_id(), std::memory_order_relaxed);
   g_refused.store(0, std::memory_order_relaxed);
-  g_refusedElsewhere.store(0, std::memory_order_relaxed);
   g_persistent.store(persistent, std::memory_order_relaxed);
   g_left.store(allowed, std::memory_order_relaxed);
   g_armed.store(allowed >= 0, std::memory_order_release);
 }
 
 long Refused() { return g_refused.load(std::memory_order_relaxed); }
-long RefusedElsewhere() { return g_refusedElsewhere.load(std::memory_order_relaxed); }
 
 }  // namespace allocation_failures
 

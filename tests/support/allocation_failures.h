@@ -15,9 +15,7 @@ long Count();
 void FailAfter(long allowed, bool persistent);
 inline void Stop() { FailAfter(-1, false); }
 
-// Refusals since the last FailAfter; those on threads other than the one
-// that called it.
+// Refusals since the last FailAfter, on any thread.
 long Refused();
-long RefusedElsewhere();
 
 }  // namespace allocation_failures
