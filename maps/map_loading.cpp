@@ -245,8 +245,9 @@ std::string MapDisplayName(const std::string& path) {
 
 bool InspectMapFile(const std::string& fileName, const std::vector<uint8_t>& bytes, MapOffer& offer,
                     MapLoadReport& report) noexcept {
-  const std::string file = MapDisplayName(fileName);
+  std::string file;  // made inside the try: it may need memory
   try {
+    file = MapDisplayName(fileName);
     report = {};
     if (bytes.empty()) return Refuse(report, file, "", "the file is empty");
     if (bytes.size() > kMaxMapFileBytes)
