@@ -263,11 +263,13 @@ std::string Activation(const SlotSettings& slot, int index, ExportLosses& losses
     }
     std::string reason;
     if (message.channel != 0) reason = "a .keyswitch sends everything on the track's channel";
-    if (message.held)
-      reason += (reason.empty() ? "" : ", and ") +
-                std::string("a .keyswitch has no held notes; it is written as a note");
+    if (message.held) {
+      if (!reason.empty()) reason += ", and ";
+      reason += "a .keyswitch has no held notes; it is written as a note";
+    }
     if (!reason.empty()) losses.push_back({index, item, reason});
-    tokens += (tokens.empty() ? "" : "|") + Token(message);
+    if (!tokens.empty()) tokens += '|';
+    tokens += Token(message);
   }
   const SlotAdditions& add = slot.additions;
   for (int c = 0; c < 16; ++c)

@@ -1,6 +1,7 @@
 #include "tools/factory/factory_conversion.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 
 #include "maps/articulation_map.h"
 #include "maps/counted.h"
+#include "maps/formats/xml_support.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
 #include "maps/name_matching.h"
@@ -169,6 +171,61 @@ size_t VisibleCount(const ForeignBank& bank) {
 size_t UsedSlots(const PluginSettings& settings) {
   return static_cast<size_t>(std::count_if(settings.slots.begin(), settings.slots.end(),
                                            [](const SlotSettings& s) { return !s.IsDefault(); }));
+}
+
+// A message as the order check compares it: status, data bytes and channel
+// (1..16, or 0 for the plug-in's).
+using Sent = std::array<int, 4>;
+
+// What an articulation's outputs send, in the source's order.
+std::vector<Sent> SourceOrder(const ForeignArticulation& a) {
+  std::vector<Sent> sent;
+  for (const ForeignOutput& o : a.outputs) {
+    const int channel = o.channel < 0 ? 0 : o.channel + 1;
+    switch (o.kind) {
+      case ForeignOutput::Kind::Note:
+      case ForeignOutput::Kind::HeldNote:
+        sent.push_back({144, o.data1, o.data2 == 0 ? 127 : o.data2, channel});
+        break;
+      case ForeignOutput::Kind::ControlChange:
+        sent.push_back({176, o.data1, o.data2, channel});
+        break;
+      case ForeignOutput::Kind::ProgramChange:
+        sent.push_back({192, o.data1, 0, channel});
+        break;
+      case ForeignOutput::Kind::PitchBend: {
+        const int bend = o.data1 + kPitchBendCentre;
+        sent.push_back({224, bend & 0x7F, bend >> 7, channel});
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return sent;
+}
+
+// The plug-in sends a slot's keyswitch, UACC and modwheel before its other
+// messages: a line for each slot that so sends what its source lists in
+// another order. (What it does not send at all has warnings of its own.)
+void OrderWarnings(const ForeignBank& bank, const ImportResult& result, const std::string& file,
+                   std::vector<std::string>& warnings) {
+  for (size_t k = 0; k < result.taken.size() && k < kSlotCount; ++k) {
+    const ForeignArticulation& a = bank.articulations[result.taken[k] - 1];
+    std::vector<Sent> source = SourceOrder(a), plugin;
+    for (const SlotMessage& m : SlotMessages(result.settings.slots[k]))
+      plugin.push_back({m.status, m.data1, m.data2, m.channel});
+    if (source == plugin) continue;
+    std::vector<Sent> sortedSource = source, sortedPlugin = plugin;
+    std::sort(sortedSource.begin(), sortedSource.end());
+    std::sort(sortedPlugin.begin(), sortedPlugin.end());
+    if (sortedSource != sortedPlugin) continue;
+    warnings.push_back(file + ": slot " + std::to_string(k + 1) + " \"" + a.name +
+                       "\" (articulation " + std::to_string(result.taken[k]) + " in the file" +
+                       (a.where.empty() ? "" : ", " + a.where) +
+                       "): its keyswitch, UACC and modwheel are sent before the outputs its "
+                       "source lists ahead of them");
+  }
 }
 
 // A bank file of comments alone (Reaticulate's header of its factory banks).
@@ -345,6 +402,7 @@ class Converter {
       m.bank = b;
       m.page = page;
       m.community = community;
+      OrderWarnings(bank, result, file, result.warnings);
       maps_.push_back({std::move(m), std::move(result.warnings), std::move(result.notes)});
     }
   }
