@@ -31,7 +31,7 @@ struct FactoryMapInfo {
   // "Horns Horn Solo".
   const char* title;
   // The file it was converted from, its path below the sources folder:
-  // "reaticulate-banks/banks/64-03-Spitfire-Symphonic_Brass.reabank".
+  // "reaticulate-banks/banks/65-01-Spitfire-Symphonic_Brass.reabank".
   const char* source;
   // Whether it is a community map rather than a factory map.
   bool community;

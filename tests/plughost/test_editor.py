@@ -149,13 +149,13 @@ class EditSession(PlughostTest):
             self.assertTrue(editor.title().endswith(
                 " - Double-click: load, save, copy or paste a map"), editor.title())
             editor.click(120, 97, repeat=2)
-            # Load map, Factory maps, Save map as, then Copy map.
-            editor.keys("Down", "Down", "Down", "Down", "Return")
+            # Load map, Factory maps, Community maps, Save map as, then Copy map.
+            editor.keys("Down", "Down", "Down", "Down", "Down", "Return")
             self.assertTrue(editor.title().endswith(" - Copied the map to the clipboard as text"),
                             editor.title())
             editor.click(6 + 90 + 22, 207)  # the settings tab
             editor.click(120, 97, repeat=2)
-            editor.keys("Down", "Down", "Down", "Down", "Down", "Return")  # Paste map
+            editor.keys("Down", "Down", "Down", "Down", "Down", "Down", "Return")  # Paste map
             self.assertIn(" - Loaded ", editor.title())
             self.assertIn("the clipboard", editor.title())
             editor.keys("alt+F4")
