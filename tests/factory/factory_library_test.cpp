@@ -82,7 +82,9 @@ TEST(FactoryLibrary, BuiltInLibraryGivesBackEveryMap) {
     ASSERT_EQ(info.source, entry["source"].get<std::string>()) << i;
     ASSERT_EQ(info.community, entry["community"].get<bool>()) << i;
     // The factory maps first, then the community maps.
-    if (i > 0) ASSERT_LE(FactoryMapAt(i - 1).community, info.community) << i;
+    if (i > 0) {
+      ASSERT_LE(FactoryMapAt(i - 1).community, info.community) << i;
+    }
     std::string text, error;
     ASSERT_TRUE(FactoryMapText(i, text, error)) << i << ": " << error;
     ASSERT_EQ(text, ReadText(fs::path(ARTSW_FACTORY_DIR) / entry["file"].get<std::string>()))
