@@ -48,6 +48,23 @@ PanelPoint CursorPosition() {
   return {static_cast<int32_t>(point.x), static_cast<int32_t>(point.y)};
 }
 
+bool IsButtonMessage(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool ShiftDown() {
   return (GetKeyState(VK_LSHIFT) & 0x8000) != 0 || (GetKeyState(VK_RSHIFT) & 0x8000) != 0;
 }
@@ -169,6 +186,7 @@ INT_PTR CALLBACK EditorWindow::EditorDialogProc(HWND window, UINT message, WPARA
 }
 
 INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsButtonMessage(message)) placeHints_.Seen(engine_.model, PointFromLParam(lParam));
   switch (message) {
     case WM_MOUSEMOVE:
       return PointerMove(PointFromLParam(lParam));
@@ -233,19 +251,17 @@ INT_PTR EditorWindow::PointerMove(PanelPoint point) {
   return 1;
 }
 
-// The summary line cannot show everything a slot sends; resting on it
-// shows the whole text through the host's hint, once per arrival. A place
-// without a region tells how to open the map menu, likewise.
+// The place's hint when the pointer moves into it (place_hint.h).
 void EditorWindow::ShowHintAt(PanelPoint point) {
-  std::string hint;
-  if (!drag_.Dragging()) {
-    hint = AdditionsHintAt(engine_.model, point);
-    if (hint.empty() && IsMapMenuPlace(engine_.model.pageIndex, point)) hint = map_menu::kPlaceHint;
-  }
-  if (hint == placeHint_) return;
-  placeHint_ = std::move(hint);
+  const std::string hint = placeHints_.Moved(engine_.model, point, drag_.Dragging());
   PluginHost* host = engine_.host();
-  if (host && !placeHint_.empty()) host->ShowHint(engine_.hostTag(), placeHint_.c_str());
+  if (host && !hint.empty()) host->ShowHint(engine_.hostTag(), hint.c_str());
+}
+
+void EditorWindow::PointerSeenWhereItIs() {
+  POINT point{-1, -1};
+  if (!GetCursorPos(&point) || !ScreenToClient(handle(), &point)) return;
+  placeHints_.Seen(engine_.model, {static_cast<int32_t>(point.x), static_cast<int32_t>(point.y)});
 }
 
 void EditorWindow::DoubleClick(PanelPoint point) {
@@ -261,6 +277,7 @@ void EditorWindow::DoubleClick(PanelPoint point) {
 void EditorWindow::OpenMapMenu() {
   mapMenuPending_ = false;
   maps_.OpenMenu(mapMenuPoint_);
+  PointerSeenWhereItIs();
 }
 
 void EditorWindow::Press(PanelPoint point) {
@@ -397,9 +414,11 @@ bool EditorWindow::RightRelease() {
   switch (action.kind) {
     case RightClickAction::kParameterMenu:
       ShowParameterMenu(action.value);
+      PointerSeenWhereItIs();
       return true;
     case RightClickAction::kPrompt:
       PromptForValue(action.value);
+      PointerSeenWhereItIs();
       return true;
     case RightClickAction::kNone:
       break;
@@ -425,6 +444,7 @@ void EditorWindow::PromptForValue(int32_t field) {
   // The host may leave the buffer unterminated: never read past its end.
   if (field == kPromptName) {
     model.bank.name.Set(ShownSlot(model.selectedSlot), PromptName(buffer, sizeof buffer));
+    model.PublishSlots();
   } else {
     StorePromptNumber(model, field, ParsePromptNumber(buffer, sizeof buffer));
   }

@@ -12,6 +12,7 @@
 #include "editor/panel_editing.h"
 #include "editor/panel_map_commands.h"
 #include "editor/panel_painter.h"
+#include "editor/place_hint.h"
 #include "editor/repaint_requests.h"
 #include "engine/editor_repaint.h"
 #include "engine/engine.h"
@@ -96,6 +97,9 @@ class EditorWindow final : public EditorRepaint {
   void DoubleClick(PanelPoint point);
   void OpenMapMenu();
   void ShowHintAt(PanelPoint point);
+  // After a menu or dialog of the panel's own: the pointer's place, where
+  // the system may report a move it did not make.
+  void PointerSeenWhereItIs();
   void Press(PanelPoint point);
   void Release(PanelPoint point);
   bool RightRelease();
@@ -118,7 +122,7 @@ class EditorWindow final : public EditorRepaint {
   HINSTANCE module_;
   void** handleSlot_;
   EditorDragState drag_;
-  std::string placeHint_;  // the hint shown for the pointer's place, or empty
+  PlaceHints placeHints_;
   PanelMapCommands maps_;
   bool mapMenuPending_ = false;   // a double-click's menu waits for the button's release
   POINT mapMenuPoint_{0, 0};      // where it opens, in screen coordinates

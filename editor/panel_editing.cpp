@@ -97,7 +97,11 @@ bool StoreTargetValue(DataModel& model, int32_t target, int32_t value) {
   if (!field || *field == value) return false;
   *field = value;
   // A new output address: the next note re-sends its slot's messages there.
-  if (target == kDragPort || target == kDragChannel) model.ForgetSentArticulation();
+  if (target == kDragPort || target == kDragChannel) {
+    model.ForgetSentArticulation();
+  } else {
+    model.PublishSlots();
+  }
   return true;
 }
 
@@ -261,11 +265,13 @@ void StorePromptNumber(DataModel& model, int32_t field, int32_t value) {
   switch (field) {
     case kPromptIcon:
       *SlotField(model, kDragIcon) = Clamp(value, 0, kIconLimit);
+      model.PublishSlots();
       break;
     case kPromptKeyswitch:
     case kPromptModwheel:
     case kPromptUacc:
       *SlotField(model, field) = Clamp(value, kUnset, 127);
+      model.PublishSlots();
       break;
     case kPromptPort:
       model.output.port = value > 255 || value < 0 ? 255 : value;

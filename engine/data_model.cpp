@@ -16,10 +16,36 @@ void DataModel::ResetToDefaults() {
     bank.modwheel[slot] = kUnset;
   }
   bank.name.ClearAll();
-  additions.SetAll(SlotAdditionsArray{});
+  additions.SetAll(SwitchWords(), SlotAdditionsArray{});
   controllers.value = {127, 127, 127, 127, 127, 0};
   currentSlot = 0;
   sent = SentCache{};
+}
+
+SlotSwitchArray DataModel::SwitchWords() const {
+  SlotSwitchArray switches;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    switches[slot] = {bank.keyswitch[slot], bank.uacc[slot], bank.modwheel[slot]};
+  }
+  return switches;
+}
+
+void DataModel::TakeLoadedSettings(const DataModel& loaded) {
+  // The slots first, whole; the words the panel and a save read follow.
+  additions.SetAll(loaded.SwitchWords(), loaded.additions.All());
+  bank.keyswitch = loaded.bank.keyswitch;
+  bank.uacc = loaded.bank.uacc;
+  bank.modwheel = loaded.bank.modwheel;
+  bank.iconId = loaded.bank.iconId;
+  bank.name = loaded.bank.name;
+  output = loaded.output;
+  controllers = loaded.controllers;
+  pan = loaded.pan;
+  volume = loaded.volume;
+  pageIndex = loaded.pageIndex;
+  selectedSlot = loaded.selectedSlot;
+  freshInstance = loaded.freshInstance;
+  ForgetSentArticulation();
 }
 
 int DataModel::ControllerForParameter(int32_t parameter) {

@@ -11,16 +11,13 @@
 #include <string>
 
 #include "engine/relaxed.h"
+#include "engine/slot_constants.h"
 #include "engine/slot_additions_bank.h"
 #include "engine/slot_names.h"
 
-constexpr int kSlotCount = 16;
-constexpr int kControllerCount = 6;
 constexpr int kMaxNameLength = 255;
-constexpr int32_t kUnset = -1;         // no keyswitch / UACC / modwheel for a slot
 constexpr int32_t kNothingSent = 255;  // SentCache entry before anything was sent
-constexpr int32_t kDefaultIcon = 55;
-constexpr int32_t kIconLimit = 127;  // icons a slot may choose, 0..127
+constexpr int32_t kIconLimit = 127;    // icons a slot may choose, 0..127
 
 // CC numbers of the six controllers; a controller's parameter index is its
 // CC number minus one.
@@ -87,6 +84,22 @@ struct DataModel {
   // on an instance that has not loaded a state and does not preserve them.
   // Sends and repaints nothing.
   void ResetToDefaults();
+
+  // The slots' keyswitch, UACC and modwheel words as they stand now.
+  SlotSwitchArray SwitchWords() const;
+
+  // [main or editor thread] Makes the slots as the words hold them the ones
+  // notes play, in one step (slot_additions_bank.h). Every change of a slot
+  // publishes: the switch words so that notes hear them, a name or an icon
+  // so that whoever shows the slots sees the bank's generation move.
+  void PublishSlots() { additions.SetSwitches(SwitchWords()); }
+
+  // [main or editor thread] Takes every setting `loaded` holds (a model a
+  // state was loaded into aside), as a state load into this model would
+  // leave it, with its sixteen slots published in one step: a note sounds
+  // the slots as they were or as they are now, never a mixture or a
+  // default in between. Forgets what was sent, as a state load does.
+  void TakeLoadedSettings(const DataModel& loaded);
 
   // Forget what was sent, so the next note re-sends its slot's messages
   // (after a change of output address).

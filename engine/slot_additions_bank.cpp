@@ -26,6 +26,7 @@ class SlotAdditionsBank::WriterTurn {
 // for it to end before that copy is written again.
 void SlotAdditionsBank::Read(int slot, bool withActions, SlotPlayback& out) const {
   if (!IsSlot(slot)) {
+    out.fields = SlotSwitch{};
     out.keyswitchVelocity = kDefaultKeyswitchVelocity;
     out.transpose = 0;
     out.noteChannels = kPluginChannelBit;
@@ -34,6 +35,7 @@ void SlotAdditionsBank::Read(int slot, bool withActions, SlotPlayback& out) cons
   }
   reading_.store(1, std::memory_order_seq_cst);
   const int current = current_.load(std::memory_order_seq_cst);
+  out.fields = switches_[current][slot];
   const SlotAdditions& in = copies_[current][slot];
   out.keyswitchVelocity = in.keyswitchVelocity;
   out.transpose = in.transpose;
@@ -56,8 +58,9 @@ void SlotAdditionsBank::Publish(Edit edit) {
   WriterTurn turn(writing_);
   const int current = current_.load(std::memory_order_relaxed);
   const int spare = 1 - current;
+  switches_[spare] = switches_[current];
   copies_[spare] = copies_[current];
-  edit(copies_[spare]);
+  edit(switches_[spare], copies_[spare]);
   uint16_t routed = 0;
   for (int slot = 0; slot < 16; ++slot) {
     packed_[spare][slot] = PackActions(copies_[spare][slot]);
@@ -65,13 +68,31 @@ void SlotAdditionsBank::Publish(Edit edit) {
   }
   current_.store(spare, std::memory_order_seq_cst);
   routed_.store(routed, std::memory_order_relaxed);
+  generation_.fetch_add(1, std::memory_order_acq_rel);
   // Reads that may still hold the old copy end within one slot copy.
   while (reading_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+}
+
+void SlotAdditionsBank::CopyFrom(const SlotAdditionsBank& other) {
+  SlotSwitchArray switches;
+  SlotAdditionsArray additions;
+  {
+    WriterTurn turn(other.writing_);
+    const int current = other.current_.load(std::memory_order_relaxed);
+    switches = other.switches_[current];
+    additions = other.copies_[current];
+  }
+  SetAll(switches, additions);
 }
 
 SlotAdditionsArray SlotAdditionsBank::All() const {
   WriterTurn turn(writing_);
   return copies_[current_.load(std::memory_order_relaxed)];
+}
+
+SlotSwitchArray SlotAdditionsBank::Switches() const {
+  WriterTurn turn(writing_);
+  return switches_[current_.load(std::memory_order_relaxed)];
 }
 
 SlotAdditions SlotAdditionsBank::Get(int slot) const {
@@ -81,7 +102,21 @@ SlotAdditions SlotAdditionsBank::Get(int slot) const {
 }
 
 void SlotAdditionsBank::SetAll(const SlotAdditionsArray& additions) {
-  Publish([&additions](SlotAdditionsArray& bank) {
+  Publish([&additions](SlotSwitchArray&, SlotAdditionsArray& bank) {
+    for (int slot = 0; slot < 16; ++slot) {
+      if (IsValidAdditions(additions[slot])) bank[slot] = additions[slot];
+    }
+  });
+}
+
+void SlotAdditionsBank::SetSwitches(const SlotSwitchArray& switches) {
+  Publish([&switches](SlotSwitchArray& fields, SlotAdditionsArray&) { fields = switches; });
+}
+
+void SlotAdditionsBank::SetAll(const SlotSwitchArray& switches,
+                               const SlotAdditionsArray& additions) {
+  Publish([&](SlotSwitchArray& fields, SlotAdditionsArray& bank) {
+    fields = switches;
     for (int slot = 0; slot < 16; ++slot) {
       if (IsValidAdditions(additions[slot])) bank[slot] = additions[slot];
     }
@@ -90,6 +125,6 @@ void SlotAdditionsBank::SetAll(const SlotAdditionsArray& additions) {
 
 bool SlotAdditionsBank::Set(int slot, const SlotAdditions& additions) {
   if (!IsSlot(slot) || !IsValidAdditions(additions)) return false;
-  Publish([&](SlotAdditionsArray& bank) { bank[slot] = additions; });
+  Publish([&](SlotSwitchArray&, SlotAdditionsArray& bank) { bank[slot] = additions; });
   return true;
 }

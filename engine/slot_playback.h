@@ -1,10 +1,11 @@
-// What the audio thread needs to play a note of a slot: the keyswitch's
-// velocity, the note channels, the transpose and, when the slot's actions
-// are due, those actions as the messages they send. The messages are packed
-// when the bank is published, off the audio thread, so a switch sends each
-// one with a few masks and ors, whatever its kind.
+// What the audio thread needs to play a note of a slot: its keyswitch, UACC
+// and modwheel values, the keyswitch's velocity, the note channels, the transpose and, when the
+// slot's actions are due, those actions as the messages they send. The messages are packed when the
+// bank is published, off the audio thread, so a switch sends each one with a few masks and ors,
+// whatever its kind.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine/midi_message.h"
@@ -36,7 +37,18 @@ inline MidiMessage ActionMessage(ActionWord word, uint8_t channel, uint8_t port)
   return (word & kActionBytes) | ((word >> 24) & channel) | static_cast<uint32_t>(port) << 24;
 }
 
+// A slot's keyswitch note, UACC value and modwheel value as the state keeps
+// them; -1 where the slot sends none.
+struct SlotSwitch {
+  int32_t keyswitch = -1;
+  int32_t uacc = -1;
+  int32_t modwheel = -1;
+  bool operator==(const SlotSwitch&) const = default;
+};
+using SlotSwitchArray = std::array<SlotSwitch, 16>;
+
 struct SlotPlayback {
+  SlotSwitch fields;
   uint8_t keyswitchVelocity = kDefaultKeyswitchVelocity;
   int8_t transpose = 0;
   uint32_t noteChannels = kPluginChannelBit;

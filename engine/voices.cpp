@@ -83,7 +83,7 @@ void ArticulationEngine::SwitchArticulation(int32_t slot, bool newActionSlot,
 
   // -1 leaves the cache entry alone: the previous slot's value stays in
   // force and is not sent again.
-  const int32_t keyswitch = model.bank.keyswitch[slot];
+  const int32_t keyswitch = additions.fields.keyswitch;
   const int32_t keyswitchVelocity = additions.keyswitchVelocity;
   if (keyswitch != kUnset &&
       (keyswitch != sent.lastKeyswitch || keyswitchVelocity != sent.lastKeyswitchVelocity)) {
@@ -92,12 +92,12 @@ void ArticulationEngine::SwitchArticulation(int32_t slot, bool newActionSlot,
     output_.SendNote(port, channel, false, keyswitch, keyswitchVelocity);
     output_.SendNote(port, channel, true, keyswitch, 0);
   }
-  const int32_t uacc = model.bank.uacc[slot];
+  const int32_t uacc = additions.fields.uacc;
   if (uacc != kUnset && uacc != sent.lastUacc) {
     sent.lastUacc = uacc;
     output_.SendControlChange(port, channel, kUaccController, uacc);
   }
-  const int32_t modwheel = model.bank.modwheel[slot];
+  const int32_t modwheel = additions.fields.modwheel;
   if (modwheel != kUnset && modwheel != sent.lastModwheel) {
     sent.lastModwheel = modwheel;
     output_.SendControlChange(port, channel, kModwheelController, modwheel);

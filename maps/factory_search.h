@@ -1,6 +1,7 @@
 // Finding factory maps (factory_library.h) by the words of their names, as
 // plughost's factory command and its factory:NAME settings take them. Names
-// compare as name_matching.h folds them: ASCII case and blanks aside.
+// compare as name_matching.h folds them: ASCII case and blanks aside, a
+// hyphen for a dash.
 #pragma once
 
 #include <cstddef>

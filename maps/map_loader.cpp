@@ -1,8 +1,10 @@
 #include "maps/map_loader.h"
 
 #include <exception>
+#include <memory>
 
 #include "maps/map_saving.h"
+#include "maps/state_bytes.h"
 #include "state/memory_byte_stream.h"
 #include "state/state_stream.h"
 
@@ -12,9 +14,17 @@ std::vector<uint8_t> MapLoader::SaveLocked() {
   return std::move(out.bytes);
 }
 
-void MapLoader::ApplyLocked(const std::vector<uint8_t>& state) {
+void MapLoader::ApplyLocked(const std::vector<uint8_t>& state, bool asFresh) {
+  // Read aside, from a copy of the settings as they stand (the preserve
+  // rule looks at them), then taken over with the slots in one step: the
+  // state reader resets every field before it reads, and a note played
+  // meanwhile must not switch with those defaults.
+  auto loaded = std::make_unique<DataModel>(model_);
+  if (asFresh) loaded->freshInstance = 1;
   MemoryByteStream in(state);
-  LoadState(model_, in, repaint_);
+  LoadState(*loaded, in, nullptr);
+  model_.TakeLoadedSettings(*loaded);
+  if (repaint_) repaint_->InvalidateEditor(false);
 }
 
 void MapLoader::SaveHostState(ByteStream& out) {
@@ -89,8 +99,7 @@ bool MapLoader::UndoLoad(MapLoadReport& report) noexcept {
     // The state before the load comes back whole: read as by a fresh
     // instance, so the preserve rule keeps none of what the load brought,
     // and then as fresh or not as the instance was.
-    model_.freshInstance = 1;
-    ApplyLocked(before_);
+    ApplyLocked(before_, true);
     model_.freshInstance = freshBefore_;
     report.summary = "Undid the load of " + loadedName_;
     before_.clear();
@@ -120,6 +129,34 @@ bool MapLoader::CurrentMapText(const std::string& outName, std::string& text,
   } catch (...) {
     report = {};
     report.summary = "Not saved: not enough memory";
+    return false;
+  }
+}
+
+bool MapLoader::CurrentSlots(SlotSettingsArray& slots, std::string& error) noexcept {
+  try {
+    PluginSettings settings;
+    if (!DecodeState(CurrentState(), settings, error)) return false;
+    slots = settings.slots;
+    return true;
+  } catch (...) {
+    error = "not enough memory";
+    return false;
+  }
+}
+
+bool MapLoader::ReplaceSlots(const SlotSettingsArray& slots, std::string& error) noexcept {
+  try {
+    std::lock_guard<std::mutex> turn(turn_);
+    PluginSettings settings;
+    if (!DecodeState(SaveLocked(), settings, error)) return false;
+    if (settings.slots == slots) return true;
+    settings.slots = slots;
+    // Through the state reader, as a load: it keeps every value in range.
+    ApplyLocked(EncodeState(settings), false);
+    return true;
+  } catch (...) {
+    error = "not enough memory";
     return false;
   }
 }

@@ -27,6 +27,7 @@
 #include "engine/data_model.h"
 #include "engine/editor_repaint.h"
 #include "maps/map_loading.h"
+#include "maps/plugin_settings.h"
 #include "state/byte_stream.h"
 
 class MapLoader {
@@ -74,9 +75,26 @@ class MapLoader {
   // [any thread but the audio thread] The bytes a host's save would get now.
   std::vector<uint8_t> CurrentState();
 
+  // [editor thread] The sixteen slots as they stand, for an editor of the
+  // whole map. False, with the reason, only when memory runs out.
+  bool CurrentSlots(SlotSettingsArray& slots, std::string& error) noexcept;
+  // [editor thread] Makes `slots` the sixteen slots, everything else as it
+  // is, by the path a load takes: built aside and published in one step,
+  // heard from the next note on. Values outside their ranges are held
+  // within them, as a state load holds them. No step back for Undo load is
+  // made or lost: the loads' undo is the loads'. False, with the reason,
+  // only when memory runs out; nothing changes then.
+  bool ReplaceSlots(const SlotSettingsArray& slots, std::string& error) noexcept;
+
+  // [any thread] Moves whenever the slots may have changed, by whatever
+  // path (the panel, a host's load, a map load, ReplaceSlots).
+  uint32_t SlotsGeneration() const { return model_.additions.Generation(); }
+
  private:
   std::vector<uint8_t> SaveLocked();
-  void ApplyLocked(const std::vector<uint8_t>& state);
+  // Loads a state as a load from a file does; `asFresh` reads it as by a
+  // fresh instance (the instance's own first-load rule is the caller's).
+  void ApplyLocked(const std::vector<uint8_t>& state, bool asFresh = false);
 
   DataModel& model_;
   EditorRepaint* repaint_;

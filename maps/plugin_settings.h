@@ -8,11 +8,7 @@
 #include <string>
 
 #include "engine/slot_additions.h"
-
-constexpr int kSlotCount = 16;
-constexpr int kControllerCount = 6;
-constexpr int32_t kUnset = -1;
-constexpr int32_t kDefaultIcon = 55;
+#include "engine/slot_constants.h"
 
 // CC numbers of the six controllers, in the plug-in's bank order, and the
 // names a map file uses for them.
@@ -38,6 +34,8 @@ struct SlotSettings {
   bool operator==(const SlotSettings&) const = default;
 };
 
+using SlotSettingsArray = std::array<SlotSettings, kSlotCount>;
+
 // Defaults are those of a new instance.
 struct PluginSettings {
   int32_t channel = 0;  // 0-based; shown as 1..16
@@ -45,7 +43,7 @@ struct PluginSettings {
   int32_t ccGhosting = 0;
   int32_t midiExtend = 0;  // the plug-in always keeps 0
   int32_t preservePortChannel = 0;
-  std::array<SlotSettings, kSlotCount> slots{};
+  SlotSettingsArray slots{};
   std::array<int32_t, kControllerCount> controllers = {127, 127, 127, 127, 127, 0};
   int32_t pageIndex = 1;
   int32_t selectedSlot = 0;

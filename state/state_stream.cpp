@@ -114,7 +114,8 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
 void ReadExtensionBlock(DataModel& model, StateReader& reader) {
   uint8_t headerBytes[kExtensionHeaderSize];
   ExtensionHeader header;
-  if (!reader.ReadBytes(headerBytes, sizeof headerBytes) || !ReadExtensionHeader(headerBytes, header)) {
+  if (!reader.ReadBytes(headerBytes, sizeof headerBytes) ||
+      !ReadExtensionHeader(headerBytes, header)) {
     return;
   }
   std::vector<uint8_t> payload(header.length);
@@ -158,7 +159,8 @@ void KeepLoadedValuesInRange(DataModel& model) {
     model.bank.modwheel[slot] = LimitMessageValue(model.bank.modwheel[slot]);
     model.bank.iconId[slot] = std::clamp<int32_t>(model.bank.iconId[slot], 0, kIconLimit);
   }
-  for (Relaxed<int32_t>& value : model.controllers.value) value = std::clamp<int32_t>(value, 0, 127);
+  for (Relaxed<int32_t>& value : model.controllers.value)
+    value = std::clamp<int32_t>(value, 0, 127);
   // The view state survives versions that do not carry it; whatever it held
   // before, the panel must be able to show it.
   if (!IsSlot(model.selectedSlot)) model.selectedSlot = 0;
@@ -211,6 +213,7 @@ void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
       break;  // a version this build does not know: the reset state stands
   }
   KeepLoadedValuesInRange(model);
+  model.PublishSlots();
   model.ForgetSentControllers();
   if (repaint) repaint->InvalidateEditor(false);
   model.freshInstance = 0;

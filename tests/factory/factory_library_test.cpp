@@ -119,6 +119,15 @@ TEST(FactoryLibrary, NamesFindOneMapOrSayWhichCome) {
       {"Masse Kazoo", nullptr,
        "no factory map is called \"Masse Kazoo\"; the closest: \"Spitfire Masse"},
       {"zzqx", nullptr, "no factory map is called \"zzqx\", and none shares a word with it"},
+      // A hyphen typed for the name's en dash, whole or as a word.
+      {"8dio forgotten voices cait slot (1-16)",
+       "8DIO Forgotten Voices Cait Slot (1\xE2\x80\x93"
+       "16)",
+       nullptr},
+      {"Cait (17-24)",
+       "8DIO Forgotten Voices Cait Slot (17\xE2\x80\x93"
+       "24)",
+       nullptr},
       {"", nullptr, "no factory map is called \"\""},
   };
   for (const Case& c : cases) {

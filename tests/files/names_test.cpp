@@ -97,3 +97,38 @@ TEST(ArticulationNames, CaseAndBlanksDoNotMatterAnythingElseDoes) {
   EXPECT_FALSE(SameName("Pizz\xE9", "PIZZ\xC9"));  // letters beyond ASCII keep their case
   EXPECT_EQ(FoldedName("  "), "");
 }
+
+// A typed hyphen stands for any dash a name holds; Unicode's blanks are
+// blanks. Dashes stay: they do not vanish as blanks do.
+TEST(ArticulationNames, EveryDashIsAHyphenAndEverySpaceABlank) {
+  const char* const dashed[] = {
+      "Slot (1\xE2\x80\x93"
+      "16)",  // en dash
+      "Slot (1\xE2\x80\x94"
+      "16)",  // em dash
+      "Slot (1\xE2\x80\x90"
+      "16)",  // hyphen
+      "Slot (1\xE2\x88\x92"
+      "16)",  // minus sign
+      "Slot (1\xEF\xBC\x8D"
+      "16)",                     // full-width hyphen-minus
+      "slot\xC2\xA0(1-16)",      // a no-break space
+      "Slot\xE3\x80\x80(1-16)",  // an ideographic space
+  };
+  for (const char* name : dashed) {
+    EXPECT_TRUE(SameName(name, "slot (1-16)")) << name;
+    EXPECT_EQ(FoldedName(name), "slot(1-16)") << name;
+  }
+  EXPECT_FALSE(
+      SameName("Slot (1\xE2\x80\x93"
+               "16)",
+               "Slot (116)"));
+  EXPECT_FALSE(
+      SameName("Slot (1\xE2\x80\x93"
+               "16)",
+               "Slot (1_16)"));
+  // Letters beyond ASCII stay as they are, whole; bytes of no UTF-8
+  // sequence (Windows-1252 text) too.
+  EXPECT_EQ(FoldedName("D\xC3\xA9tach\xC3\xA9 \xCE\xA9"), "d\xC3\xA9tach\xC3\xA9\xCE\xA9");
+  EXPECT_EQ(FoldedName("Pizz\xE9 \x96 \xE2\x80"), "pizz\xE9\x96\xE2\x80");
+}

@@ -25,9 +25,9 @@ PAGES = ["articulation", "controllers", "settings"]
 
 def run(exe, *args, cwd):
     done = subprocess.run([WINE_RUN, exe, *args], cwd=cwd, capture_output=True, timeout=240)
-    # plughost writes paths in the Windows Western code page, lines end in CR LF.
+    # plughost writes UTF-8, lines end in CR LF.
     def text(data):
-        return data.decode("cp1252", "replace").replace("\r\n", "\n")
+        return data.decode("utf-8").replace("\r\n", "\n")
 
     return done.returncode, text(done.stdout), text(done.stderr)
 

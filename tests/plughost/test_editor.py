@@ -12,6 +12,8 @@ import zlib
 from plughost_support import EXAMPLES, EXE, WINE_RUN, PlughostTest, plughost, state_from_map
 
 EXAMPLE_MAP = os.path.join(EXAMPLES, "strings.json")
+WINDOW_TEXT = os.environ.get("PLUGHOST_WINDOW_TEXT",
+                             os.path.join(os.path.dirname(EXE), "plughost_window_text.exe"))
 PAGES = ["articulation", "controllers", "settings"]
 
 
@@ -146,20 +148,27 @@ class EditSession(PlughostTest):
         self.write_json("m.json", m)
         with EditorWindow(self.dir, "m.json") as editor:
             editor.move(120, 97)
-            self.assertTrue(editor.title().endswith(
-                " - Double-click: load, save, copy or paste a map"), editor.title())
+            self.assertEqual(editor.status(), "Double-click: load, save, copy or paste a map")
             editor.click(120, 97, repeat=2)
             # Load map, Factory maps, Community maps, Save map as, then Copy map.
             editor.keys("Down", "Down", "Down", "Down", "Down", "Return")
-            self.assertTrue(editor.title().endswith(" - Copied the map to the clipboard as text"),
-                            editor.title())
+            self.assertEqual(editor.status(), "Copied the map to the clipboard as text")
             editor.click(6 + 90 + 22, 207)  # the settings tab
             editor.click(120, 97, repeat=2)
             editor.keys("Down", "Down", "Down", "Down", "Down", "Down", "Return")  # Paste map
-            self.assertIn(" - Loaded ", editor.title())
-            self.assertIn("the clipboard", editor.title())
+            loaded = editor.status()
+            self.assertTrue(loaded.startswith("Loaded "), loaded)
+            self.assertIn("the clipboard", loaded)
+            self.assertEqual(editor.title(), "plughost - m.json", "the title stays the file's")
             editor.keys("alt+F4")
         self.assertEqual(editor.returncode, 0, editor.err)
+        # Every message reaches the console too, whole; the hint stays in
+        # the window.
+        lines = editor.out.splitlines()
+        self.assertIn("Copied the map to the clipboard as text", lines)
+        self.assertIn(loaded.splitlines()[0], lines)
+        self.assertIn(loaded, editor.out.replace("\r\n", "\n"))
+        self.assertNotIn("Double-click", editor.out)
         with open(self.path("m.json"), encoding="utf-8") as f:
             saved = json.load(f)
         self.assertEqual(saved["page"], "controllers", "the page of the map pasted")
@@ -210,6 +219,13 @@ class EditorWindow:
         return subprocess.run(["xdotool", "getwindowname", self.window],
                               capture_output=True, text=True).stdout.strip()
 
+    def status(self):
+        """The text of the window's status line, as another program reads it."""
+        run = subprocess.run([WINE_RUN, WINDOW_TEXT, "plughost - " + self.map_name],
+                             capture_output=True, timeout=60)
+        assert run.returncode == 0, run
+        return run.stdout.decode("utf-8")
+
     def keys(self, *names):
         for name in names:
             subprocess.run(["xdotool", "key", name], check=True)
@@ -222,7 +238,7 @@ class EditorWindow:
 
     def __exit__(self, *exc):
         try:
-            _, self.err = self.process.communicate(timeout=60)
+            self.out, self.err = self.process.communicate(timeout=60)
         finally:
             if self.process.poll() is None:
                 self.process.kill()

@@ -49,6 +49,15 @@ class FactoryTest(PlughostTest):
         run = self.refused(["factory", "nosuchword"], 1, f"0 built-in maps of {len(INDEX)}")
         self.assertEqual(run.out, "")
 
+    def test_a_hyphen_typed_stands_for_the_dash_of_a_name(self):
+        dashed = "8DIO Forgotten Voices Cait Slot (1\u201316)"
+        self.assertIn(dashed, named())
+        listing = self.run_ok("factory", "cait", "(1-16)").out.splitlines()
+        self.assertEqual([line.split("\t")[0] for line in listing], [dashed])
+        self.run_ok("map-to-state", "factory:8DIO Forgotten Voices Cait Slot (1-16)", "cait.state")
+        self.run_ok("map-to-state", "factory:" + dashed, "same.state")
+        self.assertEqual(self.read_bytes("cait.state"), self.read_bytes("same.state"))
+
     def test_a_factory_map_renders_as_its_file_does(self):
         entry = next(m for m in INDEX if m["name"] == "Spitfire Masse Brass")
         phrase = os.path.join(EXAMPLES, "phrase.mid")

@@ -54,6 +54,7 @@ int main() {
     engine->model.bank.keyswitch[slot] = slot % 3 ? 24 + slot : kUnset;
     engine->model.bank.uacc[slot] = slot % 2 ? slot * 5 : kUnset;
     engine->model.bank.modwheel[slot] = slot % 4 ? slot * 8 : kUnset;
+    engine->model.PublishSlots();
   }
   // Additions on three slots in four: actions of every kind (held notes
   // among them) on the plug-in's channel and on others, layered note

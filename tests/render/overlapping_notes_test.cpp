@@ -145,6 +145,65 @@ TEST(OverlappingNotes, TheSmallestPartThatLeftAKeyDownEndsEveryNoteWhereItIsWrit
   EXPECT_EQ(NotesOf(coloured), NotesOf(input));
 }
 
+// The notes of every colour play on the map's one channel: at one tick,
+// the note-off of a key in one colour goes before its note-on in another,
+// whatever track each stands in, or the plug-in keeps the key down for the
+// new note and the old one rings on to its end.
+TEST(OverlappingNotes, ANoteOffOfOneColourGoesBeforeANoteOnOfAnotherOnTheSameKey) {
+  const int c3 = 60;
+  PluginSettings settings;
+  settings.channel = 2;
+  settings.slots[0].keyswitch = 12;
+  settings.slots[1].keyswitch = 14;
+  // Colour 1 (track 2) from 100 to 150, colour 2 (track 3) from 0 to 100.
+  const Bytes input =
+      FileOf({{}, {On(100, 0, c3), Off(150, 0, c3)}, {On(0, 1, c3), Off(100, 1, c3)}});
+  RenderSummary summary;
+  const Bytes rendered = RenderNatively(settings, input, &summary);
+  MidiFile file;
+  std::string error;
+  ASSERT_TRUE(ReadMidiFile(rendered, file, error)) << error;
+  std::vector<std::tuple<uint64_t, int, int>> notes;  // tick, status, key
+  for (const MidiEvent& e : file.tracks.back())
+    if (e.kind == MidiEvent::Kind::Channel && (e.status & 0xE0) == 0x80)
+      notes.emplace_back(e.tick, e.status, e.data1);
+  const std::vector<std::tuple<uint64_t, int, int>> want = {
+      {0, 0x92, 14},   {0, 0x82, 14},   {0, 0x92, c3},  // slot 2's keyswitch, its note
+      {100, 0x82, c3},                                  // ended before
+      {100, 0x92, 12}, {100, 0x82, 12}, {100, 0x92, c3}, {150, 0x82, c3}};
+  EXPECT_EQ(notes, want);
+  EXPECT_EQ(summary.overlaps.count, 0);
+  EXPECT_EQ(summary.unmatchedNoteOffs, 0);
+
+  // Played on channels of their own, the two keys are apart and keep the
+  // file's order.
+  settings.slots[0].additions.noteChannels = 1u << 5;
+  const std::vector<std::pair<uint64_t, bool>> apart = {{100, true}, {150, false}};
+  EXPECT_EQ(KeyMessages(RenderNatively(settings, input), 5, c3), apart);
+}
+
+// C3 on at 0 and at 10, off at 20 (the two end together: one note-off is
+// still owed); on and off at 30 (that owed note-off: the note goes on);
+// on and off at 40; off at 60. The note-off at 40 ends the note begun at
+// 30, before the note-on at 40.
+TEST(OverlappingNotes, ANoteOffOwedByNotesEndedTogetherLeavesTheNextNoteToTheNextNoteOff) {
+  const int c3 = 60;
+  const Bytes input = FileOf({{},
+                              {On(0, 0, c3), On(10, 0, c3), Off(20, 0, c3), On(30, 0, c3),
+                               Off(30, 0, c3), On(40, 0, c3), Off(40, 0, c3), Off(60, 0, c3)}});
+  PluginSettings settings;
+  settings.slots[0].keyswitch = 12;
+  RenderSummary summary;
+  const Bytes rendered = RenderNatively(settings, input, &summary);
+  const std::vector<std::pair<uint64_t, bool>> want = {
+      {0, true}, {10, true}, {20, false}, {30, true}, {40, false}, {40, true}, {60, false}};
+  EXPECT_EQ(KeyMessages(rendered, 0, c3), want);
+  EXPECT_EQ(summary.overlaps.count, 1);
+  EXPECT_EQ(summary.unmatchedNoteOffs, 0);
+  EXPECT_EQ(summary.endedAtStop, 0);
+  EXPECT_EQ(KeyLeftDown(settings, input, rendered, false), "");
+}
+
 TEST(OverlappingNotes, ColourEndsEachNoteOnItsOwnColourAndRemovesNoteOffsThatEndNothing) {
   // Slot 1 by keyswitch C0 (12), slot 2 by D0 (14); both notes on key 60 of
   // channel 1, the second switched to slot 2 while the first sounds.

@@ -64,6 +64,26 @@ TEST(SlotPairing, ByNameThenUaccThenIconAndUnmatchedSlotsListedUnlessThereIsAFal
   EXPECT_EQ(r.lines[0], "1 \"Legato\" -> 6 (by UACC)");
 }
 
+// Slot names are kept in Windows-1252; a pair by hand names them in UTF-8,
+// as typed, and the lines say them in UTF-8. A dash is a hyphen.
+TEST(SlotPairing, NamesBeyondAsciiPairAndPrintAsUtf8) {
+  PluginSettings from, to;
+  from.slots[0] = {"D\xE9tach\xE9", 1, 24, kUnset, kUnset};
+  from.slots[1] = {"Sul tasto \x96 flautando", 4, 25, kUnset, kUnset};
+  to.slots[3] = {"D\xE9TACH\xE9", 3, 0, kUnset, kUnset};
+  to.slots[4] = {"sul tasto - flautando", 3, 1, kUnset, kUnset};
+  const std::bitset<kSlotCount> used("11");
+  PairingResult r = PairSlots(from, to, used, {});
+  EXPECT_EQ(r.pairing[0], 3);
+  EXPECT_EQ(r.pairing[1], 4) << "the en dash is a hyphen";
+  EXPECT_EQ(r.lines[0], "1 \"D\xC3\xA9tach\xC3\xA9\" -> 4 \"D\xC3\xA9TACH\xC3\xA9\" (by name)");
+  r = PairSlots(from, to, used, {false, -1, {{"d\xC3\xA9tach\xC3\xA9", "Sul tasto - flautando"}}});
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.pairing[0], 4);
+  EXPECT_EQ(PairSlots(from, to, used, {false, -1, {{"\xCE\xA9", "1"}}}).error,
+            "no slot of the FROM map is named \"\xCE\xA9\"");
+}
+
 TEST(SlotPairList, PairsFromTheCommandLineAndFromAJsonFile) {
   std::pair<std::string, std::string> pair;
   EXPECT_TRUE(ParseSlotPair("3=Short", pair));

@@ -20,6 +20,7 @@
 #include "tools/render/held_notes.h"
 #include "tools/render/latency_compensation.h"
 #include "tools/render/latency_shift.h"
+#include "tools/render/note_outputs.h"
 #include "tools/render/render_session.h"
 
 namespace render_test {
@@ -41,14 +42,17 @@ inline std::string Describe(const Note& n) {
 }
 
 // The file's notes as a sampler hears them: a note-off ends every note
-// held on its channel and key begun before it (those begun at its own tick
-// only when no earlier one is held), sorted; notes never ended are left out.
+// held on its channel and key begun before it; when none is held, it is
+// the note-off still owed by a note ended with others, and ends nothing;
+// failing both, it ends those begun at its own tick. Sorted; notes never
+// ended are left out.
 inline std::vector<Note> NotesOf(const Bytes& midi) {
   MidiLayout layout;
   std::string error;
   if (!ReadMidiLayout(midi, layout, error)) return {};
   std::vector<Note> open, done;
   HeldNotes<size_t> held;
+  std::vector<int> owed(16 * 128, 0);
   MergedMidiEvents events(midi, layout);
   MidiEventView e;
   while (events.Next(e)) {
@@ -60,11 +64,19 @@ inline std::vector<Note> NotesOf(const Bytes& midi) {
     } else if (kind == 0x80 || kind == 0x90) {
       size_t i = 0;
       const bool before = held.Peek(channel, e.data1, i) && open[i].tick < e.tick;
+      int& owes = owed[channel * 128 + e.data1];
+      if (!before && owes > 0) {
+        --owes;
+        continue;
+      }
+      int ended = 0;
       while (held.Peek(channel, e.data1, i) && (!before || open[i].tick < e.tick)) {
         held.Pop(channel, e.data1, i);
         open[i].length = e.tick - open[i].tick;
         done.push_back(open[i]);
+        ++ended;
       }
+      if (ended > 1) owes += ended - 1;
     }
   }
   std::sort(done.begin(), done.end());
@@ -155,6 +167,113 @@ inline std::string KeyLeftDown(const PluginSettings& settings, const Bytes& inpu
   return {};
 }
 
+// Where a key is struck while it is down: (channel * 128 + key, tick).
+using Strikes = std::vector<std::pair<int, uint64_t>>;
+
+// The output's note-ons on a key already down (a note-off ends the key),
+// sorted, on the keys in `keys` (by channel * 128 + key).
+inline Strikes StrikesWhileDown(const Bytes& output, const std::vector<bool>& keys) {
+  Strikes strikes;
+  MidiLayout layout;
+  std::string error;
+  if (!ReadMidiLayout(output, layout, error)) return strikes;
+  std::vector<bool> down(16 * 128, false);
+  MergedMidiEvents events(output, layout);
+  MidiEventView e;
+  while (events.Next(e)) {
+    if (e.kind != MidiEvent::Kind::Channel) continue;
+    const int kind = e.status & 0xF0, at = (e.status & 0x0F) * 128 + e.data1;
+    if (kind != 0x80 && kind != 0x90) continue;
+    const bool on = kind == 0x90 && e.data2 > 0;
+    if (on && down[at] && keys[at]) strikes.emplace_back(at, e.tick);
+    down[at] = on;
+  }
+  std::sort(strikes.begin(), strikes.end());
+  return strikes;
+}
+
+// What a sampler should hear of the input through the map, on the channel
+// and key each note sounds (every colour's notes on one key are one key):
+// a note that begins while another note sounds there strikes the key while
+// it is down, except a note moved earlier by its latency (`compensate`),
+// which ends every note sounding there first. At one tick, notes end before
+// others begin, and moved notes begin after the others. `keys` gets the
+// keys the input's notes sound; the counts say how often a note met one of
+// another colour there.
+struct ExpectedKeys {
+  Strikes strikes;  // sorted
+  std::vector<bool> keys = std::vector<bool>(16 * 128, false);
+  int touchingOtherColours = 0;  // notes begun where one of another colour ended
+  int strikingOtherColours = 0;  // of the strikes, those on a note of another colour
+  int cuttingOtherColours = 0;   // moved notes that ended one of another colour
+};
+
+inline ExpectedKeys ExpectedStrikes(const PluginSettings& settings, const Bytes& input,
+                                    bool compensate) {
+  ExpectedKeys expected;
+  MidiLayout layout;
+  std::string error;
+  if (!ReadMidiLayout(input, layout, error)) return expected;
+  const TempoMap tempo = ReadTempoMap(input, layout);
+  const LatencyShift shift(tempo);
+  const NoteOutputs outputs(settings);
+  const std::vector<Note> notes = NotesOf(input);
+  struct Edge {
+    uint64_t tick;
+    int order;  // 0: a note ends, 1: a note begins, 2: a moved note begins
+    size_t note;
+    bool operator<(const Edge& o) const {
+      return std::tie(tick, order, note) < std::tie(o.tick, o.order, o.note);
+    }
+  };
+  std::vector<std::vector<Edge>> edges(16 * 128);
+  for (size_t i = 0; i < notes.size(); ++i) {
+    const Note& n = notes[i];
+    uint64_t start = n.tick;
+    const int ms = settings.slots[n.colour].additions.latencyMs;
+    bool clamped = false;
+    if (compensate && ms > 0) start = shift.Earlier(n.tick, ms, clamped);
+    for (int c = 0; c < 16; ++c) {
+      if (!(outputs.Channels(n.colour) >> c & 1)) continue;
+      const int at = c * 128 + outputs.Key(n.colour, n.key);
+      expected.keys[at] = true;
+      edges[at].push_back({start, start < n.tick ? 2 : 1, i});
+      edges[at].push_back({n.tick + n.length, 0, i});
+    }
+  }
+  for (int at = 0; at < 16 * 128; ++at) {
+    std::sort(edges[at].begin(), edges[at].end());
+    std::vector<size_t> sounding;
+    uint64_t lastEnd = 0;
+    uint32_t endedColours = 0;  // of the notes that ended at lastEnd
+    for (const Edge& e : edges[at]) {
+      const int colour = notes[e.note].colour;
+      auto other = [&](size_t i) { return notes[i].colour != colour; };
+      if (e.order == 0) {
+        const auto it = std::find(sounding.begin(), sounding.end(), e.note);
+        if (it == sounding.end()) continue;  // ended earlier by a moved note
+        sounding.erase(it);
+        if (e.tick != lastEnd) endedColours = 0;
+        lastEnd = e.tick;
+        endedColours |= 1u << colour;
+        continue;
+      }
+      if (sounding.empty() && e.tick == lastEnd && (endedColours & ~(1u << colour)) != 0)
+        ++expected.touchingOtherColours;
+      if (!sounding.empty() && e.order == 2) {
+        expected.cuttingOtherColours += std::any_of(sounding.begin(), sounding.end(), other);
+        sounding.clear();
+      } else if (!sounding.empty()) {
+        expected.strikes.emplace_back(at, e.tick);
+        expected.strikingOtherColours += std::any_of(sounding.begin(), sounding.end(), other);
+      }
+      sounding.push_back(e.note);
+    }
+  }
+  std::sort(expected.strikes.begin(), expected.strikes.end());
+  return expected;
+}
+
 // (tick, microseconds per quarter) of every tempo change.
 inline std::vector<std::pair<uint64_t, uint32_t>> TempoOf(const Bytes& midi) {
   MidiLayout layout;
@@ -196,6 +315,7 @@ inline Bytes RenderNatively(const PluginSettings& settings, const Bytes& midi,
   RenderRequest request;
   request.input = &midi;
   request.layout = &layout;
+  request.outputs = NoteOutputs(settings);
   const SlotLatencies latencies = LatenciesOf(settings);
   if (compensate) request.latencies = &latencies;
   request.leadMs = leadMs;

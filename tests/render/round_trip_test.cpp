@@ -128,11 +128,17 @@ PluginSettings RandomMap(std::mt19937& rng, std::vector<int>& used, bool additio
   return settings;
 }
 
+// Which notes may overlap on a channel and key as played: none; notes of
+// one colour and key (a double stop on one string's note: the next
+// note-off of that key ends both); or any, of any colours (a part whose
+// colours share a key, which the plug-in plays on one).
+enum class Overlaps { kNone, kOwnKey, kAny };
+
 // With `latencies`, slots get latencies up to 500 ms and the notes are
-// placed as they will play, moved by them. With `overlaps`, a note may
-// start while a note of its own colour and key still sounds (a double stop
-// on one string's note): the next note-off of that key ends both.
-Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
+// placed as they will play, moved by them. Notes of any colours often
+// begin where a note of their key as played ends, in any track; with
+// `overlaps`, they may also begin while one sounds.
+Case RandomCase(uint32_t seed, bool latencies = false, Overlaps overlaps = Overlaps::kNone) {
   std::mt19937 rng(seed);
   Case c;
   const bool additions = seed % 2 == 0;
@@ -157,14 +163,13 @@ Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
 
   // Notes: chords at shared ticks, lines whose notes overlap on other keys;
   // a key's next note on a channel, as played, starts when its last there
-  // has ended (the same tick only in the same track, where the note-off
-  // comes first), unless it is a note of the same colour and key (with
-  // `overlaps`). Notes keep clear of tick 0, where playback start sends the
-  // controllers an action may send too.
+  // has ended (at that tick in any track, of any colour; half the files on
+  // a grid, where that is common), unless `overlaps` lets it overlap. Notes
+  // keep clear of tick 0, where playback start sends the controllers an
+  // action may send too.
   using Played = std::pair<int, int>;  // channel, key as played
   struct Free {
-    uint64_t tick;  // free from
-    int track;
+    uint64_t tick;    // free from
     int colour, key;  // of the last note there
   };
   std::map<Played, Free> keyFree;
@@ -178,30 +183,50 @@ Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
             [](const MidiEvent& a, const MidiEvent& b) { return a.tick < b.tick; });
   const TempoMap tempo(file.division, tempoChanges);
   const LatencyShift shift(tempo);
+  // Half the files on a grid of eighths: steps of 0 to 3, lengths of 1 to 6.
+  const uint64_t grid = rng() % 2 ? 0 : file.division / 2;
+  const int lowest = 24 + margin, keys = 80 - 2 * margin;
   for (int n = 0, count = 20 + static_cast<int>(rng() % 200); n < count;) {
-    tick += rng() % 3 == 0 ? 0 : rng() % 400;
+    tick += rng() % 3 == 0 ? 0 : grid ? grid * (rng() % 4) : rng() % 400;
     const int chord = 1 + static_cast<int>(rng() % 4);
     for (int k = 0; k < chord; ++k, ++n) {
-      const int key = 24 + margin + static_cast<int>(rng() % (80 - 2 * margin));
       const int track = 1 + static_cast<int>(rng() % parts);
-      const int colour = c.colours[rng() % c.colours.size()];
+      int colour = c.colours[rng() % c.colours.size()];
+      const uint16_t latency = c.settings.slots[colour].additions.latencyMs;
       bool clamped = false;
-      const uint64_t start =
-          shift.Earlier(tick, c.settings.slots[colour].additions.latencyMs, clamped);
+      const uint64_t start = shift.Earlier(tick, latency, clamped);
+      int key = lowest + static_cast<int>(rng() % keys);
+      // Now and then the key, as played, of a note that ends where this one
+      // starts; half of those times its colour too, when it moves as far.
+      if (rng() % 2) {
+        std::vector<std::pair<Played, Free>> ending;
+        for (const auto& [p, f] : keyFree)
+          if (f.tick == start) ending.emplace_back(p, f);
+        if (!ending.empty()) {
+          const auto& [p, f] = ending[rng() % ending.size()];
+          if (rng() % 2 && c.settings.slots[f.colour].additions.latencyMs == latency) {
+            colour = f.colour;
+            key = f.key;
+          } else if (table.NoteChannelsOf(colour, c.settings.channel) >> p.first & 1) {
+            key = std::clamp(p.second - table.transpose[colour], lowest, lowest + keys - 1);
+          }
+        }
+      }
+      const uint16_t channels = table.NoteChannelsOf(colour, c.settings.channel);
       std::vector<Played> played;
-      for (uint16_t ch = table.NoteChannelsOf(colour, c.settings.channel), at = 0; ch;
-           ch >>= 1, ++at)
+      for (uint16_t ch = channels, at = 0; ch; ch >>= 1, ++at)
         if (ch & 1) played.emplace_back(at, key + table.transpose[colour]);
-      const bool overlap = overlaps && rng() % 4 == 0;
+      const bool overlap = overlaps != Overlaps::kNone && rng() % 4 == 0;
       const bool busy = std::any_of(played.begin(), played.end(), [&](const Played& p) {
         auto free = keyFree.find(p);
         if (free == keyFree.end()) return false;
         const Free& f = free->second;
-        if (overlap && f.colour == colour && f.key == key && start < f.tick) return false;
-        return start < f.tick || (start == f.tick && track != f.track);
+        if (start >= f.tick) return false;
+        if (!overlap) return true;
+        return overlaps == Overlaps::kOwnKey && (f.colour != colour || f.key != key);
       });
       if (busy) continue;
-      const uint64_t length = 1 + rng() % 900;
+      const uint64_t length = grid ? grid * (1 + rng() % 6) : 1 + rng() % 900;
       const uint8_t velocity = static_cast<uint8_t>(1 + rng() % 127);
       file.tracks[track].push_back(
           MidiEvent::Channel(tick, uint8_t(0x90 | colour), uint8_t(key), velocity));
@@ -213,7 +238,7 @@ Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
         auto free = keyFree.find(p);
         const uint64_t until =
             free == keyFree.end() ? tick + length : std::max(free->second.tick, tick + length);
-        keyFree[p] = {until, track, colour, key};
+        keyFree[p] = {until, colour, key};
       }
       noteTicks.insert(tick);
       noteTicks.insert(start);
@@ -240,13 +265,15 @@ Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
         MidiEvent::Channel(rng() % (tick + 1), 0xE0, uint8_t(value & 0x7F), uint8_t(value >> 7)));
   }
 
-  // Each track in tick order, note-offs before note-ons at a tick.
+  // Each track in tick order; at a tick, note-offs before note-ons, or in
+  // half the files after them (a host plays the note-offs first).
+  const int onRank = rng() % 2 ? 1 : -1;
   for (auto& track : file.tracks) {
-    std::stable_sort(track.begin(), track.end(), [](const MidiEvent& a, const MidiEvent& b) {
-      auto rank = [](const MidiEvent& e) {
+    std::stable_sort(track.begin(), track.end(), [&](const MidiEvent& a, const MidiEvent& b) {
+      auto rank = [&](const MidiEvent& e) {
         const bool on =
             e.kind == MidiEvent::Kind::Channel && (e.status & 0xF0) == 0x90 && e.data2 > 0;
-        return on ? 1 : 0;
+        return on ? onRank : 0;
       };
       return a.tick != b.tick ? a.tick < b.tick : rank(a) < rank(b);
     });
@@ -259,7 +286,7 @@ Case RandomCase(uint32_t seed, bool latencies = false, bool overlaps = false) {
 // so that the property is seen to cover every addition.
 struct Coverage {
   int layerNotes = 0, transposed = 0, routedMaps = 0, programs = 0, pitchBends = 0, actionNotes = 0;
-  int overlaps = 0;
+  int overlaps = 0, touching = 0;
   void Add(const Case& c, const Bytes& rendered, const ColourSummary& summary) {
     layerNotes += summary.layerNotes;
     const SlotOutputTable table = SlotOutputsOf(c.settings);
@@ -281,14 +308,17 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   Coverage seen;
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const Case c = RandomCase(seed, false, true);
+    const Case c = RandomCase(seed, false, Overlaps::kOwnKey);
     ASSERT_TRUE(CollidingSlots(SlotOutputsOf(c.settings)).empty()) << DescribeCollisions(
         CollidingSlots(SlotOutputsOf(c.settings)), c.settings, SlotOutputsOf(c.settings));
 
     RenderSummary rendering;
     const Bytes rendered = RenderNatively(c.settings, c.midi, &rendering);
     EXPECT_EQ(KeyLeftDown(c.settings, c.midi, rendered, false), "");
+    const ExpectedKeys keys = ExpectedStrikes(c.settings, c.midi, false);
+    EXPECT_EQ(StrikesWhileDown(rendered, keys.keys), keys.strikes);
     seen.overlaps += rendering.overlaps.count;
+    seen.touching += keys.touchingOtherColours;
     ColourSummary summary;
     const Bytes coloured = ColourFile(c.settings, rendered, &summary);
     ASSERT_FALSE(coloured.empty());
@@ -330,27 +360,46 @@ TEST(ColourRoundTrip, ColourOfRenderGivesBackEveryNoteTheTempoMapAndTheControlle
   EXPECT_GT(seen.pitchBends, 0);
   EXPECT_GT(seen.actionNotes, 0);
   EXPECT_GT(seen.overlaps, 100);
+  EXPECT_GT(seen.touching, 100);
 }
 
-// No key is left down: in every render, compensated or not, with a lead or
-// without, each key's note-off comes no later than the input's note-off
-// that ends it (KeyLeftDown), every overlapping note included.
+// No key is left down, and none struck while down but where the notes
+// overlap: in every render, plain, compensated, with a lead or without,
+// each key's note-off comes no later than the input's note-off that ends
+// it (KeyLeftDown), and the output strikes a key already down exactly
+// where a note begins while another sounds on its channel and key, of
+// whatever colour, unless it moved and ended that one (ExpectedStrikes);
+// every overlapping note included, of one colour or several.
 TEST(RenderKeys, EveryKeyIsUpOnceTheInputHasEndedEveryNoteThatSoundsIt) {
-  int overlaps = 0, restruck = 0;
+  struct Variant {
+    bool compensate;
+    int leadMs;
+  };
+  const Variant variants[] = {{false, kNoLead}, {true, kNoLead}, {true, 0}, {false, 40}};
+  int overlaps = 0, restruck = 0, touching = 0, striking = 0, cutting = 0;
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const bool compensate = seed % 3 == 0;
-    const Case c = RandomCase(seed, compensate, true);
-    const int leads[] = {kNoLead, 0, 40};
-    RenderSummary summary;
-    const Bytes rendered =
-        RenderNatively(c.settings, c.midi, &summary, compensate, leads[seed % 3]);
-    ASSERT_EQ(KeyLeftDown(c.settings, c.midi, rendered, compensate), "");
-    overlaps += summary.overlaps.count;
-    for (int n : summary.compensation.restruck) restruck += n;
+    const Case c = RandomCase(seed, true, seed / 2 % 2 ? Overlaps::kAny : Overlaps::kOwnKey);
+    for (const Variant& v : variants) {
+      SCOPED_TRACE(std::string(v.compensate ? "--compensate" : "plain") + " lead " +
+                   std::to_string(v.leadMs));
+      RenderSummary summary;
+      const Bytes rendered = RenderNatively(c.settings, c.midi, &summary, v.compensate, v.leadMs);
+      ASSERT_EQ(KeyLeftDown(c.settings, c.midi, rendered, v.compensate), "");
+      const ExpectedKeys keys = ExpectedStrikes(c.settings, c.midi, v.compensate);
+      ASSERT_EQ(StrikesWhileDown(rendered, keys.keys), keys.strikes);
+      overlaps += summary.overlaps.count;
+      for (int n : summary.compensation.restruck) restruck += n;
+      touching += keys.touchingOtherColours;
+      striking += keys.strikingOtherColours;
+      cutting += keys.cuttingOtherColours;
+    }
   }
   EXPECT_GT(overlaps, 100);
   EXPECT_GT(restruck, 0);
+  EXPECT_GT(touching, 100);
+  EXPECT_GT(striking, 100);
+  EXPECT_GT(cutting, 20);
 }
 
 // render --compensate then colour --compensate: each note back where it

@@ -55,6 +55,7 @@ TEST(Allocation, NoteParameterAndEventBurstAllocatesNothing) {
     engine.model.bank.keyswitch[slot] = slot % 3 ? 24 + slot : kUnset;
     engine.model.bank.uacc[slot] = slot % 2 ? slot : kUnset;
     engine.model.bank.modwheel[slot] = slot * 8;
+    engine.model.PublishSlots();
     engine.model.bank.name.Set(slot, "a name long enough to live on the heap, not inline");
   }
   engine.model.pageIndex = kControllerPage;

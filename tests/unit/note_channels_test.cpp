@@ -133,6 +133,7 @@ TEST_F(NoteChannelsTest, AStopLiftsASustainLeftOnAChannelThatLeft) {
 TEST_F(NoteChannelsTest, AKeyswitchOfAnotherVelocityGoesOutAgain) {
   for (int slot = 0; slot < 3; ++slot) {
     model.bank.keyswitch[slot] = 5;  // one key; the velocity chooses
+    model.PublishSlots();
     SlotAdditions a;
     a.keyswitchVelocity = static_cast<uint8_t>(1 + 32 * slot);
     model.additions.Set(slot, a);

@@ -39,6 +39,7 @@ using SlotAdditionsTest = EngineUnderTest;
 TEST_F(SlotAdditionsTest, ActionsFollowTheFieldsOnceForEachChangeOfSlot) {
   model.bank.keyswitch[2] = 24;
   model.bank.uacc[2] = 20;
+  model.PublishSlots();
   SlotAdditions a = WithActions({Action(ActionKind::kNoteTap, 26, 90),
                                  Action(ActionKind::kControlChange, 3, 20, 2),
                                  Action(ActionKind::kProgramChange, 5, 0, 16),
@@ -63,6 +64,7 @@ TEST_F(SlotAdditionsTest, HeldNotesEndAtTheNextSwitchAtStopAndNotAtALoad) {
   ASSERT_TRUE(model.additions.Set(1, WithActions({Action(ActionKind::kNoteHeld, 30, 100, 3),
                                                   Action(ActionKind::kNoteHeld, 31, 64)})));
   model.bank.keyswitch[4] = 40;
+  model.PublishSlots();
   Note(60, 1);
   EXPECT_EQ(Sent(), Describe({Msg(0x92, 30, 100), Msg(0x90, 31, 64), Msg(0x90, 60, 100)}));
   Note(61, 1);
@@ -256,6 +258,7 @@ TEST(SlotAdditionsState, ALatencyIsAppendedToItsRecordOnlyWhenSet) {
 TEST(SlotAdditionsState, DamagedOrForeignBlocksAreIgnoredKeepingEverythingBefore) {
   DataModel m;
   m.bank.keyswitch[0] = 36;
+  m.PublishSlots();
   m.bank.name.Set(0, "Legato");
   ASSERT_TRUE(m.additions.Set(0, WithActions({Action(ActionKind::kControlChange, 58, 1)})));
   const std::vector<uint8_t> bytes = Saved(m);

@@ -172,6 +172,7 @@ TEST_F(VoicesTest, NoteNumbersReachTheNoteOn) {
 
 TEST_F(VoicesTest, PitchOutsideTheNoteRangeMakesNoVoiceAndDoesNothing) {
   engine.model.bank.keyswitch[4] = 24;
+  engine.model.PublishSlots();
   host.colour = 4;
   for (float pitch :
        {-6001.0f, 6800.0f, 12000.0f, -1e9f, std::numeric_limits<float>::quiet_NaN()}) {
@@ -196,6 +197,7 @@ TEST_F(VoicesTest, ArticulationMessagesPrecedeTheNoteOnInOrder) {
   engine.model.bank.keyswitch[6] = 24;
   engine.model.bank.uacc[6] = 10;
   engine.model.bank.modwheel[6] = 64;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(62, 6), 0);
   const std::vector<uint32_t> expected = {
       Msg(0x92, 24, 127, 5), Msg(0x82, 24, 0, 5),   Msg(0xB2, 32, 10, 5),
@@ -210,6 +212,7 @@ TEST_F(VoicesTest, ArticulationMessagesPrecedeTheNoteOnInOrder) {
 
 TEST_F(VoicesTest, KeyswitchOnlyOnSlot3GoesOutBeforeTheFirstNoteOnly) {
   engine.model.bank.keyswitch[3] = 24;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60, 3), 0);
   ASSERT_NE(Note(62, 5), 0);
   ASSERT_NE(Note(64, 3), 0);
@@ -224,6 +227,7 @@ TEST_F(VoicesTest, KeyswitchOnlyOnSlot3GoesOutBeforeTheFirstNoteOnly) {
 TEST_F(VoicesTest, UaccAndModwheelOfOneSlotGoOutOnce) {
   engine.model.bank.uacc[2] = 10;
   engine.model.bank.modwheel[2] = 64;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60, 2), 0);
   ASSERT_NE(Note(67, 2), 0);
   const std::vector<uint32_t> expected = {Msg(0xB0, 32, 10), Msg(0xB0, 1, 64), Msg(0x90, 60, 100),
@@ -235,6 +239,7 @@ TEST_F(VoicesTest, UnsetSlotValueLeavesTheCacheEntryAlone) {
   engine.model.bank.uacc[1] = 10;  // slot 2 defines no UACC
   engine.model.bank.uacc[3] = 10;
   engine.model.bank.modwheel[2] = 5;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60, 1), 0);
   ASSERT_NE(Note(60, 2), 0);
   ASSERT_NE(Note(60, 3), 0);  // UACC 10 still in force: not sent again
@@ -248,11 +253,13 @@ TEST_F(VoicesTest, UnsetSlotValueLeavesTheCacheEntryAlone) {
 
 TEST_F(VoicesTest, ForgottenCacheSendsTheSlotAgain) {
   engine.model.bank.keyswitch[0] = 30;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60), 0);
   engine.model.ForgetSentArticulation();
   ASSERT_NE(Note(61), 0);
   engine.model.ResetToDefaults();
   engine.model.bank.keyswitch[0] = 30;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(62), 0);
   int keyswitchOns = 0;
   for (uint32_t m : host.midi) keyswitchOns += m == Msg(0x90, 30, 127);
@@ -263,6 +270,7 @@ TEST_F(VoicesTest, ArticulationValuesOutsideTheDataRangeAreClampedOnTheWire) {
   engine.model.bank.keyswitch[0] = 300;  // e.g. a slot field typed into a prompt
   engine.model.bank.uacc[0] = -7;
   engine.model.bank.modwheel[0] = 1000;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60), 0);
   for (uint32_t m : host.midi) {
     EXPECT_LE(midi::Data1(m), 127) << DescribeMidi(m);
@@ -276,6 +284,7 @@ TEST_F(VoicesTest, GhostingDoesNotSilenceNotesOrArticulations) {
   engine.model.bank.keyswitch[1] = 24;
   engine.model.bank.uacc[1] = 10;
   engine.model.bank.modwheel[1] = 64;
+  engine.model.PublishSlots();
   const intptr_t v = Note(60, 1);
   engine.ReleaseVoice(v);
   const intptr_t w = Note(61, 1);
@@ -297,6 +306,7 @@ TEST_F(VoicesTest, OnlyLowBitsOfChannelAndPortAreUsed) {
 
 TEST_F(VoicesTest, ColourOutsideTheBankSelectsNoArticulation) {
   for (int slot = 0; slot < kSlotCount; ++slot) engine.model.bank.keyswitch[slot] = 20 + slot;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60, 4), 0);
   host.ClearRecords();
   for (int32_t colour : {16, -1, 1000, std::numeric_limits<int32_t>::min()}) {
@@ -321,6 +331,7 @@ TEST_F(VoicesTest, CurrentSlotFollowsTheLatestNoteAndOutlivesIt) {
 
 TEST_F(VoicesTest, TriggerRepaintsTheSlotGridAfterTheQueryBeforeAnyMessage) {
   engine.model.bank.keyswitch[2] = 24;
+  engine.model.PublishSlots();
   ASSERT_NE(Note(60, 2), 0);
   ASSERT_EQ(spy.requests.size(), 1u);
   EXPECT_TRUE(spy.requests[0].gridOnly);
@@ -516,6 +527,7 @@ TEST_F(VoicesTest, FullTableAnswersNullWithoutAColourQuery) {
   host.ClearRecords();
   spy.requests.clear();
   engine.model.bank.keyswitch[0] = 24;
+  engine.model.PublishSlots();
   EXPECT_EQ(engine.TriggerVoice(VoiceParams(0.0f).bytes, -5), 0);
   EXPECT_TRUE(host.colourQueries.empty());
   EXPECT_TRUE(host.midi.empty());

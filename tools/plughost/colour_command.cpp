@@ -19,6 +19,7 @@
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/compensation_report.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/overlap_report.h"
@@ -62,12 +63,12 @@ void PrintGuessedNotes(const ColourSummary& summary, const MidiLayout& layout) {
   const int guessed = summary.unexplained + summary.ties;
   if (guessed == 0) return;
   const BarPositions bars(layout.division, summary.metres, summary.endTick);
-  std::printf("  guessed notes (track, bar:beat):\n");
+  Print("  guessed notes (track, bar:beat):\n");
   for (const GuessedNote& note : summary.guessed)
-    std::printf("    track %d, %s (%s)\n", note.track + 1, bars.Where(note.tick).c_str(),
-                note.tie ? "tie" : "unexplained");
+    Print("    track %d, %s (%s)\n", note.track + 1, bars.Where(note.tick).c_str(),
+          note.tie ? "tie" : "unexplained");
   if (guessed > static_cast<int>(summary.guessed.size()))
-    std::printf("    and %d more\n", guessed - static_cast<int>(summary.guessed.size()));
+    Print("    and %d more\n", guessed - static_cast<int>(summary.guessed.size()));
 }
 
 // With --strict a guessed note is an error, before anything is written.
@@ -81,32 +82,31 @@ int RefuseGuesses(const ColourSummary& summary, const MidiLayout& layout, bool s
 }
 
 void PrintColourSummary(const ColourSummary& summary, const PluginSettings& settings) {
-  std::printf("  notes read:        %d\n", summary.notesRead);
+  Print("  notes read:        %d\n", summary.notesRead);
   for (int s = 0; s < kSlotCount; ++s)
     if (summary.perSlot[s])
-      std::printf("  %-18s %d\n", (SlotLabel(settings, s) + ":").c_str(), summary.perSlot[s]);
-  std::printf("  unexplained:       %d (kept the slot of the note before)\n", summary.unexplained);
-  std::printf("  ties:              %d (the lowest slot taken)\n", summary.ties);
-  std::printf("  messages removed:  %d\n", summary.messagesRemoved);
+      Print("  %-18s %d\n", (SlotLabel(settings, s) + ":").c_str(), summary.perSlot[s]);
+  Print("  unexplained:       %d (kept the slot of the note before)\n", summary.unexplained);
+  Print("  ties:              %d (the lowest slot taken)\n", summary.ties);
+  Print("  messages removed:  %d\n", summary.messagesRemoved);
   if (summary.layerNotes)
-    std::printf("  layered copies:    %d (note-ons of another channel read as one note)\n",
-                summary.layerNotes);
+    Print("  layered copies:    %d (note-ons of another channel read as one note)\n",
+          summary.layerNotes);
   if (summary.controllerCopies)
-    std::printf(
-        "  controller copies: %d (the map's controllers repeated on its other note channels)\n",
-        summary.controllerCopies);
+    Print("  controller copies: %d (the map's controllers repeated on its other note channels)\n",
+          summary.controllerCopies);
   if (summary.strayNoteOffs)
-    std::printf("  stray note-offs:   %d removed (they ended no note)\n", summary.strayNoteOffs);
+    Print("  stray note-offs:   %d removed (they ended no note)\n", summary.strayNoteOffs);
   if (summary.endedAtEnd)
-    std::printf("  never ended:       %s without a note-off, ended at the file's last tick\n",
-                Counted(summary.endedAtEnd, "note").c_str());
+    Print("  never ended:       %s without a note-off, ended at the file's last tick\n",
+          Counted(summary.endedAtEnd, "note").c_str());
 }
 
 // One line per slot the part plays, with its partner and why.
 void PrintPairing(const PairingResult& pairing, const std::string& from, const std::string& to) {
   if (pairing.lines.empty()) return;
-  std::printf("Slots of %s played by slots of %s:\n", from.c_str(), to.c_str());
-  for (const std::string& line : pairing.lines) std::printf("  %s\n", line.c_str());
+  Print("Slots of %s played by slots of %s:\n", from.c_str(), to.c_str());
+  for (const std::string& line : pairing.lines) Print("  %s\n", line.c_str());
 }
 
 // One map of a retarget, for what a pair by hand may name.
@@ -121,7 +121,7 @@ struct PairSide {
   std::string LeftOut(const std::string& side) const {
     if (side.find_first_not_of("0123456789") == std::string::npos) return "";  // a number
     for (const SlotSettings& slot : settings->slots)
-      if (SameName(slot.name, side)) return "";
+      if (SameName(Windows1252ToUtf8(slot.name), side)) return "";
     return LeftOutExplanation(source->import, side, path, pickOption);
   }
 };
@@ -142,8 +142,7 @@ std::string LeftOutPairSide(const SlotPairList& pairs, const PairSide& from, con
 int ReadPairs(const RetargetOptions& retarget, PairingRequest& request) {
   request.byNumber = retarget.matchNumbers;
   request.fallback = retarget.fallback;
-  for (const auto& [from, to] : retarget.pairs)
-    request.byHand.emplace_back(ArgumentText(from), ArgumentText(to));
+  for (const auto& [from, to] : retarget.pairs) request.byHand.emplace_back(from, to);
   if (retarget.pairsFile.empty()) return kExitOk;
   std::vector<uint8_t> bytes;
   std::string error;
@@ -185,13 +184,13 @@ int ColourCommand(const CommonOptions& options, const MapChoice& choice, bool co
   if (!picturePath.empty()) files.png = PianoRollPng(roll, settings, "colour: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
 
-  std::printf("Coloured %s with the map %s:\n", inputPath.c_str(), settingsPath.c_str());
+  Print("Coloured %s with the map %s:\n", inputPath.c_str(), settingsPath.c_str());
   PrintColourSummary(summary, settings);
   PrintGuessedNotes(summary, layout);
   PrintOverlappingNotes(summary.overlaps, layout.division, summary.metres, summary.endTick);
   if (compensate) PrintColourCompensation(compensation, settings);
-  std::printf("Wrote %s\n", outputPath.c_str());
-  if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
+  Print("Wrote %s\n", outputPath.c_str());
+  if (!picturePath.empty()) Print("Wrote %s\n", picturePath.c_str());
   return kExitOk;
 }
 
@@ -279,6 +278,7 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
     request.layout = &layout;
     request.events = &coloured;
     request.mix = mix;
+    request.outputs = NoteOutputs(to);
     // The notes play as the slots of TO they now are: by TO's latencies.
     const SlotLatencies latencies = LatenciesOf(to);
     if (timing.compensate) request.latencies = &latencies;
@@ -291,11 +291,11 @@ int RetargetCommand(const CommonOptions& options, const MapChoice& choice,
 
   for (int s = 0; s < kSlotCount; ++s) used[s] = colours.perSlot[s] > 0;
   PrintPairing(PairSlots(from, to, used, request), fromPath, toPath);
-  std::printf("Read %s with the map %s:\n", inputPath.c_str(), fromPath.c_str());
+  Print("Read %s with the map %s:\n", inputPath.c_str(), fromPath.c_str());
   PrintColourSummary(colours, from);
-  std::printf("Played with the map %s:\n", toPath.c_str());
+  Print("Played with the map %s:\n", toPath.c_str());
   PrintRenderSummary(summary, to);
-  std::printf("Wrote %s\n", outputPath.c_str());
-  if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
+  Print("Wrote %s\n", outputPath.c_str());
+  if (!picturePath.empty()) Print("Wrote %s\n", picturePath.c_str());
   return kExitOk;
 }

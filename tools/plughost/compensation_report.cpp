@@ -4,6 +4,7 @@
 #include <string>
 
 #include "maps/counted.h"
+#include "tools/plughost/console_text.h"
 #include "tools/render/slot_outputs.h"
 
 namespace {
@@ -20,27 +21,26 @@ void PrintMoved(const CompensationSummary& summary, const PluginSettings& settin
   for (int s = 0; s < kSlotCount; ++s) {
     if (!summary.moved[s]) continue;
     any = true;
-    std::printf("  %-18s %s of %s moved %d ms %s\n", heading,
-                Counted(summary.moved[s], "note").c_str(), SlotLabel(settings, s).c_str(),
-                summary.latencies[s], direction);
+    Print("  %-18s %s of %s moved %d ms %s\n", heading, Counted(summary.moved[s], "note").c_str(),
+          SlotLabel(settings, s).c_str(), summary.latencies[s], direction);
   }
   if (any) return;
   bool latency = false;
   for (uint16_t ms : summary.latencies) latency = latency || ms > 0;
-  std::printf("  %-18s nothing moved: %s\n", heading,
-              latency ? "no note of a slot with a latency moved" : "no slot has a latency");
+  Print("  %-18s nothing moved: %s\n", heading,
+        latency ? "no note of a slot with a latency moved" : "no slot has a latency");
 }
 
 // The notes of a slot with a latency that kept their tick, and why.
 void PrintUnmoved(const CompensationSummary& summary, const PluginSettings& settings, int slot) {
   if (summary.unmovedAtStart[slot])
-    std::printf("  not moved:         %s %s written at tick 0, where nothing can go earlier\n",
-                Counted(summary.unmovedAtStart[slot], "note").c_str(),
-                OfSlot(summary, settings, slot).c_str());
+    Print("  not moved:         %s %s written at tick 0, where nothing can go earlier\n",
+          Counted(summary.unmovedAtStart[slot], "note").c_str(),
+          OfSlot(summary, settings, slot).c_str());
   if (summary.unmovedShort[slot])
-    std::printf("  not moved:         %s %s whose latency is less than half a tick there\n",
-                Counted(summary.unmovedShort[slot], "note").c_str(),
-                OfSlot(summary, settings, slot).c_str());
+    Print("  not moved:         %s %s whose latency is less than half a tick there\n",
+          Counted(summary.unmovedShort[slot], "note").c_str(),
+          OfSlot(summary, settings, slot).c_str());
 }
 
 }  // namespace
@@ -51,25 +51,24 @@ void PrintRenderCompensation(const RenderSummary& summary, const PluginSettings&
     PrintMoved(c, settings, "compensated:", "earlier");
     for (int s = 0; s < kSlotCount; ++s) {
       if (c.cut[s])
-        std::printf(
-            "  clamped at start:  %s %s started at tick 0, less than that after the start\n",
-            Counted(c.cut[s], "note").c_str(), OfSlot(c, settings, s).c_str());
+        Print("  clamped at start:  %s %s started at tick 0, less than that after the start\n",
+              Counted(c.cut[s], "note").c_str(), OfSlot(c, settings, s).c_str());
       PrintUnmoved(c, settings, s);
       if (c.restruck[s])
-        std::printf(
+        Print(
             "  ended by a moved note: %s %s landed while a note of their key sounded and ended "
             "it there (its note-off, then the note-on)\n",
             Counted(c.restruck[s], "note").c_str(), OfSlot(c, settings, s).c_str());
     }
   }
   if (summary.leadMs < 0) return;
-  std::printf("  lead:              switching messages of %s sent %d ms ahead (at least a tick)\n",
-              Counted(summary.leads, "note").c_str(), summary.leadMs);
+  Print("  lead:              switching messages of %s sent %d ms ahead (at least a tick)\n",
+        Counted(summary.leads, "note").c_str(), summary.leadMs);
   if (summary.leadsAtStart)
-    std::printf("  lead at start:     of %s sent at tick 0, less than that after the start\n",
-                Counted(summary.leadsAtStart, "note").c_str());
+    Print("  lead at start:     of %s sent at tick 0, less than that after the start\n",
+          Counted(summary.leadsAtStart, "note").c_str());
   if (summary.leadsBlocked)
-    std::printf(
+    Print(
         "  lead cut short:    of %s sent later, not to pass an earlier note or a message of "
         "their own kind\n",
         Counted(summary.leadsBlocked, "note").c_str());
@@ -80,13 +79,12 @@ void PrintColourCompensation(const CompensationSummary& summary, const PluginSet
   for (int s = 0; s < kSlotCount; ++s) {
     PrintUnmoved(summary, settings, s);
     if (summary.atStart[s])
-      std::printf(
+      Print(
           "  at tick 0:         %s %s moved by the whole latency, though a render may have "
           "started them there with less\n",
           Counted(summary.atStart[s], "note").c_str(), OfSlot(summary, settings, s).c_str());
     if (summary.cut[s])
-      std::printf(
-          "  kept before end:   %s %s started at the note-off the whole latency would pass\n",
-          Counted(summary.cut[s], "note").c_str(), OfSlot(summary, settings, s).c_str());
+      Print("  kept before end:   %s %s started at the note-off the whole latency would pass\n",
+            Counted(summary.cut[s], "note").c_str(), OfSlot(summary, settings, s).c_str());
   }
 }

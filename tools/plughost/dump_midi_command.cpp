@@ -6,6 +6,7 @@
 #include "tools/midifile/merged_events.h"
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/midi_text.h"
 
@@ -61,15 +62,15 @@ int DumpMidiCommand(const std::string& path, int limit) {
   MidiEventView e;
   for (MergedMidiEvents events(bytes, file); events.Next(e);) tempo.Add(e);
 
-  std::printf("%s: format %d, %s, %s per quarter, %s\n", path.c_str(), file.format,
-              Counted(file.tracks.size(), "track").c_str(), Counted(file.division, "tick").c_str(),
-              Counted(file.events, "event").c_str());
-  std::printf("  time (s)    tick  message\n");
+  Print("%s: format %d, %s, %s per quarter, %s\n", path.c_str(), file.format,
+        Counted(file.tracks.size(), "track").c_str(), Counted(file.division, "tick").c_str(),
+        Counted(file.events, "event").c_str());
+  Print("  time (s)    tick  message\n");
   size_t shown = 0;
   uint8_t port = 0;
   for (MergedMidiEvents events(bytes, file); events.Next(e);) {
     if (limit >= 0 && shown >= static_cast<size_t>(limit)) {
-      std::printf("  ... %u more\n", static_cast<unsigned>(file.events - shown));
+      Print("  ... %u more\n", static_cast<unsigned>(file.events - shown));
       break;
     }
     std::string text;
@@ -82,8 +83,8 @@ int DumpMidiCommand(const std::string& path, int limit) {
       text = DescribeMessage(e.status | e.data1 << 8 | e.data2 << 16 |
                              static_cast<uint32_t>(port) << 24);
     }
-    std::printf("  %8.3f %7llu  %s\n", tempo.Seconds(e.tick),
-                static_cast<unsigned long long>(e.tick), text.c_str());
+    Print("  %8.3f %7llu  %s\n", tempo.Seconds(e.tick), static_cast<unsigned long long>(e.tick),
+          text.c_str());
     ++shown;
   }
   return kExitOk;

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "editor/wide_text.h"
 #include "maps/articulation_map.h"
 #include "maps/map_file.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
@@ -20,7 +22,7 @@ namespace {
 constexpr int32_t kParameterCount = 127;
 constexpr int32_t kParamUpdateValue = 0x01;
 constexpr int32_t kParamUpdateControl = 0x10;
-constexpr size_t kPromptBufferSize = 256;  // the plug-in's text buffer
+constexpr size_t kPromptLength = 255;  // the plug-in's text buffer holds no more
 
 // The host's menu for a parameter: three fixed values and a typed one.
 enum MenuEntryNumber { kSetMinimum, kSetMiddle, kSetMaximum, kSeparator, kTypeValue, kEntryCount };
@@ -38,17 +40,13 @@ class EditSession final : public HostListener {
   }
   void EndPlugin() { plugin_ = nullptr; }
 
-  void OnHint(const char* text) override { ShowStatus(text); }
-  // The title shows a message's first line; one of several lines (a map
-  // loaded or saved, item by item) is printed whole as well.
-  void OnMessage(const char* text) override {
-    const std::string message = text ? text : "";
-    const size_t end = message.find('\n');
-    ShowStatus(message.substr(0, end).c_str());
-    if (end != std::string::npos) {
-      std::printf("%s\n", message.c_str());
-      std::fflush(stdout);
-    }
+  // The hint and the messages go to the window's status line, whoever sent
+  // them; every message reaches the console too, whole.
+  void OnHint(const std::string& text) override { window_.ShowStatus(text); }
+  void OnMessage(const std::string& text) override {
+    window_.ShowStatus(text);
+    Print("%s\n", text.c_str());
+    FlushOutput();
   }
   void OnParamChanged(int32_t index, int32_t value) override {
     if (index >= 0 && index < kParameterCount) values_[index] = value;
@@ -81,8 +79,8 @@ class EditSession final : public HostListener {
       char* end = nullptr;
       const long typed = std::strtol(text.c_str(), &end, 10);
       if (end == text.c_str() || typed < 0 || typed > 127) {
-        MessageBoxA(window_.handle(), "Please type a whole number from 0 to 127.", title_.c_str(),
-                    MB_OK | MB_ICONWARNING);
+        MessageBoxW(window_.handle(), L"Please type a whole number from 0 to 127.",
+                    panel_text::Wide(title_).c_str(), MB_OK | MB_ICONWARNING);
         return;
       }
       value = static_cast<int32_t>(typed);
@@ -95,18 +93,19 @@ class EditSession final : public HostListener {
     plugin_->ProcessParam(index, value, kParamUpdateValue | kParamUpdateControl);
   }
 
-  bool OnPromptText(const char* caption, char* buffer) override {
-    std::string text(buffer, strnlen(buffer, kPromptBufferSize - 1));
-    if (!AskForText(window_.handle(), title_, caption, text, kPromptBufferSize - 1)) return false;
-    std::snprintf(buffer, kPromptBufferSize, "%s", text.c_str());
-    return true;
+  // Asked again, with what was typed, until the plug-in can take it as it
+  // is or the user cancels.
+  bool OnPromptText(const std::string& caption, std::string& text) override {
+    for (;;) {
+      if (!AskForText(window_.handle(), title_, caption, text, kPromptLength)) return false;
+      const std::string problem = PromptAnswerProblem(text);
+      if (problem.empty()) return true;
+      MessageBoxW(window_.handle(), panel_text::Wide(problem + ".").c_str(),
+                  panel_text::Wide(title_).c_str(), MB_OK | MB_ICONWARNING);
+    }
   }
 
  private:
-  void ShowStatus(const char* text) {
-    SetWindowTextA(window_.handle(), (title_ + " - " + text).c_str());
-  }
-
   HostWindow& window_;
   std::string title_;
   const RawPlugin* plugin_ = nullptr;
@@ -156,7 +155,8 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
 
   const std::string name = path.substr(FolderOf(path).size());
   HostWindow window;
-  if (!window.Create("plughost - " + name, true, error)) return Fail(kExitPlugin, error);
+  if (!window.Create("plughost - " + name, HostWindow::Kind::kWorking, error))
+    return Fail(kExitPlugin, error);
   EditSession session(window, "plughost - " + name);
   PlugHost host(&session);
   std::vector<uint8_t> saved;
@@ -168,10 +168,10 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
       return Fail(kExitPlugin, error);
     session.SetPlugin(&instance.plugin(), loaded);
     if (!window.ShowEditor(instance.plugin()))
-      std::fprintf(stderr, "plughost: warning: the plug-in has no editor window\n");
-    std::printf("Editing %s (%s%s); close the window to save%s.\n", path.c_str(), opened.c_str(),
-                kind, out.empty() ? "" : (" to " + out).c_str());
-    std::fflush(stdout);
+      PrintError("plughost: warning: the plug-in has no editor window\n");
+    Print("Editing %s (%s%s); close the window to save%s.\n", path.c_str(), opened.c_str(), kind,
+          out.empty() ? "" : (" to " + out).c_str());
+    FlushOutput();
     // The editor goes back to the plug-in before our window is destroyed,
     // which would otherwise destroy it as a child.
     window.onClose = [&] { window.HideEditor(instance.plugin()); };
@@ -194,6 +194,6 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
                                      problem.field + ": " + problem.message);
     if (!WriteFileAtomically(savePath, text, error)) return Fail(kExitBadInput, error);
   }
-  std::printf("Saved %s (%s)\n", savePath.c_str(), kind);
+  Print("Saved %s (%s)\n", savePath.c_str(), kind);
   return kExitOk;
 }

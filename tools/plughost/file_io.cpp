@@ -3,15 +3,16 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+
+#include "editor/wide_text.h"
+
+using panel_text::Wide;
 
 std::string WindowsErrorText(unsigned long code) {
-  char text[256] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                 sizeof text, nullptr);
-  std::string message = text;
+  wchar_t text[256] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                 static_cast<DWORD>(std::size(text)), nullptr);
+  std::string message = panel_text::Utf8(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.'))
     message.pop_back();
@@ -19,20 +20,31 @@ std::string WindowsErrorText(unsigned long code) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    error = std::strerror(errno);
+  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = WindowsErrorText(GetLastError());
     return false;
   }
   std::vector<uint8_t> content;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
+    content.reserve(static_cast<size_t>(size.QuadPart));
   uint8_t chunk[65536];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+  DWORD code = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+      code = GetLastError();
+      break;
+    }
+    if (got == 0) break;
     content.insert(content.end(), chunk, chunk + got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    error = "read error";
+  }
+  CloseHandle(file);
+  if (code != 0) {
+    error = "read error: " + WindowsErrorText(code);
     return false;
   }
   bytes = std::move(content);
@@ -63,7 +75,8 @@ std::string TemporaryPathFor(const std::string& path) { return path + ".partial"
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
   const std::string temporary = TemporaryPathFor(path);
-  const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const std::wstring wideTemporary = Wide(temporary);
+  const HANDLE file = CreateFileW(wideTemporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     error = "cannot write " + path + ": cannot create " + temporary + ": " +
@@ -72,12 +85,12 @@ bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& by
   }
   DWORD code = WriteAndFlush(file, bytes);
   if (!CloseHandle(file) && code == 0) code = GetLastError();
-  if (code == 0 && !MoveFileExA(temporary.c_str(), path.c_str(),
+  if (code == 0 && !MoveFileExW(wideTemporary.c_str(), Wide(path).c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     code = GetLastError();
   if (code != 0) {
     error = "cannot write " + path + ": " + WindowsErrorText(code);
-    DeleteFileA(temporary.c_str());
+    DeleteFileW(wideTemporary.c_str());
     return false;
   }
   return true;
@@ -88,9 +101,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
 }
 
 std::string FullPath(const std::string& path) {
-  char full[MAX_PATH * 4] = {};
-  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return length > 0 && length < sizeof full ? std::string(full) : path;
+  const std::wstring wide = Wide(path);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return panel_text::Utf8(full);
 }
 
 bool HasExtension(const std::string& path, const std::string& extension) {
@@ -104,15 +122,20 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool RemoveFile(const std::string& path) {
+  return DeleteFileW(Wide(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 bool EnsureFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide = Wide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   std::string parent = FolderOf(path);
   while (!parent.empty() && (parent.back() == '\\' || parent.back() == '/')) parent.pop_back();
   if (!parent.empty() && parent.back() != ':' && !EnsureFolder(parent)) return false;
-  return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  return CreateDirectoryW(wide.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }

@@ -11,6 +11,7 @@
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
@@ -29,10 +30,9 @@ std::string Located(const std::string& file, const ImportError& error) {
 
 void PrintMessages(const std::vector<std::string>& notes,
                    const std::vector<std::string>& warnings) {
-  std::fflush(stdout);
-  for (const std::string& note : notes) std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
+  for (const std::string& note : notes) PrintError("plughost: note: %s\n", note.c_str());
   for (const std::string& warning : warnings)
-    std::fprintf(stderr, "plughost: warning: %s\n", warning.c_str());
+    PrintError("plughost: warning: %s\n", warning.c_str());
 }
 
 // --list: our own map or state lists its slots; another program's map its
@@ -52,7 +52,7 @@ int ListCommand(const CommonOptions& options, const std::string& file, const Map
       PrintMessages({}, warnings);
       onlyBank = static_cast<int>(index);
     }
-    std::fputs(ListForeignMap(source.map, file, onlyBank).c_str(), stdout);
+    WriteText(Stream::kOut, ListForeignMap(source.map, file, onlyBank));
     return kExitOk;
   }
   std::string error;
@@ -66,7 +66,7 @@ int ListCommand(const CommonOptions& options, const std::string& file, const Map
   const std::string kind = source.kind == SettingsKind::ProgramMap
                                ? "the slots an import of " + SettingsKindName(source) + " writes"
                                : SettingsKindName(source);
-  std::fputs(ListSettings(source.settings, file, kind.c_str()).c_str(), stdout);
+  WriteText(Stream::kOut, ListSettings(source.settings, file, kind.c_str()));
   return kExitOk;
 }
 
@@ -89,11 +89,9 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
                                    " of the plug-in's own, not another program's: map-to-state "
                                    "and state-to-map convert it");
   const ImportResult& result = source.import;
-  std::fflush(stdout);
-  for (const std::string& note : result.notes)
-    std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
+  for (const std::string& note : result.notes) PrintError("plughost: note: %s\n", note.c_str());
   for (const std::string& warning : result.warnings)
-    std::fprintf(stderr, "plughost: %s: %s\n", strict ? "error" : "warning", warning.c_str());
+    PrintError("plughost: %s: %s\n", strict ? "error" : "warning", warning.c_str());
   if (strict && !result.warnings.empty())
     return Fail(kExitBadInput, Counted(result.warnings.size(), "warning") +
                                    (result.warnings.size() == 1 ? " is an error" : " are errors") +
@@ -111,10 +109,10 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
     if (const int failed = SaveStateThroughPlugin(options, result.settings, out, written))
       return failed;
   }
-  std::printf("%s -> %s: %s, %s, %s\n", file.c_str(), out.c_str(),
-              Counted(UsedSlots(result.settings), "slot").c_str(),
-              Counted(result.warnings.size(), "warning").c_str(),
-              Counted(result.notes.size(), "note").c_str());
+  Print("%s -> %s: %s, %s, %s\n", file.c_str(), out.c_str(),
+        Counted(UsedSlots(result.settings), "slot").c_str(),
+        Counted(result.warnings.size(), "warning").c_str(),
+        Counted(result.notes.size(), "note").c_str());
   return kExitOk;
 }
 
@@ -136,13 +134,11 @@ int ExportCommand(const CommonOptions& options, const MapChoice& choice, const s
   std::vector<std::string> losses, notes;
   if (!ExportForeignMap(out, settings, text, losses, notes, error))
     return Fail(kExitBadInput, mapPath + ": " + error);
-  std::fflush(stdout);
-  for (const std::string& note : notes) std::fprintf(stderr, "plughost: note: %s\n", note.c_str());
-  for (const std::string& loss : losses)
-    std::fprintf(stderr, "plughost: warning: %s\n", loss.c_str());
+  for (const std::string& note : notes) PrintError("plughost: note: %s\n", note.c_str());
+  for (const std::string& loss : losses) PrintError("plughost: warning: %s\n", loss.c_str());
   if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
-  std::printf("%s -> %s: %s as a %s, %s, %s\n", mapPath.c_str(), out.c_str(),
-              Counted(UsedSlots(settings), "slot").c_str(), MapFormatName(FormatForExtension(out)),
-              Counted(losses.size(), "warning").c_str(), Counted(notes.size(), "note").c_str());
+  Print("%s -> %s: %s as a %s, %s, %s\n", mapPath.c_str(), out.c_str(),
+        Counted(UsedSlots(settings), "slot").c_str(), MapFormatName(FormatForExtension(out)),
+        Counted(losses.size(), "warning").c_str(), Counted(notes.size(), "note").c_str());
   return kExitOk;
 }

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "plugin/fruity_interface.h"
 
 // What a command does with the plug-in's calls. Every method has a quiet
 // default, so a command overrides only what it cares about. All are called
 // from inside a plug-in operation: they must not destroy the instance.
+// Texts are UTF-8: the host interface's texts are in the system's code
+// page, and PlugHost converts them once, as they arrive.
 class HostListener {
  public:
   virtual ~HostListener() = default;
@@ -17,15 +20,20 @@ class HostListener {
   // The voice may be killed; done after the current plug-in call returns.
   virtual void OnVoiceEnded(int32_t /*hostVoiceTag*/) {}
   virtual int32_t OnColour(int32_t /*hostVoiceTag*/) { return 0; }
-  virtual void OnHint(const char* /*text*/) {}
-  virtual void OnMessage(const char* /*text*/) {}
+  virtual void OnHint(const std::string& /*text*/) {}
+  virtual void OnMessage(const std::string& /*text*/) {}
   virtual void OnParamChanged(int32_t /*index*/, int32_t /*value*/) {}
   // Entry `entry` of the menu for parameter `index`, or null after the last.
   virtual const HostMenuEntry* OnMenuEntry(int32_t /*index*/, int32_t /*entry*/) { return nullptr; }
   virtual void OnMenuChoice(int32_t /*index*/, int32_t /*entry*/) {}
-  // buffer holds 256 bytes with the current text; true when confirmed.
-  virtual bool OnPromptText(const char* /*caption*/, char* /*buffer*/) { return false; }
+  // `text` holds the current text; true when the user confirmed a new one
+  // there, which PromptAnswerProblem passes.
+  virtual bool OnPromptText(const std::string& /*caption*/, std::string& /*text*/) { return false; }
 };
+
+// Why the plug-in cannot take `text` as the answer to its prompt (a
+// character its code page has no exact form of, or too long), or empty.
+std::string PromptAnswerProblem(const std::string& text);
 
 class PlugHost final : public PluginHost {
  public:

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "editor/wide_text.h"
 #include "maps/slot_pair_list.h"
 #include "maps/text_file.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/process_stats.h"
@@ -87,10 +89,11 @@ const char kUsage[] =
     "  export MAP OUT            write the settings as OUT.reabank,\n"
     "                            OUT.expressionmap, OUT.plist or OUT.keyswitch\n"
     "  factory [WORDS...]        list the built-in maps whose names hold every word\n"
-    "                            (case and blanks aside), each with a tab and the file\n"
-    "                            it was converted from; community maps, which nobody\n"
-    "                            checked, end in \" (community)\". factory:NAME stands\n"
-    "                            for one of them wherever settings are taken:\n"
+    "                            (case and blanks aside, a hyphen for a dash), each\n"
+    "                            with a tab and the file it was converted from;\n"
+    "                            community maps, which nobody checked, end in\n"
+    "                            \" (community)\". factory:NAME stands for one of them\n"
+    "                            wherever settings are taken:\n"
     "                            render factory:\"Spitfire Masse Brass\" IN OUT\n"
     "\n"
     "options:\n"
@@ -107,14 +110,38 @@ const char kUsage[] =
     "3 the plug-in could not be loaded or used.\n";
 
 std::string DefaultDllPath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return FolderOf(path) + "QuindleVelmora.dll";
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return FolderOf(panel_text::Utf8(path)) + "QuindleVelmora.dll";
+}
+
+// The arguments as UTF-8, from the wide command line: a name beyond the
+// system's code page arrives whole, never as a look-alike ("O" for "Ω").
+// False for an argument that is no Unicode text (a lone surrogate), which
+// no file name plughost writes may hold.
+bool Utf8Arguments(int argc, wchar_t** argv, std::vector<std::string>& args, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring wide = argv[i];
+    std::string text = panel_text::Utf8(wide);
+    if (panel_text::Wide(text) != wide) {
+      error = "argument " + std::to_string(i) + " (\"" + text +
+              "\") holds a character that is not Unicode text (a lone surrogate)";
+      return false;
+    }
+    args.push_back(std::move(text));
+  }
+  return true;
 }
 
 int UsageError(const std::string& text) {
-  std::fprintf(stderr, "plughost: %s\n(plughost --help lists the commands)\n",
-               ReadableText(text).c_str());
+  PrintError("plughost: %s\n(plughost --help lists the commands)\n", ReadableText(text).c_str());
   return kExitUsage;
 }
 
@@ -278,23 +305,26 @@ int RunCommand(const CommonOptions& options, const Arguments& args) {
 }  // namespace
 
 int Fail(int status, const std::string& text) {
-  std::fflush(stdout);
   // Messages quote file names and contents; raw bytes stay off the terminal.
-  std::fprintf(stderr, "plughost: %s\n", ReadableText(text).c_str());
+  PrintError("plughost: %s\n", ReadableText(text).c_str());
   return status;
 }
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   LARGE_INTEGER start{};
   QueryPerformanceCounter(&start);
+  std::vector<std::string> given;
+  std::string error;
+  if (!Utf8Arguments(argc, argv, given, error)) return UsageError(error);
   CommonOptions options;
   options.dll = DefaultDllPath();
   Arguments args;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  const size_t count = given.size();
+  for (size_t i = 0; i < count; ++i) {
+    const std::string arg = given[i];
     auto value = [&](std::string& out) {
-      if (i + 1 >= argc) return false;
-      out = argv[++i];
+      if (i + 1 >= count) return false;
+      out = given[++i];
       return true;
     };
     std::string text;
@@ -302,10 +332,10 @@ int main(int argc, char** argv) {
     for (const CommandOption& known : kCommandOptions)
       if (arg == known.option) args.commandOptions.push_back(arg);
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      WriteText(Stream::kOut, kUsage);
       return kExitOk;
     } else if (arg == "--version") {
-      std::printf("plughost %s\n", ARTSW_VERSION);
+      Print("plughost %s\n", ARTSW_VERSION);
       return kExitOk;
     } else if (arg == "--stats") {
       args.stats = true;

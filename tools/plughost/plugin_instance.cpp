@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include "editor/wide_text.h"
 #include "tools/plughost/file_io.h"
 
 std::unique_ptr<PluginLibrary> OpenPluginLibrary(const std::string& path, std::string& error) {
@@ -27,13 +28,13 @@ std::unique_ptr<PluginLibrary> OpenPluginLibrary(const std::string& path, std::s
 
 PluginInstance::PluginInstance(const PluginLibrary& library, PluginHost* host, int32_t tag)
     : object_(nullptr), plugin_(nullptr) {
-  char previous[MAX_PATH * 4] = {};
-  const DWORD length = GetCurrentDirectoryA(sizeof previous, previous);
+  std::wstring previous(GetCurrentDirectoryW(0, nullptr), L'\0');
+  const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(previous.size()), previous.data());
   const std::string folder = FolderOf(library.path());
-  if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+  if (!folder.empty()) SetCurrentDirectoryW(panel_text::Wide(folder).c_str());
   object_ = library.Create(host, tag);
   plugin_ = RawPlugin(object_);
-  if (length > 0 && length < sizeof previous) SetCurrentDirectoryA(previous);
+  if (length > 0 && length < previous.size()) SetCurrentDirectoryW(previous.c_str());
 }
 
 bool PluginInstance::LoadState(const std::vector<uint8_t>& bytes, std::string& error) const {

@@ -1,6 +1,7 @@
 // Loads the plug-in DLL and drives an instance only through the raw slots of
 // its operation table, as a music host does: no C++ declarations of the
-// plug-in's classes are used on this side.
+// plug-in's classes are used on this side. A program that includes it links
+// artsw_wide_text (the DLL is loaded by its wide name).
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "editor/wide_text.h"
 #include "plugin/fruity_interface.h"
 #include "tools/render/host_voice_params.h"
 
@@ -76,8 +78,9 @@ class PluginLibrary {
  public:
   using Factory = void*(__stdcall*)(PluginHost*, int32_t);
 
+  // `path` is UTF-8.
   explicit PluginLibrary(const std::string& path) : path_(path) {
-    module_ = LoadLibraryA(path.c_str());
+    module_ = LoadLibraryW(panel_text::Wide(path).c_str());
     if (module_) {
       factory_ = reinterpret_cast<Factory>(
           reinterpret_cast<void*>(GetProcAddress(module_, "CreatePlugInstance")));

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "tools/plughost/console_text.h"
+
 void PrintProcessStats(long long startCounter) {
   LARGE_INTEGER now{}, frequency{};
   QueryPerformanceCounter(&now);
@@ -16,11 +18,9 @@ void PrintProcessStats(long long startCounter) {
   memory.cb = sizeof memory;
   const bool known = GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
   const double mb = 1024.0 * 1024.0;
-  std::fflush(stdout);
   if (known)
-    std::fprintf(stderr,
-                 "plughost stats: %.3f s, peak working set %.1f MB, peak pagefile usage %.1f MB\n",
-                 seconds, memory.PeakWorkingSetSize / mb, memory.PeakPagefileUsage / mb);
+    PrintError("plughost stats: %.3f s, peak working set %.1f MB, peak pagefile usage %.1f MB\n",
+               seconds, memory.PeakWorkingSetSize / mb, memory.PeakPagefileUsage / mb);
   else
-    std::fprintf(stderr, "plughost stats: %.3f s, memory figures unavailable\n", seconds);
+    PrintError("plughost stats: %.3f s, memory figures unavailable\n", seconds);
 }

@@ -8,19 +8,18 @@ constexpr uint64_t kIntervalMs = 250;
 }  // namespace
 
 void ProgressLine::Update(size_t done, size_t total, uint64_t elapsedMs) {
-  if (!out_ || elapsedMs < kFirstAfterMs || (drawn_ && elapsedMs - lastMs_ < kIntervalMs)) return;
+  if (!write_ || elapsedMs < kFirstAfterMs || (drawn_ && elapsedMs - lastMs_ < kIntervalMs)) return;
   const unsigned percent = total ? static_cast<unsigned>(100.0 * done / total) : 0;
-  width_ = std::fprintf(out_, "\r%s: %u%% (%llu of %s)", what_, percent,
-                        static_cast<unsigned long long>(done), Counted(total, "event").c_str()) -
-           1;
-  std::fflush(out_);
+  const std::string line = std::string(what_) + ": " + std::to_string(percent) + "% (" +
+                           std::to_string(done) + " of " + Counted(total, "event") + ")";
+  write_("\r" + line);
+  width_ = static_cast<int>(line.size());
   drawn_ = true;
   lastMs_ = elapsedMs;
 }
 
 void ProgressLine::Finish() {
   if (!drawn_) return;
-  std::fprintf(out_, "\r%*s\r", width_, "");
-  std::fflush(out_);
+  write_("\r" + std::string(static_cast<size_t>(width_), ' ') + "\r");
   drawn_ = false;
 }

@@ -5,12 +5,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <functional>
+#include <string>
+#include <utility>
 
 class ProgressLine {
  public:
-  // Draws on `out`, or never when `out` is null.
-  ProgressLine(std::FILE* out, const char* what) : out_(out), what_(what) {}
+  using Writer = std::function<void(const std::string&)>;
+  // Draws through `write` (plughost's console text), or never without one.
+  ProgressLine(Writer write, const char* what) : write_(std::move(write)), what_(what) {}
   ~ProgressLine() { Finish(); }
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
@@ -20,7 +23,7 @@ class ProgressLine {
   void Finish();
 
  private:
-  std::FILE* out_;
+  Writer write_;
   const char* what_;
   bool drawn_ = false;
   uint64_t lastMs_ = 0;

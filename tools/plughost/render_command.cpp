@@ -9,6 +9,7 @@
 #include "tools/midifile/midi_file_reader.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/compensation_report.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/overlap_report.h"
 #include "tools/plughost/progress_line.h"
@@ -26,7 +27,10 @@ bool StderrIsTerminal() {
 void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const VelocityLevels& levels,
                       RenderRequest request, const char* doing, std::vector<uint8_t>& output,
                       RenderSummary& summary) {
-  ProgressLine progress(StderrIsTerminal() ? stderr : nullptr, doing);
+  ProgressLine::Writer toTerminal;
+  if (StderrIsTerminal())
+    toTerminal = [](const std::string& text) { WriteText(Stream::kErr, text); };
+  ProgressLine progress(toTerminal, doing);
   const ULONGLONG start = GetTickCount64();
   request.progress = [&](size_t played, size_t total) {
     progress.Update(played, total, GetTickCount64() - start);
@@ -36,40 +40,39 @@ void RenderThroughDll(const PluginInstance& instance, PlugHost& host, const Velo
 }
 
 void PrintRenderSummary(const RenderSummary& summary, const PluginSettings& settings) {
-  std::printf("  pan and volume:    %d and %d, reported before playback\n", summary.mix.pan,
-              summary.mix.volume);
-  std::printf("  notes in:          %d\n", summary.notesIn);
+  Print("  pan and volume:    %d and %d, reported before playback\n", summary.mix.pan,
+        summary.mix.volume);
+  Print("  notes in:          %d\n", summary.notesIn);
   // A slot that switches nothing leaves its notes in whatever articulation
   // was in force: say so, slot by slot.
   const SlotOutputTable table = SlotOutputsOf(settings);
   for (int s = 0; s < kSlotCount; ++s)
     if (summary.notesByColour[s] && !table.readable[s])
-      std::printf(
+      Print(
           "  empty slot:        %s of %s, which switches nothing: they play in whatever "
           "articulation is in force\n",
           Counted(summary.notesByColour[s], "note").c_str(), SlotLabel(settings, s).c_str());
-  std::printf("  messages out:      %d\n", summary.messagesOut);
-  std::printf("  keyswitches sent:  %d\n", summary.keyswitches);
-  std::printf("  UACC changes:      %d\n", summary.uaccChanges);
-  std::printf("  modwheel changes:  %d\n", summary.modwheelChanges);
-  std::printf("  controllers in:    %d\n", summary.controllerEvents);
+  Print("  messages out:      %d\n", summary.messagesOut);
+  Print("  keyswitches sent:  %d\n", summary.keyswitches);
+  Print("  UACC changes:      %d\n", summary.uaccChanges);
+  Print("  modwheel changes:  %d\n", summary.modwheelChanges);
+  Print("  controllers in:    %d\n", summary.controllerEvents);
   if (summary.ignoredEvents)
-    std::printf("  ignored:           %s the plug-in has no use for\n",
-                Counted(summary.ignoredEvents, "event").c_str());
+    Print("  ignored:           %s the plug-in has no use for\n",
+          Counted(summary.ignoredEvents, "event").c_str());
   if (summary.unmatchedNoteOffs)
-    std::printf("  ignored:           %s without a sounding note\n",
-                Counted(summary.unmatchedNoteOffs, "note-off").c_str());
+    Print("  ignored:           %s without a sounding note\n",
+          Counted(summary.unmatchedNoteOffs, "note-off").c_str());
   PrintOverlappingNotes(summary.overlaps, summary.division, summary.metres, summary.endTick);
   if (summary.droppedNotes)
-    std::printf("  dropped:           %s the plug-in made no voice for\n",
-                Counted(summary.droppedNotes, "note").c_str());
+    Print("  dropped:           %s the plug-in made no voice for\n",
+          Counted(summary.droppedNotes, "note").c_str());
   if (summary.endedAtStop)
-    std::printf("  ended at stop:     %s still sounding at the end of the file\n",
-                Counted(summary.endedAtStop, "note").c_str());
+    Print("  ended at stop:     %s still sounding at the end of the file\n",
+          Counted(summary.endedAtStop, "note").c_str());
   if (summary.clippedDataBytes)
-    std::printf(
-        "  warning:           %s had data bytes above 127, written as their low seven bits\n",
-        Counted(summary.clippedDataBytes, "message").c_str());
+    Print("  warning:           %s had data bytes above 127, written as their low seven bits\n",
+          Counted(summary.clippedDataBytes, "message").c_str());
   PrintRenderCompensation(summary, settings);
 }
 
@@ -118,6 +121,7 @@ int RenderCommand(const CommonOptions& options, const MapChoice& choice, const H
     request.input = &input;
     request.layout = &layout;
     request.mix = mix;
+    request.outputs = NoteOutputs(settings);
     const SlotLatencies latencies = LatenciesOf(settings);
     if (timing.compensate) request.latencies = &latencies;
     request.leadMs = timing.leadMs;
@@ -127,10 +131,10 @@ int RenderCommand(const CommonOptions& options, const MapChoice& choice, const H
   if (!picturePath.empty()) files.png = PianoRollPng(roll, settings, "render: " + inputPath);
   if (const int failed = WriteResultFiles(files)) return failed;
 
-  std::printf("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
-              settingsPath.c_str());
+  Print("Rendered %s (%.1f s) with the settings of %s:\n", inputPath.c_str(), summary.seconds,
+        settingsPath.c_str());
   PrintRenderSummary(summary, settings);
-  std::printf("Wrote %s\n", outputPath.c_str());
-  if (!picturePath.empty()) std::printf("Wrote %s\n", picturePath.c_str());
+  Print("Wrote %s\n", outputPath.c_str());
+  if (!picturePath.empty()) Print("Wrote %s\n", picturePath.c_str());
   return kExitOk;
 }

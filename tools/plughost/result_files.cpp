@@ -1,7 +1,5 @@
 #include "tools/plughost/result_files.h"
 
-#include <windows.h>
-
 #include <array>
 
 #include "tools/plughost/commands.h"
@@ -22,7 +20,7 @@ int WriteResultFiles(const ResultFiles& files) {
   if (!files.picturePath.empty() && !WriteFileAtomically(files.picturePath, files.png, error))
     return Fail(kExitBadInput, error);
   if (!WriteFileAtomically(files.midiPath, files.midi, error)) {
-    if (!files.picturePath.empty()) DeleteFileA(files.picturePath.c_str());
+    if (!files.picturePath.empty()) RemoveFile(files.picturePath);
     return Fail(kExitBadInput, error);
   }
   return kExitOk;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "editor/wide_text.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/file_io.h"
 
@@ -27,26 +28,17 @@ struct FileIdentity {
 bool IdentityOf(const std::string& path, FileIdentity& id) {
   // No access asked for: only the file's attributes are read, and a file
   // another program holds open still answers.
-  const HANDLE file =
-      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file = CreateFileW(panel_text::Wide(path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   const bool known = GetFileInformationByHandle(file, &id.info) != 0;
   CloseHandle(file);
   return known && (id.info.nFileIndexHigh != 0 || id.info.nFileIndexLow != 0);
 }
 
-std::wstring Wide(const std::string& text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(length > 0 ? length : 0, L'\0');
-  if (length > 0)
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
-}
-
 bool SameFullPath(const std::string& a, const std::string& b) {
-  const std::wstring x = Wide(FullPath(a)), y = Wide(FullPath(b));
+  const std::wstring x = panel_text::Wide(FullPath(a)), y = panel_text::Wide(FullPath(b));
   return CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(),
                               static_cast<int>(y.size()), TRUE) == CSTR_EQUAL;
 }

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/host_window.h"
 #include "tools/plughost/same_file.h"
@@ -57,7 +58,8 @@ int ScreenshotCommand(const CommonOptions& options, const MapChoice& choice,
       if (!instance.created()) return Fail(kExitPlugin, "the plug-in made no instance");
       if (!instance.LoadState(EncodeState(settings), error)) return Fail(kExitPlugin, error);
       HostWindow window;
-      if (!window.Create("plughost", false, error)) return Fail(kExitPlugin, error);
+      if (!window.Create("plughost", HostWindow::Kind::kPicture, error))
+        return Fail(kExitPlugin, error);
       HWND editor = window.ShowEditor(instance.plugin());
       const bool captured = editor && CaptureClientArea(editor, picture);
       window.HideEditor(instance.plugin());
@@ -67,8 +69,8 @@ int ScreenshotCommand(const CommonOptions& options, const MapChoice& choice,
     const std::string& path = pictures[page].path;
     if (!WriteFileAtomically(path, EncodePng(picture.width, picture.height, picture.rgb), error))
       return Fail(kExitBadInput, error);
-    std::printf("Wrote %s (%d x %d, %s page)\n", path.c_str(), picture.width, picture.height,
-                kPageNames[page]);
+    Print("Wrote %s (%d x %d, %s page)\n", path.c_str(), picture.width, picture.height,
+          kPageNames[page]);
   }
   return kExitOk;
 }

@@ -3,18 +3,14 @@
 #include <cstdio>
 
 #include "maps/state_bytes.h"
-#include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/factory_maps.h"
 #include "tools/plughost/file_io.h"
 
-std::string ArgumentText(const std::string& arg) {
-  return IsValidUtf8(arg) ? arg : Windows1252ToUtf8(arg);
-}
-
 ImportChoice ImportChoiceOf(const MapChoice& choice) {
-  ImportChoice import{ArgumentText(choice.bank), {}, choice.bankOption, choice.pickOption};
-  if (!choice.pick.empty()) import.pick = SplitPickList(ArgumentText(choice.pick));
+  ImportChoice import{choice.bank, {}, choice.bankOption, choice.pickOption};
+  if (!choice.pick.empty()) import.pick = SplitPickList(choice.pick);
   return import;
 }
 
@@ -37,9 +33,8 @@ int LoadSettingsArgument(const std::string& path, const MapChoice& choice, Setti
 
 int ReadSettingsArgument(const std::string& path, const MapChoice& choice, SettingsSource& source) {
   if (const int failed = LoadSettingsArgument(path, choice, source)) return failed;
-  std::fflush(stdout);
   for (const std::string& warning : source.import.warnings)
-    std::fprintf(stderr, "plughost: warning: %s\n", warning.c_str());
+    PrintError("plughost: warning: %s\n", warning.c_str());
   return kExitOk;
 }
 

@@ -12,18 +12,14 @@
 #include "maps/settings_source.h"
 #include "tools/plughost/plugin_instance.h"
 
-// --bank and --pick as typed, for a file in another program's format, and
+// --bank and --pick as typed (UTF-8), for a file in another program's format, and
 // the options that chose them (retarget's TO file has --to-bank, --to-pick).
 struct MapChoice {
   std::string bank, pick;
   std::string bankOption = "--bank", pickOption = "--pick";
 };
 
-// Command-line text arrives in the system's ANSI code page, not UTF-8: a
-// bank or articulation name beyond ASCII is read as Windows-1252 then.
-std::string ArgumentText(const std::string& arg);
-
-// The choice as the import rules take it: text made UTF-8, --pick split.
+// The choice as the import rules take it: --pick split.
 ImportChoice ImportChoiceOf(const MapChoice& choice);
 
 // Reads and classifies the settings file; a program's map is read, not yet

@@ -5,6 +5,7 @@
 #include "maps/counted.h"
 #include "maps/articulation_map.h"
 #include "tools/plughost/commands.h"
+#include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
@@ -75,8 +76,8 @@ int MapToStateCommand(const CommonOptions& options, const MapChoice& choice,
                  SaveStateThroughPlugin(options, source.settings, statePath, written)) {
     return failed;
   }
-  std::printf("%s -> %s: %s, state version %d\n", mapPath.c_str(), statePath.c_str(),
-              Counted(written, "byte").c_str(), kWrittenStateVersion);
+  Print("%s -> %s: %s, state version %d\n", mapPath.c_str(), statePath.c_str(),
+        Counted(written, "byte").c_str(), kWrittenStateVersion);
   return kExitOk;
 }
 
@@ -103,6 +104,6 @@ int StateToMapCommand(const CommonOptions& options, const MapChoice& choice,
   const std::string kind = source.kind == SettingsKind::State
                                ? "state version " + std::to_string(version)
                                : SettingsKindName(source);
-  std::printf("%s -> %s (%s)\n", statePath.c_str(), mapPath.c_str(), kind.c_str());
+  Print("%s -> %s (%s)\n", statePath.c_str(), mapPath.c_str(), kind.c_str());
   return kExitOk;
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "editor/wide_text.h"
+
 namespace {
 
 constexpr WORD kEditId = 100;
@@ -24,10 +26,8 @@ class TemplateBuilder {
     Word(static_cast<WORD>(d >> 16));
   }
   void Text(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(length > 0 ? length : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    for (wchar_t c : wide) Word(static_cast<WORD>(c));
+    for (wchar_t c : panel_text::Wide(text)) Word(static_cast<WORD>(c));
+    Word(0);
   }
   void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD windowClass,
             const std::string& text) {
@@ -56,20 +56,20 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_INITDIALOG: {
       auto* state = reinterpret_cast<DialogState*>(lParam);
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       HWND edit = GetDlgItem(dialog, kEditId);
-      SendMessageA(edit, EM_LIMITTEXT, state->maxLength, 0);
-      SetWindowTextA(edit, state->text->c_str());
-      SendMessageA(edit, EM_SETSEL, 0, -1);
+      SendMessageW(edit, EM_LIMITTEXT, state->maxLength, 0);
+      SetWindowTextW(edit, panel_text::Wide(*state->text).c_str());
+      SendMessageW(edit, EM_SETSEL, 0, -1);
       SetFocus(edit);
       return FALSE;  // focus set here
     }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK) {
-        auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        std::vector<char> buffer(state->maxLength + 1, '\0');
-        GetDlgItemTextA(dialog, kEditId, buffer.data(), static_cast<int>(buffer.size()));
-        *state->text = buffer.data();
+        auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        std::vector<wchar_t> buffer(state->maxLength + 1, L'\0');
+        GetDlgItemTextW(dialog, kEditId, buffer.data(), static_cast<int>(buffer.size()));
+        *state->text = panel_text::Utf8(buffer.data());
         EndDialog(dialog, IDOK);
         return TRUE;
       }
@@ -103,6 +103,6 @@ bool AskForText(HWND owner, const std::string& title, const std::string& caption
   t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 89, 41, 50, 14, IDOK, kButtonClass, "OK");
   t.Item(BS_PUSHBUTTON | WS_TABSTOP, 143, 41, 50, 14, IDCANCEL, kButtonClass, "Cancel");
   DialogState state{&text, maxLength};
-  return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.Data(), owner, DialogProc,
+  return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Data(), owner, DialogProc,
                                  reinterpret_cast<LPARAM>(&state)) == IDOK;
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-// `text` holds the current value and, when the user confirms, the new one.
-// Returns true on OK.
+// `text` holds the current value and, when the user confirms, the new one;
+// texts are UTF-8, `maxLength` counts UTF-16 units. Returns true on OK.
 bool AskForText(HWND owner, const std::string& title, const std::string& caption, std::string& text,
                 size_t maxLength);

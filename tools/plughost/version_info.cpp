@@ -2,20 +2,23 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 #include <vector>
 
+#include "editor/wide_text.h"
+
 std::string FileVersionText(const std::string& path) {
+  const std::wstring file = panel_text::Wide(path);
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
-  char* text = nullptr;
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return {};
+  wchar_t* text = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
+  if (!VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
                       reinterpret_cast<void**>(&text), &length) ||
       !text || length == 0)
     return {};
-  return std::string(text, strnlen(text, length));
+  return panel_text::Utf8(std::wstring(text, wcsnlen(text, length)));
 }

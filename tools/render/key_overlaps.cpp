@@ -4,7 +4,7 @@
 
 bool KeyOverlaps::NoteOn(int channel, int key, uint64_t tick, int track,
                          KeyOverlapSummary& summary) {
-  Key& k = keys_[(channel & 0x0F) * 128 + (key & 0x7F)];
+  Key& k = At(channel, key);
   const bool overlaps = k.sounding > 0;
   if (overlaps) {
     ++summary.count;
@@ -18,10 +18,17 @@ bool KeyOverlaps::NoteOn(int channel, int key, uint64_t tick, int track,
 }
 
 int KeyOverlaps::NoteOff(int channel, int key, uint64_t tick) {
-  Key& k = keys_[(channel & 0x0F) * 128 + (key & 0x7F)];
-  const int spared = k.latest == tick && k.atLatest < k.sounding ? k.atLatest : 0;
-  const int ended = k.sounding - spared;
-  k.sounding = spared;
+  Key& k = At(channel, key);
+  const int atTick = k.latest == tick ? k.atLatest : 0;
+  const int before = k.sounding - atTick;
+  if (before == 0 && k.owed > 0) {
+    --k.owed;
+    return 0;
+  }
+  const int ended = before > 0 ? before : k.sounding;
+  k.sounding -= ended;
+  if (k.sounding == 0) k.atLatest = 0;
+  if (ended > 1) k.owed += ended - 1;
   return ended;
 }
 
@@ -58,25 +65,31 @@ void CountedOverlaps::ReadTick() {
     }
   }
   // Note-offs first, then note-ons: a note-off ends notes begun before this
-  // tick; one that finds none ends those begun at it, after them.
-  for (Item& item : tick_)
-    if (IsNoteOff(item.e))
-      item.endedEarlier = keys_.NoteOff(item.e.status & 0x0F, item.e.data1, item.e.tick) > 0;
+  // tick; one that finds none, after them, is the one a note ended with
+  // others still owes, or else ends those begun at this tick.
+  for (Item& item : tick_) {
+    if (!IsNoteOff(item.e)) continue;
+    const int channel = item.e.status & 0x0F, key = item.e.data1;
+    item.endedEarlier = keys_.SoundsBefore(channel, key, item.e.tick);
+    if (item.endedEarlier) keys_.NoteOff(channel, key, item.e.tick);
+  }
   for (const Item& item : tick_)
     if (IsNoteOn(item.e))
       keys_.NoteOn(item.e.status & 0x0F, item.e.data1, item.e.tick, item.track, summary_);
   for (const Item& item : tick_)
     if (IsNoteOff(item.e) && !item.endedEarlier)
       keys_.NoteOff(item.e.status & 0x0F, item.e.data1, item.e.tick);
-  if (!offsFirst_) return;
-  // Such a note-off goes just before the first note-on of its key at this
-  // tick, if one stands before it; everything else keeps its order.
+  if (!outputs_) return;
+  // Such a note-off goes just before the first note-on at this tick that
+  // sounds where its notes sound, if one stands before it; everything else
+  // keeps its order.
   for (size_t i = 0; i < tick_.size(); ++i) {
     if (!tick_[i].endedEarlier) continue;
     const MidiEventView& off = tick_[i].e;
     for (size_t j = 0; j < i; ++j) {
       const MidiEventView& on = tick_[j].e;
-      if (IsNoteOn(on) && (on.status & 0x0F) == (off.status & 0x0F) && on.data1 == off.data1) {
+      if (IsNoteOn(on) &&
+          outputs_->Share(on.status & 0x0F, on.data1, off.status & 0x0F, off.data1)) {
         std::rotate(tick_.begin() + static_cast<std::ptrdiff_t>(j),
                     tick_.begin() + static_cast<std::ptrdiff_t>(i),
                     tick_.begin() + static_cast<std::ptrdiff_t>(i + 1));

@@ -6,13 +6,14 @@
 // map, to the nearest tick, never before tick 0), and the plug-in hears it
 // there, so what it sends for that note goes with it. Note-offs and every
 // other event keep their ticks. A moved note-on that lands while an earlier
-// note of its key still sounds on its channel ends that note there: the
-// render releases it first, so its note-off and the new note-on go out at
-// one tick, as a sequencer plays a new note of a key already down (the
-// earlier note would otherwise ring on to the later one's end, since the
-// plug-in holds a key's note-off while another of its voices sounds it).
-// Its own note-off, when it comes, then ends nothing. A colouring of such
-// a render moves the note-ons back.
+// note still sounds on a channel and key where the plug-in plays it, of
+// whatever colour (note_outputs.h), ends that note there: the render
+// releases it first, so its note-off and the new note-on go out at one
+// tick, as a sequencer plays a new note of a key already down (the earlier
+// note would otherwise ring on to the later one's end, since the plug-in
+// holds a key's note-off while another of its voices sounds it). Its own
+// note-off, when it comes, then ends nothing. A colouring of such a render
+// moves the note-ons back.
 #pragma once
 
 #include <array>
@@ -42,7 +43,7 @@ struct CompensationSummary {
   // 0 (render), or with a latency shorter than half a tick there.
   std::array<int, kSlotCount> unmovedAtStart{}, unmovedShort{};
   // Render: moved note-ons that landed while an earlier note of their key
-  // still sounded, and ended it there.
+  // still sounded where they play, of any colour, and ended it there.
   std::array<int, kSlotCount> restruck{};
 };
 

@@ -54,12 +54,14 @@ void WriteConductor(const std::vector<uint8_t>& input, const MidiLayout& layout,
 class RenderSession final : public RenderListener {
  public:
   RenderSession(RenderTarget& plugin, const VelocityLevels& levels, RenderSummary& summary,
-                PianoRoll* picture, const LatencyShift& shift, int leadMs)
+                PianoRoll* picture, const LatencyShift& shift, const NoteOutputs& outputs,
+                int leadMs)
       : plugin_(plugin),
         levels_(levels),
         summary_(summary),
         picture_(picture),
         shift_(shift),
+        outputs_(outputs),
         leadMs_(leadMs) {
     summary_.leadMs = leadMs;
   }
@@ -171,13 +173,17 @@ class RenderSession final : public RenderListener {
     ++summary_.notesIn;
     ++summary_.notesByColour[channel];
     // A note moved earlier that lands while an earlier note of its key
-    // sounds ends that note first, as a sequencer plays a new note of a key
-    // already down: the earlier note's own note-off, still to come, then
-    // ends nothing.
-    if (written > tick_ && voices_.Held(channel, note)) {
-      ++summary_.compensation.restruck[channel];
-      voices_.ReleaseAll(channel, note, released_);
-      ReleaseEnded(channel, note, released_.size());
+    // sounds where it will, of any colour, ends that note first, as a
+    // sequencer plays a new note of a key already down: the earlier note's
+    // own note-off, still to come, then ends nothing.
+    if (written > tick_) {
+      bool cut = false;
+      outputs_.ForEachSharing(channel, note, [&](int colour, int key) {
+        if (!voices_.ReleaseAll(colour, key, released_)) return;
+        cut = true;
+        ReleaseEnded(colour, key, released_.size());
+      });
+      if (cut) ++summary_.compensation.restruck[channel];
     }
     const int32_t tag = voices_.Start(channel);
     HostVoiceParams params;
@@ -289,6 +295,7 @@ class RenderSession final : public RenderListener {
   RenderSummary& summary_;
   PianoRoll* picture_;
   const LatencyShift& shift_;
+  const NoteOutputs& outputs_;
   const int leadMs_;
   SentTrack* sent_ = nullptr;  // what the plug-in sent, while playing
   uint64_t tick_ = 0;
@@ -321,9 +328,10 @@ void RenderThrough(RenderTarget& target, const VelocityLevels& levels, const Ren
   if (request.latencies) summary.compensation.latencies = *request.latencies;
   bool moves = false;
   for (uint16_t ms : summary.compensation.latencies) moves = moves || ms > 0;
-  CountedOverlaps counted(events, summary.overlaps, true);
+  CountedOverlaps counted(events, summary.overlaps, &request.outputs);
   EarlierNoteOns early(counted, shift, summary.compensation);
-  RenderSession session(target, levels, summary, request.picture, shift, request.leadMs);
+  RenderSession session(target, levels, summary, request.picture, shift, request.outputs,
+                        request.leadMs);
   target.Attach(&session);
   if (moves)
     session.Play(request.mix, early, &early, layout.events, output, request.progress);

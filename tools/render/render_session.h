@@ -5,7 +5,9 @@
 // made it send, in the order it was sent; only what playback start repeats
 // of the host's mix report (the same message, at tick 0) is written once.
 // A note-off ends every note of its key sounding on its channel, as a
-// sampler hears it (host_voices.h).
+// sampler hears it (host_voices.h); at one tick, before a note-on the
+// plug-in plays on a channel and key where the ended notes sound, whatever
+// its colour.
 #pragma once
 
 #include <array>
@@ -19,6 +21,7 @@
 #include "tools/render/bar_positions.h"
 #include "tools/render/key_overlaps.h"
 #include "tools/render/latency_compensation.h"
+#include "tools/render/note_outputs.h"
 #include "tools/render/piano_roll.h"
 #include "tools/render/render_target.h"
 #include "tools/render/velocity_levels.h"
@@ -72,6 +75,11 @@ struct RenderRequest {
   PianoRoll* picture = nullptr;  // when set: the notes played, in their colours
   HostMix mix;                   // reported just before playback starts
   RenderProgress progress;
+  // Where the plug-in plays each colour's notes: those of the map it plays
+  // (NoteOutputs(settings)). Notes of any colours that sound one channel
+  // and key end and strike that key as one (key_overlaps.h,
+  // latency_compensation.h).
+  NoteOutputs outputs;
   // When set, each note-on plays its slot's latency earlier (colour k is
   // slot k), and the plug-in hears it there.
   const SlotLatencies* latencies = nullptr;

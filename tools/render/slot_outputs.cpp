@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "maps/note_names.h"
+#include "maps/text_encoding.h"
 
 namespace {
 
@@ -296,7 +297,7 @@ std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table) {
 }
 
 std::string SlotLabel(const PluginSettings& settings, int slot) {
-  const std::string& name = settings.slots[slot & 0x0F].name;
+  const std::string name = Windows1252ToUtf8(settings.slots[slot & 0x0F].name);
   return "slot " + std::to_string((slot & 0x0F) + 1) + (name.empty() ? "" : " \"" + name + "\"");
 }
 

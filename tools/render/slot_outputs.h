@@ -150,5 +150,5 @@ std::vector<std::pair<int, int>> CollidingSlots(const SlotOutputTable& table);
 // "slot 2 "Sustain" (keyswitch C#0, UACC 1) and slot 5 ..." for an error.
 std::string DescribeCollisions(const std::vector<std::pair<int, int>>& pairs,
                                const PluginSettings& settings, const SlotOutputTable& table);
-// "slot 3 "Staccato"" (name left out when empty); `slot` is 0-based.
+// "slot 3 "Staccato"" (name left out when empty) in UTF-8; `slot` is 0-based.
 std::string SlotLabel(const PluginSettings& settings, int slot);

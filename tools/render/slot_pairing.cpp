@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "maps/name_matching.h"
+#include "maps/text_encoding.h"
 
 namespace {
 
@@ -25,9 +26,13 @@ int FirstAgreeing(const PluginSettings& to, Agrees agrees) {
   return -1;
 }
 
+// A slot's name as text (UTF-8) for names typed or read elsewhere, and
+// for messages; the plug-in keeps it in Windows-1252.
+std::string NameOf(const SlotSettings& slot) { return Windows1252ToUtf8(slot.name); }
+
 // `3 "Staccato"`, the name left out when empty.
 std::string Label(const PluginSettings& settings, int slot) {
-  const std::string& name = settings.slots[slot].name;
+  const std::string name = NameOf(settings.slots[slot]);
   return std::to_string(slot + 1) + (name.empty() ? "" : " \"" + name + "\"");
 }
 
@@ -42,7 +47,7 @@ int ResolveSide(const PluginSettings& settings, const std::string& side, const c
   }
   int found = -1;
   for (int s = 0; s < kSlotCount; ++s) {
-    if (!SameName(settings.slots[s].name, side)) continue;
+    if (!SameName(NameOf(settings.slots[s]), side)) continue;
     if (found >= 0) {
       error = "several slots of the " + std::string(which) + " map are named \"" + side + "\" (" +
               std::to_string(found + 1) + ", " + std::to_string(s + 1) + "): pair them by number";
@@ -79,8 +84,8 @@ PairingResult PairSlots(const PluginSettings& from, const PluginSettings& to,
       continue;
     }
     if (byName && !FoldedName(slot.name).empty())
-      partner[f] =
-          FirstAgreeing(to, [&](const SlotSettings& s) { return SameName(s.name, slot.name); }),
+      partner[f] = FirstAgreeing(
+          to, [&](const SlotSettings& s) { return SameName(NameOf(s), NameOf(slot)); }),
       how[f] = "by name";
     if (partner[f] < 0 && slot.uacc != kUnset)
       partner[f] = FirstAgreeing(to, [&](const SlotSettings& s) { return s.uacc == slot.uacc; }),
