@@ -7,8 +7,9 @@
 
 #include "maps/articulation_map.h"
 
-// True when the bytes can only be meant as a map rather than a plug-in state:
-// a byte order mark, or '{' after leading white space.
+// True when the bytes can only be meant as a map rather than a plug-in state
+// or another program's map: '{' after leading white space (and a UTF-8 byte
+// order mark), or a UTF-16 byte order mark.
 bool LooksLikeMapFile(const std::vector<uint8_t>& bytes);
 
 // Decodes and parses a whole map file. On failure `settings` is unchanged,

@@ -9,6 +9,7 @@
 #include "maps/formats/articulation_plist.h"
 #include "maps/formats/doricolib.h"
 #include "maps/formats/expression_map.h"
+#include "maps/formats/keyswitch_list.h"
 #include "maps/formats/reabank.h"
 #include "maps/formats/universal_definition.h"
 #include "maps/map_import.h"
@@ -88,6 +89,7 @@ MapFormat FormatOfRoot(const std::string& root) {
   if (root == "InstrumentMap") return MapFormat::ExpressionMap;
   if (root == "plist") return MapFormat::ArticulationPlist;
   if (root == "kScoreLibrary") return MapFormat::DoricoLibrary;
+  if (root == "Music.KeySwitchList") return MapFormat::KeySwitchList;
   return MapFormat::Unknown;
 }
 
@@ -97,18 +99,19 @@ MapFormat FormatOfExtension(const std::string& extension) {
   if (extension == ".plist") return MapFormat::ArticulationPlist;
   if (extension == ".doricolib") return MapFormat::DoricoLibrary;
   if (extension == ".yaml" || extension == ".yml") return MapFormat::UniversalDefinition;
+  if (extension == ".keyswitch") return MapFormat::KeySwitchList;
   return MapFormat::Unknown;
 }
 
 bool IsXmlFormat(MapFormat f) {
   return f == MapFormat::ExpressionMap || f == MapFormat::ArticulationPlist ||
-         f == MapFormat::DoricoLibrary;
+         f == MapFormat::DoricoLibrary || f == MapFormat::KeySwitchList;
 }
 
 const char kKnownFormats[] =
     "plughost reads Reaticulate banks (.reabank), Cubase expression maps (.expressionmap), "
-    "Logic articulation sets (.plist), Dorico libraries (.doricolib) and Universal Definitions "
-    "(.yaml)";
+    "Logic articulation sets (.plist), Dorico libraries (.doricolib), Studio One sound variation "
+    "lists (.keyswitch) and Universal Definitions (.yaml)";
 
 // The format as reasons name it: "a .reabank".
 std::string FormatNoun(MapFormat format) {
@@ -119,6 +122,8 @@ std::string FormatNoun(MapFormat format) {
       return "an .expressionmap";
     case MapFormat::ArticulationPlist:
       return "a .plist";
+    case MapFormat::KeySwitchList:
+      return "a .keyswitch";
     default:
       return "the format";
   }
@@ -143,6 +148,8 @@ const char* MapFormatName(MapFormat format) {
       return "Dorico library (.doricolib)";
     case MapFormat::UniversalDefinition:
       return "Universal Definition (.yaml)";
+    case MapFormat::KeySwitchList:
+      return "Studio One sound variation list (.keyswitch)";
     case MapFormat::Unknown:
       break;
   }
@@ -191,6 +198,8 @@ bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& byt
       return ReadDoricoLibrary(text, map, error);
     case MapFormat::UniversalDefinition:
       return ReadUniversalDefinition(text, map, error);
+    case MapFormat::KeySwitchList:
+      return ReadKeySwitchList(text, map, error);
     case MapFormat::Unknown:
       break;
   }
@@ -237,14 +246,19 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
     case MapFormat::ArticulationPlist:
       written = WriteArticulationPlist(settings, title, &lost);
       break;
+    case MapFormat::KeySwitchList:
+      written = WriteKeySwitchList(settings, title, &lost);
+      break;
     case MapFormat::DoricoLibrary:
     case MapFormat::UniversalDefinition:
       error = std::string(format == MapFormat::DoricoLibrary ? "Dorico libraries"
                                                              : "Universal Definitions") +
-              " are imported only; export writes .reabank, .expressionmap or .plist";
+              " are imported only; export writes .reabank, .expressionmap, .plist or .keyswitch";
       return false;
     default:
-      error = "the output must end in .reabank, .expressionmap or .plist, to choose the format";
+      error =
+          "the output must end in .reabank, .expressionmap, .plist or .keyswitch, to choose the "
+          "format";
       return false;
   }
 

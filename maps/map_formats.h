@@ -17,6 +17,7 @@ enum class MapFormat {
   ArticulationPlist,
   DoricoLibrary,
   UniversalDefinition,
+  KeySwitchList,
 };
 
 // "Reaticulate bank (.reabank)", ...

@@ -46,6 +46,7 @@ const std::vector<MapSaveFormat>& MapSaveFormats() {
       {".reabank", MapFormatName(MapFormat::Reabank)},
       {".expressionmap", MapFormatName(MapFormat::ExpressionMap)},
       {".plist", MapFormatName(MapFormat::ArticulationPlist)},
+      {".keyswitch", MapFormatName(MapFormat::KeySwitchList)},
   };
   return formats;
 }
@@ -56,7 +57,7 @@ const std::vector<std::string>& MapLoadExtensions() {
   static const std::vector<std::string> extensions = [] {
     std::vector<std::string> known = {".json", ".state"};
     for (const char* candidate :
-         {".reabank", ".expressionmap", ".plist", ".doricolib", ".yaml", ".yml"})
+         {".reabank", ".expressionmap", ".plist", ".doricolib", ".yaml", ".yml", ".keyswitch"})
       if (FormatForExtension(std::string("map") + candidate) != MapFormat::Unknown)
         known.push_back(candidate);
     return known;

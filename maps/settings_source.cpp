@@ -10,7 +10,7 @@ constexpr int32_t kOldestStateVersion = 1;
 
 const char kWhatSettingsAre[] =
     "a map (JSON), a plug-in state or another program's map (.reabank, .expressionmap, .plist, "
-    ".doricolib, .yaml)";
+    ".doricolib, .yaml, .keyswitch)";
 
 std::string Located(const std::string& file, const ImportError& error) {
   return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;

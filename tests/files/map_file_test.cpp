@@ -64,6 +64,8 @@ TEST(MapFile, SaysWhatTheEncodingProblemIs) {
   EXPECT_NE(Refusal(Bytes(std::string("\xFF\xFE\0\0{\0\0\0", 8))).find("UTF-32"),
             std::string::npos);
   EXPECT_FALSE(LooksLikeMapFile({5, 0, 0, 0, '{'})) << "a state's version word";
+  EXPECT_FALSE(LooksLikeMapFile(Bytes("\xEF\xBB\xBF<?xml version=\"1.0\"?>")))
+      << "another program's XML with the mark";
 }
 
 TEST(MapFile, ErrorsQuoteTheFileReadably) {

@@ -121,8 +121,9 @@ int ExportCommand(const CommonOptions& options, const MapChoice& choice, const s
   const MapFormat format = FormatForExtension(out);
   if (format == MapFormat::Unknown || format == MapFormat::DoricoLibrary ||
       format == MapFormat::UniversalDefinition)
-    return Fail(kExitUsage,
-                "export writes OUT ending in .reabank, .expressionmap or .plist, not " + out);
+    return Fail(
+        kExitUsage,
+        "export writes OUT ending in .reabank, .expressionmap, .plist or .keyswitch, not " + out);
   if (const int refused =
           RefuseOutputOverInput(options, "export", {{"map", mapPath}}, {{"output", out}}))
     return refused;
