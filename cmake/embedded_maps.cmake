@@ -8,10 +8,11 @@ function(artsw_embed_maps target)
   string(APPEND text "struct EmbeddedMap { const char* name; const char* text; };\n")
   string(APPEND text "inline const EmbeddedMap kEmbeddedMaps[] = {\n")
   file(GLOB real CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/files/real/*.expressionmap
-       ${PROJECT_SOURCE_DIR}/tests/files/real/*.plist ${PROJECT_SOURCE_DIR}/tests/files/real/*.reabank)
+       ${PROJECT_SOURCE_DIR}/tests/files/real/*.plist ${PROJECT_SOURCE_DIR}/tests/files/real/*.reabank
+       ${PROJECT_SOURCE_DIR}/tests/files/real/*.keyswitch)
   set(examples)
   foreach(name strings.json strings.reabank strings.expressionmap strings.plist strings.doricolib
-               winds.json)
+               strings.keyswitch winds.json)
     list(APPEND examples ${PROJECT_SOURCE_DIR}/examples/${name})
   endforeach()
   foreach(path ${real} ${examples})

@@ -6,6 +6,7 @@
 #include "editor/editor_resources.h"
 #include "editor/map_menu.h"
 #include "editor/panel_painter.h"
+#include "editor/system_callbacks.h"
 
 namespace {
 
@@ -77,9 +78,17 @@ EditorWindow::EditorWindow(ArticulationEngine& engine, HINSTANCE module, void** 
       handleSlot_(handleSlot),
       maps_([this](const std::string& text) { showMessage(text.c_str()); }) {}
 
+EditorWindow::~EditorWindow() {
+  // A plug-in object whose construction failed after the window was made
+  // never reaches Destroy: its window goes with it.
+  if (handle()) Destroy();
+}
+
 void EditorWindow::Create() {
-  HWND window = CreateDialogParamA(module_, MAKEINTRESOURCEA(kEditorDialog), nullptr,
-                                   EditorDialogProc, reinterpret_cast<LPARAM>(this));
+  HWND window = CreateDialogParamA(
+      module_, MAKEINTRESOURCEA(kEditorDialog), nullptr,
+      system_callbacks::DialogProcedure<EditorWindow, &EditorWindow::HandleMessage>,
+      reinterpret_cast<LPARAM>(this));
   *handleSlot_ = window;
   if (window) maps_.Attach(window);
 }
@@ -171,23 +180,15 @@ void EditorWindow::PaintEditor(HWND window) {
   EndPaint(window, &paint);
 }
 
-INT_PTR CALLBACK EditorWindow::EditorDialogProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* editor = reinterpret_cast<EditorWindow*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
-    if (editor) *editor->handleSlot_ = window;
-    return 1;
-  }
-  // Null for the few messages the system sends before WM_INITDIALOG.
-  auto* editor = reinterpret_cast<EditorWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!editor) return 0;
-  return editor->HandleMessage(window, message, wParam, lParam);
-}
-
-INT_PTR EditorWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR EditorWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (IsButtonMessage(message)) placeHints_.Seen(engine_.model, PointFromLParam(lParam));
   switch (message) {
+    case WM_INITDIALOG:
+      *handleSlot_ = window;
+      return 1;
+    case system_callbacks::kTellMessage:
+      showMessage(reinterpret_cast<const char*>(lParam));
+      return 0;
     case WM_MOUSEMOVE:
       return PointerMove(PointFromLParam(lParam));
     case WM_LBUTTONDOWN:
@@ -506,6 +507,18 @@ void EditorWindow::ShowParameterMenu(int32_t parameter) {
     host->HostDispatch(sender, kHostMenuChoice, parameter, command - kMenuCommandBase);
   }
   DestroyMenu(menu);
+}
+
+void EditorWindow::MessageRefused(HWND, UINT, host_boundary::Refusal why) noexcept {
+  // Whatever the message was doing stopped where it threw; the host hears
+  // why. Fixed texts: with no memory left, no other can be made.
+  showMessage(why == host_boundary::Refusal::kOutOfMemory
+                  ? "Not enough memory to finish the panel's last action"
+                  : "The panel's last action failed before its end");
+}
+
+void EditorWindow::TellLater(const char* staticText) const noexcept {
+  system_callbacks::TellLater(handle(), staticText);
 }
 
 void EditorWindow::showMessage(const char* text) const {

@@ -16,12 +16,14 @@
 #include "editor/repaint_requests.h"
 #include "engine/editor_repaint.h"
 #include "engine/engine.h"
+#include "engine/host_boundary.h"
 
 class EditorWindow final : public EditorRepaint {
  public:
   // handleSlot is where the host reads the window handle (the plug-in
   // object's editor handle member); it is kept current.
   EditorWindow(ArticulationEngine& engine, HINSTANCE module, void** handleSlot);
+  ~EditorWindow();
   EditorWindow(const EditorWindow&) = delete;
   EditorWindow& operator=(const EditorWindow&) = delete;
 
@@ -59,9 +61,16 @@ class EditorWindow final : public EditorRepaint {
     composedHookContext_ = context;
   }
 
-  // Every message but WM_INITDIALOG, from the dialog procedure. Returns what
-  // the dialog procedure hands back to the system.
+  // Every message from WM_INITDIALOG on, from the dialog procedure
+  // (system_callbacks.h), which catches what it throws. Returns what the
+  // dialog procedure hands back to the system.
   INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // [editor thread] A message's handling threw: the host is told.
+  void MessageRefused(HWND window, UINT message, host_boundary::Refusal why) noexcept;
+
+  // [any thread but the audio thread] Has the panel show a text with static
+  // storage through the host's message, from its own thread.
+  void TellLater(const char* staticText) const noexcept;
 
   // The loader the map menu, drops and pastes go to; set once by the
   // plug-in object before the panel is shown.
@@ -73,8 +82,6 @@ class EditorWindow final : public EditorRepaint {
   const EditorDragState& dragState() const { return drag_; }
 
  private:
-  static INT_PTR CALLBACK EditorDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
   // [editor thread] Marks for repainting straight away, whatever is
   // recorded: the panel's own edits are rare, and their paint also serves
   // whatever requests are recorded.

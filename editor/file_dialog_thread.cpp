@@ -3,7 +3,10 @@
 #include <commdlg.h>
 #include <objbase.h>
 
+#include <memory>
 #include <vector>
+
+#include "editor/system_callbacks.h"
 
 namespace {
 
@@ -13,7 +16,7 @@ constexpr DWORD kCancelRetryMilliseconds = 50;
 constexpr DWORD kJoinGiveUpMilliseconds = 10000;
 constexpr DWORD kPathCapacity = 32768;
 
-BOOL CALLBACK CancelWindow(HWND window, LPARAM) {
+BOOL CALLBACK CancelWindow(HWND window, LPARAM) noexcept {
   // A file dialog ends on IDCANCEL; a yes/no prompt over it (replace the
   // file?) has no cancel button and ends on IDNO, which leaves the file.
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
@@ -43,42 +46,43 @@ struct FileDialogThread::Shared {
 
 bool FileDialogThread::Start(HWND owner, HWND notify, UINT doneMessage, const Request& request) {
   if (shared_) return false;
-  auto* shared = new Shared;
+  auto shared = std::make_unique<Shared>();
   shared->request = request;
   shared->owner = owner;
   shared->notify = notify;
   shared->doneMessage = doneMessage;
   DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, Run, shared, 0, &id);
-  if (!thread) {
-    delete shared;
-    return false;
-  }
-  shared_ = shared;
+  HANDLE thread = system_callbacks::StartModuleThread<Run>(shared.get(), &id);
+  if (!thread) return false;
+  shared_ = shared.release();
   thread_ = thread;
   return true;
 }
 
 DWORD FileDialogThread::WorkerThreadId() const { return thread_ ? GetThreadId(thread_) : 0; }
 
-DWORD WINAPI FileDialogThread::Run(void* argument) {
-  auto* shared = static_cast<Shared*>(argument);
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+void FileDialogThread::ShowDialog(Shared& shared) {
+  struct Apartment {
+    HRESULT state = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ~Apartment() {
+      if (SUCCEEDED(state)) CoUninitialize();
+    }
+  } apartment;
   std::vector<wchar_t> path(kPathCapacity, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = shared->owner;
-  dialog.lpstrFilter = shared->request.filter.c_str();
-  dialog.nFilterIndex = shared->request.filterIndex;
+  dialog.hwndOwner = shared.owner;
+  dialog.lpstrFilter = shared.request.filter.c_str();
+  dialog.nFilterIndex = shared.request.filterIndex;
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = kPathCapacity;
-  dialog.lpstrTitle = shared->request.title.empty() ? nullptr : shared->request.title.c_str();
+  dialog.lpstrTitle = shared.request.title.empty() ? nullptr : shared.request.title.c_str();
   dialog.lpstrDefExt =
-      shared->request.defaultExtension.empty() ? nullptr : shared->request.defaultExtension.c_str();
+      shared.request.defaultExtension.empty() ? nullptr : shared.request.defaultExtension.c_str();
   dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   BOOL chosen = FALSE;
-  if (!shared->cancelled) {
-    if (shared->request.kind == Kind::kOpen) {
+  if (!shared.cancelled) {
+    if (shared.request.kind == Kind::kOpen) {
       dialog.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
       chosen = GetOpenFileNameW(&dialog);
     } else {
@@ -86,15 +90,28 @@ DWORD WINAPI FileDialogThread::Run(void* argument) {
       chosen = GetSaveFileNameW(&dialog);
     }
   }
-  if (chosen && !shared->cancelled) {
-    shared->result.chosen = true;
-    shared->result.path = path.data();
-    shared->result.filterIndex = dialog.nFilterIndex;
+  if (chosen && !shared.cancelled) {
+    shared.result.path = path.data();
+    shared.result.filterIndex = dialog.nFilterIndex;
+    shared.result.chosen = true;
   }
-  if (SUCCEEDED(com)) CoUninitialize();
+}
+
+void FileDialogThread::Run(void* argument) {
+  auto* shared = static_cast<Shared*>(argument);
+  // A dialog that cannot be shown, or whose choice cannot be kept, ends as
+  // if cancelled, and the panel says why.
+  host_boundary::Call([&] { ShowDialog(*shared); },
+                      [&](host_boundary::Refusal why) noexcept {
+                        shared->result = Result{};
+                        if (!shared->cancelled)
+                          system_callbacks::TellLater(
+                              shared->notify, why == host_boundary::Refusal::kOutOfMemory
+                                                  ? "The file dialog failed: not enough memory"
+                                                  : "The file dialog failed");
+                      });
   if (!shared->cancelled) PostMessageW(shared->notify, shared->doneMessage, 0, 0);
   shared->Release();
-  return 0;
 }
 
 bool FileDialogThread::Join(bool cancelWindows) {
@@ -130,7 +147,8 @@ FileDialogThread::Result FileDialogThread::Finish() {
   InterlockedIncrement(&shared->references);
   // What the thread wrote is complete once it has ended.
   const bool ended = Join(false);
-  Result result = ended && !shared->cancelled ? shared->result : Result{};
+  Result result;
+  if (ended && !shared->cancelled) result = std::move(shared->result);
   shared->Release();
   return result;
 }

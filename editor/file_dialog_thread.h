@@ -6,8 +6,11 @@
 // owned by the host's top-level window, and its end is posted back to the
 // panel as a message. Closing the editor cancels an open dialog: every
 // top-level window of the worker (the dialog and any prompt over it) is
-// told to cancel until the thread ends, and the thread is always waited
-// for before the editor goes.
+// told to cancel until the thread ends, and the thread is waited for before
+// the editor goes. A thread that does not end within the wait is left to end
+// alone: it holds a reference to the plug-in's module until its last
+// instruction there (system_callbacks.h), so a host that frees the module
+// meanwhile does not pull the code from under it.
 #pragma once
 
 #include <windows.h>
@@ -60,7 +63,9 @@ class FileDialogThread {
 
  private:
   struct Shared;
-  static DWORD WINAPI Run(void* argument);
+  // The worker: shows the dialog, keeps the choice, posts the done message.
+  static void Run(void* argument);
+  static void ShowDialog(Shared& shared);
   // Waits for the worker, cancelling its windows now and then when asked.
   // False when it had to give up waiting and left the thread to end alone.
   bool Join(bool cancelWindows);

@@ -216,3 +216,35 @@ std::vector<ChooserEntry> BuildFactoryMenu(const std::vector<FactoryMenuName>& m
   return Grouped(
       maps, 0, maps.size(), [](const FactoryMenuName& m) { return m.maker; }, products);
 }
+
+namespace {
+
+// Picks of a menu made from some of the maps, made indices into all of them.
+void Renumber(std::vector<ChooserEntry>& entries, const std::vector<int32_t>& indices) {
+  for (ChooserEntry& entry : entries) {
+    if (entry.pick >= 0) entry.pick = indices[static_cast<size_t>(entry.pick)];
+    Renumber(entry.submenu, indices);
+  }
+}
+
+}  // namespace
+
+std::vector<LibrarySubmenu> BuildLibrarySubmenus(const std::vector<FactoryMenuName>& maps) {
+  std::vector<LibrarySubmenu> submenus;
+  for (const bool community : {false, true}) {
+    std::vector<FactoryMenuName> some;
+    std::vector<int32_t> indices;
+    for (size_t i = 0; i < maps.size(); ++i)
+      if (maps[i].community == community) {
+        some.push_back(maps[i]);
+        indices.push_back(static_cast<int32_t>(i));
+      }
+    if (some.empty()) continue;
+    LibrarySubmenu submenu{
+        community ? map_menu::kCommunitySubmenuText : map_menu::kFactorySubmenuText,
+        BuildFactoryMenu(some)};
+    Renumber(submenu.entries, indices);
+    submenus.push_back(std::move(submenu));
+  }
+  return submenus;
+}

@@ -45,9 +45,13 @@ struct Item {
 std::vector<Item> Items(bool canUndo);
 
 // Where the submenu of factory maps belongs in Items(): the index before
-// which it is inserted, so it opens the menu's list of sources.
+// which it is inserted, so it opens the menu's list of sources; the submenu
+// of community maps follows it.
 constexpr size_t kFactorySubmenuIndex = 1;
 constexpr const char kFactorySubmenuText[] = "Factory maps";
+// Maps users of other programs shared, which nobody checked: apart from the
+// factory maps, and saying so.
+constexpr const char kCommunitySubmenuText[] = "Community maps (untested)";
 
 }  // namespace map_menu
 
@@ -95,11 +99,13 @@ std::string MenuText(const std::string& text);
 
 // A factory map as the menu files it (UTF-8): under its maker, then its
 // product, by its title there; `name` is its whole name, as messages give it.
+// A community map goes in the community maps' submenu instead.
 struct FactoryMenuName {
   std::string maker;
   std::string product;
   std::string title;
   std::string name;
+  bool community = false;
 };
 
 // Maker ▸ product ▸ map, in the library's order; an entry's pick is the
@@ -107,3 +113,13 @@ struct FactoryMenuName {
 // equal runs, each a submenu named by its first and last entries
 // ("8DIO – PREMIER SOUND FACTORY"), so no level outgrows the limit.
 std::vector<ChooserEntry> BuildFactoryMenu(const std::vector<FactoryMenuName>& maps);
+
+// The map menu's submenus of built-in maps, in order: "Factory maps" with
+// the factory maps and "Community maps (untested)" with the community maps,
+// each as BuildFactoryMenu makes it; one without maps is left out. An
+// entry's pick is the map's index in `maps`.
+struct LibrarySubmenu {
+  std::string text;
+  std::vector<ChooserEntry> entries;
+};
+std::vector<LibrarySubmenu> BuildLibrarySubmenus(const std::vector<FactoryMenuName>& maps);

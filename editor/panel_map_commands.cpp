@@ -114,10 +114,12 @@ void PanelMapCommands::AppendFactoryMaps(HMENU menu, const std::vector<FactoryMe
   std::vector<FactoryMenuName> listed = maps;
   listed.resize(
       std::min<size_t>(maps.size(), map_menu::kFactoryLast - map_menu::kFactoryFirst + 1));
-  HMENU sub = BuildChooserMenu(BuildFactoryMenu(listed), map_menu::kFactoryFirst);
-  if (!sub) return;
-  AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
-              panel_text::Wide(map_menu::kFactorySubmenuText).c_str());
+  for (const LibrarySubmenu& submenu : BuildLibrarySubmenus(listed)) {
+    HMENU sub = BuildChooserMenu(submenu.entries, map_menu::kFactoryFirst);
+    if (!sub) return;
+    AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
+                panel_text::Wide(submenu.text).c_str());
+  }
 }
 
 void PanelMapCommands::Run(map_menu::Command command, POINT screen) {

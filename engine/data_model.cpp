@@ -31,13 +31,15 @@ SlotSwitchArray DataModel::SwitchWords() const {
 }
 
 void DataModel::TakeLoadedSettings(const DataModel& loaded) {
-  // The slots first, whole; the words the panel and a save read follow.
+  // The names first: their copy is the one step that takes memory, and out
+  // of memory it throws before anything has changed. Then the slots,
+  // whole; the words the panel and a save read follow.
+  bank.name = loaded.bank.name;
   additions.SetAll(loaded.SwitchWords(), loaded.additions.All());
   bank.keyswitch = loaded.bank.keyswitch;
   bank.uacc = loaded.bank.uacc;
   bank.modwheel = loaded.bank.modwheel;
   bank.iconId = loaded.bank.iconId;
-  bank.name = loaded.bank.name;
   output = loaded.output;
   controllers = loaded.controllers;
   pan = loaded.pan;

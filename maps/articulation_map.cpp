@@ -9,11 +9,52 @@
 #include "maps/text_encoding.h"
 #include "maps/uacc_names.h"
 
-using Json = nlohmann::ordered_json;
+// Out of memory, the library's trees can end the process: a tree frees its
+// nodes through a stack it allocates, in a destructor, and an object that
+// keeps its keys in order grows by copying its members and freeing the old
+// ones. So a map is read into objects that keep their keys in a tree of
+// nodes (document order is not needed to read it), and written into ordered
+// objects made with room for all their keys; and every tree has one owner,
+// which takes it apart leaf first before it goes: a node without children
+// frees without allocating. A map nests a few levels deep; a deeper text is
+// refused while it is read, so the recursion stays short.
+using Json = nlohmann::json;
+using OrderedJson = nlohmann::ordered_json;
 
 namespace {
 
 constexpr size_t kMaxNameBytes = 255;
+constexpr int kMaxDepth = 16;
+constexpr size_t kMaxObjectKeys = 16;  // no object written here has more
+
+template <typename Tree>
+void TakeApart(Tree& node) noexcept {
+  if (node.is_array()) {
+    for (Tree& child : node) TakeApart(child);
+    node.template get_ref<typename Tree::array_t&>().clear();
+  } else if (node.is_object()) {
+    for (auto& member : node.template get_ref<typename Tree::object_t&>()) TakeApart(member.second);
+    node.template get_ref<typename Tree::object_t&>().clear();
+  }
+}
+
+// The owner of a tree: the tree is taken apart however its scope ends.
+template <typename Tree>
+class OwnedTree {
+ public:
+  OwnedTree() = default;
+  ~OwnedTree() { TakeApart(root); }
+  OwnedTree(const OwnedTree&) = delete;
+  OwnedTree& operator=(const OwnedTree&) = delete;
+  Tree root;
+};
+
+// An ordered object with room for every key it will get.
+OrderedJson& MakeObject(OrderedJson& node) {
+  node = OrderedJson::object();
+  node.get_ref<OrderedJson::object_t&>().reserve(kMaxObjectKeys);
+  return node;
+}
 constexpr const char* kPluginChannelName = "plug-in";
 
 bool Fail(MapError& error, std::string field, std::string message) {
@@ -357,13 +398,18 @@ bool ReadMap(const Json& map, PluginSettings& s, MapError& error) {
 
 // nlohmann keeps the last of two equal keys; a map that says a thing twice
 // is refused instead. The parser reports events in document order, so a
-// stack of the keys seen per open object finds the repeats.
+// stack of the keys seen per open object finds the repeats. A list or
+// object deeper than any map ends the reading.
+struct TooDeep {};
+
 struct DuplicateKeyFinder {
   std::vector<std::set<std::string>> open;
   std::string duplicate;
 
-  bool operator()(int, nlohmann::detail::parse_event_t event, Json& parsed) {
+  bool operator()(int depth, nlohmann::detail::parse_event_t event, Json& parsed) {
     using Event = nlohmann::detail::parse_event_t;
+    if ((event == Event::object_start || event == Event::array_start) && depth >= kMaxDepth)
+      throw TooDeep{};
     if (event == Event::object_start) open.emplace_back();
     if (event == Event::object_end && !open.empty()) open.pop_back();
     if (event == Event::key && !open.empty() && duplicate.empty() &&
@@ -386,16 +432,22 @@ std::string ParseMessage(const char* what) {
 
 bool ParseArticulationMap(const std::string& text, PluginSettings& settings, MapError& error) {
   DuplicateKeyFinder finder;
-  Json map;
+  OwnedTree<Json> map;
   try {
-    map = Json::parse(text, std::ref(finder));
+    // Json::parse with this callback, but into a tree this function owns.
+    nlohmann::detail::json_sax_dom_callback_parser<Json> builder(map.root, std::ref(finder), true);
+    Json::sax_parse(text, &builder);
   } catch (const Json::exception& e) {  // also a number too large for any type
     return Fail(error, "", ParseMessage(e.what()));
+  } catch (const TooDeep&) {
+    return Fail(
+        error, "",
+        "lists and objects nested deeper than any map (" + std::to_string(kMaxDepth) + " levels)");
   }
   if (!finder.duplicate.empty())
     return Fail(error, finder.duplicate, "appears twice in the same object");
   PluginSettings parsed;
-  if (!ReadMap(map, parsed, error)) return false;
+  if (!ReadMap(map.root, parsed, error)) return false;
   settings = std::move(parsed);
   return true;
 }
@@ -442,16 +494,16 @@ bool CheckExpressible(const PluginSettings& s, MapError& error) {
   return true;
 }
 
-Json ChannelList(uint32_t set) {
-  Json list = Json::array();
+// The writers fill nodes of one tree in place (see OwnedTree).
+void WriteChannelList(uint32_t set, OrderedJson& list) {
+  list = OrderedJson::array();
   if (set & kPluginChannelBit) list.push_back(kPluginChannelName);
   for (int channel = 0; channel < 16; ++channel)
     if (set & (1u << channel)) list.push_back(channel + 1);
-  return list;
 }
 
-Json ActionEntry(const SlotAction& a) {
-  Json entry;
+void WriteAction(const SlotAction& a, OrderedJson& entry) {
+  MakeObject(entry);
   switch (a.kind) {
     case ActionKind::kNoteTap:
     case ActionKind::kNoteHeld:
@@ -471,41 +523,40 @@ Json ActionEntry(const SlotAction& a) {
       break;
   }
   if (a.channel != 0) entry["channel"] = a.channel;
-  return entry;
 }
 
 // Only what differs from a slot without additions is written.
-void WriteAdditions(const SlotAdditions& a, Json& entry) {
+void WriteAdditions(const SlotAdditions& a, OrderedJson& entry) {
   if (a.keyswitchVelocity != kDefaultKeyswitchVelocity)
     entry["keyswitchVelocity"] = a.keyswitchVelocity;
-  if (a.noteChannels != kPluginChannelBit) entry["noteChannels"] = ChannelList(a.noteChannels);
+  if (a.noteChannels != kPluginChannelBit) WriteChannelList(a.noteChannels, entry["noteChannels"]);
   if (a.transpose != 0) entry["transpose"] = a.transpose;
   if (a.latencyMs != 0) entry["latency"] = a.latencyMs;
   if (a.actionCount == 0) return;
-  Json actions = Json::array();
-  for (int i = 0; i < a.actionCount; ++i) actions.push_back(ActionEntry(a.actions[i]));
-  entry["actions"] = std::move(actions);
+  OrderedJson& actions = entry["actions"] = OrderedJson::array();
+  for (int i = 0; i < a.actionCount; ++i) WriteAction(a.actions[i], actions.emplace_back());
 }
 
 }  // namespace
 
 bool FormatArticulationMap(const PluginSettings& s, std::string& text, MapError& error) {
   if (!CheckExpressible(s, error)) return false;
-  Json map;
+  OwnedTree<OrderedJson> tree;
+  OrderedJson& map = MakeObject(tree.root);
   map["channel"] = s.channel + 1;
   map["port"] = s.port;
-  map["options"] = {{"ccGhosting", s.ccGhosting != 0},
-                    {"preservePortChannel", s.preservePortChannel != 0}};
-  Json controllers = Json::object();
+  OrderedJson& options = MakeObject(map["options"]);
+  options["ccGhosting"] = s.ccGhosting != 0;
+  options["preservePortChannel"] = s.preservePortChannel != 0;
+  OrderedJson& controllers = MakeObject(map["controllers"]);
   for (int i = 0; i < kControllerCount; ++i) controllers[kControllerNames[i]] = s.controllers[i];
-  map["controllers"] = std::move(controllers);
   map["page"] = kPageNames[s.pageIndex];
   map["selectedSlot"] = s.selectedSlot + 1;
-  Json slots = Json::array();
+  OrderedJson& slots = map["slots"] = OrderedJson::array();
   for (int i = 0; i < kSlotCount; ++i) {
     const SlotSettings& slot = s.slots[i];
     if (slot.IsDefault()) continue;
-    Json entry;
+    OrderedJson& entry = MakeObject(slots.emplace_back());
     entry["slot"] = i + 1;
     entry["name"] = Windows1252ToUtf8(slot.name);
     entry["icon"] = slot.icon;
@@ -513,9 +564,7 @@ bool FormatArticulationMap(const PluginSettings& s, std::string& text, MapError&
     if (slot.uacc != kUnset) entry["uacc"] = slot.uacc;
     if (slot.modwheel != kUnset) entry["modwheel"] = slot.modwheel;
     WriteAdditions(slot.additions, entry);
-    slots.push_back(std::move(entry));
   }
-  map["slots"] = std::move(slots);
   text = map.dump(2) + "\n";
   return true;
 }

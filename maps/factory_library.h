@@ -3,10 +3,17 @@
 // folder at the top of the source tree) and built into the program
 // compressed, so they work wherever the program is, with no file beside it.
 //
-// Maps are numbered 0..FactoryMapCount()-1 in menu order: by maker, then
-// product (each compared without regard to ASCII case), then in the order of
-// their sources. Nothing here throws, allocates before a text is asked for,
-// or touches a file.
+// Beside them, the community maps: converted the same way from maps users
+// of other programs shared, which nobody checked ("uncurated and
+// untested"), and marked as such wherever they are listed.
+//
+// Maps are numbered 0..FactoryMapCount()-1 in menu order: the factory maps,
+// then the community maps, each by maker, then product (each compared
+// without regard to ASCII case), then in the order of their sources. Names
+// are unique over all of them. Nothing here throws or touches a file; the
+// first call inflates the index (names and sources) into memory kept for
+// the process (without memory for it the library lists no map), and each
+// text asked for inflates the chunk that holds it.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +30,11 @@ struct FactoryMapInfo {
   // The name without its maker and product, for a menu under them:
   // "Horns Horn Solo".
   const char* title;
+  // The file it was converted from, its path below the sources folder:
+  // "reaticulate-banks/banks/65-01-Spitfire-Symphonic_Brass.reabank".
+  const char* source;
+  // Whether it is a community map rather than a factory map.
+  bool community;
 };
 
 size_t FactoryMapCount();

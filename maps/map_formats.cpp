@@ -8,6 +8,7 @@
 #include "maps/formats/articulation_plist.h"
 #include "maps/formats/doricolib.h"
 #include "maps/formats/expression_map.h"
+#include "maps/formats/keyswitch_list.h"
 #include "maps/formats/reabank.h"
 #include "maps/formats/universal_definition.h"
 #include "maps/map_import.h"
@@ -36,54 +37,25 @@ struct FormatRow {
   Writer write;  // null: imported only
 };
 
-// The formats in the order messages and file dialogs list them.
+// The formats in the order messages and file dialogs list them. A format
+// is added here (and in MapFormat), and nowhere else.
+// clang-format off
 const FormatRow kFormats[] = {
-    {MapFormat::Reabank,
-     "Reaticulate bank (.reabank)",
-     "a .reabank",
-     {".reabank"},
-     nullptr,
-     LooksLikeReabank,
-     false,
-     ReadReabank,
-     WriteReabank},
-    {MapFormat::ExpressionMap,
-     "Cubase expression map (.expressionmap)",
-     "an .expressionmap",
-     {".expressionmap"},
-     "InstrumentMap",
-     nullptr,
-     false,
-     ReadExpressionMap,
-     WriteExpressionMap},
-    {MapFormat::ArticulationPlist,
-     "Logic articulation set (.plist)",
-     "a .plist",
-     {".plist"},
-     "plist",
-     nullptr,
-     false,
-     ReadArticulationPlist,
-     WriteArticulationPlist},
-    {MapFormat::DoricoLibrary,
-     "Dorico library (.doricolib)",
-     "a .doricolib",
-     {".doricolib"},
-     "kScoreLibrary",
-     nullptr,
-     false,
-     ReadDoricoLibrary,
-     nullptr},
-    {MapFormat::UniversalDefinition,
-     "Universal Definition (.yaml)",
-     "a .yaml",
-     {".yaml", ".yml"},
-     nullptr,
-     LooksLikeUniversalDefinition,
-     true,
-     ReadUniversalDefinition,
-     nullptr},
+    // format, name, noun, extensions, XML root, text shape, precise, reader, writer
+    {MapFormat::Reabank, "Reaticulate bank (.reabank)", "a .reabank", {".reabank"},
+     nullptr, LooksLikeReabank, false, ReadReabank, WriteReabank},
+    {MapFormat::ExpressionMap, "Cubase expression map (.expressionmap)", "an .expressionmap",
+     {".expressionmap"}, "InstrumentMap", nullptr, false, ReadExpressionMap, WriteExpressionMap},
+    {MapFormat::ArticulationPlist, "Logic articulation set (.plist)", "a .plist", {".plist"},
+     "plist", nullptr, false, ReadArticulationPlist, WriteArticulationPlist},
+    {MapFormat::DoricoLibrary, "Dorico library (.doricolib)", "a .doricolib", {".doricolib"},
+     "kScoreLibrary", nullptr, false, ReadDoricoLibrary, nullptr},
+    {MapFormat::UniversalDefinition, "Universal Definition (.yaml)", "a .yaml", {".yaml", ".yml"},
+     nullptr, LooksLikeUniversalDefinition, true, ReadUniversalDefinition, nullptr},
+    {MapFormat::KeySwitchList, "Studio One sound variation list (.keyswitch)", "a .keyswitch",
+     {".keyswitch"}, "Music.KeySwitchList", nullptr, false, ReadKeySwitchList, WriteKeySwitchList},
 };
+// clang-format on
 
 const FormatRow* RowOf(MapFormat format) {
   for (const FormatRow& row : kFormats)

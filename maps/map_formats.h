@@ -26,6 +26,7 @@ enum class MapFormat {
   ArticulationPlist,
   DoricoLibrary,
   UniversalDefinition,
+  KeySwitchList,
 };
 
 // "Reaticulate bank (.reabank)", ...; "unknown format" for Unknown.

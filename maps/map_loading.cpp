@@ -149,8 +149,9 @@ size_t MapOffer::ChoiceCount() const {
 
 bool InspectMapFile(const std::string& fileName, const std::vector<uint8_t>& bytes, MapOffer& offer,
                     MapLoadReport& report) noexcept {
-  const std::string file = MapDisplayName(fileName);
+  std::string file;  // made inside the try: it may need memory
   try {
+    file = MapDisplayName(fileName);
     report = {};
     MapFileContent content;
     ImportError problem;

@@ -40,11 +40,17 @@ LICENCES = [
      "zlib, the compression library linked into plughost.exe"),
 ]
 FONT_DIR = "Artwork/Fonts/Cuprum"
-# The factory maps built into the DLL and plughost.exe are converted from
-# other projects' public maps; their licences ask for these texts to go
-# with them (the folder factory/ of the source holds them).
-FACTORY_NOTICES = ["NOTICE.txt", "LICENSE-ArticulationMappingFiles.txt", "LICENSE-reaticulate.txt"]
+# The factory and community maps built into the DLL and plughost.exe are
+# converted from other projects' public maps; their licences ask for these
+# texts to go with them: the notice and every licence beside it in the
+# folder factory/ of the source (factory-build writes them).
 FACTORY_DIR = "Licenses/Factory maps"
+
+
+def factory_notices(source):
+    folder = os.path.join(source, "factory")
+    return ["NOTICE.txt"] + sorted(n for n in os.listdir(folder)
+                                   if n.startswith("LICENSE-") and n.endswith(".txt"))
 
 
 def commit_time(source):
@@ -84,9 +90,9 @@ def licence_index():
              f"    in {FONT_DIR}/OFL.txt", ""]
     for name, _, what in LICENCES:
         lines += [f"{name}: {what}", ""]
-    lines += [f"{FACTORY_DIR}/: the factory maps built into QuindleVelmora.dll and",
-              "    plughost.exe, converted from public maps of other projects: NOTICE.txt",
-              "    names them, with their licences beside it", ""]
+    lines += [f"{FACTORY_DIR}/: the factory and community maps built into",
+              "    QuindleVelmora.dll and plughost.exe, converted from public maps of other",
+              "    projects: NOTICE.txt names them, with their licences beside it", ""]
     lines.append("The other texts are Debian's copyright files of the packages the parts come from.")
     return ("\n".join(lines) + "\n").encode()
 
@@ -104,7 +110,7 @@ def gather(args):
     }
     for name, origin, _ in LICENCES:
         files["Licenses/" + name] = read(origin)
-    for name in FACTORY_NOTICES:
+    for name in factory_notices(args.source):
         files[f"{FACTORY_DIR}/{name}"] = read(os.path.join(args.source, "factory", name))
     for name in example_files(args.source):
         files["examples/" + name.replace(os.sep, "/")] = read(

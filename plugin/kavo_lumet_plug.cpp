@@ -5,22 +5,33 @@
 #include "plugin/descriptor.h"
 
 namespace {
-// Touched only by construction and Destroy, on the host's main thread.
+// Touched only by construction and destruction, on the host's main thread.
 int g_instanceCount = 0;
 }  // namespace
 
 int KAVOLumetPlug::LiveInstances() { return g_instanceCount; }
 
+KAVOLumetPlug::LiveInstance::LiveInstance(HINSTANCE module) {
+  if (g_instanceCount == 0) CreateEditorResources(module);
+  ++g_instanceCount;
+}
+
+KAVOLumetPlug::LiveInstance::~LiveInstance() {
+  if (--g_instanceCount <= 0) {
+    ReleaseEditorResources();
+    g_instanceCount = 0;
+  }
+}
+
 KAVOLumetPlug::KAVOLumetPlug(int32_t tag, PluginHost* host, HINSTANCE module)
     : TCPPFruityPlug(tag, host),
       module_(module),
+      live_(module),
       engine_(host, tag),
       editor_(engine_, module, &editorHandle),
       mapLoader_(engine_.model, &editor_),
       panelMaps_(mapLoader_) {
   descriptor = &kPluginDescriptor;
-  if (g_instanceCount == 0) CreateEditorResources(module_);
-  ++g_instanceCount;
   engine_.InitState();
   engine_.SetRepaint(&editor_);
   editor_.SetMapLoading(&panelMaps_);
@@ -29,19 +40,16 @@ KAVOLumetPlug::KAVOLumetPlug(int32_t tag, PluginHost* host, HINSTANCE module)
 
 KAVOLumetPlug::~KAVOLumetPlug() = default;
 
-void PLUG_CALL KAVOLumetPlug::Destroy() {
+// The window goes here; the shared resources with the last instance's
+// destructor, after it.
+void KAVOLumetPlug::OnDestroy() {
   engine_.EndAllVoices();
   engine_.ReleaseHeldActionNotes();
   engine_.SetRepaint(nullptr);
   editor_.Destroy();
-  if (--g_instanceCount <= 0) {
-    ReleaseEditorResources();
-    g_instanceCount = 0;
-  }
-  delete this;
 }
 
-intptr_t PLUG_CALL KAVOLumetPlug::Dispatch(int32_t request, int32_t, intptr_t value) {
+intptr_t KAVOLumetPlug::OnDispatch(int32_t request, int32_t, intptr_t value) {
   switch (request) {
     case kDispatchShowEditor:
       editor_.ShowIn(reinterpret_cast<HWND>(value));
@@ -55,7 +63,7 @@ intptr_t PLUG_CALL KAVOLumetPlug::Dispatch(int32_t request, int32_t, intptr_t va
   return 0;
 }
 
-void PLUG_CALL KAVOLumetPlug::SaveOrLoadState(IStream* stream, int32_t save) {
+void KAVOLumetPlug::OnSaveOrLoadState(IStream* stream, int32_t save) {
   ComByteStream bytes(stream);
   if (save) {
     mapLoader_.SaveHostState(bytes);
@@ -64,28 +72,36 @@ void PLUG_CALL KAVOLumetPlug::SaveOrLoadState(IStream* stream, int32_t save) {
   }
 }
 
-void PLUG_CALL KAVOLumetPlug::GetName(int32_t section, int32_t index, int32_t value, char* text) {
+void KAVOLumetPlug::StateRefused(bool save, host_boundary::Refusal why) noexcept {
+  const bool memory = why == host_boundary::Refusal::kOutOfMemory;
+  editor_.TellLater(save ? (memory ? "Settings not saved: not enough memory"
+                                   : "Settings not saved: an internal error")
+                         : (memory ? "Settings not loaded: not enough memory; nothing changed"
+                                   : "Settings not loaded: an internal error"));
+}
+
+void KAVOLumetPlug::OnGetName(int32_t section, int32_t index, int32_t value, char* text) {
   if (text) engine_.GetName(section, index, value, text);
 }
 
-int32_t PLUG_CALL KAVOLumetPlug::ProcessEvent(int32_t event, int32_t value, int32_t flags) {
+int32_t KAVOLumetPlug::OnProcessEvent(int32_t event, int32_t value, int32_t flags) {
   return engine_.ProcessEvent(event, value, flags);
 }
 
-int32_t PLUG_CALL KAVOLumetPlug::ProcessParam(int32_t index, int32_t value, int32_t flags) {
+int32_t KAVOLumetPlug::OnProcessParam(int32_t index, int32_t value, int32_t flags) {
   return engine_.ProcessParam(index, value, flags);
 }
 
-intptr_t PLUG_CALL KAVOLumetPlug::TriggerVoice(const void* voiceParams, int32_t hostVoiceTag) {
+intptr_t KAVOLumetPlug::OnTriggerVoice(const void* voiceParams, int32_t hostVoiceTag) {
   if (!voiceParams) return 0;
   return engine_.TriggerVoice(voiceParams, hostVoiceTag);
 }
 
-void PLUG_CALL KAVOLumetPlug::ReleaseVoice(intptr_t handle) { engine_.ReleaseVoice(handle); }
+void KAVOLumetPlug::OnReleaseVoice(intptr_t handle) { engine_.ReleaseVoice(handle); }
 
-void PLUG_CALL KAVOLumetPlug::KillVoice(intptr_t handle) { engine_.KillVoice(handle); }
+void KAVOLumetPlug::OnKillVoice(intptr_t handle) { engine_.KillVoice(handle); }
 
-int32_t PLUG_CALL KAVOLumetPlug::RenderVoice(intptr_t handle, float* buffer, int32_t* length) {
+int32_t KAVOLumetPlug::OnRenderVoice(intptr_t handle, float* buffer, int32_t* length) {
   if (!buffer || !length) return 0;
   return engine_.RenderVoice(handle, buffer, length);
 }

@@ -1,5 +1,7 @@
 // The plug-in object: the host's operations, checked and forwarded to the
-// platform-neutral engine, the state stream and the editor.
+// platform-neutral engine, the state stream and the editor. The host's
+// slots are the guarded trampolines of TCPPFruityPlug; this class gives
+// their operations.
 #pragma once
 
 #include <windows.h>
@@ -15,17 +17,6 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
   KAVOLumetPlug(int32_t tag, PluginHost* host, HINSTANCE module);
   ~KAVOLumetPlug() override;
 
-  void PLUG_CALL Destroy() override;
-  intptr_t PLUG_CALL Dispatch(int32_t request, int32_t index, intptr_t value) override;
-  void PLUG_CALL SaveOrLoadState(IStream* stream, int32_t save) override;
-  void PLUG_CALL GetName(int32_t section, int32_t index, int32_t value, char* text) override;
-  int32_t PLUG_CALL ProcessEvent(int32_t event, int32_t value, int32_t flags) override;
-  int32_t PLUG_CALL ProcessParam(int32_t index, int32_t value, int32_t flags) override;
-  intptr_t PLUG_CALL TriggerVoice(const void* voiceParams, int32_t hostVoiceTag) override;
-  void PLUG_CALL ReleaseVoice(intptr_t handle) override;
-  void PLUG_CALL KillVoice(intptr_t handle) override;
-  int32_t PLUG_CALL RenderVoice(intptr_t handle, float* buffer, int32_t* length) override;
-
   ArticulationEngine& engine() { return engine_; }
   EditorWindow& editor() { return editor_; }
   // The instance's map loads, saves and step back (maps/map_loader.h); the
@@ -35,8 +26,33 @@ class KAVOLumetPlug final : public TCPPFruityPlug {
   // Live plug-in objects in this process.
   static int LiveInstances();
 
+ protected:
+  void OnDestroy() override;
+  intptr_t OnDispatch(int32_t request, int32_t index, intptr_t value) override;
+  void OnSaveOrLoadState(IStream* stream, int32_t save) override;
+  void StateRefused(bool save, host_boundary::Refusal why) noexcept override;
+  void OnGetName(int32_t section, int32_t index, int32_t value, char* text) override;
+  int32_t OnProcessEvent(int32_t event, int32_t value, int32_t flags) override;
+  int32_t OnProcessParam(int32_t index, int32_t value, int32_t flags) override;
+  intptr_t OnTriggerVoice(const void* voiceParams, int32_t hostVoiceTag) override;
+  void OnReleaseVoice(intptr_t handle) override;
+  void OnKillVoice(intptr_t handle) override;
+  int32_t OnRenderVoice(intptr_t handle, float* buffer, int32_t* length) override;
+
  private:
+  // This object's count among the live instances: the first creates the
+  // shared editor resources, the last releases them. A member, so that a
+  // construction that throws half-way gives its count back.
+  class LiveInstance {
+   public:
+    explicit LiveInstance(HINSTANCE module);
+    ~LiveInstance();
+    LiveInstance(const LiveInstance&) = delete;
+    LiveInstance& operator=(const LiveInstance&) = delete;
+  };
+
   HINSTANCE module_;
+  LiveInstance live_;
   ArticulationEngine engine_;
   EditorWindow editor_;
   MapLoader mapLoader_;

@@ -43,7 +43,7 @@ std::vector<FactoryMenuName> PanelMapLoading::FactoryMaps() const {
     maps.reserve(count);
     for (size_t i = 0; i < count; ++i) {
       const FactoryMapInfo info = FactoryMapAt(i);
-      maps.push_back({info.maker, info.product, info.title, info.name});
+      maps.push_back({info.maker, info.product, info.title, info.name, info.community});
     }
   } catch (...) {
     maps.clear();  // no memory for the names: the menu goes without them
@@ -53,7 +53,8 @@ std::vector<FactoryMenuName> PanelMapLoading::FactoryMaps() const {
 
 bool PanelMapLoading::InspectFactoryMap(size_t index, std::vector<MapBankOffer>& banks,
                                         std::string& message) {
-  const std::string name = FactoryMapAt(index).name;
+  const FactoryMapInfo info = FactoryMapAt(index);
+  const std::string name = info.name;
   std::string json, error;
   if (!FactoryMapText(index, json, error)) {
     message = "Not loaded: factory map " + std::to_string(index + 1) + ": " + error;
@@ -65,6 +66,9 @@ bool PanelMapLoading::InspectFactoryMap(size_t index, std::vector<MapBankOffer>&
     message = report.Message();
     return false;
   }
+  // The load's message says which collection the map is from, and its file.
+  offer.fileName = std::string(info.community ? "community maps (untested)" : "factory maps") +
+                   ", converted from " + info.source;
   banks = offer.banks;
   offer_ = std::move(offer);
   inspected_ = true;

@@ -6,9 +6,14 @@
 //  - nothing loaded can later make the painter read outside a strip or the
 //    note-name table, or make the MIDI output send a data byte above 127;
 //  - values within their working ranges are kept exactly as stored.
+//
+// Both directions take all the memory they need before the first byte moves:
+// a save that runs out of memory throws having written nothing, a load
+// having changed nothing (the host's boundary then answers for it).
 #include "state/state_stream.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +44,17 @@ void ReadOutputAddress(DataModel& model, StateReader& reader) {
   if (hasPort) model.output.port = port & 0xFF;
 }
 
+// What a load may allocate, allocated before the settings change: each
+// name's room for the longest name kept, and room for the largest block.
+struct LoadRoom {
+  std::array<std::string, kSlotCount> names;
+  std::vector<uint8_t> payload;
+  LoadRoom() {
+    for (std::string& name : names) name.reserve(kMaxNameLength);
+    payload.reserve(kMaxExtensionLength);
+  }
+};
+
 // A word is stored only when all its bytes arrived.
 void ReadWord(Relaxed<int32_t>& word, StateReader& reader) {
   int32_t value = 0;
@@ -49,9 +65,10 @@ void ReadSlotWords(SlotWords& words, StateReader& reader) {
   for (Relaxed<int32_t>& word : words) ReadWord(word, reader);
 }
 
-void ReadNames(SlotNames& names, StateReader& reader) {
+// The reset left every name empty; a name that does not arrive whole stays so.
+void ReadNames(SlotNames& names, StateReader& reader, LoadRoom& room) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    std::string name = names[slot];
+    std::string& name = room.names[slot];
     reader.ReadName(name, kMaxNameLength);
     names.Set(slot, std::move(name));
   }
@@ -76,7 +93,7 @@ bool IsSlot(int32_t slot) { return slot >= 0 && slot < kSlotCount; }
 
 // Versions 3 to 5: the current layout, with midiExtend from version 4 on and
 // preservePortChannel and the guarded page in version 5.
-void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
+void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version, LoadRoom& room) {
   ReadOutputAddress(model, reader);
   ReadWord(model.output.ccGhosting, reader);
   if (version >= 4) {
@@ -93,7 +110,7 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
   ReadSlotWords(model.bank.uacc, reader);
   ReadSlotWords(model.bank.modwheel, reader);
   ReadSlotWords(model.bank.iconId, reader);
-  ReadNames(model.bank.name, reader);
+  ReadNames(model.bank.name, reader, room);
   if (version >= 4) {
     model.output.ccGhosting &= 1;
     model.output.midiExtend = 0;
@@ -111,14 +128,15 @@ void ReadNamedVersion(DataModel& model, StateReader& reader, int32_t version) {
 // The slot additions' block after a version-5 state: taken whole when it is
 // there and well formed, ignored otherwise, so that a damaged or unknown
 // block costs nothing read before it. It is read to its stated end only.
-void ReadExtensionBlock(DataModel& model, StateReader& reader) {
+void ReadExtensionBlock(DataModel& model, StateReader& reader, LoadRoom& room) {
   uint8_t headerBytes[kExtensionHeaderSize];
   ExtensionHeader header;
   if (!reader.ReadBytes(headerBytes, sizeof headerBytes) ||
       !ReadExtensionHeader(headerBytes, header)) {
     return;
   }
-  std::vector<uint8_t> payload(header.length);
+  std::vector<uint8_t>& payload = room.payload;
+  payload.resize(header.length);  // within the room: kMaxExtensionLength at most
   if (!reader.ReadBytes(payload.data(), header.length)) return;
   SlotAdditionsArray additions;
   if (DecodeExtensionPayload(header, payload.data(), additions)) model.additions.SetAll(additions);
@@ -170,6 +188,9 @@ void KeepLoadedValuesInRange(DataModel& model) {
 }  // namespace
 
 void SaveState(const DataModel& model, ByteStream& out) {
+  const std::array<std::string, kSlotCount> names = model.bank.name.All();
+  // Only a state that uses the slot additions carries their block.
+  const std::vector<uint8_t> block = EncodeExtensionBlock(model.additions.All());
   StateWriter writer(out);
   writer.WriteInt32(kStateVersion);
   writer.WriteInt32(model.output.channel);
@@ -183,17 +204,16 @@ void SaveState(const DataModel& model, ByteStream& out) {
   for (int32_t word : model.bank.uacc) writer.WriteInt32(word);
   for (int32_t word : model.bank.modwheel) writer.WriteInt32(word);
   for (int32_t word : model.bank.iconId) writer.WriteInt32(word);
-  for (int slot = 0; slot < kSlotCount; ++slot) writer.WriteName(model.bank.name[slot]);
+  for (const std::string& name : names) writer.WriteName(name);
   writer.WriteUint16(kWrittenControllerCount);
   for (int32_t value : model.controllers.value) writer.WriteInt32(value);
   writer.WriteInt32(model.pageIndex);
   writer.WriteInt32(model.selectedSlot);
-  // Only a state that uses the slot additions carries their block.
-  const std::vector<uint8_t> block = EncodeExtensionBlock(model.additions.All());
   writer.WriteBytes(block.data(), static_cast<uint32_t>(block.size()));
 }
 
 void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
+  LoadRoom room;
   model.ResetToDefaults();
   StateReader reader(in);
   int32_t version = kStateVersion;  // a stream without a version word reads as version 5
@@ -206,8 +226,8 @@ void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint) {
     case 3:
     case 4:
     case 5:
-      ReadNamedVersion(model, reader, version);
-      if (version == 5) ReadExtensionBlock(model, reader);
+      ReadNamedVersion(model, reader, version, room);
+      if (version == 5) ReadExtensionBlock(model, reader, room);
       break;
     default:
       break;  // a version this build does not know: the reset state stands

@@ -8,10 +8,12 @@
 
 constexpr int32_t kStateVersion = 5;
 
-// Writes the current settings; changes nothing.
+// Writes the current settings; changes nothing. Out of memory, it throws
+// before the first write.
 void SaveState(const DataModel& model, ByteStream& out);
 
 // Resets to defaults, reads whatever version the stream holds, asks for a
 // whole-panel repaint (when repaint is non-null) and ends the instance's
-// fresh state. Sends nothing.
+// fresh state. Sends nothing. Out of memory, it throws before it reads or
+// changes anything.
 void LoadState(DataModel& model, ByteStream& in, EditorRepaint* repaint);

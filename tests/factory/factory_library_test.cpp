@@ -79,6 +79,12 @@ TEST(FactoryLibrary, BuiltInLibraryGivesBackEveryMap) {
     ASSERT_EQ(info.product, entry["product"].get<std::string>()) << i;
     ASSERT_EQ(info.name, entry["name"].get<std::string>()) << i;
     ASSERT_EQ(info.title, entry["title"].get<std::string>()) << i;
+    ASSERT_EQ(info.source, entry["source"].get<std::string>()) << i;
+    ASSERT_EQ(info.community, entry["community"].get<bool>()) << i;
+    // The factory maps first, then the community maps.
+    if (i > 0) {
+      ASSERT_LE(FactoryMapAt(i - 1).community, info.community) << i;
+    }
     std::string text, error;
     ASSERT_TRUE(FactoryMapText(i, text, error)) << i << ": " << error;
     ASSERT_EQ(text, ReadText(fs::path(ARTSW_FACTORY_DIR) / entry["file"].get<std::string>()))
@@ -93,6 +99,8 @@ TEST(FactoryLibrary, BuiltInLibraryGivesBackEveryMap) {
   EXPECT_EQ(text, "kept");
   EXPECT_NE(error.find("there is no factory map"), std::string::npos) << error;
   EXPECT_STREQ(FactoryMapAt(FactoryMapCount()).name, "");
+  EXPECT_STREQ(FactoryMapAt(FactoryMapCount()).source, "");
+  EXPECT_TRUE(FactoryMapAt(0).source[0] != '\0');
 }
 
 // factory:NAME: a whole name whatever its case and blanks, else words that
@@ -211,6 +219,118 @@ TEST(FactoryLibrary, PagesNamesAndOrder) {
   EXPECT_NE(c.libraryFiles["NOTICE.txt"].find("someone/banks\n  (commit def5678)"),
             std::string::npos);
   EXPECT_EQ(c.libraryFiles["LICENSE-reaticulate.txt"], "Apache text\n");
+  fs::remove_all(sources);
+}
+
+// The community collections on a small set of our own: their maps after
+// the factory maps, in a folder of their own and marked in the index; a
+// community map with a factory map's maker, product and slots, or a
+// community map's whole name and slots, left out as a duplicate; banks of no
+// articulation, banks that cannot be imported and files the reader refuses
+// left out and counted by reason, never failures; key switch lists named by
+// their folders and file names; the notice naming every collection.
+TEST(FactoryLibrary, CommunityMapsComeAfterMarkedAndWithoutDuplicates) {
+  const fs::path sources = fs::temp_directory_path() / "factory_community_test";
+  fs::remove_all(sources);
+  WriteText(sources / "SOURCES.md",
+            "| `articulation-mapping-files/` | someone/yaml | abc1234 | MIT |\n"
+            "| `reaticulate-banks/` | someone/banks | def5678 | Apache |\n"
+            "| `reaticulate-userbanks/` | someone/banks | def5678 | Apache |\n"
+            "| `studio-one-user-presets/` | else/presets | 0123abc | CC0 |\n");
+  WriteText(sources / "articulation-mapping-files/LICENSE", "MIT text\n");
+  WriteText(sources / "reaticulate-banks/LICENSE.md", "Apache text\n");
+  WriteText(sources / "reaticulate-userbanks/LICENSE.md", "Apache text\n");
+  WriteText(sources / "studio-one-user-presets/LICENSE", "CC0 text\n");
+  fs::create_directories(sources / "articulation-mapping-files/articluster-files");
+  const std::string violins = "//! o=note:24\n1 Legato\n//! o=note:25\n2 Staccato\n";
+  WriteText(sources / "reaticulate-banks/banks/a.reabank",
+            "//! g=\"Zed/Strings\" n=\"Violins\"\nBank * * V\n" + violins);
+  WriteText(sources / "reaticulate-userbanks/Zed/zed.reabank",
+            // The factory bank under another title: a duplicate.
+            "//! g=\"zed/strings\" n=\"Violins A\"\nBank * * V\n" + violins +
+                // The same slots for another product: kept.
+                "//! g=\"Zed/Brass\" n=\"Horns\"\nBank * * H\n" + violins +
+                // Hidden only: no articulation.
+                "//! g=\"Zed/Winds\" n=\"Flutes\"\nBank * * F\n//! f=hidden o=note:1\n1 Off\n" +
+                // A copy of a bank the file lacks: cannot be imported.
+                "//! g=\"Zed/Winds\" n=\"Oboes\" clone=\"Zed/Winds/Nothing\"\nBank * * O\n" +
+                // The factory map's name with other slots: named apart.
+                "//! g=\"Zed/Strings\" n=\"Violins\"\nBank * * W\n//! o=cc:1,1\n1 Soft\n");
+  // The same community bank again in another file: a duplicate.
+  WriteText(sources / "reaticulate-userbanks/Zed/zed2.reabank",
+            "//! g=\"Zed/Brass\" n=\"Horns\"\nBank * * H\n" + violins);
+  const std::string list =
+      "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<Music.KeySwitchList>\n"
+      "<Attributes pitch=\"24\" name=\"Long\"/>\n</Music.KeySwitchList>\n";
+  WriteText(sources / "studio-one-user-presets/Key Switches/Maker - Product/Flute.keyswitch", list);
+  WriteText(sources / "studio-one-user-presets/Key Switches/Maker/Solo Oboe.keyswitch", list);
+  WriteText(
+      sources / "studio-one-user-presets/Key Switches/Broken.keyswitch",
+      "<Music.KeySwitchList><Attributes name=\"A\" activation=\"pb3\"/></Music.KeySwitchList>");
+
+  FactoryConversion c;
+  std::string error;
+  ASSERT_TRUE(ConvertFactorySources(sources.string(), c, error)) << error;
+  EXPECT_TRUE(c.failures.empty()) << c.failures.front();
+  struct Want {
+    const char* name;
+    const char* file;
+    bool community;
+  };
+  const Want wanted[] = {
+      {"Zed Strings Violins", "Zed/Strings/Violins.json", false},
+      {"Maker Product Flute", "community/Maker/Product/Flute.json", true},
+      {"Maker Solo Oboe", "community/Maker/Solo Oboe/Solo Oboe.json", true},
+      {"Zed Brass Horns", "community/Zed/Brass/Horns.json", true},
+      {"Zed Strings Violins (2)", "community/Zed/Strings/Violins (2).json", true},
+  };
+  ASSERT_EQ(c.maps.size(), std::size(wanted));
+  for (size_t i = 0; i < std::size(wanted); ++i) {
+    EXPECT_EQ(c.maps[i].name, wanted[i].name) << i;
+    EXPECT_EQ(c.maps[i].file, wanted[i].file) << i;
+    EXPECT_EQ(c.maps[i].community, wanted[i].community) << i;
+  }
+  EXPECT_EQ(c.maps[1].source,
+            "studio-one-user-presets/Key Switches/Maker - Product/Flute.keyswitch");
+
+  ASSERT_EQ(c.duplicates.size(), 2u);
+  EXPECT_EQ(c.duplicatesOfFactory, 1u);
+  EXPECT_EQ(c.duplicates[0].rfind("reaticulate-userbanks/Zed/zed2.reabank: map \"Zed Brass Horns\" "
+                                  "has the slots of the community map \"Zed Brass Horns\"",
+                                  0),
+            0u)
+      << c.duplicates[0];
+  EXPECT_NE(c.duplicates[1].find("map \"zed strings Violins A\" has the slots of the factory map "
+                                 "\"Zed Strings Violins\" (reaticulate-banks/banks/a.reabank)"),
+            std::string::npos)
+      << c.duplicates[1];
+  EXPECT_EQ(c.leftOutReasons,
+            (std::map<std::string, size_t>{
+                {"cannot be imported", 1}, {"no articulation", 1}, {"refused by its reader", 1}}));
+  ASSERT_EQ(c.leftOut.size(), 3u);
+  const std::string summary = FactorySummary(c);
+  EXPECT_NE(summary.find("5 maps (1 factory, 4 community: 2 from user banks, 2 from key switch "
+                         "lists)"),
+            std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("left out: 3 community banks and files (1 cannot be imported, 1 no "
+                         "articulation, 1 refused by its reader), 2 duplicate community maps (1 "
+                         "of factory maps)"),
+            std::string::npos)
+      << summary;
+
+  const nlohmann::json index = nlohmann::json::parse(c.libraryFiles["maps.json"]);
+  EXPECT_FALSE(index[0]["community"].get<bool>());
+  EXPECT_TRUE(index[4]["community"].get<bool>());
+  const std::string& notice = c.libraryFiles["NOTICE.txt"];
+  EXPECT_NE(
+      notice.find("user banks (.reabank files, userbanks/) of https://github.com/someone/banks"),
+      std::string::npos)
+      << notice;
+  EXPECT_NE(notice.find("\"uncurated and untested\""), std::string::npos);
+  EXPECT_NE(notice.find("https://github.com/else/presets (commit 0123abc)"), std::string::npos);
+  EXPECT_EQ(c.libraryFiles.count("LICENSE-reaticulate-userbanks.txt"), 0u) << "the same licence";
+  EXPECT_EQ(c.libraryFiles["LICENSE-studio-one-user-presets.txt"], "CC0 text\n");
   fs::remove_all(sources);
 }
 

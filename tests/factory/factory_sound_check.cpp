@@ -1,5 +1,6 @@
-// The sound check over the whole factory library, through the DLL as a host
-// drives it: every map the program has built in is loaded into one
+// The sound check over the whole built-in library, through the DLL as a host
+// drives it: every map the program has built in, factory and community
+// maps alike, is loaded into one
 // instance of the plug-in, which plays one note per slot, and before each
 // note it must send exactly the messages the map's source lists for that
 // articulation, in order, on the right channel, and play the note on the
@@ -8,6 +9,11 @@
 // Usage: factory_sound_check SOURCES [DLL]. The sources are converted again
 // to know where each map comes from (and the built-in library must be what
 // they give); each source file is then read as the file it is.
+//
+// The plug-in sends a slot's keyswitch, UACC and modwheel first, then its
+// other messages: where the source lists them in another order, the check
+// expects the plug-in's (the conversion warns of each such slot) and counts
+// those slots.
 //
 // The plug-in sends a slot's keyswitch, UACC and modwheel only when they
 // differ from what it sent last since the map was loaded (a keyswitch by its
@@ -115,6 +121,27 @@ struct InForce {
   std::optional<int> uacc, modwheel;
 };
 
+// `listed` in the plug-in's order: the first messages that are the slot's
+// keyswitch, UACC and modwheel moved to the front in that order, the rest
+// after them as listed.
+std::vector<Message> FieldsFirst(const SlotSettings& slot, const std::vector<Message>& listed) {
+  std::vector<Message> rest = listed, fields;
+  const auto take = [&](const Message& m) {
+    const auto found = std::find(rest.begin(), rest.end(), m);
+    if (found == rest.end()) return;
+    fields.push_back(*found);
+    rest.erase(found);
+  };
+  const uint8_t cc = 0xB0 | kChannel;
+  if (slot.keyswitch != kUnset)
+    take({static_cast<uint8_t>(0x90 | kChannel), static_cast<uint8_t>(slot.keyswitch),
+          static_cast<uint8_t>(slot.additions.keyswitchVelocity)});
+  if (slot.uacc != kUnset) take({cc, 32, static_cast<uint8_t>(slot.uacc)});
+  if (slot.modwheel != kUnset) take({cc, 1, static_cast<uint8_t>(slot.modwheel)});
+  fields.insert(fields.end(), rest.begin(), rest.end());
+  return fields;
+}
+
 // Drops from `listed` the first message that is a field already in force.
 void DropInForce(const SlotSettings& slot, const InForce& last, std::vector<Message>& listed,
                  size_t& notResent) {
@@ -138,7 +165,7 @@ void DropInForce(const SlotSettings& slot, const InForce& last, std::vector<Mess
 }
 
 struct Totals {
-  size_t maps = 0, good = 0, notes = 0, notResent = 0, velocityResent = 0;
+  size_t maps = 0, good = 0, notes = 0, notResent = 0, velocityResent = 0, reordered = 0;
 };
 
 class Check {
@@ -174,6 +201,9 @@ class Check {
       uint16_t routes = 0;
       if (!Listed(a, listed, tapped, routes))
         return "slot " + std::to_string(k + 1) + " lists an output no message sends";
+      std::vector<Message> ordered = FieldsFirst(slot, listed);
+      if (ordered != listed) ++totals.reordered;
+      listed = std::move(ordered);
       DropInForce(slot, last, listed, totals.notResent);
       if (slot.keyswitch != kUnset) {
         const std::pair<int, int> ks{slot.keyswitch, slot.additions.keyswitchVelocity};
@@ -319,8 +349,9 @@ int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   std::printf(
       "%zu of %zu maps send what their source lists (%zu notes; %zu velocity-coded keyswitches "
-      "sent again; %zu listed messages already in force not sent again) in %.1f s\n",
+      "sent again; %zu listed messages already in force not sent again; %zu slots send their "
+      "keyswitch, UACC and modwheel ahead of outputs listed before them) in %.1f s\n",
       totals.good, totals.maps, totals.notes, totals.velocityResent, totals.notResent,
-      double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+      totals.reordered, double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
   return totals.good == totals.maps ? 0 : 1;
 }

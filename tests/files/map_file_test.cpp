@@ -72,6 +72,10 @@ TEST(MapFile, SaysWhatTheEncodingProblemIs) {
   EXPECT_FALSE(ReadMapFile("m", {5, 0, 0, 0, '{'}, content, problem))
       << "a state's version word: read as a state, and too short for one";
   EXPECT_NE(content.kind, MapFileKind::OurMap);
+  EXPECT_FALSE(
+      ReadMapFile("m.keyswitch", Bytes("\xEF\xBB\xBF<?xml version=\"1.0\"?>"), content, problem));
+  EXPECT_EQ(problem.message.find("parse error"), std::string::npos)
+      << "another program's XML with the mark is no JSON map: " << problem.message;
 }
 
 TEST(MapFile, TextOfAnyMapFormatBecomesUtf8) {

@@ -298,6 +298,10 @@ TEST(MapFormats, DetectionByContentThenExtension) {
   EXPECT_EQ(DetectMapFormat("a", bytes("\n<kScoreLibrary x=\"1\">")), MapFormat::DoricoLibrary);
   EXPECT_EQ(DetectMapFormat("a.doricolib", bytes("<?xml ")), MapFormat::DoricoLibrary);
   EXPECT_EQ(DetectMapFormat("a.plist", bytes("{\"slots\": []}")), MapFormat::Unknown);
+  EXPECT_EQ(
+      DetectMapFormat("a.xml", bytes("\xEF\xBB\xBF<?xml?>\n<Music.KeySwitchList name=\"x\">")),
+      MapFormat::KeySwitchList);
+  EXPECT_EQ(DetectMapFormat("a.keyswitch", bytes("\xEF\xBB\xBF<?xml ")), MapFormat::KeySwitchList);
 
   ForeignMap map;
   ImportError error;

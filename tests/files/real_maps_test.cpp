@@ -48,7 +48,7 @@ TEST(RealMaps, EachImportsWhole) {
       }
     }
   }
-  EXPECT_GE(files, 6);
+  EXPECT_GE(files, 10);
 }
 
 TEST(RealMaps, LogicSetsAsSavedWithoutVelocities) {
@@ -162,6 +162,54 @@ TEST(RealMaps, ExportsHaveTheShapeOfRealFiles) {
       }
     }
   }
+}
+
+// The attributes of an articulation in the order the file gives them.
+std::vector<std::vector<std::string>> EntryAttributes(const std::string& text) {
+  pugi::xml_document doc;
+  EXPECT_TRUE(doc.load_string(text.c_str()));
+  std::vector<std::vector<std::string>> entries;
+  for (pugi::xml_node entry : doc.document_element().children("Attributes")) {
+    if (entry.attribute("x:id")) continue;  // the score block
+    entries.emplace_back();
+    for (pugi::xml_attribute a : entry.attributes()) entries.back().push_back(a.name());
+  }
+  return entries;
+}
+
+// Each real list, imported and written again as a list, comes back as the
+// same slots with nothing lost but icons; every articulation we write has
+// the attributes of a Sound Variation in a real file, in the same order.
+TEST(RealMaps, KeySwitchListsComeBackAndOursLookLikeThem) {
+  std::set<std::vector<std::string>> real;
+  for (const RealMap& file : kRealMaps)
+    if (EndsWith(file.name, ".keyswitch"))
+      for (const auto& attributes : EntryAttributes(file.text)) real.insert(attributes);
+  int files = 0;
+  for (const RealMap& file : kRealMaps) {
+    if (!EndsWith(file.name, ".keyswitch")) continue;
+    ++files;
+    const std::string text = file.text;
+    ForeignMap map;
+    ImportError error;
+    ImportResult imported, back;
+    ASSERT_TRUE(ReadForeignMap(file.name, {text.begin(), text.end()}, map, error));
+    ASSERT_TRUE(ImportForeignMap(map, file.name, {}, imported, error));
+    std::string written, problem;
+    std::vector<std::string> losses, notes;
+    ASSERT_TRUE(
+        ExportForeignMap("again.keyswitch", imported.settings, written, losses, notes, problem))
+        << problem;
+    EXPECT_TRUE(losses.empty()) << file.name << ": " << losses.front();
+    ASSERT_TRUE(ReadForeignMap("again.keyswitch", {written.begin(), written.end()}, map, error));
+    ASSERT_TRUE(ImportForeignMap(map, "again.keyswitch", {}, back, error));
+    for (int i = 0; i < kSlotCount; ++i)
+      back.settings.slots[i].icon = imported.settings.slots[i].icon;
+    EXPECT_EQ(back.settings.slots, imported.settings.slots) << file.name << "\n" << written;
+    for (const auto& attributes : EntryAttributes(written))
+      EXPECT_TRUE(real.count(attributes)) << file.name << ": no real list writes " << written;
+  }
+  EXPECT_GE(files, 4);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Our maps written in the XML formats come back unchanged through import
-// (icons aside in expression maps, which have no place for them); the
-// example files of those formats import with a line for each extra.
+// (icons aside in expression maps and key switch lists, which have no place
+// for them); the example files of those formats import with a line for each
+// extra.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "maps/formats/articulation_plist.h"
 #include "maps/formats/doricolib.h"
 #include "maps/formats/expression_map.h"
+#include "maps/formats/keyswitch_list.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
 
@@ -25,7 +27,8 @@ struct Format {
   bool keepsIcons;
 };
 const Format kFormats[] = {{"x.expressionmap", WriteExpressionMap, ReadExpressionMap, false},
-                           {"x.plist", WriteArticulationPlist, ReadArticulationPlist, true}};
+                           {"x.plist", WriteArticulationPlist, ReadArticulationPlist, true},
+                           {"x.keyswitch", WriteKeySwitchList, ReadKeySwitchList, false}};
 
 ImportResult Import(Reader read, const std::string& text, const char* file,
                     const ImportChoice& choice = {}) {
@@ -137,9 +140,22 @@ TEST(XmlMapExport, AdditionsComeBackWhereTheFormatHoldsThem) {
   logic.slots[0].keyswitch = 24;
   logic.slots[0].additions.keyswitchVelocity = 100;
   logic.slots[1] = WithActions("Bend", {{K::kPitchBend, 0, 0, 0}, {K::kControlChange, 0, 3, 1}});
+  // Studio One: notes, CCs and programs in any number, on the track's channel.
+  PluginSettings studio;
+  studio.slots[0] = WithActions("Many", {{K::kNoteTap, 0, 26, 90},
+                                         {K::kProgramChange, 0, 7, 0},
+                                         {K::kControlChange, 0, 0, 2},
+                                         {K::kControlChange, 0, 32, 3},
+                                         {K::kNoteTap, 0, 27, 127}});
+  studio.slots[0].keyswitch = 24;
+  studio.slots[0].additions.keyswitchVelocity = 1;
+  studio.slots[0].uacc = 40;
+  studio.slots[0].modwheel = 0;
 
-  const std::pair<const char*, const PluginSettings*> cases[] = {
-      {"x.reabank", &reaticulate}, {"x.expressionmap", &cubase}, {"x.plist", &logic}};
+  const std::pair<const char*, const PluginSettings*> cases[] = {{"x.reabank", &reaticulate},
+                                                                 {"x.expressionmap", &cubase},
+                                                                 {"x.plist", &logic},
+                                                                 {"x.keyswitch", &studio}};
   for (const auto& [file, settings] : cases) {
     std::string text, error;
     std::vector<std::string> losses, notes;
@@ -185,6 +201,11 @@ TEST(XmlMapExport, ExamplesImportWithALinePerExtra) {
        "",
        {"remote key C-1", "in group 2"}},
       {ReadArticulationPlist, kExample_strings_plist, "strings.plist", "", {"input switch"}},
+      {ReadKeySwitchList,
+       kExample_strings_keyswitch,
+       "strings.keyswitch",
+       "",
+       {"input key C6 (pitch=96)", "colour FFDD6105", "score symbol \"circ\""}},
       {ReadDoricoLibrary,
        kExample_strings_doricolib,
        "strings.doricolib",

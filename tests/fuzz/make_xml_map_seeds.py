@@ -3,7 +3,7 @@
 the example files, the shapes the readers accept (one line, no declaration,
 visuals by reference, Output as dict or array, several maps) and a few damaged
 ones. Run from anywhere; rewrites tests/fuzz/corpus/{expression_map,
-articulation_plist,doricolib} and their .dict files."""
+articulation_plist,doricolib,keyswitch_list} and their .dict files."""
 import os
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -123,6 +123,27 @@ doricolibs = {
                                                  ("kProgramChange", 3, 0)])])]),
 }
 
+def key_switch_list(entries, name=' name="Seed"'):
+    return ('\ufeff<?xml version="1.0" encoding="UTF-8"?>\n<Music.KeySwitchList' + name + ">\n" +
+            "".join("\t" + e + "\n" for e in entries) + "</Music.KeySwitchList>\n")
+
+
+key_switch_lists = {
+    "example": example("strings.keyswitch"),
+    "key_switches": key_switch_list(['<Attributes pitch="24" name="Sustain"/>',
+                                     '<Attributes pitch="25" name="Staccato"/>'], ""),
+    "every_token": key_switch_list(
+        ['<Attributes name="All" color="FFDD6105" id="0" pitch="36" '
+         'activation="note24|note25.90|off24|off25.1|cc1.64|pc5|bc0.2"/>',
+         '<Attributes name="Quiet" id="1" activation="" momentary="1"/>',
+         '<Attributes name="Group" folder="1"><Attributes name="In" id="2" pitch="3" '
+         'activation="note3"/></Attributes>',
+         '<Attributes x:id="score"><Attributes symbol="slur" variationID="0" useGenerator="1"/>'
+         '<Attributes symbol="circ" variationID="9"/></Attributes>']),
+    "unknown_token": key_switch_list(['<Attributes name="A" pitch="1" activation="pb3"/>']),
+    "cut": example("strings.keyswitch")[:300],
+}
+
 # Words of each format for libFuzzer's -dict.
 DICTIONARIES = {
     "expression_map": ["<InstrumentMap>", "</InstrumentMap>", "<member name=\"slots\">",
@@ -144,10 +165,15 @@ DICTIONARIES = {
                   "<playingTechniqueCombination>", "<switchOnActions>", "<switchOnAction>",
                   "<switchOffAction>", "<type>", "<param1>", "<param2>", "<name>", "</name>",
                   "<techniqueIDs>", "kKeySwitch", "kControlChange", "<transpose>"],
+    "keyswitch_list": ["<Music.KeySwitchList", "</Music.KeySwitchList>", "<Attributes",
+                       "</Attributes>", "/>", " name=\"", " pitch=\"", " activation=\"",
+                       " color=\"", " id=\"", " folder=\"1\"", " momentary=\"1\"",
+                       " x:id=\"score\"", " symbol=\"", " variationID=\"", "note", "off", "cc",
+                       "pc", "bc", "|", ".", "&amp;"],
 }
 
 for target, seeds in (("expression_map", expression_maps), ("articulation_plist", plists),
-                      ("doricolib", doricolibs)):
+                      ("doricolib", doricolibs), ("keyswitch_list", key_switch_lists)):
     out = os.path.join(CORPUS, target)
     os.makedirs(out, exist_ok=True)
     for old in os.listdir(out):

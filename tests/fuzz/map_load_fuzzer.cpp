@@ -58,9 +58,9 @@ bool PlughostSlots(const std::string& name, SettingsSource source, size_t bank, 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kNames[] = {"f.reabank",     "f.expressionmap", "f.plist",
                                        "f.doricolib",   "f.json",          "f.state",
-                                       "the clipboard", "f.yaml"};
+                                       "the clipboard", "f.yaml",          "f.keyswitch"};
   if (size == 0) return 0;
-  const std::string name = kNames[data[0] % 8];
+  const std::string name = kNames[data[0] % (sizeof kNames / sizeof kNames[0])];
   const std::vector<uint8_t> bytes(data + 1, data + size);
   MapOffer offer;
   MapLoadReport report;

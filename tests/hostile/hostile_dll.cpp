@@ -1,12 +1,15 @@
 // The hostile host against the real DLL, through the raw slots of its
 // operation table, with the editor shown in a window, clicked and hidden.
-// Runs under wine on a virtual display.
+// Runs under wine on a virtual display. --allocation-failures and
+// --unload-with-dialog-open run the cases of dll_cases.h instead.
 #include <objidl.h>
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 #include "maps/map_saving.h"
+#include "tests/hostile/dll_cases.h"
 #include "tests/hostile/map_loads.h"
 #include "tests/hostile/seeded_runs.h"
 #include "tests/support/com_streams.h"
@@ -144,6 +147,12 @@ class DllTarget {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--allocation-failures") == 0)
+      return hostile::AllocationFailureSweep(argc, argv);
+    if (std::strcmp(argv[i], "--unload-with-dialog-open") == 0)
+      return hostile::UnloadWithDialogOpen();
+  }
   PluginLibrary library("QuindleVelmora.dll");
   if (!library.hasFactory()) {
     std::printf("hostile host (DLL): QuindleVelmora.dll could not be loaded\n0 passed, 1 failed\n");

@@ -81,8 +81,9 @@ inline bool NthChoice(const MapOffer& offer, size_t n, MapPick& pick) {
 }
 
 inline const char* DrawSaveExtension(uint32_t b) {
-  static const char* const kExtensions[] = {".json", ".reabank", ".expressionmap", ".plist"};
-  return kExtensions[b % 4];
+  static const char* const kExtensions[] = {".json", ".reabank", ".expressionmap", ".plist",
+                                            ".keyswitch"};
+  return kExtensions[b % (sizeof kExtensions / sizeof kExtensions[0])];
 }
 
 }  // namespace hostile

@@ -77,7 +77,8 @@ class InstalledPackage(unittest.TestCase):
                      "examples/phrase.mid", "Licenses/README.txt", "Licenses/zlib.txt",
                      "Licenses/Factory maps/NOTICE.txt",
                      "Licenses/Factory maps/LICENSE-ArticulationMappingFiles.txt",
-                     "Licenses/Factory maps/LICENSE-reaticulate.txt"]:
+                     "Licenses/Factory maps/LICENSE-reaticulate.txt",
+                     "Licenses/Factory maps/LICENSE-studio-one-user-presets.txt"]:
             self.assertIn(name, listed)
         self.assertFalse([n for n in names if n.endswith(".py")])
 

@@ -40,26 +40,30 @@ TEST(SettingsSource, TheContentDecidesTheKind) {
       {"bank.txt", Bytes(bank), "a Reaticulate bank (.reabank)"},
       {"x.state", Bytes(kExample_strings_expressionmap),
        "a Cubase expression map (.expressionmap)"},
+      {"k.txt", Bytes(kExample_strings_keyswitch),
+       "a Studio One sound variation list (.keyswitch)"},
       {"b.plist", Bytes("bplist00\x01\x02"),
        "a binary property list; save the articulation set as an XML property list and import "
        "that"},
       {"e.json", {}, "the file is empty"},
       {"n.txt", Bytes("just some notes\nmore"),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it begins \"just some notes\""},
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it begins \"just some "
+       "notes\""},
       {"new.state", StateOfVersion(6),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it begins like a plug-in state of "
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it begins like a "
+       "plug-in state of "
        "version 6, and this plug-in reads versions 1 to 5"},
       {"z.bin",
        {0, 0, 0, 0, 1},
        "not a settings file: neither a map (JSON), a plug-in state or "
        "another program's map (.reabank, .expressionmap, .plist, "
-       ".doricolib, .yaml); it is binary data of none of these kinds"},
+       ".doricolib, .yaml, .keyswitch); it is binary data of none of these kinds"},
       {"t.state",
        {5, 0},
        "not a settings file: neither a map (JSON), a plug-in state or another "
-       "program's map (.reabank, .expressionmap, .plist, .doricolib, .yaml); it holds "
+       "program's map (.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it holds "
        "2 bytes, too short for a state's version word"},
       {"bad.json", Bytes("{\"channel\": 17}"),
        "channel: 17 is out of range: must be a whole number from 1 to 16"},

@@ -150,12 +150,12 @@ class EditSession(PlughostTest):
             editor.move(120, 97)
             self.assertEqual(editor.status(), "Double-click: load, save, copy or paste a map")
             editor.click(120, 97, repeat=2)
-            # Load map, Factory maps, Save map as, then Copy map.
-            editor.keys("Down", "Down", "Down", "Down", "Return")
+            # Load map, Factory maps, Community maps, Save map as, then Copy map.
+            editor.keys("Down", "Down", "Down", "Down", "Down", "Return")
             self.assertEqual(editor.status(), "Copied the map to the clipboard as text")
             editor.click(6 + 90 + 22, 207)  # the settings tab
             editor.click(120, 97, repeat=2)
-            editor.keys("Down", "Down", "Down", "Down", "Down", "Return")  # Paste map
+            editor.keys("Down", "Down", "Down", "Down", "Down", "Down", "Return")  # Paste map
             loaded = editor.status()
             self.assertTrue(loaded.startswith("Loaded "), loaded)
             self.assertIn("the clipboard", loaded)

@@ -233,14 +233,18 @@ class MapExchange(PlughostTest):
             "binary.plist": ("bplist00", "a binary property list"),
             "notes.txt": ("just some notes\n",
                           "not a settings file: neither a map (JSON), a plug-in state or another "
-                          "program's map (.reabank, .expressionmap, .plist, .doricolib, .yaml); it "
-                          'begins "just some notes"'),
+                          "program's map (.reabank, .expressionmap, .plist, .doricolib, .yaml, "
+                          '.keyswitch); it begins "just some notes"'),
             "future.yaml": ("FormatVersion: 9\nArticulationGroups: []\n",
                             'line 1: FormatVersion "9" is not one this reader knows'),
+            "bend.keyswitch": ('\ufeff<?xml version="1.0"?>\n<Music.KeySwitchList>\n'
+                               '<Attributes name="A" activation="note24|pb3"/>\n'
+                               "</Music.KeySwitchList>\n",
+                               'line 3 ("A"): unknown activation token "pb3"'),
         }
         for name, (text, message) in cases.items():
             with self.subTest(name=name):
-                with open(self.path(name), "w") as f:
+                with open(self.path(name), "w", encoding="utf-8") as f:
                     f.write(text)
                 self.refused(("import", name, "out.json"), name + ": " + message)
                 os.remove(self.path(name))
@@ -249,7 +253,7 @@ class MapExchange(PlughostTest):
         shutil.copy(EXAMPLE_MAP, self.path("strings.json"))
         with open(EXAMPLE_MAP, encoding="utf-8") as f:
             expected = [{k: s[k] for k in SLOT_FIELDS if k in s} for s in json.load(f)["slots"]]
-        for ext in (".reabank", ".expressionmap", ".plist"):
+        for ext in (".reabank", ".expressionmap", ".plist", ".keyswitch"):
             with self.subTest(format=ext):
                 run = self.run_ok("export", "strings.json", "out" + ext)
                 # The slots come through whole; the controllers' start values have no place.
@@ -277,7 +281,7 @@ class MapExchange(PlughostTest):
                                             {"pitchBend": -4096}]},
         ]
         for name, slots, formats in (("common.json", common, (".reabank", ".expressionmap",
-                                                                ".plist")),
+                                                                ".plist", ".keyswitch")),
                                      ("rich.json", rich, (".reabank",))):
             self.write_json(name, {"slots": slots})
             for ext in formats:
@@ -286,7 +290,7 @@ class MapExchange(PlughostTest):
                     self.assertNotIn("warning", run.err)
                     self.run_ok("import", "out" + ext, "back.json", "--strict")
                     got = self.slots("back.json")
-                    if ext == ".expressionmap":  # no icons: they come from the names
+                    if ext in (".expressionmap", ".keyswitch"):  # no icons: from the names
                         for g, want in zip(got, slots):
                             g["icon"] = want["icon"]
                     self.assertEqual(got, slots)

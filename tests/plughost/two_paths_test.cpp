@@ -154,21 +154,23 @@ struct Variant {
   bool sameAsFile;  // must give what the file as it is gives
 };
 
+// The file as it is, its text with and without a UTF-8 mark and as UTF-16
+// of either order with and without one (when it is UTF-8 text), and cut in
+// half.
 std::vector<Variant> Variants(const std::vector<uint8_t>& bytes) {
   std::vector<Variant> variants = {{"", bytes, true}};
   const bool marked = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-  if (!marked) {
-    std::vector<uint8_t> withMark = {0xEF, 0xBB, 0xBF};
-    withMark.insert(withMark.end(), bytes.begin(), bytes.end());
-    variants.push_back({"+BOM", withMark, true});
-    const std::vector<uint8_t> text(bytes.begin(), bytes.end());
-    std::vector<uint8_t> wide;
-    for (const bool big : {false, true})
-      for (const bool mark : {true, false})
-        if (AsUtf16(text, big, mark, wide))
-          variants.push_back(
-              {std::string(big ? "+UTF-16BE" : "+UTF-16LE") + (mark ? "" : " no BOM"), wide, true});
-  }
+  const std::vector<uint8_t> text(bytes.begin() + (marked ? 3 : 0), bytes.end());
+  std::vector<uint8_t> withMark = {0xEF, 0xBB, 0xBF};
+  withMark.insert(withMark.end(), text.begin(), text.end());
+  variants.push_back(marked ? Variant{" without BOM", text, true}
+                            : Variant{"+BOM", withMark, true});
+  std::vector<uint8_t> wide;
+  for (const bool big : {false, true})
+    for (const bool mark : {true, false})
+      if (AsUtf16(text, big, mark, wide))
+        variants.push_back(
+            {std::string(big ? "+UTF-16BE" : "+UTF-16LE") + (mark ? "" : " no BOM"), wide, true});
   variants.push_back({"+cut in half",
                       std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2),
                       false});
@@ -232,14 +234,17 @@ TEST(TwoPaths, EmptyUnknownAndBrokenFilesGetOneMessageEach) {
       {"empty.json", {}, "the file is empty"},
       {"notes.txt", Bytes("just some notes\n"),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it begins \"just some notes\""},
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it begins \"just some "
+       "notes\""},
       {"garbage.bin", garbage,
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it is binary data of none of these "
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it is binary data of "
+       "none of these "
        "kinds"},
       {"page.plist", Bytes("<?xml version=\"1.0\"?>\n<html><body/></html>\n"),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib, .yaml); it is XML whose root element is "
+       "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it is XML whose root "
+       "element is "
        "<html>"},
       {"wide.json", utf32, "UTF-32 text, which is not read: save the file as UTF-8 or UTF-16"},
       {"lone.json", lone, "not UTF-16: a lone surrogate 0xDC00 at line 1 column 2"},

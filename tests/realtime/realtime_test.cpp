@@ -4,7 +4,10 @@
 // allocation, lock or blocking call inside them (or inside what they call)
 // ends the program with a report. The host keeps counters only and the
 // repaint target records requests exactly as the editor does, so whatever
-// is reported is the engine's or that recording's.
+// is reported is the engine's or that recording's. A last phase makes the
+// same calls as a host does, through the plug-in's table, whose slots are
+// guarded trampolines (plugin/cpp_fruity_plug.h): inside a real-time
+// context of their own, so the guards are checked with the engine.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +16,7 @@
 #include "editor/repaint_requests.h"
 #include "engine/engine.h"
 #include "engine/voice_params.h"
+#include "plugin/cpp_fruity_plug.h"
 #include "tests/support/counting_host.h"
 
 namespace {
@@ -30,6 +34,59 @@ struct RecordedRepaint : EditorRepaint {
   }
 };
 int g_failures = 0;
+
+// The audio-thread operations of the plug-in object, forwarded as the DLL's
+// plug-in forwards them.
+class TablePlug final : public TCPPFruityPlug {
+ public:
+  explicit TablePlug(ArticulationEngine& engine) : TCPPFruityPlug(1, nullptr), engine_(engine) {}
+
+ protected:
+  intptr_t OnTriggerVoice(const void* params, int32_t tag) override {
+    return engine_.TriggerVoice(params, tag);
+  }
+  void OnReleaseVoice(intptr_t handle) override { engine_.ReleaseVoice(handle); }
+  void OnKillVoice(intptr_t handle) override { engine_.KillVoice(handle); }
+  int32_t OnRenderVoice(intptr_t handle, float* buffer, int32_t* length) override {
+    return engine_.RenderVoice(handle, buffer, length);
+  }
+  int32_t OnProcessParam(int32_t index, int32_t value, int32_t flags) override {
+    return engine_.ProcessParam(index, value, flags);
+  }
+  int32_t OnProcessEvent(int32_t event, int32_t value, int32_t flags) override {
+    return engine_.ProcessEvent(event, value, flags);
+  }
+
+ private:
+  ArticulationEngine& engine_;
+};
+
+// One audio buffer's calls through the table: a chord started, rendered,
+// released and killed, every parameter, the events. The table's slots are
+// no real-time functions of their own, so the compiler is told to let them
+// be called here; the sanitizer checks them all the same.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wfunction-effects"
+#endif
+long AudioBufferThroughTable(TFruityPlug& plug, Params& params, float* buffer,
+                             int32_t round) ARTSW_REALTIME {
+  int32_t frames = 128;
+  for (int note = 0; note < 64; ++note) {
+    params.Set(static_cast<float>((note - 30) * 100), 0.015f * static_cast<float>(note));
+    g_handles[note] = plug.TriggerVoice(params.bytes, note);
+  }
+  for (int note = 0; note < 64; ++note) plug.RenderVoice(g_handles[note], buffer, &frames);
+  for (int note = 0; note < 64; ++note) plug.ReleaseVoice(g_handles[note]);
+  for (int note = 0; note < 64; ++note) plug.KillVoice(g_handles[note]);
+  for (int32_t index = -1; index <= 128; ++index)
+    plug.ProcessParam(index, round * 17 + index, index & 0x3F);
+  for (int32_t event = 0; event < 6; ++event) plug.ProcessEvent(event, round, 0);
+  return 64;
+}
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 void Expect(bool condition, const char* what) {
   if (!condition) {
@@ -147,6 +204,13 @@ int main() {
     for (int i = kVoiceCapacity - 1; i >= 0; --i) engine->KillVoice(g_handles[i]);
     expectedEnded += kVoiceCapacity;
   }
+
+  // The host's own view: the same kinds of calls through the guarded table.
+  auto* plug = new TablePlug(*engine);
+  for (int32_t round = 0; round < 100; ++round) {
+    expectedEnded += AudioBufferThroughTable(*plug, params, buffer, round);
+  }
+  plug->Destroy();
 
   Expect(engine->voices().LiveCount() == 0, "every voice freed");
   Expect(host.ended == expectedEnded, "EndVoice once per release");

@@ -1,35 +1,18 @@
 // The audio-thread operations must not touch the heap. This executable's
-// global operator new counts every allocation made through it (the standard
-// library's containers and strings included); a burst of note, parameter and
+// global operator new counts every allocation made through it
+// (tests/support/allocation_failures.h); a burst of note, parameter and
 // event calls must leave the count unchanged. Direct malloc calls are caught
 // by the RealtimeSanitizer check of the realtime build instead.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <string>
 
 #include "engine/engine.h"
 #include "engine/voice_params.h"
+#include "tests/support/allocation_failures.h"
 #include "tests/support/counting_host.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return ::operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -37,12 +20,12 @@ intptr_t g_handles[kVoiceCapacity];
 
 TEST(Allocation, CounterSeesLibraryAllocations) {
   // Guards the test below: the replacement must be the operator new in use.
-  const long before = g_allocations.load();
+  const long before = allocation_failures::Count();
   std::string grown(1000, 'x');
   grown += grown;
   int* single = new int(3);
   delete single;
-  EXPECT_GE(g_allocations.load() - before, 2);
+  EXPECT_GE(allocation_failures::Count() - before, 2);
 }
 
 TEST(Allocation, NoteParameterAndEventBurstAllocatesNothing) {
@@ -63,7 +46,7 @@ TEST(Allocation, NoteParameterAndEventBurstAllocatesNothing) {
   float buffer[2 * 64];
   const int32_t frames = 64;
 
-  const long before = g_allocations.load();
+  const long before = allocation_failures::Count();
   for (int round = 0; round < 20; ++round) {
     // A 128-note chord, rendered, released, killed.
     for (int note = 0; note < 128; ++note) {
@@ -98,7 +81,7 @@ TEST(Allocation, NoteParameterAndEventBurstAllocatesNothing) {
   engine.EndAllVoices();
   for (int i = 0; i < kVoiceCapacity; ++i) engine.ReleaseVoice(g_handles[i]);
   for (int i = 0; i < kVoiceCapacity; ++i) engine.KillVoice(g_handles[i]);
-  const long allocations = g_allocations.load() - before;
+  const long allocations = allocation_failures::Count() - before;
 
   EXPECT_EQ(allocations, 0);
   // The burst did what it claims.

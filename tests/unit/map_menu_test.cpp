@@ -192,3 +192,30 @@ TEST(FactoryMenu, MakerProductMapWithLongLevelsCutIntoNamedRuns) {
   EXPECT_EQ(texts[60 + 23], "M0" + dash + "M16 > M1 > P0 > T&&23" + dash + "T&&44 > T&&23");
   EXPECT_EQ(texts.back(), "M17" + dash + "M32 > M32 > P0 > T&&1");
 }
+
+TEST(FactoryMenu, CommunityMapsInASubmenuOfTheirOwnAfterTheFactoryMaps) {
+  const std::vector<FactoryMenuName> maps = {
+      {"A", "P", "One", "A P One", false},
+      {"B", "Q", "Two", "B Q Two", false},
+      {"A", "P", "Three", "A P Three", true},
+      {"C", "R", "Four", "C R Four", true},
+  };
+  const std::vector<LibrarySubmenu> submenus = BuildLibrarySubmenus(maps);
+  ASSERT_EQ(submenus.size(), 2u);
+  EXPECT_EQ(submenus[0].text, "Factory maps");
+  EXPECT_EQ(submenus[1].text, "Community maps (untested)");
+  const std::pair<std::vector<int32_t>, std::vector<std::string>> wanted[] = {
+      {{0, 1}, {"A > P > One", "B > Q > Two"}}, {{2, 3}, {"A > P > Three", "C > R > Four"}}};
+  for (size_t s = 0; s < 2; ++s) {
+    std::vector<int32_t> picks;
+    std::vector<std::string> texts;
+    Collect(submenus[s].entries, picks, texts);
+    EXPECT_EQ(picks, wanted[s].first) << "each pick is the map's number in the whole library";
+    EXPECT_EQ(texts, wanted[s].second);
+  }
+  // A library of factory maps alone has no community submenu.
+  const std::vector<LibrarySubmenu> factoryOnly =
+      BuildLibrarySubmenus({maps.begin(), maps.begin() + 2});
+  ASSERT_EQ(factoryOnly.size(), 1u);
+  EXPECT_EQ(factoryOnly[0].text, "Factory maps");
+}

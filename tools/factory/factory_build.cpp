@@ -1,6 +1,7 @@
 // factory-build SOURCES OUT: converts the factory map sources into the
-// library folder OUT (maker/product/map.json, the index maps.json, the
-// licences and notice), printing what could not be kept and a summary.
+// library folder OUT (maker/product/map.json, community/maker/product/map.json
+// for the community maps, the index maps.json, the licences and notice),
+// printing what could not be kept, what was left out and why, and a summary.
 //
 // OUT is replaced whole, and only when it is new, empty or a library this
 // program wrote (it holds maps.json): a folder of anything else is refused.
@@ -43,7 +44,9 @@ int main(int argc, char** argv) {
     std::fputs(
         "usage: factory-build SOURCES OUT\n"
         "Converts the factory map sources (SOURCES holds articulation-mapping-files/ and\n"
-        "reaticulate-banks/, and SOURCES.md) into the library folder OUT.\n",
+        "reaticulate-banks/, and SOURCES.md) into the library folder OUT, with the\n"
+        "community maps of reaticulate-userbanks/ and studio-one-user-presets/ where\n"
+        "SOURCES holds them.\n",
         stderr);
     return 2;
   }
@@ -60,6 +63,9 @@ int main(int argc, char** argv) {
   for (const std::string& note : conversion.notes) std::printf("note: %s\n", note.c_str());
   for (const std::string& warning : conversion.warnings)
     std::printf("warning: %s\n", warning.c_str());
+  for (const std::string& line : conversion.leftOut) std::printf("left out: %s\n", line.c_str());
+  for (const std::string& line : conversion.duplicates)
+    std::printf("duplicate left out: %s\n", line.c_str());
   for (const std::string& failure : conversion.failures)
     std::printf("error: %s\n", failure.c_str());
 

@@ -15,5 +15,7 @@ bool IsFactoryArgument(const std::string& argument);
 bool ReadSettingsBytes(const std::string& argument, std::vector<uint8_t>& bytes,
                        std::string& error);
 
-// plughost factory [WORDS...]: the names of the maps holding every word.
+// plughost factory [WORDS...]: the maps whose names hold every word, one a
+// line: the name (a community map's followed by " (community)"), a tab and
+// the file it was converted from.
 int FactoryCommand(const std::vector<std::string>& words);

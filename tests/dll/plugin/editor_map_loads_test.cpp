@@ -117,6 +117,7 @@ std::vector<MapFile> PeerMapFiles() {
   files.push_back({"strings.expressionmap", kExample_strings_expressionmap});
   files.push_back({"strings.plist", kExample_strings_plist});
   files.push_back({"strings.doricolib", kExample_strings_doricolib});
+  files.push_back({"strings.keyswitch", kExample_strings_keyswitch});
   files.push_back({"many.reabank", ManyBanksReabank()});
   return files;
 }
@@ -505,14 +506,21 @@ void CheckLevels(HMENU menu, std::vector<UINT>& commands) {
 
 }  // namespace
 
-TEST_F(EditorMapLoads, TheFactoryMapsSubmenuHoldsEveryMapOnceInLevelsOfAMenusLength) {
+TEST_F(EditorMapLoads, TheFactoryMapsSubmenusHoldEveryMapOnceInLevelsOfAMenusLength) {
   std::vector<UINT> commands;
+  size_t factoryMaps = 0;
+  while (factoryMaps < FactoryMapCount() && !FactoryMapAt(factoryMaps).community) ++factoryMaps;
+  ASSERT_LT(factoryMaps, FactoryMapCount()) << "community maps after the factory maps";
   plug->editor().mapCommands().SetMenuTracker([&](HMENU menu, POINT) -> UINT {
     ++menusShown;
     const std::vector<MenuLine> lines = DescribeMenu(menu);
     EXPECT_EQ(lines.at(map_menu::kFactorySubmenuIndex).path.rfind("Factory maps > ", 0), 0u);
+    EXPECT_EQ(lines.at(map_menu::kFactorySubmenuIndex + factoryMaps)
+                  .path.rfind("Community maps (untested) > ", 0),
+              0u);
     EXPECT_EQ(lines.front().path, "Load map\xE2\x80\xA6");
-    CheckLevels(GetSubMenu(menu, static_cast<int>(map_menu::kFactorySubmenuIndex)), commands);
+    for (size_t submenu : {map_menu::kFactorySubmenuIndex, map_menu::kFactorySubmenuIndex + 1})
+      CheckLevels(GetSubMenu(menu, static_cast<int>(submenu)), commands);
     return 0;
   });
   SendMessageA(editor(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(120, 97));
@@ -558,7 +566,11 @@ TEST_F(EditorMapLoads, AFactoryMapFromTheMenuLoadsItsSlotsAsPlughostReadsItAndUn
     EXPECT_EQ(loaded, wanted) << what << ": " << StateDifference(wanted, loaded);
     ASSERT_EQ(host.messages.size(), 1u) << what;
     EXPECT_EQ(host.messages[0].rfind("Loaded \"", 0), 0u) << host.messages[0];
-    EXPECT_NE(host.messages[0].find("\" from factory maps: "), std::string::npos)
+    EXPECT_NE(
+        host.messages[0].find(std::string("\" from ") +
+                              (info.community ? "community maps (untested)" : "factory maps") +
+                              ", converted from " + info.source + ": "),
+        std::string::npos)
         << host.messages[0];
 
     host.ClearRecords();

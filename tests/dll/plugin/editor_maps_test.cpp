@@ -109,20 +109,24 @@ TEST_F(EditorMaps, ADoubleClickWhereThePanelHasNoRegionOpensTheMapMenu) {
   const int32_t selected = model.selectedSlot;
   DoubleClick(120, 97);
   ASSERT_EQ(menus.size(), 1u);
-  // The factory maps' lines, second, told apart by their submenu.
+  // The factory maps' lines, second, then the community maps', told apart
+  // by their submenus.
   std::vector<std::string> texts;
-  size_t factoryLines = 0;
+  size_t factoryLines = 0, communityLines = 0;
   for (const MenuLine& line : menus[0]) {
-    const bool factory = line.path.rfind("Factory maps > ", 0) == 0;
-    factoryLines += factory ? 1 : 0;
-    if (factory && (texts.empty() || texts.back() != "Factory maps"))
-      texts.push_back("Factory maps");
-    if (!factory) texts.push_back(line.path + (line.greyed ? " (greyed)" : ""));
+    std::string submenu;
+    for (const char* text : {"Factory maps", "Community maps (untested)"})
+      if (line.path.rfind(std::string(text) + " > ", 0) == 0) submenu = text;
+    (submenu == "Factory maps" ? factoryLines : communityLines) += submenu.empty() ? 0 : 1;
+    if (!submenu.empty() && (texts.empty() || texts.back() != submenu)) texts.push_back(submenu);
+    if (submenu.empty()) texts.push_back(line.path + (line.greyed ? " (greyed)" : ""));
   }
   EXPECT_GT(factoryLines, 600u);
-  EXPECT_EQ(texts, (std::vector<std::string>{"Load map\xE2\x80\xA6", "Factory maps",
-                                             "Save map as\xE2\x80\xA6", "-", "Copy map",
-                                             "Paste map", "-", "Undo load (greyed)"}));
+  EXPECT_GT(communityLines, 3000u);
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"Load map\xE2\x80\xA6", "Factory maps",
+                                      "Community maps (untested)", "Save map as\xE2\x80\xA6", "-",
+                                      "Copy map", "Paste map", "-", "Undo load (greyed)"}));
   POINT expected{120, 97};
   ClientToScreen(editor(), &expected);
   EXPECT_EQ(menuPoints[0].x, expected.x);
