@@ -55,7 +55,10 @@ PluginSettings Decoded(const std::vector<uint8_t>& state) {
 
 std::string Joined(const std::vector<size_t>& numbers) {
   std::string list;
-  for (size_t n : numbers) list += (list.empty() ? "" : ",") + std::to_string(n);
+  for (size_t n : numbers) {
+    if (!list.empty()) list += ',';
+    list += std::to_string(n);
+  }
   return list;
 }
 
