@@ -2,27 +2,15 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace bench {
 
-#ifdef _WIN32
-// Seconds, by the performance counter.
+// Seconds on the steady clock (the performance counter on Windows).
 inline double Now() {
-  static const double ticksPerSecond = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticksPerSecond;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
-#endif
 
 // The middle value (of an even count, the mean of the middle two); 0 for
 // none.

@@ -35,10 +35,10 @@ struct Times {
 bool Round(const std::string& dll, BenchHost& host, Times& times) {
   const double start = bench::Now();
   HMODULE module = LoadLibraryA(dll.c_str());
-  const auto factory =
-      module
-          ? reinterpret_cast<PluginLibrary::Factory>(GetProcAddress(module, "CreatePlugInstance"))
-          : nullptr;
+  // Through void*, as PluginLibrary takes it: no cast between function types.
+  const auto factory = module ? reinterpret_cast<PluginLibrary::Factory>(reinterpret_cast<void*>(
+                                    GetProcAddress(module, "CreatePlugInstance")))
+                              : nullptr;
   const double loaded = bench::Now();
   void* object = factory ? factory(&host, 5) : nullptr;
   const double created = bench::Now();

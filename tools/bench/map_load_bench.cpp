@@ -11,7 +11,6 @@
 //
 // Target: the worst drop of the largest file, well under 50 ms.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -24,12 +23,6 @@
 #include "tools/bench/bench_clock.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double>(to - from).count();
-}
 
 struct Source {
   std::string name;
@@ -62,17 +55,17 @@ bool DropEveryPage(MapLoader& loader, const Source& source, std::vector<double>&
   for (size_t b = 0; b < banks; ++b) {
     const size_t pages = offer.kind == MapFileKind::ForeignMap ? offer.banks[b].pages.size() : 1;
     for (size_t p = 0; p < pages; ++p) {
-      const auto start = Clock::now();
+      const double start = bench::Now();
       MapOffer dropped;
       MapLoader::Inspect(source.name, source.bytes, dropped, report);
-      const auto inspected = Clock::now();
+      const double inspected = bench::Now();
       if (!loader.Load(dropped, {b, p}, report)) {
         std::printf("%s\n", report.summary.c_str());
         return false;
       }
-      const auto applied = Clock::now();
-      inspects.push_back(Seconds(start, inspected));
-      drops.push_back(Seconds(start, applied));
+      const double applied = bench::Now();
+      inspects.push_back(inspected - start);
+      drops.push_back(applied - start);
     }
   }
   return true;
