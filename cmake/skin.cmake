@@ -25,6 +25,7 @@ set(ARTSW_SKIN_SOURCES
     ${ARTSW_SKIN_SOURCE_DIR}/controls.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/icons.cpp
     ${PROJECT_SOURCE_DIR}/maps/icon_names.cpp
+    ${PROJECT_SOURCE_DIR}/maps/name_key.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/sheets.cpp
     ${ARTSW_SKIN_SOURCE_DIR}/preview.cpp)
 set(ARTSW_SKIN_HEADERS
@@ -32,6 +33,7 @@ set(ARTSW_SKIN_HEADERS
     ${ARTSW_SKIN_SOURCE_DIR}/bmp.h
     ${ARTSW_SKIN_SOURCE_DIR}/skin.h
     ${PROJECT_SOURCE_DIR}/maps/icon_names.h
+    ${PROJECT_SOURCE_DIR}/maps/name_key.h
     ${ARTSW_SKIN_SOURCE_DIR}/preview.h
     ${ARTSW_SKIN_SOURCE_DIR}/slot_hues.h)
 

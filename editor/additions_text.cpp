@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "editor/note_names.h"
+#include "engine/note_names.h"
 
 namespace {
 

@@ -29,4 +29,5 @@ std::string FormatAdditionsSummary(const SlotAdditions& additions);
 // additions set when the whole text is understood and every value lies in
 // its range; otherwise false, additions untouched, and error names the
 // first item it could not read.
-bool ParseAdditionsText(const char* text, size_t size, SlotAdditions& additions, std::string& error);
+bool ParseAdditionsText(const char* text, size_t size, SlotAdditions& additions,
+                        std::string& error);

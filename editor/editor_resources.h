@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "editor/note_names.h"
+#include "engine/note_names.h"
 
 struct EditorResources {
   HBITMAP background = nullptr;  // 101: panel and sprites

@@ -8,6 +8,9 @@
 // Either way the editor hears of a drop as the dropped paths and the
 // point of the drop; the drop itself returns at once, so the program the
 // files come from never waits on what the panel then asks.
+//
+// The first step of a dropped file's way to the slots; the whole way and the
+// rule a load follows are told at the top of maps/map_loading.h.
 #pragma once
 
 #include <windows.h>

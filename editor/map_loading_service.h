@@ -3,6 +3,9 @@
 // and give the map out as text or as a file. The panel only carries paths,
 // text, choices and messages between the composer and this; every message
 // is one the host can show as it stands.
+//
+// The third step of a dropped file's way to the slots (the whole way and the
+// rule: maps/map_loading.h); plugin/panel_map_loading.h answers it.
 #pragma once
 
 #include <cstddef>
@@ -10,25 +13,20 @@
 #include <vector>
 
 #include "editor/map_menu.h"
-
-// A file type of a file dialog: "Reaticulate bank (.reabank)", {".reabank"}.
-struct MapFileType {
-  std::string name;
-  std::vector<std::string> extensions;  // the first is the one a save adds
-};
+#include "maps/map_file_types.h"
 
 class MapLoadingService {
  public:
   // [editor thread] Reads what a file, or text pasted (`name` names it in
   // messages), offers and keeps it for Load. False, with one message saying
   // why, when nothing in it can be loaded; nothing changes then.
-  virtual bool InspectFile(const std::wstring& path, std::vector<LoadableBank>& banks,
+  virtual bool InspectFile(const std::wstring& path, std::vector<MapBankOffer>& banks,
                            std::string& message) = 0;
   virtual bool InspectText(const std::string& name, const std::string& text,
-                           std::vector<LoadableBank>& banks, std::string& message) = 0;
+                           std::vector<MapBankOffer>& banks, std::string& message) = 0;
   // [editor thread] Loads a choice of what was inspected last. The message
   // says what it did, or why it changed nothing.
-  virtual bool Load(const LoadPick& pick, std::string& message) = 0;
+  virtual bool Load(const MapPick& pick, std::string& message) = 0;
 
   // [editor thread] The slots as they were before the last load.
   virtual bool CanUndo() const = 0;
@@ -45,7 +43,7 @@ class MapLoadingService {
   // them under ("Factory maps" submenu); none while no library is given.
   // InspectFactoryMap reads one as InspectFile reads a file.
   virtual std::vector<FactoryMenuName> FactoryMaps() const { return {}; }
-  virtual bool InspectFactoryMap(size_t index, std::vector<LoadableBank>& banks,
+  virtual bool InspectFactoryMap(size_t index, std::vector<MapBankOffer>& banks,
                                  std::string& message) {
     (void)index, (void)banks;
     message = "No factory maps in this build";

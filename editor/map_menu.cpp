@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/panel_editing.h"
+#include "maps/counted.h"
 
 namespace map_menu {
 
@@ -45,19 +46,13 @@ std::string MenuText(const std::string& text) {
 
 namespace {
 
-constexpr const char kDash[] = "\xE2\x80\x93";  // an en dash, as in "1–16"
-
 std::string Range(int32_t first, int32_t last) {
-  return std::to_string(first) + kDash + std::to_string(last);
-}
-
-std::string Counted(int32_t count, const char* word) {
-  return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+  return std::to_string(first) + kEnDash + std::to_string(last);
 }
 
 // One bank's entry: a pick when it offers one page, else a submenu of its
 // pages; a greyed line saying why when it offers none.
-ChooserEntry BankEntry(const LoadableBank& bank, int32_t index, LoadChooser& chooser) {
+ChooserEntry BankEntry(const MapBankOffer& bank, size_t index, LoadChooser& chooser) {
   ChooserEntry entry;
   entry.text = MenuText(std::to_string(index + 1) + " " + bank.label);
   if (!bank.problem.empty() || bank.pages.empty()) {
@@ -73,16 +68,16 @@ ChooserEntry BankEntry(const LoadableBank& bank, int32_t index, LoadChooser& cho
   }
   for (size_t p = 0; p < bank.pages.size(); ++p) {
     ChooserEntry page;
-    page.text = MenuText(bank.pages[p]);
+    page.text = MenuText(bank.pages[p].label);
     page.pick = static_cast<int32_t>(chooser.picks.size());
-    chooser.picks.push_back({index, static_cast<int32_t>(p)});
+    chooser.picks.push_back({index, p});
     entry.submenu.push_back(std::move(page));
   }
   return entry;
 }
 
-bool HasSeveralGroups(const std::vector<LoadableBank>& banks) {
-  for (const LoadableBank& bank : banks)
+bool HasSeveralGroups(const std::vector<MapBankOffer>& banks) {
+  for (const MapBankOffer& bank : banks)
     if (bank.group != banks.front().group) return true;
   return false;
 }
@@ -119,12 +114,12 @@ std::vector<ChooserEntry> SplitByRanges(std::vector<Numbered> level) {
 
 }  // namespace
 
-LoadChooser BuildLoadChooser(const std::vector<LoadableBank>& banks) {
+LoadChooser BuildLoadChooser(const std::vector<MapBankOffer>& banks) {
   LoadChooser chooser;
   std::vector<Numbered> entries;
   for (size_t b = 0; b < banks.size(); ++b) {
     const int32_t number = static_cast<int32_t>(b) + 1;
-    entries.push_back({BankEntry(banks[b], number - 1, chooser), number, number});
+    entries.push_back({BankEntry(banks[b], b, chooser), number, number});
   }
   if (entries.size() == 1 && !entries.front().entry.submenu.empty()) {
     // One bank: its ranges are the menu.
@@ -173,7 +168,7 @@ std::vector<ChooserEntry> SplitByNames(std::vector<ChooserEntry> level) {
     for (size_t r = 0; r < runs; ++r) {
       const size_t end = start + shortLength + (r < runsOfMore ? 1 : 0);
       ChooserEntry run;
-      run.text = level[start].text + " " + kDash + " " + level[end - 1].text;
+      run.text = level[start].text + " " + kEnDash + " " + level[end - 1].text;
       for (size_t i = start; i < end; ++i) run.submenu.push_back(std::move(level[i]));
       cut.push_back(std::move(run));
       start = end;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/panel_layout.h"
+#include "maps/bank_choice.h"
 
 namespace map_menu {
 
@@ -61,25 +62,10 @@ bool IsMapMenuPlace(int32_t pageIndex, PanelPoint p);
 // ---------------------------------------------------------------------------
 // Choosing what to load from a file.
 
-// A bank as the file lists it (the name import --list gives it), the group
-// the file files it under (empty when none), how many articulations a load
-// can take from it, why it cannot be loaded (empty when it can), and the
-// pages of at most sixteen articulations it offers ("1–16", "17–32", ...;
-// one page for a bank that fits in the sixteen slots).
-struct LoadableBank {
-  std::string label;
-  std::string group;
-  int32_t articulations = 0;
-  std::string problem;
-  std::vector<std::string> pages;
-};
-
-// One thing the composer can choose: a bank and one of its pages (0-based).
-struct LoadPick {
-  int32_t bank = 0;
-  int32_t page = 0;
-  bool operator==(const LoadPick&) const = default;
-};
+// What the composer chooses from are the offers of maps/bank_choice.h as
+// they are: a MapBankOffer per bank (its label as import --list gives it,
+// its group, its shown articulations, why it cannot be loaded, its pages of
+// at most sixteen), and a MapPick (bank, page) per choice.
 
 // A popup menu of choices: each entry either picks (pick >= 0, an index
 // into the chooser's picks), opens a submenu, or is a greyed line saying
@@ -92,7 +78,7 @@ struct ChooserEntry {
 
 struct LoadChooser {
   std::vector<ChooserEntry> entries;
-  std::vector<LoadPick> picks;
+  std::vector<MapPick> picks;
   // Whether there is nothing to choose: exactly one pick, loaded at once.
   bool Single() const { return picks.size() == 1; }
 };
@@ -103,7 +89,7 @@ constexpr size_t kChooserLevelLimit = 24;
 // The chooser for a file's banks. A bank of several pages gets a submenu of
 // them ("1–16", "17–32", ...); a file of several banks a line per bank; more banks than one level
 // holds are grouped by the file's groups when it has several, else by ranges of bank numbers.
-LoadChooser BuildLoadChooser(const std::vector<LoadableBank>& banks);
+LoadChooser BuildLoadChooser(const std::vector<MapBankOffer>& banks);
 
 // A menu text with its '&' doubled, so the menu shows it as written.
 std::string MenuText(const std::string& text);

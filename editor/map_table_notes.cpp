@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "editor/map_table_cells.h"
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 
 namespace {
 

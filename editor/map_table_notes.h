@@ -1,4 +1,4 @@
-// The map table's note names, written and read through maps/note_names.h:
+// The map table's note names, written and read through engine/note_names.h:
 // the table's only use of that module, so a change to the note names is
 // made here alone. C-2 is note 0, C3 is 60, G8 is 127; sharps are written
 // with '#'.

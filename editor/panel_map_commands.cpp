@@ -2,57 +2,25 @@
 
 #include <algorithm>
 
+#include "editor/map_dialog_rules.h"
 #include "editor/map_transfer.h"
+#include "maps/file_names.h"
 
 namespace {
 
 // Command identifiers of the chooser: one more than the pick's index.
 constexpr UINT kFirstPickCommand = 1;
 
-// No map comes near this; a larger text is refused before it is read.
-constexpr size_t kPasteLimit = 16u << 20;
-
-std::wstring Patterns(const std::vector<std::string>& extensions) {
-  std::wstring patterns;
-  for (const std::string& extension : extensions)
-    patterns += (patterns.empty() ? L"*" : L";*") + panel_text::Wide(extension);
-  return patterns;
-}
-
 // A dialog's filter: pairs of a description and its patterns, each ended
-// by a NUL, the list by a second; for loading, all maps first and all files
-// last.
-std::wstring Filter(const std::vector<MapFileType>& types, bool forLoading) {
+// by a NUL, the list by a second.
+std::wstring Filter(const std::vector<DialogFileType>& lines) {
   std::wstring filter;
-  const auto add = [&filter](const std::string& name, const std::wstring& patterns) {
-    filter += panel_text::Wide(name) + L'\0' + patterns + L'\0';
-  };
-  if (forLoading) {
-    std::vector<std::string> all;
-    for (const MapFileType& type : types)
-      all.insert(all.end(), type.extensions.begin(), type.extensions.end());
-    std::string listed;
-    for (const std::string& extension : all) listed += (listed.empty() ? "" : ", ") + extension;
-    add("All maps (" + listed + ")", Patterns(all));
-  }
-  for (const MapFileType& type : types) add(type.name, Patterns(type.extensions));
-  if (forLoading) add("All files", L"*.*");
+  for (const DialogFileType& line : lines)
+    filter += panel_text::Wide(line.description) + L'\0' + panel_text::Wide(line.patterns) + L'\0';
   return filter + L'\0';
 }
 
-std::wstring LowerExtension(const std::wstring& path) {
-  const size_t dot = path.find_last_of(L'.');
-  if (dot == std::wstring::npos || path.find_first_of(L"\\/", dot) != std::wstring::npos) return {};
-  std::wstring extension = path.substr(dot);
-  for (wchar_t& c : extension)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return extension;
-}
-
-std::string FileNameOf(const std::wstring& path) {
-  const size_t slash = path.find_last_of(L"\\/");
-  return panel_text::Utf8(slash == std::wstring::npos ? path : path.substr(slash + 1));
-}
+std::string FileNameOf(const std::wstring& path) { return MapDisplayName(panel_text::Utf8(path)); }
 
 // A chooser's entries as a popup menu; a pick's command is `firstCommand`
 // plus its index.
@@ -194,11 +162,7 @@ bool PanelMapCommands::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       DroppedFiles files = std::move(pendingDrops_.front());
       pendingDrops_.erase(pendingDrops_.begin());
       LoadFile(files.paths.front(), files.screen);
-      if (files.paths.size() > 1) {
-        Tell(std::to_string(files.paths.size() - 1) + " more file" +
-             (files.paths.size() > 2 ? "s were" : " was") +
-             " dropped and left alone: one map is loaded at a time");
-      }
+      Tell(FilesLeftAlone(files.paths.size()));
       return true;
     }
     case kDialogEnded:
@@ -217,7 +181,7 @@ void PanelMapCommands::FilesDropped(DroppedFiles files) {
 
 void PanelMapCommands::LoadFile(const std::wstring& path, POINT screen) {
   if (!service_) return;
-  std::vector<LoadableBank> banks;
+  std::vector<MapBankOffer> banks;
   std::string message;
   if (!service_->InspectFile(path, banks, message)) {
     Tell(message);
@@ -229,7 +193,7 @@ void PanelMapCommands::LoadFile(const std::wstring& path, POINT screen) {
 void PanelMapCommands::LoadFactoryMap(size_t index, POINT screen) {
   if (!service_) return;
   const std::vector<FactoryMenuName> maps = service_->FactoryMaps();
-  std::vector<LoadableBank> banks;
+  std::vector<MapBankOffer> banks;
   std::string message;
   if (index >= maps.size() || !service_->InspectFactoryMap(index, banks, message)) {
     Tell(message);
@@ -238,7 +202,7 @@ void PanelMapCommands::LoadFactoryMap(size_t index, POINT screen) {
   Choose(maps[index].name, banks, screen);
 }
 
-void PanelMapCommands::Choose(const std::string& name, const std::vector<LoadableBank>& banks,
+void PanelMapCommands::Choose(const std::string& name, const std::vector<MapBankOffer>& banks,
                               POINT screen) {
   const LoadChooser chooser = BuildLoadChooser(banks);
   if (chooser.picks.empty()) {
@@ -269,12 +233,8 @@ void PanelMapCommands::Paste(POINT screen) {
     Tell("Nothing pasted: " + error);
     return;
   }
-  if (text.size() > kPasteLimit) {
-    Tell("Nothing pasted: the clipboard's text is larger than any map");
-    return;
-  }
   const std::string name = "the clipboard";
-  std::vector<LoadableBank> banks;
+  std::vector<MapBankOffer> banks;
   std::string message;
   if (!service_->InspectText(name, text, banks, message)) {
     Tell(message);
@@ -315,13 +275,14 @@ void PanelMapCommands::StartDialog(DialogPurpose purpose) {
   if (purpose == DialogPurpose::kLoad) {
     request.kind = FileDialogThread::Kind::kOpen;
     request.title = L"Load map";
-    request.filter = Filter(service_ ? service_->LoadTypes() : std::vector<MapFileType>{}, true);
+    request.filter =
+        Filter(LoadDialogTypes(service_ ? service_->LoadTypes() : std::vector<MapFileType>{}));
   } else {
     request.kind = FileDialogThread::Kind::kSave;
     request.title = L"Save map as";
     const std::vector<MapFileType> types =
         service_ ? service_->SaveTypes() : std::vector<MapFileType>{};
-    request.filter = Filter(types, false);
+    request.filter = Filter(SaveDialogTypes(types));
     // Added to a name typed without one; the dialog takes the chosen type's.
     if (!types.empty() && !types.front().extensions.empty())
       request.defaultExtension = panel_text::Wide(types.front().extensions.front().substr(1));
@@ -352,14 +313,10 @@ void PanelMapCommands::SaveTo(std::wstring path, DWORD filterIndex) {
   // A name whose extension is no type a map is saved as gets the chosen
   // type's. The dialog asked about replacing the name it returned, not that
   // one: an existing file under it is left alone.
-  const std::vector<MapFileType> types = service_->SaveTypes();
-  bool known = false;
-  for (const MapFileType& type : types)
-    for (const std::string& extension : type.extensions)
-      known |= LowerExtension(path) == panel_text::Wide(extension);
-  if (!known && filterIndex >= 1 && filterIndex <= types.size() &&
-      !types[filterIndex - 1].extensions.empty()) {
-    path += panel_text::Wide(types[filterIndex - 1].extensions.front());
+  const std::string added =
+      ExtensionToAdd(LowerExtension(panel_text::Utf8(path)), filterIndex, service_->SaveTypes());
+  if (!added.empty()) {
+    path += panel_text::Wide(added);
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
       Tell(FileNameOf(path) + " exists already and was left alone; nothing saved");
       return;

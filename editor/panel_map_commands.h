@@ -4,6 +4,12 @@
 // more than sixteen articulations. Every outcome is told through the
 // host's message, one per command; a file that cannot be loaded changes
 // nothing.
+//
+// The second step of a dropped file's way to the slots (the whole way and
+// the rule: maps/map_loading.h). Only the window system's side is here: the
+// dialogs' lists, the extension a saved name gets and what becomes of more
+// files dropped at once are plain rules (map_dialog_rules.h), the chooser's
+// shape is map_menu.h.
 #pragma once
 
 #include <windows.h>
@@ -70,7 +76,7 @@ class PanelMapCommands final : public FileDropSink {
   void LoadFile(const std::wstring& path, POINT screen);
   // What to load of what was inspected: at once when there is one choice,
   // else from a menu at the point.
-  void Choose(const std::string& name, const std::vector<LoadableBank>& banks, POINT screen);
+  void Choose(const std::string& name, const std::vector<MapBankOffer>& banks, POINT screen);
   void Paste(POINT screen);
   void Copy();
   void UndoLoad();

@@ -13,7 +13,7 @@
 #include <array>
 #include <cstdint>
 
-#include "editor/note_names.h"
+#include "engine/note_names.h"
 #include "editor/panel_layout.h"
 #include "engine/data_model.h"
 

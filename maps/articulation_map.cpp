@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/text_encoding.h"
 #include "maps/uacc_names.h"
 

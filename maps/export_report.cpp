@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
+#include "maps/quoted.h"
 #include "maps/text_encoding.h"
 
 namespace {
 
-std::string Quoted(const std::string& windows1252) {
-  std::string quoted(1, '"');
-  quoted.append(Windows1252ToUtf8(windows1252)).push_back('"');
-  return quoted;
+// A slot's name, stored as Windows-1252, quoted in UTF-8.
+std::string QuotedName(const std::string& windows1252) {
+  return Quoted(Windows1252ToUtf8(windows1252));
 }
 
 std::string SlotLabel(const SlotSettings& slot, int index) {
   std::string label = "slot " + std::to_string(index + 1);
-  if (!slot.name.empty()) label.append(" ").append(Quoted(slot.name));
+  if (!slot.name.empty()) label.append(" ").append(QuotedName(slot.name));
   return label;
 }
 
@@ -131,7 +131,7 @@ void ReportExportLosses(const PluginSettings& wanted, const PluginSettings& back
     report.Items(MessageItems(want), MessageItems(got), warnings);
     report.Items(NoteSettingItems(want), NoteSettingItems(got), warnings);
     report.Added(warnings);
-    report.Changed("name " + Quoted(want.name), "name " + Quoted(got.name), notes);
+    report.Changed("name " + QuotedName(want.name), "name " + QuotedName(got.name), notes);
     report.Changed(IconItem(want.icon), IconItem(got.icon), notes);
   }
 }

@@ -1,4 +1,6 @@
-#include "icon_names.h"
+#include "maps/icon_names.h"
+
+#include "maps/name_key.h"
 
 #include <string>
 #include <unordered_map>
@@ -179,27 +181,10 @@ const Alias kWordHints[] = {
     {"long", 0},      {"short", 2},
 };
 
-bool IsSeparator(char c) {
-  return c == ' ' || c == '\t' || c == '-' || c == '_' || c == '.' || c == '(' || c == ')' ||
-         c == '[' || c == ']';
-}
-
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Normalised(std::string_view name) {
-  std::string out;
-  bool gap = false;
-  for (char c : name) {
-    if (IsSeparator(c)) {
-      gap = !out.empty();
-      continue;
-    }
-    if (gap) out += '-';
-    gap = false;
-    out += Lower(c);
-  }
-  return out;
-}
+// Names match whatever separates their words.
+std::string Normalised(std::string_view name) { return NameKey(name, " \t-_.()[]", '-'); }
 
 std::string VariantName(int id) {
   const int v = id - kDrawnIconCount;

@@ -1,11 +1,10 @@
 #include "maps/map_formats.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "maps/articulation_map.h"
-#include "maps/counted.h"
 #include "maps/export_report.h"
+#include "maps/file_names.h"
 #include "maps/formats/articulation_plist.h"
 #include "maps/formats/doricolib.h"
 #include "maps/formats/expression_map.h"
@@ -13,36 +12,62 @@
 #include "maps/formats/reabank.h"
 #include "maps/formats/universal_definition.h"
 #include "maps/map_import.h"
+#include "maps/text_file.h"
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
+using Reader = bool (*)(const std::string& text, ForeignMap& map, ImportError& error);
+using Writer = std::string (*)(const PluginSettings& settings, const std::string& title,
+                               ExportLosses* losses);
+using Shape = bool (*)(std::string_view text);
+
+// One format of another program. A row is all a format needs here.
+struct FormatRow {
+  MapFormat format;
+  const char* name;  // "Reaticulate bank (.reabank)"
+  const char* noun;  // the format in reasons: "a .reabank"
+  // The extensions of its files; the first is the one a written file takes.
+  const char* extensions[2];
+  // XML: its root element. Text: how its content shows it; `preciseShape`
+  // when that is tried before the looser shapes of other formats.
+  const char* xmlRoot;
+  Shape shape;
+  bool preciseShape;
+  Reader read;
+  Writer write;  // null: imported only
+};
+
+// The formats in the order messages and file dialogs list them. A format
+// is added here (and in MapFormat), and nowhere else.
+// clang-format off
+const FormatRow kFormats[] = {
+    // format, name, noun, extensions, XML root, text shape, precise, reader, writer
+    {MapFormat::Reabank, "Reaticulate bank (.reabank)", "a .reabank", {".reabank"},
+     nullptr, LooksLikeReabank, false, ReadReabank, WriteReabank},
+    {MapFormat::ExpressionMap, "Cubase expression map (.expressionmap)", "an .expressionmap",
+     {".expressionmap"}, "InstrumentMap", nullptr, false, ReadExpressionMap, WriteExpressionMap},
+    {MapFormat::ArticulationPlist, "Logic articulation set (.plist)", "a .plist", {".plist"},
+     "plist", nullptr, false, ReadArticulationPlist, WriteArticulationPlist},
+    {MapFormat::DoricoLibrary, "Dorico library (.doricolib)", "a .doricolib", {".doricolib"},
+     "kScoreLibrary", nullptr, false, ReadDoricoLibrary, nullptr},
+    {MapFormat::UniversalDefinition, "Universal Definition (.yaml)", "a .yaml", {".yaml", ".yml"},
+     nullptr, LooksLikeUniversalDefinition, true, ReadUniversalDefinition, nullptr},
+    {MapFormat::KeySwitchList, "Studio One sound variation list (.keyswitch)", "a .keyswitch",
+     {".keyswitch"}, "Music.KeySwitchList", nullptr, false, ReadKeySwitchList, WriteKeySwitchList},
+};
+// clang-format on
+
+const FormatRow* RowOf(MapFormat format) {
+  for (const FormatRow& row : kFormats)
+    if (row.format == format) return &row;
+  return nullptr;
 }
 
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string Extension(const std::string& path) {
-  const std::string base = BaseName(path);
-  const size_t dot = base.rfind('.');
-  return dot == std::string::npos ? "" : Lower(base.substr(dot));
-}
-
-std::string Stem(const std::string& path) {
-  const std::string base = BaseName(path);
-  const size_t dot = base.rfind('.');
-  return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
-}
-
-std::string_view WithoutBom(const std::vector<uint8_t>& bytes) {
-  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  return text;
+const FormatRow* RowOfExtension(const std::string& extension) {
+  for (const FormatRow& row : kFormats)
+    for (const char* known : row.extensions)
+      if (known && extension == known) return &row;
+  return nullptr;
 }
 
 // The name of the first element, past the declaration, comments and a
@@ -68,65 +93,13 @@ std::string RootElement(std::string_view xml) {
   }
 }
 
-bool LooksLikeReabank(std::string_view text) {
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first != std::string_view::npos) {
-      line.remove_prefix(first);
-      if (line.substr(0, 3) == "//!" || line.substr(0, 5) == "Bank " ||
-          line.substr(0, 5) == "Bank\t")
-        return true;
-    }
-    start = end + 1;
-  }
-  return false;
+bool StartsAsXml(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && text[first] == '<';
 }
 
-MapFormat FormatOfRoot(const std::string& root) {
-  if (root == "InstrumentMap") return MapFormat::ExpressionMap;
-  if (root == "plist") return MapFormat::ArticulationPlist;
-  if (root == "kScoreLibrary") return MapFormat::DoricoLibrary;
-  if (root == "Music.KeySwitchList") return MapFormat::KeySwitchList;
-  return MapFormat::Unknown;
-}
-
-MapFormat FormatOfExtension(const std::string& extension) {
-  if (extension == ".reabank") return MapFormat::Reabank;
-  if (extension == ".expressionmap") return MapFormat::ExpressionMap;
-  if (extension == ".plist") return MapFormat::ArticulationPlist;
-  if (extension == ".doricolib") return MapFormat::DoricoLibrary;
-  if (extension == ".yaml" || extension == ".yml") return MapFormat::UniversalDefinition;
-  if (extension == ".keyswitch") return MapFormat::KeySwitchList;
-  return MapFormat::Unknown;
-}
-
-bool IsXmlFormat(MapFormat f) {
-  return f == MapFormat::ExpressionMap || f == MapFormat::ArticulationPlist ||
-         f == MapFormat::DoricoLibrary || f == MapFormat::KeySwitchList;
-}
-
-const char kKnownFormats[] =
-    "plughost reads Reaticulate banks (.reabank), Cubase expression maps (.expressionmap), "
-    "Logic articulation sets (.plist), Dorico libraries (.doricolib), Studio One sound variation "
-    "lists (.keyswitch) and Universal Definitions (.yaml)";
-
-// The format as reasons name it: "a .reabank".
-std::string FormatNoun(MapFormat format) {
-  switch (format) {
-    case MapFormat::Reabank:
-      return "a .reabank";
-    case MapFormat::ExpressionMap:
-      return "an .expressionmap";
-    case MapFormat::ArticulationPlist:
-      return "a .plist";
-    case MapFormat::KeySwitchList:
-      return "a .keyswitch";
-    default:
-      return "the format";
-  }
+std::string RootElementOf(std::string_view text) {
+  return StartsAsXml(text) ? RootElement(text) : "";
 }
 
 bool Refuse(ImportError& error, std::string where, std::string message) {
@@ -136,82 +109,60 @@ bool Refuse(ImportError& error, std::string where, std::string message) {
 
 }  // namespace
 
+const char kBinaryPropertyListProblem[] =
+    "a binary property list; save the articulation set as an XML property list and import that";
+
+std::string XmlRootElement(std::string_view text) { return RootElementOf(text); }
+
 const char* MapFormatName(MapFormat format) {
-  switch (format) {
-    case MapFormat::Reabank:
-      return "Reaticulate bank (.reabank)";
-    case MapFormat::ExpressionMap:
-      return "Cubase expression map (.expressionmap)";
-    case MapFormat::ArticulationPlist:
-      return "Logic articulation set (.plist)";
-    case MapFormat::DoricoLibrary:
-      return "Dorico library (.doricolib)";
-    case MapFormat::UniversalDefinition:
-      return "Universal Definition (.yaml)";
-    case MapFormat::KeySwitchList:
-      return "Studio One sound variation list (.keyswitch)";
-    case MapFormat::Unknown:
-      break;
+  const FormatRow* row = RowOf(format);
+  return row ? row->name : "unknown format";
+}
+
+MapFormat DetectMapFormat(const std::string& fileName, std::string_view text) {
+  const FormatRow* hint = RowOfExtension(LowerExtension(fileName));
+  if (StartsAsXml(text)) {
+    const std::string root = RootElement(text);
+    for (const FormatRow& row : kFormats)
+      if (row.xmlRoot && root == row.xmlRoot) return row.format;
+    // Cut off before its root element: the extension says which XML reader
+    // should report it.
+    return root.empty() && hint && hint->xmlRoot ? hint->format : MapFormat::Unknown;
   }
-  return "unknown format";
+  for (const bool precise : {true, false})
+    for (const FormatRow& row : kFormats)
+      if (row.shape && row.preciseShape == precise && row.shape(text)) return row.format;
+  // Text of no format's shape: a text format's file is reported by its own
+  // reader, which says what it lacks.
+  return hint && hint->shape ? hint->format : MapFormat::Unknown;
 }
 
 MapFormat DetectMapFormat(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-  const std::string_view text = WithoutBom(bytes);
-  const MapFormat hint = FormatOfExtension(Extension(fileName));
-  const size_t first = text.find_first_not_of(" \t\r\n");
-  if (first != std::string_view::npos && text[first] == '<') {
-    const MapFormat byRoot = FormatOfRoot(RootElement(text));
-    if (byRoot != MapFormat::Unknown) return byRoot;
-    // Cut off before its root element: the extension says which XML reader
-    // should report it.
-    return RootElement(text).empty() && IsXmlFormat(hint) ? hint : MapFormat::Unknown;
-  }
-  if (LooksLikeUniversalDefinition(text)) return MapFormat::UniversalDefinition;
-  if (LooksLikeReabank(text)) return MapFormat::Reabank;
-  // Text of neither shape: a .reabank or .yaml file is reported by its own
-  // reader, which says what it lacks.
-  return hint == MapFormat::Reabank || hint == MapFormat::UniversalDefinition ? hint
-                                                                              : MapFormat::Unknown;
+  std::string text, error;
+  if (!TextInUtf8(bytes, text, error)) return MapFormat::Unknown;
+  return DetectMapFormat(fileName, text);
+}
+
+bool ReadForeignMapText(MapFormat format, const std::string& text, ForeignMap& map,
+                        ImportError& error) {
+  const FormatRow* row = RowOf(format);
+  if (row) return row->read(text, map, error);
+  const std::string root = RootElementOf(text);
+  if (!root.empty())
+    return Refuse(error, "<" + root + ">",
+                  "XML of no map format known here (its root element is <" + root + ">; " +
+                      "the formats read are " + ForeignMapExtensionList() + ")");
+  return Refuse(
+      error, "",
+      "not a map format known here (the formats read are " + ForeignMapExtensionList() + ")");
 }
 
 bool ReadForeignMap(const std::string& fileName, const std::vector<uint8_t>& bytes, ForeignMap& map,
                     ImportError& error) {
-  const std::string_view start(reinterpret_cast<const char*>(bytes.data()),
-                               std::min<size_t>(bytes.size(), 8));
-  if (IsBinaryPropertyList(bytes))
-    return Refuse(error, "",
-                  "a binary property list; save the articulation set as an XML "
-                  "property list and import that");
-  if (start.substr(0, 2) == "\xFF\xFE" || start.substr(0, 2) == "\xFE\xFF")
-    return Refuse(error, "", "UTF-16 text; save it as UTF-8 and import that");
-  const MapFormat format = DetectMapFormat(fileName, bytes);
-  const std::string text(WithoutBom(bytes));
-  switch (format) {
-    case MapFormat::Reabank:
-      return ReadReabank(text, map, error);
-    case MapFormat::ExpressionMap:
-      return ReadExpressionMap(text, map, error);
-    case MapFormat::ArticulationPlist:
-      return ReadArticulationPlist(text, map, error);
-    case MapFormat::DoricoLibrary:
-      return ReadDoricoLibrary(text, map, error);
-    case MapFormat::UniversalDefinition:
-      return ReadUniversalDefinition(text, map, error);
-    case MapFormat::KeySwitchList:
-      return ReadKeySwitchList(text, map, error);
-    case MapFormat::Unknown:
-      break;
-  }
-  const std::string root = text.find_first_not_of(" \t\r\n") != std::string::npos &&
-                                   text[text.find_first_not_of(" \t\r\n")] == '<'
-                               ? RootElement(text)
-                               : "";
-  if (!root.empty())
-    return Refuse(
-        error, "<" + root + ">",
-        "XML of no map format known here (its root element is <" + root + ">); " + kKnownFormats);
-  return Refuse(error, "", std::string("not a map format known here; ") + kKnownFormats);
+  if (IsBinaryPropertyList(bytes)) return Refuse(error, "", kBinaryPropertyListProblem);
+  std::string text, problem;
+  if (!TextInUtf8(bytes, text, problem)) return Refuse(error, "", problem);
+  return ReadForeignMapText(DetectMapFormat(fileName, text), text, map, error);
 }
 
 bool IsBinaryPropertyList(const std::vector<uint8_t>& bytes) {
@@ -220,7 +171,45 @@ bool IsBinaryPropertyList(const std::vector<uint8_t>& bytes) {
 }
 
 MapFormat FormatForExtension(const std::string& fileName) {
-  return FormatOfExtension(Extension(fileName));
+  const FormatRow* row = RowOfExtension(LowerExtension(fileName));
+  return row ? row->format : MapFormat::Unknown;
+}
+
+std::vector<std::string> ForeignMapExtensions() {
+  std::vector<std::string> extensions;
+  for (const FormatRow& row : kFormats)
+    for (const char* extension : row.extensions)
+      if (extension) extensions.push_back(extension);
+  return extensions;
+}
+
+std::string ForeignMapExtensionList() {
+  std::string list;
+  for (const FormatRow& row : kFormats)
+    list += (list.empty() ? "" : ", ") + std::string(row.extensions[0]);
+  return list;
+}
+
+std::vector<MapFormat> WrittenMapFormats() {
+  std::vector<MapFormat> formats;
+  for (const FormatRow& row : kFormats)
+    if (row.write) formats.push_back(row.format);
+  return formats;
+}
+
+const char* WrittenExtension(MapFormat format) {
+  const FormatRow* row = RowOf(format);
+  return row && row->write ? row->extensions[0] : "";
+}
+
+std::string WrittenExtensionList() {
+  std::vector<std::string> written;
+  for (const FormatRow& row : kFormats)
+    if (row.write) written.push_back(row.extensions[0]);
+  std::string text;
+  for (size_t i = 0; i < written.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == written.size() ? " or " : ", ") + written[i];
+  return text;
 }
 
 bool ExportForeignMap(const std::string& outName, const PluginSettings& settings, std::string& text,
@@ -232,42 +221,25 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
     error = problem.field + ": " + problem.message;
     return false;
   }
-  const MapFormat format = FormatForExtension(outName);
-  const std::string title = Stem(outName);
-  std::string written;
-  ExportLosses lost;
-  switch (format) {
-    case MapFormat::Reabank:
-      written = WriteReabank(settings, title, &lost);
-      break;
-    case MapFormat::ExpressionMap:
-      written = WriteExpressionMap(settings, title, &lost);
-      break;
-    case MapFormat::ArticulationPlist:
-      written = WriteArticulationPlist(settings, title, &lost);
-      break;
-    case MapFormat::KeySwitchList:
-      written = WriteKeySwitchList(settings, title, &lost);
-      break;
-    case MapFormat::DoricoLibrary:
-    case MapFormat::UniversalDefinition:
-      error = std::string(format == MapFormat::DoricoLibrary ? "Dorico libraries"
-                                                             : "Universal Definitions") +
-              " are imported only; export writes .reabank, .expressionmap, .plist or .keyswitch";
-      return false;
-    default:
-      error =
-          "the output must end in .reabank, .expressionmap, .plist or .keyswitch, to choose the "
-          "format";
-      return false;
+  const FormatRow* row = RowOf(FormatForExtension(outName));
+  if (!row) {
+    error = "the output must end in " + WrittenExtensionList() + ", to choose the format";
+    return false;
   }
+  if (!row->write) {
+    error = std::string(row->name) + " files are imported only; export writes " +
+            WrittenExtensionList();
+    return false;
+  }
+  ExportLosses lost;
+  const std::string written = row->write(settings, FileStem(outName), &lost);
 
   // None of the formats written holds a per-articulation latency.
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const int latency = settings.slots[slot].additions.latencyMs;
     if (latency != 0)
       lost.push_back({slot, LatencyItem(latency),
-                      std::string(FormatNoun(format)) + " has no per-articulation latency"});
+                      std::string(row->noun) + " has no per-articulation latency"});
   }
 
   // What an import of the written file gives back, item by item.
@@ -277,16 +249,17 @@ bool ExportForeignMap(const std::string& outName, const PluginSettings& settings
   const std::vector<uint8_t> bytes(written.begin(), written.end());
   if (!ReadForeignMap(outName, bytes, map, readError) ||
       !ImportForeignMap(map, outName, {}, back, readError)) {
-    error = "the written " + std::string(MapFormatName(format)) + " does not read back (" +
-            readError.where + ": " + readError.message + "); nothing written";
+    error = "the written " + std::string(row->name) + " does not read back (" + readError.where +
+            ": " + readError.message + "); nothing written";
     return false;
   }
   std::vector<std::string> warnings, shown;
-  ReportExportLosses(settings, back.settings, lost, FormatNoun(format), warnings, shown);
+  ReportExportLosses(settings, back.settings, lost, row->noun, warnings, shown);
   losses.clear();
   notes.clear();
-  for (const std::string& line : warnings) losses.push_back(BaseName(outName) + ": " + line);
-  for (const std::string& line : shown) notes.push_back(BaseName(outName) + ": " + line);
-  text = std::move(written);
+  const std::string file = MapDisplayName(outName);
+  for (const std::string& line : warnings) losses.push_back(file + ": " + line);
+  for (const std::string& line : shown) notes.push_back(file + ": " + line);
+  text = written;
   return true;
 }

@@ -5,17 +5,13 @@
 #include <new>
 
 #include "maps/counted.h"
-#include "maps/map_file.h"
-#include "maps/map_formats.h"
 #include "maps/map_import.h"
+#include "maps/map_reading.h"
+#include "maps/quoted.h"
 #include "maps/state_bytes.h"
 #include "maps/state_replay.h"
 
 namespace {
-
-constexpr const char* kEnDash = "\xE2\x80\x93";
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // One line, whatever a reader quoted of the file: a hint shows one line.
 bool Refuse(MapLoadReport& report, const std::string& file, const std::string& where,
@@ -27,21 +23,6 @@ bool Refuse(MapLoadReport& report, const std::string& file, const std::string& w
   return false;
 }
 
-// The words ReadForeignMap uses for the formats it knows were written for
-// plughost's messages; in the plug-in they say the same of the plug-in.
-std::string InPluginWords(std::string message) {
-  const std::string tool = "plughost reads";
-  const size_t at = message.find(tool);
-  if (at != std::string::npos) message.replace(at, tool.size(), "the plug-in reads");
-  return message;
-}
-
-int UsedSlots(const PluginSettings& settings) {
-  int used = 0;
-  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
-  return used;
-}
-
 std::string CountsOf(const MapLoadReport& report) {
   std::string counts;
   if (!report.warnings.empty()) counts += "; " + Counted(report.warnings.size(), "warning");
@@ -50,97 +31,28 @@ std::string CountsOf(const MapLoadReport& report) {
   return counts;
 }
 
-// Our own state file, checked as strictly as the plug-in's own saves are
-// written: a version-5 state must decode whole; an older one must hold
-// exactly the fields of its version.
-bool CheckOurState(const std::string& file, const std::vector<uint8_t>& bytes, int32_t version,
-                   MapLoadReport& report) {
-  std::string why;
-  if (version == kWrittenStateVersion) {
-    PluginSettings unused;
-    return DecodeState(bytes, unused, why) || Refuse(report, file, "", why);
-  }
-  const StateReplay read = ReplayStates(bytes, nullptr);
-  if (read.ranShort)
-    return Refuse(report, file, "",
-                  "a version-" + std::to_string(version) + " state cut short: " +
-                      Counted(bytes.size(), "byte") + " hold only part of its fields");
-  if (read.unread != 0)
-    return Refuse(report, file, "",
-                  Counted(read.unread, "byte") + " after the end of a version-" +
-                      std::to_string(version) + " state");
-  return true;
+// One thing to load, named `name`: our own file, a factory map.
+MapBankOffer OneThing(const std::string& name) {
+  MapBankOffer one;
+  one.label = one.title = name;
+  one.pages.resize(1);
+  return one;
 }
 
-bool InspectOurs(const std::string& file, const std::vector<uint8_t>& bytes, MapOffer& offer,
-                 MapLoadReport& report) {
-  MapOffer out;
-  out.fileName = file;
-  if (LooksLikeMapFile(bytes)) {
-    PluginSettings settings;
-    MapError problem;
-    if (!ParseMapFile(bytes, settings, problem))
-      return Refuse(report, file, problem.field, problem.message);
-    out.kind = MapFileKind::OurMap;
-    out.formatName = "articulation map (JSON)";
-    out.ourState = EncodeState(settings);
-  } else {
-    int32_t version = 0;
-    if (!StateVersion(bytes, version) || version < 1 || version > kWrittenStateVersion)
-      return false;  // not ours: the caller reports it as a foreign file
-    if (!CheckOurState(file, bytes, version, report)) return false;
-    out.kind = MapFileKind::OurState;
-    out.formatName = "plug-in state";
-    out.ourState = bytes;
+// What the file read offers: our own map or state one thing, another
+// program's map its banks and their pages.
+MapOffer OfferOf(const std::string& file, MapFileContent content) {
+  MapOffer offer;
+  offer.fileName = file;
+  offer.kind = content.kind;
+  if (content.kind != MapFileKind::ForeignMap) {
+    offer.ourState = std::move(content.state);
+    offer.banks.push_back(OneThing(file));
+    return offer;
   }
-  offer = std::move(out);
-  report = {};
-  return true;
-}
-
-// The articulations a bank's pages cover: those its program shows, in file
-// order, sixteen to a page.
-void AddPages(const ForeignBank& bank, MapBankOffer& offer) {
-  std::vector<size_t> visible;
-  for (size_t i = 0; i < bank.articulations.size(); ++i)
-    if (!bank.articulations[i].hidden) visible.push_back(i + 1);
-  offer.articulations = visible.size();
-  if (!offer.problem.empty() || visible.empty()) return;
-  if (visible.size() <= static_cast<size_t>(kSlotCount)) {
-    offer.pages.push_back({});
-    return;
-  }
-  for (size_t start = 0; start < visible.size(); start += kSlotCount) {
-    MapPage page;
-    for (size_t i = start; i < visible.size() && i < start + kSlotCount; ++i)
-      page.pick.push_back(visible[i]);
-    page.label = std::to_string(page.pick.front()) + kEnDash + std::to_string(page.pick.back());
-    offer.pages.push_back(std::move(page));
-  }
-}
-
-bool InspectForeign(const std::string& file, const std::vector<uint8_t>& bytes, MapOffer& offer,
-                    MapLoadReport& report) {
-  MapOffer out;
-  out.fileName = file;
-  out.kind = MapFileKind::ForeignMap;
-  ImportError problem;
-  if (!ReadForeignMap(file, bytes, out.foreign, problem))
-    return Refuse(report, file, problem.where, InPluginWords(problem.message));
-  out.formatName = MapFormatName(DetectMapFormat(file, bytes));
-  for (const ForeignBank& bank : out.foreign.banks) {
-    MapBankOffer b;
-    b.label = ForeignBankLabel(bank);
-    b.title = bank.displayName.empty() ? bank.name : bank.displayName;
-    b.group = bank.group;
-    b.problem = bank.problem;
-    AddPages(bank, b);
-    if (b.problem.empty() && b.pages.empty()) b.problem = "it holds no articulation that is shown";
-    out.banks.push_back(std::move(b));
-  }
-  offer = std::move(out);
-  report = {};
-  return true;
+  offer.foreign = std::move(content.foreign);
+  for (const ForeignBank& bank : offer.foreign.banks) offer.banks.push_back(BankOffer(bank));
+  return offer;
 }
 
 // Our map or state applied as the host applies a state to an instance that
@@ -155,7 +67,7 @@ bool BuildOurs(const MapOffer& offer, const std::vector<uint8_t>& current,
   MapLoadReport out;
   out.summary = std::string("Loaded the ") +
                 (offer.kind == MapFileKind::OurMap ? "map " : "state ") + offer.fileName + ": " +
-                Counted(UsedSlots(loaded), "slot");
+                Counted(loaded.UsedSlots(), "slot");
   if (after.preservingBefore)
     out.summary += "; channel " + std::to_string((after.channelBefore & 0x0F) + 1) + " and port " +
                    std::to_string(after.portBefore & 0xFF) + " kept (preservePortChannel is set)";
@@ -176,7 +88,7 @@ bool BuildFactory(const MapOffer& offer, const std::vector<uint8_t>& current,
   settings.slots = factory.slots;
   MapLoadReport out;
   out.summary = "Loaded " + Quoted(offer.factoryName) + " from " + offer.fileName + ": " +
-                Counted(UsedSlots(settings), "slot");
+                Counted(settings.UsedSlots(), "slot");
   newState = EncodeState(settings);
   report = std::move(out);
   return true;
@@ -188,13 +100,11 @@ bool BuildForeign(const MapOffer& offer, MapPick pick, const std::vector<uint8_t
   if (pick.bank >= offer.banks.size() || pick.bank >= offer.foreign.banks.size())
     return Refuse(report, file, "", "it holds no bank " + std::to_string(pick.bank + 1));
   const MapBankOffer& bank = offer.banks[pick.bank];
-  if (!bank.problem.empty())
-    return Refuse(report, file, offer.foreign.banks[pick.bank].where,
-                  "bank " + bank.label + " cannot be loaded: " + bank.problem);
-  if (pick.page >= bank.pages.size())
+  // A bank that cannot be loaded is refused by the import, in its words.
+  if (bank.problem.empty() && pick.page >= bank.pages.size())
     return Refuse(report, file, "",
                   "bank " + bank.label + " has no page " + std::to_string(pick.page + 1));
-  const MapPage& page = bank.pages[pick.page];
+  const std::string pageLabel = bank.pages.empty() ? "" : bank.pages[pick.page].label;
 
   PluginSettings settings;
   std::string why;
@@ -204,7 +114,7 @@ bool BuildForeign(const MapOffer& offer, MapPick pick, const std::vector<uint8_t
   ImportChoice choice;
   choice.bank = std::to_string(pick.bank + 1);
   choice.bankOption = "bank";
-  for (size_t number : page.pick) choice.pick.push_back(std::to_string(number));
+  choice.page = static_cast<int>(pick.page);
   ImportResult imported;
   ImportError problem;
   if (!ImportForeignMap(offer.foreign, file, choice, imported, problem))
@@ -215,8 +125,8 @@ bool BuildForeign(const MapOffer& offer, MapPick pick, const std::vector<uint8_t
   out.warnings = std::move(imported.warnings);
   out.notes = std::move(imported.notes);
   out.summary = "Loaded " + Quoted(bank.title) +
-                (page.label.empty() ? "" : " (articulations " + page.label + ")") + " from " +
-                file + ": " + Counted(UsedSlots(settings), "slot") + CountsOf(out);
+                (pageLabel.empty() ? "" : " (articulations " + pageLabel + ")") + " from " + file +
+                ": " + Counted(settings.UsedSlots(), "slot") + CountsOf(out);
   newState = EncodeState(settings);
   report = std::move(out);
   return true;
@@ -232,15 +142,9 @@ std::string MapLoadReport::Message() const {
 }
 
 size_t MapOffer::ChoiceCount() const {
-  if (kind != MapFileKind::ForeignMap) return 1;
   size_t count = 0;
   for (const MapBankOffer& bank : banks) count += bank.pages.size();
   return count;
-}
-
-std::string MapDisplayName(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool InspectMapFile(const std::string& fileName, const std::vector<uint8_t>& bytes, MapOffer& offer,
@@ -249,18 +153,12 @@ bool InspectMapFile(const std::string& fileName, const std::vector<uint8_t>& byt
   try {
     file = MapDisplayName(fileName);
     report = {};
-    if (bytes.empty()) return Refuse(report, file, "", "the file is empty");
-    if (bytes.size() > kMaxMapFileBytes)
-      return Refuse(report, file, "",
-                    Counted(bytes.size(), "byte") + " is larger than any map (at most " +
-                        Counted(kMaxMapFileBytes, "byte") + ")");
-    // The formats of other programs first: a byte order mark alone does
-    // not make a file our JSON map.
-    if (DetectMapFormat(fileName, bytes) != MapFormat::Unknown)
-      return InspectForeign(file, bytes, offer, report);
-    if (InspectOurs(file, bytes, offer, report)) return true;
-    if (!report.summary.empty()) return false;
-    return InspectForeign(file, bytes, offer, report);
+    MapFileContent content;
+    ImportError problem;
+    if (!ReadMapFile(fileName, bytes, content, problem))
+      return Refuse(report, file, problem.where, problem.message);
+    offer = OfferOf(file, std::move(content));
+    return true;
   } catch (const std::bad_alloc&) {
     return Refuse(report, file, "", "not enough memory to read it");
   } catch (const std::exception& e) {
@@ -282,6 +180,7 @@ bool InspectFactoryMapText(const std::string& name, const std::string& json, Map
     out.kind = MapFileKind::FactoryMap;
     out.fileName = source;
     out.factoryName = name;
+    out.banks.assign(1, OneThing(name));
     offer = std::move(out);
     return true;
   } catch (const std::bad_alloc&) {
@@ -306,4 +205,10 @@ bool BuildLoadedState(const MapOffer& offer, MapPick pick, const std::vector<uin
   } catch (...) {
     return Refuse(report, offer.fileName, "", "cannot be loaded");
   }
+}
+
+MapLoadReport NotLoaded(const std::string& fileName, const ImportError& problem) {
+  MapLoadReport report;
+  Refuse(report, MapDisplayName(fileName), problem.where, problem.message);
+  return report;
 }

@@ -5,6 +5,7 @@
 
 #include "maps/articulation_map.h"
 #include "maps/counted.h"
+#include "maps/file_names.h"
 #include "maps/map_formats.h"
 #include "maps/state_bytes.h"
 
@@ -16,22 +17,6 @@ bool Refuse(MapLoadReport& report, const std::string& what) {
   return false;
 }
 
-int UsedSlots(const PluginSettings& settings) {
-  int used = 0;
-  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
-  return used;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  if (text.size() < end.size()) return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    char c = text[text.size() - end.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != end[i]) return false;
-  }
-  return true;
-}
-
 bool Decode(const std::vector<uint8_t>& state, PluginSettings& settings, MapLoadReport& report) {
   std::string why;
   return DecodeState(state, settings, why) ||
@@ -39,31 +24,6 @@ bool Decode(const std::vector<uint8_t>& state, PluginSettings& settings, MapLoad
 }
 
 }  // namespace
-
-const std::vector<MapSaveFormat>& MapSaveFormats() {
-  static const std::vector<MapSaveFormat> formats = {
-      {".json", "Articulation map (JSON)"},
-      {".reabank", MapFormatName(MapFormat::Reabank)},
-      {".expressionmap", MapFormatName(MapFormat::ExpressionMap)},
-      {".plist", MapFormatName(MapFormat::ArticulationPlist)},
-      {".keyswitch", MapFormatName(MapFormat::KeySwitchList)},
-  };
-  return formats;
-}
-
-const std::vector<std::string>& MapLoadExtensions() {
-  // Other programs' formats as the readers know them, so a format added to
-  // the readers appears here by itself.
-  static const std::vector<std::string> extensions = [] {
-    std::vector<std::string> known = {".json", ".state"};
-    for (const char* candidate :
-         {".reabank", ".expressionmap", ".plist", ".doricolib", ".yaml", ".yml", ".keyswitch"})
-      if (FormatForExtension(std::string("map") + candidate) != MapFormat::Unknown)
-        known.push_back(candidate);
-    return known;
-  }();
-  return extensions;
-}
 
 bool MapJsonText(const std::vector<uint8_t>& state, std::string& text,
                  MapLoadReport& report) noexcept {
@@ -75,7 +35,7 @@ bool MapJsonText(const std::vector<uint8_t>& state, std::string& text,
     if (!FormatArticulationMap(settings, written, problem))
       return Refuse(report, "Not copied: " + problem.field + ": " + problem.message);
     report = {};
-    report.summary = "Copied the map: " + Counted(UsedSlots(settings), "slot");
+    report.summary = "Copied the map: " + Counted(settings.UsedSlots(), "slot");
     text = std::move(written);
     return true;
   } catch (...) {
@@ -92,7 +52,7 @@ bool MapTextForSave(const std::vector<uint8_t>& state, const std::string& outNam
     std::string written;
     MapLoadReport out;
     const char* formatName = "articulation map (JSON)";
-    if (EndsWith(outName, ".json")) {
+    if (LowerExtension(outName) == ".json") {
       MapError problem;
       if (!FormatArticulationMap(settings, written, problem))
         return Refuse(report, "Not saved: " + file + ": " + problem.field + ": " + problem.message);
@@ -102,7 +62,7 @@ bool MapTextForSave(const std::vector<uint8_t>& state, const std::string& outNam
         return Refuse(report, "Not saved: " + file + ": " + error);
       formatName = MapFormatName(FormatForExtension(outName));
     }
-    out.summary = "Saved " + Counted(UsedSlots(settings), "slot") + " to " + file + " as " +
+    out.summary = "Saved " + Counted(settings.UsedSlots(), "slot") + " to " + file + " as " +
                   (formatName[0] == 'a' ? "an " : "a ") + formatName;
     if (!out.warnings.empty()) out.summary += "; " + Counted(out.warnings.size(), "warning");
     if (!out.notes.empty())

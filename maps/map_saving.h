@@ -10,18 +10,6 @@
 
 #include "maps/map_loading.h"
 
-struct MapSaveFormat {
-  const char* extension;  // ".json"
-  const char* name;       // "Articulation map (JSON)"
-};
-
-// The formats a map can be saved in, our JSON map first (the default).
-const std::vector<MapSaveFormat>& MapSaveFormats();
-
-// The formats a map can be loaded from, for a file dialog's filter:
-// {".json", ".state", ".reabank", ...}.
-const std::vector<std::string>& MapLoadExtensions();
-
 // The map of a state (the bytes a save writes) as our JSON map text.
 bool MapJsonText(const std::vector<uint8_t>& state, std::string& text,
                  MapLoadReport& report) noexcept;

@@ -49,6 +49,12 @@ struct PluginSettings {
   int32_t selectedSlot = 0;
 
   bool operator==(const PluginSettings&) const = default;
+  // The slots that hold anything: what messages count ("12 slots").
+  int UsedSlots() const {
+    int used = 0;
+    for (const SlotSettings& slot : slots) used += slot.IsDefault() ? 0 : 1;
+    return used;
+  }
 };
 
 // The first field in which two settings differ, named as a map names it,

@@ -1,5 +1,6 @@
 #include "maps/text_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -60,7 +61,8 @@ bool DecodeUtf8(const std::vector<uint8_t>& bytes, size_t start, std::string& te
   return true;
 }
 
-bool DecodeUtf16(const std::vector<uint8_t>& bytes, bool bigEndian, std::string& text,
+// From `start`: 2 past a byte order mark, 0 without one.
+bool DecodeUtf16(const std::vector<uint8_t>& bytes, size_t start, bool bigEndian, std::string& text,
                  std::string& error) {
   if (bytes.size() % 2 != 0) {
     error = "not UTF-16: an odd number of bytes, so the last character is cut off";
@@ -72,7 +74,7 @@ bool DecodeUtf16(const std::vector<uint8_t>& bytes, bool bigEndian, std::string&
   std::string out;
   out.reserve(bytes.size());
   Position at;
-  for (size_t i = 2; i < bytes.size(); i += 2) {
+  for (size_t i = start; i < bytes.size(); i += 2) {
     uint32_t cp = unit(i);
     if (cp >= 0xD800 && cp <= 0xDFFF) {
       const uint32_t low = i + 3 < bytes.size() ? unit(i + 2) : 0;
@@ -99,12 +101,31 @@ bool StartsWith(const std::vector<uint8_t>& bytes, std::initializer_list<uint8_t
   return true;
 }
 
-}  // namespace
-
-bool StartsWithByteOrderMark(const std::vector<uint8_t>& bytes) {
-  return StartsWith(bytes, {0xEF, 0xBB, 0xBF}) || StartsWith(bytes, {0xFF, 0xFE}) ||
-         StartsWith(bytes, {0xFE, 0xFF}) || StartsWith(bytes, {0x00, 0x00, 0xFE, 0xFF});
+// UTF-16 without a byte order mark, as some Windows programs save it: every
+// one of its first characters (up to 32) has a zero high byte and a low byte
+// that is text (white space, or no control character). A map's first
+// characters are ASCII in every format ('{', '<', '/', a letter); a state's
+// version word begins with a control character, and binary data does not
+// keep every other byte zero for long.
+bool LooksLikeUtf16WithoutMark(const std::vector<uint8_t>& bytes, bool& bigEndian) {
+  if (bytes.size() < 2 || bytes.size() % 2 != 0) return false;
+  const size_t units = std::min<size_t>(bytes.size() / 2, 32);
+  for (const bool big : {false, true}) {
+    size_t i = 0;
+    for (; i < units; ++i) {
+      const uint8_t low = bytes[2 * i + (big ? 1 : 0)], high = bytes[2 * i + (big ? 0 : 1)];
+      const bool text = low == '\t' || low == '\n' || low == '\r' || (low >= 0x20 && low != 0x7F);
+      if (high != 0 || !text) break;
+    }
+    if (i == units) {
+      bigEndian = big;
+      return true;
+    }
+  }
+  return false;
 }
+
+}  // namespace
 
 bool DecodeTextFile(const std::vector<uint8_t>& bytes, std::string& text, std::string& error) {
   // UTF-32's marks first: FF FE 00 00 also begins UTF-16 (with a NUL).
@@ -112,9 +133,21 @@ bool DecodeTextFile(const std::vector<uint8_t>& bytes, std::string& text, std::s
     error = "UTF-32 text, which is not read: save the file as UTF-8 or UTF-16";
     return false;
   }
-  if (StartsWith(bytes, {0xFF, 0xFE})) return DecodeUtf16(bytes, false, text, error);
-  if (StartsWith(bytes, {0xFE, 0xFF})) return DecodeUtf16(bytes, true, text, error);
+  if (StartsWith(bytes, {0xFF, 0xFE})) return DecodeUtf16(bytes, 2, false, text, error);
+  if (StartsWith(bytes, {0xFE, 0xFF})) return DecodeUtf16(bytes, 2, true, text, error);
   return DecodeUtf8(bytes, StartsWith(bytes, {0xEF, 0xBB, 0xBF}) ? 3 : 0, text, error);
+}
+
+bool TextInUtf8(const std::vector<uint8_t>& bytes, std::string& text, std::string& error) {
+  bool bigEndian = false;
+  if (StartsWith(bytes, {0xFF, 0xFE}) || StartsWith(bytes, {0xFE, 0xFF}) ||
+      StartsWith(bytes, {0x00, 0x00, 0xFE, 0xFF}))
+    return DecodeTextFile(bytes, text, error);
+  if (LooksLikeUtf16WithoutMark(bytes, bigEndian))
+    return DecodeUtf16(bytes, 0, bigEndian, text, error);
+  const size_t start = StartsWith(bytes, {0xEF, 0xBB, 0xBF}) ? 3 : 0;
+  text.assign(reinterpret_cast<const char*>(bytes.data()) + start, bytes.size() - start);
+  return true;
 }
 
 std::string ReadableText(const std::string& text) {

@@ -15,8 +15,13 @@
 // text file holds (a UTF-16 file without a byte order mark is full of them).
 bool DecodeTextFile(const std::vector<uint8_t>& bytes, std::string& text, std::string& error);
 
-// True when the bytes begin with a byte order mark this reader knows.
-bool StartsWithByteOrderMark(const std::vector<uint8_t>& bytes);
+// The text of a file of any map format, as UTF-8 for its readers: a UTF-8
+// byte order mark is dropped; UTF-16 of either byte order, with a mark or
+// recognisably without one (its first characters ASCII or Latin-1, so one
+// byte of each is zero), becomes UTF-8. Other bytes are passed on as they
+// are: each reader judges its own text. Fails, saying why, on UTF-32 and on
+// UTF-16 that does not decode.
+bool TextInUtf8(const std::vector<uint8_t>& bytes, std::string& text, std::string& error);
 
 // The text with every byte that is not printable UTF-8 shown as \xNN: raw
 // bytes of a file quoted in a message must not reach the terminal as they

@@ -1,5 +1,7 @@
 #include "maps/uacc_names.h"
 
+#include "maps/name_key.h"
+
 #include <string>
 
 namespace {
@@ -109,23 +111,8 @@ const Entry kAliases[] = {
     {81, "synced 150bpm"}, {82, "synced 180bpm"},  {100, "rips"},      {101, "falls"},
 };
 
-bool IsGap(char c) { return c == ' ' || c == '\t' || c == '-' || c == '_'; }
-
 // Lower-case ASCII with every run of gaps one space, no space at either end.
-std::string Normalised(std::string_view name) {
-  std::string out;
-  bool gap = false;
-  for (char c : name) {
-    if (IsGap(c)) {
-      gap = !out.empty();
-      continue;
-    }
-    if (gap) out += ' ';
-    gap = false;
-    out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  return out;
-}
+std::string Normalised(std::string_view name) { return NameKey(name, " \t-_", ' '); }
 
 }  // namespace
 

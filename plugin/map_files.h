@@ -3,6 +3,10 @@
 // dialogs and drops give); messages name a file by the last part of its
 // path, in UTF-8. Called on the editor's thread or a dialog's worker thread;
 // never on the audio thread. Nothing here throws.
+//
+// The file's bytes on a dropped file's way to the slots (the whole way and
+// the rule: maps/map_loading.h); a file too large is refused here before it
+// is read, in the one reading's words.
 #pragma once
 
 #include <cstdint>

@@ -3,34 +3,24 @@
 #include "editor/wide_text.h"
 #include "maps/factory_library.h"
 #include "maps/map_saving.h"
-#include "plugin/map_file_types.h"
+#include "maps/map_file_types.h"
 #include "plugin/map_files.h"
 
 bool PanelMapLoading::Inspect(const std::string& name, const std::vector<uint8_t>& bytes,
-                              std::vector<LoadableBank>& banks, std::string& message) {
+                              std::vector<MapBankOffer>& banks, std::string& message) {
   MapOffer offer;
   MapLoadReport report;
   if (!MapLoader::Inspect(name, bytes, offer, report)) {
     message = report.Message();
     return false;
   }
-  banks.clear();
-  if (offer.kind != MapFileKind::ForeignMap) {
-    // Our own map or state: one thing to load, at once.
-    banks.push_back({offer.fileName, "", 0, "", {""}});
-  }
-  for (const MapBankOffer& bank : offer.banks) {
-    LoadableBank listed{
-        bank.label, bank.group, static_cast<int32_t>(bank.articulations), bank.problem, {}};
-    for (const MapPage& page : bank.pages) listed.pages.push_back(page.label);
-    banks.push_back(std::move(listed));
-  }
+  banks = offer.banks;
   offer_ = std::move(offer);
   inspected_ = true;
   return true;
 }
 
-bool PanelMapLoading::InspectFile(const std::wstring& path, std::vector<LoadableBank>& banks,
+bool PanelMapLoading::InspectFile(const std::wstring& path, std::vector<MapBankOffer>& banks,
                                   std::string& message) {
   std::vector<uint8_t> bytes;
   MapLoadReport report;
@@ -42,7 +32,7 @@ bool PanelMapLoading::InspectFile(const std::wstring& path, std::vector<Loadable
 }
 
 bool PanelMapLoading::InspectText(const std::string& name, const std::string& text,
-                                  std::vector<LoadableBank>& banks, std::string& message) {
+                                  std::vector<MapBankOffer>& banks, std::string& message) {
   return Inspect(name, std::vector<uint8_t>(text.begin(), text.end()), banks, message);
 }
 
@@ -61,7 +51,7 @@ std::vector<FactoryMenuName> PanelMapLoading::FactoryMaps() const {
   return maps;
 }
 
-bool PanelMapLoading::InspectFactoryMap(size_t index, std::vector<LoadableBank>& banks,
+bool PanelMapLoading::InspectFactoryMap(size_t index, std::vector<MapBankOffer>& banks,
                                         std::string& message) {
   const FactoryMapInfo info = FactoryMapAt(index);
   const std::string name = info.name;
@@ -79,17 +69,16 @@ bool PanelMapLoading::InspectFactoryMap(size_t index, std::vector<LoadableBank>&
   // The load's message says which collection the map is from, and its file.
   offer.fileName = std::string(info.community ? "community maps (untested)" : "factory maps") +
                    ", converted from " + info.source;
-  banks.assign(1, LoadableBank{name, "", 0, "", {""}});
+  banks = offer.banks;
   offer_ = std::move(offer);
   inspected_ = true;
   return true;
 }
 
-bool PanelMapLoading::Load(const LoadPick& pick, std::string& message) {
+bool PanelMapLoading::Load(const MapPick& pick, std::string& message) {
   if (!inspected_) return false;
   MapLoadReport report;
-  const bool loaded = loader_.Load(
-      offer_, MapPick{static_cast<size_t>(pick.bank), static_cast<size_t>(pick.page)}, report);
+  const bool loaded = loader_.Load(offer_, pick, report);
   message = report.Message();
   return loaded;
 }
@@ -115,6 +104,6 @@ bool PanelMapLoading::SaveToFile(const std::wstring& path, std::string& message)
   return saved;
 }
 
-std::vector<MapFileType> PanelMapLoading::LoadTypes() const { return MapLoadFileTypes(); }
+std::vector<MapFileType> PanelMapLoading::LoadTypes() const { return MapLoadTypes(); }
 
-std::vector<MapFileType> PanelMapLoading::SaveTypes() const { return MapSaveFileTypes(); }
+std::vector<MapFileType> PanelMapLoading::SaveTypes() const { return MapSaveTypes(); }

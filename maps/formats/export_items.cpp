@@ -1,7 +1,7 @@
 #include "maps/formats/export_items.h"
 
 #include "maps/icon_names.h"
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 
 namespace {
 

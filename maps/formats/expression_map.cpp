@@ -8,7 +8,7 @@
 #include "maps/formats/export_items.h"
 #include "maps/formats/xml_support.h"
 #include "maps/icon_names.h"
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/text_encoding.h"
 
 namespace {

@@ -22,12 +22,17 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "maps/foreign_map.h"
 #include "maps/formats/export_items.h"
 #include "maps/plugin_settings.h"
 
 bool ReadReabank(const std::string& text, ForeignMap& map, ImportError& error);
+
+// Whether the text shows a bank's lines: a Bank line or a //! attribute
+// line, each after optional blanks.
+bool LooksLikeReabank(std::string_view text);
 
 // One bank titled `title` holding the slots up to the last one in use, in
 // slot order, so that importing it gives the same slots back. A slot's

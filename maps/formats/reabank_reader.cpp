@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "maps/formats/reabank.h"
+#include "maps/quoted.h"
 
 namespace {
 
@@ -21,8 +22,6 @@ std::string_view Trim(std::string_view s) {
   if (first == std::string_view::npos) return {};
   return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
 }
-
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 // The first value of a key: a repeated key counts once, the first time.
 const std::string* Find(const Attributes& attributes, std::string_view key) {
@@ -451,4 +450,21 @@ class Reader {
 
 bool ReadReabank(const std::string& text, ForeignMap& map, ImportError& error) {
   return Reader(error).Read(text, map);
+}
+
+bool LooksLikeReabank(std::string_view text) {
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first != std::string_view::npos) {
+      line.remove_prefix(first);
+      if (line.substr(0, 3) == "//!" || line.substr(0, 5) == "Bank " ||
+          line.substr(0, 5) == "Bank\t")
+        return true;
+    }
+    start = end + 1;
+  }
+  return false;
 }

@@ -144,7 +144,7 @@ std::string WriteReabank(const PluginSettings& settings, const std::string& titl
     if (!settings.slots[i].IsDefault()) count = i + 1;
   const auto programs = Programs(settings, count);
 
-  std::string out = "// Reaticulate bank written by Quindle Velmora's plughost.\n";
+  std::string out = "// Reaticulate bank written by Quindle Velmora.\n";
   out += "// Articulation k is the plug-in's slot k; a bare number keeps an empty slot's place.\n";
   out +=
       "//! g=" + QuotedValue(kGroupPath) + " n=" + QuotedValue(name) + " id=" + BankId(name) + "\n";

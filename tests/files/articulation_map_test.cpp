@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/text_encoding.h"
 
 namespace {

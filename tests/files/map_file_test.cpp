@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "maps/map_reading.h"
 #include "maps/text_file.h"
 
 namespace {
@@ -40,7 +41,10 @@ TEST(MapFile, ReadsUtf8WithOrWithoutMarkAndUtf16EitherOrder) {
     ASSERT_TRUE(ParseMapFile(bytes, settings, error)) << error.message;
     EXPECT_EQ(settings.channel, 2);
     EXPECT_EQ(settings.slots[1].name, "D\xE9tach\xE9");
-    EXPECT_TRUE(LooksLikeMapFile(bytes));
+    MapFileContent content;
+    ImportError problem;
+    ASSERT_TRUE(ReadMapFile("m", bytes, content, problem)) << problem.message;
+    EXPECT_EQ(content.kind, MapFileKind::OurMap);
   }
   std::string text, error;
   ASSERT_TRUE(DecodeTextFile(Utf16(u"\"\U0001F3BB\"", false), text, error)) << error;
@@ -63,9 +67,41 @@ TEST(MapFile, SaysWhatTheEncodingProblemIs) {
             std::string::npos);
   EXPECT_NE(Refusal(Bytes(std::string("\xFF\xFE\0\0{\0\0\0", 8))).find("UTF-32"),
             std::string::npos);
-  EXPECT_FALSE(LooksLikeMapFile({5, 0, 0, 0, '{'})) << "a state's version word";
-  EXPECT_FALSE(LooksLikeMapFile(Bytes("\xEF\xBB\xBF<?xml version=\"1.0\"?>")))
-      << "another program's XML with the mark";
+  MapFileContent content;
+  ImportError problem;
+  EXPECT_FALSE(ReadMapFile("m", {5, 0, 0, 0, '{'}, content, problem))
+      << "a state's version word: read as a state, and too short for one";
+  EXPECT_NE(content.kind, MapFileKind::OurMap);
+  EXPECT_FALSE(
+      ReadMapFile("m.keyswitch", Bytes("\xEF\xBB\xBF<?xml version=\"1.0\"?>"), content, problem));
+  EXPECT_EQ(problem.message.find("parse error"), std::string::npos)
+      << "another program's XML with the mark is no JSON map: " << problem.message;
+}
+
+TEST(MapFile, TextOfAnyMapFormatBecomesUtf8) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    std::string text;  // what the readers get; the bytes themselves when kept as they are
+  } cases[] = {
+      {"a UTF-8 mark is dropped", Bytes("\xEF\xBB\xBF<x/>"), "<x/>"},
+      {"UTF-16LE without a mark", Bytes(std::string("B\0a\0n\0k\0 \0\xE9\0", 12)), "Bank \xC3\xA9"},
+      {"UTF-16BE without a mark", Bytes(std::string("\0{\0}", 4)), "{}"},
+      {"a state's version word is no UTF-16", Bytes(std::string("\5\0\0\0", 4)),
+       std::string("\5\0\0\0", 4)},
+      {"nor is an odd length", Bytes(std::string("{\0}", 3)), std::string("{\0}", 3)},
+      {"nor a zero high byte that stops", Bytes(std::string("<\0?\0xm", 6)),
+       std::string("<\0?\0xm", 6)},
+      {"other bytes stay as they are", Bytes("D\xE9tach\xE9"), "D\xE9tach\xE9"},
+  };
+  for (const Case& c : cases) {
+    std::string text, error;
+    ASSERT_TRUE(TextInUtf8(c.bytes, text, error)) << c.what << ": " << error;
+    EXPECT_EQ(text, c.text) << c.what;
+  }
+  std::string text, error;
+  EXPECT_FALSE(TextInUtf8(Bytes(std::string("\xFF\xFE\0\0{\0\0\0", 8)), text, error));
+  EXPECT_NE(error.find("UTF-32"), std::string::npos) << error;
 }
 
 TEST(MapFile, ErrorsQuoteTheFileReadably) {

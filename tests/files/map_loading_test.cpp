@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "example_maps.h"
+#include "maps/map_file_types.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
 #include "maps/map_loading.h"
@@ -54,7 +55,10 @@ PluginSettings Decoded(const std::vector<uint8_t>& state) {
 
 std::string Joined(const std::vector<size_t>& numbers) {
   std::string list;
-  for (size_t n : numbers) list += (list.empty() ? "" : ",") + std::to_string(n);
+  for (size_t n : numbers) {
+    if (!list.empty()) list += ',';
+    list += std::to_string(n);
+  }
   return list;
 }
 
@@ -81,8 +85,8 @@ TEST(MapLoading, EveryBankAndPageOfEveryRealMapLoadsAsImportDoes) {
       for (size_t i = 0; i < map.banks[b].articulations.size(); ++i)
         if (!map.banks[b].articulations[i].hidden) shown.push_back(i + 1);
       for (const MapPage& page : bank.pages) {
-        EXPECT_LE(page.pick.size(), 16u);
-        covered.insert(covered.end(), page.pick.begin(), page.pick.end());
+        EXPECT_LE(page.numbers.size(), 16u);
+        covered.insert(covered.end(), page.numbers.begin(), page.numbers.end());
       }
       if (bank.pages.size() > 1) {
         EXPECT_EQ(covered, shown) << real.name;
@@ -93,10 +97,15 @@ TEST(MapLoading, EveryBankAndPageOfEveryRealMapLoadsAsImportDoes) {
       for (size_t p = 0; p < bank.pages.size(); ++p) {
         SCOPED_TRACE(std::string(real.name) + " bank " + std::to_string(b + 1) + " page " +
                      bank.pages[p].label);
+        // The slots of --pick LIST, with the lines of the import of that page.
         ImportChoice choice{std::to_string(b + 1), {}};
-        if (!bank.pages[p].pick.empty()) choice.pick = SplitPickList(Joined(bank.pages[p].pick));
-        ImportResult imported;
+        if (bank.pages.size() > 1) choice.pick = SplitPickList(Joined(bank.pages[p].numbers));
+        ImportResult imported, paged;
         ASSERT_TRUE(ImportForeignMap(map, real.name, choice, imported, error)) << error.message;
+        ImportChoice page{std::to_string(b + 1), {}};
+        page.page = static_cast<int>(p);
+        ASSERT_TRUE(ImportForeignMap(map, real.name, page, paged, error)) << error.message;
+        EXPECT_EQ(FirstDifference(paged.settings, imported.settings), "");
 
         LoadedInstance instance;
         const PluginSettings before = Busy();
@@ -106,8 +115,8 @@ TEST(MapLoading, EveryBankAndPageOfEveryRealMapLoadsAsImportDoes) {
         wanted.slots = imported.settings.slots;
         const PluginSettings loaded = Decoded(instance.Save());
         EXPECT_EQ(FirstDifference(wanted, loaded), "");
-        EXPECT_EQ(report.warnings, imported.warnings);
-        EXPECT_EQ(report.notes, imported.notes);
+        EXPECT_EQ(report.warnings, paged.warnings);
+        EXPECT_EQ(report.notes, paged.notes);
         EXPECT_EQ(report.summary.rfind("Loaded \"" + bank.title + "\"", 0), 0u) << report.summary;
         EXPECT_NE(report.summary.find(" from " + std::string(real.name) + ": "), std::string::npos);
         ++pagesLoaded;
@@ -287,17 +296,17 @@ TEST(MapLoading, ABadFileChangesNothingAndSaysWhyInOneLine) {
     const char* says;
   } bad[] = {
       {"empty.reabank", {}, "the file is empty"},
-      {"notes.txt", Bytes("just some notes\n"), "not a map format known here; the plug-in reads"},
+      {"notes.txt", Bytes("just some notes\n"), "not a settings file: neither a map (JSON)"},
       {"cut.expressionmap", Bytes(expression.substr(0, expression.size() / 2)), ""},
       {"cut.reabank", Bytes("//! o=note:24\n1 legato\nBank 1"), ""},
-      {"random.bin", binary, "not a map format known here"},
+      {"random.bin", binary, "not a settings file"},
       {"huge.reabank", std::vector<uint8_t>(kMaxMapFileBytes + 1, ' '), "larger than any map"},
       {"range.json", Bytes(R"({"channel": 40})"), "channel: "},
       {"syntax.json", Bytes(R"({"channel": )"), ""},
       {"lines.json", Bytes("{\"chan\nnel\": 1}"), "control character"},
       {"cut.state", version3, "cut short"},
       {"long.state", version5, "after the end of the state"},
-      {"clone.reabank", Bytes(cloneOfNothing), "cannot be loaded"},
+      {"clone.reabank", Bytes(cloneOfNothing), "cannot be imported"},
       {"wide.reabank", utf16, ""},
       {"binary.plist", Bytes("bplist00\x01\x02"), "binary property list"},
       {"other.xml", Bytes("<?xml version=\"1.0\"?><Unknown/>"), "<Unknown>"},
@@ -381,13 +390,13 @@ TEST(MapLoading, TheMapComesOutAsJsonAndInEveryFormatWithTheExportsWords) {
   ASSERT_TRUE(pasted.LoadFile("the clipboard", Bytes(json), report)) << report.summary;
   EXPECT_EQ(pasted.Save(), instance.Save());
 
-  for (const MapSaveFormat& format : MapSaveFormats()) {
-    const std::string out = std::string("C:\\out\\mine") + format.extension;
+  for (const MapFileType& format : MapSaveTypes()) {
+    const std::string extension = format.extensions.front();
+    const std::string out = "C:\\out\\mine" + extension;
     std::string text;
     ASSERT_TRUE(instance.MapText(out, text, report)) << report.summary;
-    EXPECT_EQ(report.summary.rfind("Saved 2 slots to mine" + std::string(format.extension), 0), 0u)
-        << report.summary;
-    if (std::string(format.extension) == ".json") {
+    EXPECT_EQ(report.summary.rfind("Saved 2 slots to mine" + extension, 0), 0u) << report.summary;
+    if (extension == ".json") {
       EXPECT_EQ(text, json);
       continue;
     }
@@ -398,7 +407,7 @@ TEST(MapLoading, TheMapComesOutAsJsonAndInEveryFormatWithTheExportsWords) {
     EXPECT_EQ(text, expected);
     EXPECT_EQ(report.warnings, losses);
     EXPECT_EQ(report.notes, notes);
-    EXPECT_FALSE(losses.empty()) << format.extension;  // the held note and the latency-free rest
+    EXPECT_FALSE(losses.empty()) << extension;  // the held note and the latency-free rest
   }
   std::string text;
   EXPECT_FALSE(instance.MapText("mine.doricolib", text, report));

@@ -128,11 +128,6 @@ TEST(Reabank, RoutingPrefixesTransposeAndBendsAsReaticulateSendsThem) {
       "b.reabank: slot 4 \"Held apart\" (articulation 4 in the file, line 9): dropped the "
       "group 3 (g=3) of its held note \"note-hold:40\": the plug-in releases a held note at the "
       "next switch of any slot, Reaticulate only at the next of its group");
-
-  EXPECT_NE(ListForeignMap(map, "b.reabank")
-                .find("   2  Away  ->  CC 84 = 2 ch 4, G0 v127 held ch 5, bend 8191\n"),
-            std::string::npos)
-      << ListForeignMap(map, "b.reabank");
 }
 
 TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
@@ -187,11 +182,6 @@ TEST(Reabank, ClonesByIdOrPathAnywhereAndFailAlone) {
   EXPECT_EQ(error.where, "line 6");
   EXPECT_NE(
       error.message.find("bank \"Lost\" in group \"Lib/Brass\" cannot be imported: it copies"),
-      std::string::npos);
-  EXPECT_NE(
-      ListForeignMap(map, "b.reabank")
-          .find("bank 2 \"Lost\" in group \"Lib/Brass\", 0 articulations; cannot be imported: it "
-                "copies"),
       std::string::npos);
 }
 
@@ -320,7 +310,7 @@ TEST(MapFormats, DetectionByContentThenExtension) {
   EXPECT_FALSE(ReadForeignMap("a.xml", bytes("<svg/>"), map, error));
   EXPECT_EQ(error.where, "<svg>");
   EXPECT_FALSE(ReadForeignMap("a.json", bytes("{}"), map, error));
-  EXPECT_EQ(error.message.substr(0, 30), "not a map format known here; p");
+  EXPECT_EQ(error.message.substr(0, 29), "not a map format known here (");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "maps/map_file.h"
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/text_file.h"
 
 using Json = nlohmann::json;

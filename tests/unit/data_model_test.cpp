@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editor/note_names.h"
+#include "engine/note_names.h"
 #include "engine/engine.h"
 #include "tests/support/recording_host.h"
 

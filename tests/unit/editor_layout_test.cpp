@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "editor/note_names.h"
+#include "engine/note_names.h"
 #include "editor/panel_layout.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // own strip, and nothing that did not change is ever in an area.
 #include <gtest/gtest.h>
 
-#include "editor/note_names.h"
+#include "engine/note_names.h"
 #include "editor/panel_scene.h"
 
 namespace {

@@ -26,12 +26,13 @@ void Collect(const std::vector<ChooserEntry>& entries, std::vector<int32_t>& pic
 }
 
 // A bank with pages of sixteen, labelled as the loader labels them.
-LoadableBank Bank(const std::string& label, int32_t articulations, const std::string& group = "") {
-  LoadableBank bank{label, group, articulations, "", {}};
-  if (articulations <= 16) bank.pages = {""};
-  for (int32_t first = 1; articulations > 16 && first <= articulations; first += 16)
-    bank.pages.push_back(std::to_string(first) + "\xE2\x80\x93" +
-                         std::to_string(std::min(first + 15, articulations)));
+MapBankOffer Bank(const std::string& label, size_t articulations, const std::string& group = "") {
+  MapBankOffer bank{label, label, group, articulations, "", {}};
+  if (articulations <= 16) bank.pages = {{}};
+  for (size_t first = 1; articulations > 16 && first <= articulations; first += 16)
+    bank.pages.push_back({std::to_string(first) + "\xE2\x80\x93" +
+                              std::to_string(std::min(first + 15, articulations)),
+                          {}});
   return bank;
 }
 
@@ -82,9 +83,9 @@ TEST(MapMenuItems, UndoIsGreyedWithNothingToUndo) {
 TEST(LoadChooser, ShapesForEveryKindOfFile) {
   struct Case {
     const char* what;
-    std::vector<LoadableBank> banks;
+    std::vector<MapBankOffer> banks;
     std::vector<std::string> texts;  // of every pick, in menu order; empty: not listed
-    std::vector<LoadPick> picks;
+    std::vector<MapPick> picks;
   };
   const Case cases[] = {
       {"one bank that fits: loaded at once", {Bank("\"Strings\"", 12)}, {}, {{0, 0}}},
@@ -106,7 +107,9 @@ TEST(LoadChooser, ShapesForEveryKindOfFile) {
         "17"},
        {{0, 0}, {1, 0}, {1, 1}}},
       {"a bank that cannot be loaded is listed, greyed",
-       {Bank("\"A\"", 1), {"\"Clone\"", "", 0, "a clone of a missing bank", {}}, Bank("\"B\"", 2)},
+       {Bank("\"A\"", 1),
+        {"\"Clone\"", "", "", 0, "a clone of a missing bank", {}},
+        Bank("\"B\"", 2)},
        {"1 \"A\", 1 articulation", "3 \"B\", 2 articulations"},
        {{0, 0}, {2, 0}}},
   };
@@ -129,7 +132,7 @@ TEST(LoadChooser, ShapesForEveryKindOfFile) {
 
 TEST(LoadChooser, LongListsSplitByGroupsOrRangesAndKeepEveryBank) {
   for (const bool grouped : {false, true}) {
-    std::vector<LoadableBank> banks;
+    std::vector<MapBankOffer> banks;
     for (int b = 0; b < 700; ++b)
       banks.push_back(Bank("\"B" + std::to_string(b + 1) + "\"", b % 7 == 0 ? 20 : 3,
                            grouped ? "Group " + std::to_string(b % 5) : ""));

@@ -1,9 +1,8 @@
 // What the DLL-table benchmarks that weigh a plug-in operation against the
-// host calls it makes share: the clock, a state loaded through the table,
-// medians, and the table read as "what the heavier case adds against the
-// host calls it adds". Each case pairs a heavy and a light instance of the
-// plug-in, each with a stand-in behind the same table slot that makes
-// exactly its host calls and nothing else.
+// host calls it makes share: a state loaded through the table, the rounds, and the table read as
+// "what the heavier case adds against the host calls it adds". Each case pairs a heavy and a light
+// instance of the plug-in, each with a stand-in behind the same table slot that makes exactly its
+// host calls and nothing else.
 #pragma once
 
 #include <objidl.h>
@@ -14,21 +13,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/bench/bench_clock.h"
 #include "tools/plughost/plugin_library.h"
 
 namespace bench {
-
-inline double Now() {
-  LARGE_INTEGER t, f;
-  QueryPerformanceCounter(&t);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-inline double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // Loads a saved state into the instance as a host does, through a COM stream.
 inline void LoadState(const RawPlugin& plugin, const std::vector<uint8_t>& bytes) {
@@ -77,6 +65,24 @@ inline bool PrintAgainstHostCalls(const Labels& l, int rounds, const Timings& he
   std::printf("%s target (what it adds <= 2x the host calls it adds): %s\n", l.target,
               ratio <= 2.0 ? "met" : "MISSED");
   return ratio <= 2.0;
+}
+
+// Times a heavy and a light case of an operation, round after round, then
+// prints the table (PrintAgainstHostCalls). A case opens its instance and
+// stand-in (Open(library, heavy)), times one round (Round(seconds)) into
+// its `timings`, and holds its instance in `object`.
+template <typename Case>
+bool RunAgainstHostCalls(const PluginLibrary& library, int rounds, double seconds,
+                         const Labels& labels) {
+  Case heavy, light;
+  if (!heavy.Open(library, true) || !light.Open(library, false)) return false;
+  for (int round = 0; round < rounds; ++round) {
+    heavy.Round(seconds);
+    light.Round(seconds);
+  }
+  RawPlugin(heavy.object).Destroy();
+  RawPlugin(light.object).Destroy();
+  return PrintAgainstHostCalls(labels, rounds, heavy.timings, light.timings);
 }
 
 }  // namespace bench

@@ -81,18 +81,9 @@ struct Case {
 bool CompareControllerFanoutWithHostCalls(const PluginLibrary& library, int rounds,
                                           double seconds) {
   g_table[kParameterSlot] = reinterpret_cast<void*>(&StandInParam);
-  Case routed, plain;
-  if (!routed.Open(library, true) || !plain.Open(library, false)) return false;
-  for (int round = 0; round < rounds; ++round) {
-    routed.Round(seconds);
-    plain.Round(seconds);
-  }
-  RawPlugin(routed.object).Destroy();
-  RawPlugin(plain.object).Destroy();
-
-  return bench::PrintAgainstHostCalls(
+  return bench::RunAgainstHostCalls<Case>(
+      library, rounds, seconds,
       {"a controller change (ProcessParam) with the bank's notes on 16 channels",
        "16 note channels", "the plug-in's channel only", "what the fan-out adds",
-       "a whole change on 16 channels", "controller fan-out"},
-      rounds, routed.timings, plain.timings);
+       "a whole change on 16 channels", "controller fan-out"});
 }

@@ -22,41 +22,26 @@
 #include <string>
 #include <vector>
 
+#include "tools/bench/bench_clock.h"
 #include "tools/bench/bench_host.h"
 #include "tools/plughost/plugin_library.h"
 
 namespace {
-
-double Now() {
-  static const double ticksPerSecond = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticksPerSecond;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 struct Times {
   std::vector<double> library, instance, total;
 };
 
 bool Round(const std::string& dll, BenchHost& host, Times& times) {
-  const double start = Now();
+  const double start = bench::Now();
   HMODULE module = LoadLibraryA(dll.c_str());
-  const auto factory =
-      module
-          ? reinterpret_cast<PluginLibrary::Factory>(GetProcAddress(module, "CreatePlugInstance"))
-          : nullptr;
-  const double loaded = Now();
+  // Through void*, as PluginLibrary takes it: no cast between function types.
+  const auto factory = module ? reinterpret_cast<PluginLibrary::Factory>(reinterpret_cast<void*>(
+                                    GetProcAddress(module, "CreatePlugInstance")))
+                              : nullptr;
+  const double loaded = bench::Now();
   void* object = factory ? factory(&host, 5) : nullptr;
-  const double created = Now();
+  const double created = bench::Now();
   if (object) RawPlugin(object).Destroy();
   if (module) FreeLibrary(module);
   if (!object) return false;
@@ -108,8 +93,8 @@ int main(int argc, char** argv) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExA(dlls[d].c_str(), GetFileExInfoStandard, &data);
     std::printf("%-50s %10lu %14.3f %14.3f %14.3f\n", dlls[d].c_str(), data.nFileSizeLow,
-                Median(times[d].library) * 1e3, Median(times[d].instance) * 1e3,
-                Median(times[d].total) * 1e3);
+                bench::Median(times[d].library) * 1e3, bench::Median(times[d].instance) * 1e3,
+                bench::Median(times[d].total) * 1e3);
   }
   std::printf("medians of %d rounds, the DLLs alternating%s\n", rounds,
               hostLibraries ? ", the host's system libraries loaded beforehand" : "");

@@ -11,7 +11,6 @@
 //
 // Target: the worst drop of the largest file, well under 50 ms.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -21,14 +20,9 @@
 #include "embedded_maps.h"
 #include "engine/data_model.h"
 #include "maps/map_loader.h"
+#include "tools/bench/bench_clock.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from, Clock::time_point to) {
-  return std::chrono::duration<double>(to - from).count();
-}
 
 struct Source {
   std::string name;
@@ -61,25 +55,20 @@ bool DropEveryPage(MapLoader& loader, const Source& source, std::vector<double>&
   for (size_t b = 0; b < banks; ++b) {
     const size_t pages = offer.kind == MapFileKind::ForeignMap ? offer.banks[b].pages.size() : 1;
     for (size_t p = 0; p < pages; ++p) {
-      const auto start = Clock::now();
+      const double start = bench::Now();
       MapOffer dropped;
       MapLoader::Inspect(source.name, source.bytes, dropped, report);
-      const auto inspected = Clock::now();
+      const double inspected = bench::Now();
       if (!loader.Load(dropped, {b, p}, report)) {
         std::printf("%s\n", report.summary.c_str());
         return false;
       }
-      const auto applied = Clock::now();
-      inspects.push_back(Seconds(start, inspected));
-      drops.push_back(Seconds(start, applied));
+      const double applied = bench::Now();
+      inspects.push_back(inspected - start);
+      drops.push_back(applied - start);
     }
   }
   return true;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace
@@ -119,11 +108,11 @@ int main(int argc, char** argv) {
     std::string shown = source.name;
     if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
     std::printf("%-60s %8zu %6zu %11.3f %11.3f %11.3f\n", shown.c_str(), source.bytes.size(),
-                drops.size() / static_cast<size_t>(repeats), Median(inspects) * 1e3,
-                Median(drops) * 1e3, worst * 1e3);
+                drops.size() / static_cast<size_t>(repeats), bench::Median(inspects) * 1e3,
+                bench::Median(drops) * 1e3, worst * 1e3);
     if (source.bytes.size() >= largest) {
       largest = source.bytes.size();
-      largestMedian = Median(drops);
+      largestMedian = bench::Median(drops);
       largestWorst = worst;
     }
   }

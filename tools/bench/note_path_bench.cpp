@@ -51,6 +51,7 @@
 
 #include "engine/engine.h"
 #include "tools/bench/background_loads.h"
+#include "tools/bench/bench_clock.h"
 #include "tools/bench/bench_host.h"
 #include "tools/bench/controller_fanout_case.h"
 #include "tools/bench/slot_outputs_case.h"
@@ -72,27 +73,16 @@ constexpr int32_t kParamUpdateFlags = kParamUpdateValue | kParamUpdateControl;
 // ---------------------------------------------------------------------------
 // Timing.
 
-double Now() {
-  static const double ticksPerSecond = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticksPerSecond;
-}
-
 // Single triggers are timed with the processor's cycle counter: the
 // performance counter ticks only every 100 ns under wine, about one
 // trigger. Calibrated against the performance counter over 100 ms.
 double SecondsPerCycle() {
   static const double seconds = [] {
-    const double start = Now();
+    const double start = bench::Now();
     const uint64_t first = __rdtsc();
-    while (Now() - start < 0.1) {
+    while (bench::Now() - start < 0.1) {
     }
-    return (Now() - start) / static_cast<double>(__rdtsc() - first);
+    return (bench::Now() - start) / static_cast<double>(__rdtsc() - first);
   }();
   return seconds;
 }
@@ -107,13 +97,6 @@ double CycleReadSeconds() {
     least = std::min(least, b - a);
   }
   return static_cast<double>(least) * SecondsPerCycle();
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // ---------------------------------------------------------------------------
@@ -235,9 +218,9 @@ DWORD WINAPI RunCase(void* argument) {
   intptr_t batch[kBatch];
   double measured = 0;
   long paintsSeen = g_paintsDone.load(std::memory_order_acquire);
-  double nextSample = Now() + kSamplePeriod;
+  double nextSample = bench::Now() + kSamplePeriod;
   while (measured < run.seconds) {
-    const double start = Now();
+    const double start = bench::Now();
     bool sampleDue = !run.sampleAfterPaints && start >= nextSample;
     for (int i = 0; i < kBatch; ++i) {
       // Every case makes this check, so the batches stay comparable.
@@ -256,14 +239,14 @@ DWORD WINAPI RunCase(void* argument) {
       const double single = static_cast<double>(__rdtsc() - before) * SecondsPerCycle();
       run.worstSingle = std::max(run.worstSingle, single);
       ++run.singles;
-      nextSample = Now() + kSamplePeriod;
+      nextSample = bench::Now() + kSamplePeriod;
     }
-    const double triggered = Now();
+    const double triggered = bench::Now();
     for (int i = 0; i < kBatch; ++i) {
       t.ReleaseVoice(batch[i]);
       t.KillVoice(batch[i]);
     }
-    const double ended = Now();
+    const double ended = bench::Now();
     for (intptr_t handle : batch) run.full = run.full || handle == 0;
     run.triggerSeconds += triggered - start;
     run.releaseKillSeconds += ended - triggered;
@@ -289,9 +272,9 @@ WNDPROC g_editorProc = nullptr;
 LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return CallWindowProcA(g_editorProc, window, message, wParam, lParam);
   ++g_paints;
-  const double start = Now();
+  const double start = bench::Now();
   const LRESULT result = CallWindowProcA(g_editorProc, window, message, wParam, lParam);
-  g_paintHandlerSeconds = Now() - start;
+  g_paintHandlerSeconds = bench::Now() - start;
   g_paintsDone.fetch_add(1, std::memory_order_release);
   return result;
 }
@@ -304,7 +287,7 @@ HDC g_picture = nullptr;
 
 LRESULT CALLBACK EmptyPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
-  const double start = Now();
+  const double start = bench::Now();
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
   if (g_picture && GetWindowLongPtrA(window, GWLP_USERDATA)) {
@@ -313,7 +296,7 @@ LRESULT CALLBACK EmptyPaint(HWND window, UINT message, WPARAM wParam, LPARAM lPa
            SRCCOPY);
   }
   EndPaint(window, &paint);
-  g_paintHandlerSeconds = Now() - start;
+  g_paintHandlerSeconds = bench::Now() - start;
   return 0;
 }
 
@@ -390,8 +373,8 @@ void PrintTable(const std::vector<Case>& cases) {
               "release+kill ns", "worst single ns", "singles", "paints");
   for (const Case& c : cases) {
     std::printf("%-16s %7d %11.1f %16.1f %17.1f %8ld %8ld%s\n", c.name, c.alive,
-                Median(c.trigger) * 1e9, Median(c.releaseKill) * 1e9, WorstSingle(c) * 1e9,
-                c.singles, c.paints, c.full ? "  (table full: invalid)" : "");
+                bench::Median(c.trigger) * 1e9, bench::Median(c.releaseKill) * 1e9,
+                WorstSingle(c) * 1e9, c.singles, c.paints, c.full ? "  (table full: invalid)" : "");
   }
 }
 
@@ -406,25 +389,25 @@ bool PrintRatios(const std::vector<Case>& cases) {
       "worst single after a paint <= 10x):\n");
   bool met = true;
   for (int alive : kAliveCounts) {
-    const double engine = Median(Find(cases, alive, kEngine)->trigger);
+    const double engine = bench::Median(Find(cases, alive, kEngine)->trigger);
     const Case& hidden = *Find(cases, alive, kHidden);
     const Case& shown = *Find(cases, alive, kShown);
     const bool painted = std::count(shown.worstSingle.begin(), shown.worstSingle.end(), 0.0) == 0;
     std::printf(
         "  alive %5d: average hidden %.2fx, shown %.2fx; worst single: engine stand-in %.2fx, "
         "hidden %.2fx, shown %.2fx%s\n",
-        alive, Median(hidden.trigger) / engine, Median(shown.trigger) / engine,
+        alive, bench::Median(hidden.trigger) / engine, bench::Median(shown.trigger) / engine,
         WorstSingle(*Find(cases, alive, kEngine)) / engine, WorstSingle(hidden) / engine,
         WorstSingle(shown) / engine, painted ? "" : " (a round without paints: not judged)");
-    met =
-        met && painted && Median(shown.trigger) <= 2 * engine && WorstSingle(shown) <= 10 * engine;
+    met = met && painted && bench::Median(shown.trigger) <= 2 * engine &&
+          WorstSingle(shown) <= 10 * engine;
   }
   std::printf("engine stand-in against the bare stand-in:");
   for (int alive : kAliveCounts) {
-    std::printf(
-        " %.2fx at %d",
-        Median(Find(cases, alive, kEngine)->trigger) / Median(Find(cases, alive, kBare)->trigger),
-        alive);
+    std::printf(" %.2fx at %d",
+                bench::Median(Find(cases, alive, kEngine)->trigger) /
+                    bench::Median(Find(cases, alive, kBare)->trigger),
+                alive);
   }
   std::printf("\ntrigger targets: %s\n", met ? "met" : "MISSED");
   return met;
@@ -449,14 +432,14 @@ void TimePaints(HWND window, const RECT* rect, PaintTimes& times, Prepare prepar
   for (int i = 0; i < kPaintRepeats; ++i) {
     prepare(i);
     g_paintHandlerSeconds = 0;
-    const double start = Now();
+    const double start = bench::Now();
     InvalidateRect(window, rect, FALSE);
     UpdateWindow(window);
-    cycle.push_back(Now() - start);
+    cycle.push_back(bench::Now() - start);
     handler.push_back(g_paintHandlerSeconds);
   }
-  times.cycle.push_back(Median(cycle));
-  times.handler.push_back(Median(handler));
+  times.cycle.push_back(bench::Median(cycle));
+  times.handler.push_back(bench::Median(handler));
 }
 
 double TimeBlits(HWND editor) {
@@ -467,17 +450,17 @@ double TimeBlits(HWND editor) {
   BitBlt(memory, 0, 0, 240, 240, window, 0, 0, SRCCOPY);
   std::vector<double> blits;
   for (int i = 0; i < kPaintRepeats; ++i) {
-    const double start = Now();
+    const double start = bench::Now();
     BitBlt(window, 0, 0, 240, 240, memory, 0, 0, SRCCOPY);
     GdiFlush();
-    blits.push_back(Now() - start);
+    blits.push_back(bench::Now() - start);
   }
   SelectObject(memory, kept);
   DeleteObject(picture);
   DeleteDC(memory);
   ReleaseDC(editor, window);
   PumpPending();
-  return Median(blits);
+  return bench::Median(blits);
 }
 
 // Slot-grid and whole-panel repaints of the shown editor (on its controller
@@ -533,15 +516,16 @@ bool ComparePaintsWithBlit(const RawPlugin& plugin, HWND editor, int rounds) {
   g_picture = nullptr;
   PumpPending();
 
-  const double blit = Median(blits);
+  const double blit = bench::Median(blits);
   std::printf(
       "\npaints, each with something new to show (the median paint of each round of %d, the "
       "median of %d rounds):\n"
       "%-28s %10s %11s %12s %13s\n",
       kPaintRepeats, rounds, "", "cycle us", "handler us", "cycle/blit", "handler/blit");
   auto row = [&](const char* name, const PaintTimes& t) {
-    std::printf("%-28s %10.1f %11.1f %11.1fx %12.1fx\n", name, Median(t.cycle) * 1e6,
-                Median(t.handler) * 1e6, Median(t.cycle) / blit, Median(t.handler) / blit);
+    std::printf("%-28s %10.1f %11.1f %11.1fx %12.1fx\n", name, bench::Median(t.cycle) * 1e6,
+                bench::Median(t.handler) * 1e6, bench::Median(t.cycle) / blit,
+                bench::Median(t.handler) / blit);
   };
   row("slot-grid repaint", grid);
   row("whole-panel repaint", whole);
@@ -550,8 +534,9 @@ bool ComparePaintsWithBlit(const RawPlugin& plugin, HWND editor, int rounds) {
   std::printf(
       "one 240x240 BitBlt onto the window (median): %.1f us; editor paints seen: %ld of %d\n",
       blit * 1e6, paints, 2 * rounds * kPaintRepeats);
-  const bool met = paints == 2 * rounds * kPaintRepeats && Median(grid.handler) <= 10 * blit &&
-                   Median(whole.handler) <= 30 * blit;
+  const bool met = paints == 2 * rounds * kPaintRepeats &&
+                   bench::Median(grid.handler) <= 10 * blit &&
+                   bench::Median(whole.handler) <= 30 * blit;
   std::printf("paint targets (handler: grid <= 10x, whole <= 30x one copy): %s\n",
               met ? "met" : "MISSED");
   return met;
@@ -606,7 +591,7 @@ int main(int argc, char** argv) {
   std::printf("cycle counter: %.3f GHz; reading it twice costs %.1f ns\n", 1e-9 / SecondsPerCycle(),
               CycleReadSeconds() * 1e9);
   std::unique_ptr<BackgroundLoads> loads;
-  const double loadsStart = Now();
+  const double loadsStart = bench::Now();
   if (loadsPerSecond > 0) loads = std::make_unique<BackgroundLoads>(plugin, loadsPerSecond);
   for (int round = 0; round < rounds; ++round) {
     for (Case& c : cases) {
@@ -635,7 +620,7 @@ int main(int argc, char** argv) {
     const long made = loads->Stop();
     std::printf(
         "map loads into the DLL's instance on another thread meanwhile: %ld (%.1f per second)\n",
-        made, static_cast<double>(made) / (Now() - loadsStart));
+        made, static_cast<double>(made) / (bench::Now() - loadsStart));
     loads.reset();
   }
   PrintTable(cases);

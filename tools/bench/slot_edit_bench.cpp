@@ -10,7 +10,6 @@
 //
 // Target: the worst single edit well under 1 ms.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,10 +18,9 @@
 
 #include "engine/data_model.h"
 #include "maps/map_loader.h"
+#include "tools/bench/bench_clock.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 SlotSettingsArray FullMap(int shift) {
   SlotSettingsArray slots;
@@ -47,13 +45,10 @@ SlotSettingsArray FullMap(int shift) {
 
 struct Times {
   std::vector<double> micros;
-  void Add(Clock::time_point from, Clock::time_point to) {
-    micros.push_back(std::chrono::duration<double, std::micro>(to - from).count());
-  }
+  void Add(double from, double to) { micros.push_back((to - from) * 1e6); }
   void Print(const char* what) {
-    std::sort(micros.begin(), micros.end());
     std::printf("%-34s %8zu edits  median %8.1f us  worst %8.1f us\n", what, micros.size(),
-                micros[micros.size() / 2], micros.back());
+                bench::Median(micros), *std::max_element(micros.begin(), micros.end()));
   }
 };
 
@@ -80,19 +75,19 @@ int main(int argc, char** argv) {
   Times cell, row, table;
   for (int i = 0; i < edits; ++i) {
     slots[i % kSlotCount].keyswitch = (slots[i % kSlotCount].keyswitch + 1) % 128;
-    auto t0 = Clock::now();
+    double t0 = bench::Now();
     bool ok = loader.ReplaceSlots(slots, error);
-    cell.Add(t0, Clock::now());
+    cell.Add(t0, bench::Now());
 
     slots[(i + 5) % kSlotCount] = FullMap(i + 1)[(i + 5) % kSlotCount];
-    t0 = Clock::now();
+    t0 = bench::Now();
     ok = ok && loader.ReplaceSlots(slots, error);
-    row.Add(t0, Clock::now());
+    row.Add(t0, bench::Now());
 
     slots = FullMap(i % 2 == 0 ? 7 : 0);
-    t0 = Clock::now();
+    t0 = bench::Now();
     ok = ok && loader.ReplaceSlots(slots, error);
-    table.Add(t0, Clock::now());
+    table.Add(t0, bench::Now());
     if (!ok) {
       std::fprintf(stderr, "slot_edit_bench: %s\n", error.c_str());
       return 1;

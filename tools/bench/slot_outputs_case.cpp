@@ -125,22 +125,13 @@ bool CompareSlotOutputsWithHostCalls(const PluginLibrary& library, int rounds, d
   g_table[9] = reinterpret_cast<void*>(&StandInTrigger);
   g_table[10] = reinterpret_cast<void*>(&StandInNothing);
   g_table[11] = reinterpret_cast<void*>(&StandInNothing);
-  Case busy, plain;
-  if (!busy.Open(library, true) || !plain.Open(library, false)) return false;
-  for (int round = 0; round < rounds; ++round) {
-    busy.Round(seconds);
-    plain.Round(seconds);
-  }
-  RawPlugin(busy.object).Destroy();
-  RawPlugin(plain.object).Destroy();
-
   // What the additions add to a note against the host calls they add: the
   // note's own bookkeeping is the same with and without them.
   char title[96];
   std::snprintf(title, sizeof title,
                 "slots with %d actions and two note channels, every note another slot", kActions);
-  return bench::PrintAgainstHostCalls(
+  return bench::RunAgainstHostCalls<Case>(
+      library, rounds, seconds,
       {title, "with the additions", "keyswitch and UACC only", "what the additions add",
-       "a whole note with the additions", "slot outputs"},
-      rounds, busy.timings, plain.timings);
+       "a whole note with the additions", "slot outputs"});
 }

@@ -12,10 +12,12 @@
 
 #include "maps/articulation_map.h"
 #include "maps/counted.h"
+#include "maps/file_names.h"
 #include "maps/formats/xml_support.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
 #include "maps/name_matching.h"
+#include "maps/quoted.h"
 #include "maps/text_encoding.h"
 
 namespace fs = std::filesystem;
@@ -91,8 +93,6 @@ MapNames NamesOf(const ForeignBank& bank) {
   return names;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // The whole name of a map: a title that only repeats its product, perhaps
 // with a page or number after it, says the product once ("Cinematic Strings
 // Full Ensemble", "VSL Vienna Choir (1–16)").
@@ -126,11 +126,6 @@ std::vector<std::string> KeySwitchLibrary(const std::string& file) {
   return parts;
 }
 
-std::string FileStem(const std::string& file) {
-  const std::string base = file.substr(file.find_last_of('/') + 1);
-  return base.substr(0, base.rfind('.'));
-}
-
 // Slot names made unique within the map: the second "Legato" becomes
 // "Legato 2". Only a name the source repeats exactly: "trill m2" and
 // "trill M2" are different trills.
@@ -157,20 +152,12 @@ void UniqueSlotNames(PluginSettings& settings, const std::string& label,
   }
 }
 
-std::string PageLabel(size_t page, size_t visible) {
+// A page's part of a map's name: its articulations' places among the
+// bank's shown ones, "(17–32)".
+std::string PageLabel(size_t page, const std::vector<MapPage>& pages) {
   const size_t first = page * kSlotCount + 1;
-  const size_t last = std::min(visible, first + kSlotCount - 1);
-  return "(" + std::to_string(first) + "\u2013" + std::to_string(last) + ")";
-}
-
-size_t VisibleCount(const ForeignBank& bank) {
-  return static_cast<size_t>(std::count_if(bank.articulations.begin(), bank.articulations.end(),
-                                           [](const ForeignArticulation& a) { return !a.hidden; }));
-}
-
-size_t UsedSlots(const PluginSettings& settings) {
-  return static_cast<size_t>(std::count_if(settings.slots.begin(), settings.slots.end(),
-                                           [](const SlotSettings& s) { return !s.IsDefault(); }));
+  const size_t last = first + pages[page].numbers.size() - 1;
+  return "(" + std::to_string(first) + kEnDash + std::to_string(last) + ")";
 }
 
 // A message as the order check compares it: status, data bytes and channel
@@ -364,7 +351,8 @@ class Converter {
   void Bank(const ForeignMap& map, size_t b, const std::string& file, bool community) {
     const ForeignBank& bank = map.banks[b];
     ++out_.banks;
-    if (community && VisibleCount(bank) == 0 && bank.problem.empty()) {
+    const std::vector<MapPage> paged = BankPages(bank);
+    if (community && paged.empty() && bank.problem.empty()) {
       Failed(community, "no articulation",
              file + ": bank " + ForeignBankLabel(bank) +
                  (bank.where.empty() ? "" : " (" + bank.where + ")") +
@@ -387,7 +375,7 @@ class Converter {
       FactoryMap m;
       m.maker = names.maker;
       m.product = names.product;
-      m.title = names.title + (pages > 1 ? " " + PageLabel(page, VisibleCount(bank)) : "");
+      m.title = names.title + (pages > 1 ? " " + PageLabel(page, paged) : "");
       UniqueSlotNames(result.settings,
                       file + ": map " + Quoted(Joined({m.maker, m.product, m.title})),
                       result.notes);
@@ -397,7 +385,7 @@ class Converter {
                file + ": " + mapError.field + ": " + mapError.message);
         return;
       }
-      m.slots = UsedSlots(result.settings);
+      m.slots = static_cast<size_t>(result.settings.UsedSlots());
       m.source = file;
       m.bank = b;
       m.page = page;

@@ -22,6 +22,7 @@
 #include "tools/plughost/console_text.h"
 #include "tools/plughost/dll_render_target.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/left_out_advice.h"
 #include "tools/plughost/overlap_report.h"
 #include "tools/plughost/result_files.h"
 #include "tools/plughost/same_file.h"

@@ -139,13 +139,13 @@ int EditCommand(const CommonOptions& options, const MapChoice& choice, const std
   if (exists) {
     SettingsSource source;
     if (const int failed = ReadSettingsArgument(path, choice, source)) return failed;
-    if ((source.kind == SettingsKind::ProgramMap || factory) && out.empty())
+    if ((source.kind == MapFileKind::ForeignMap || factory) && out.empty())
       return Fail(kExitUsage, path + " is " +
-                                  (factory ? "a factory map" : SettingsKindName(source)) +
+                                  (factory ? "a factory map" : MapFileKindName(source)) +
                                   ", which edit never writes over: give OUT.json or OUT.state "
                                   "to save the edited settings to");
-    if (out.empty()) asState = source.kind == SettingsKind::State;
-    if (!out.empty()) opened = SettingsKindName(source) + ", saved as a ";
+    if (out.empty()) asState = source.kind == MapFileKind::OurState;
+    if (!out.empty()) opened = MapFileKindName(source) + ", saved as a ";
     state = std::move(source.state);
   }
   const char* const kind = asState ? "state" : "map";

@@ -2,20 +2,13 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "editor/wide_text.h"
+#include "platform/whole_file.h"
 
 using panel_text::Wide;
 
 std::string WindowsErrorText(unsigned long code) {
-  wchar_t text[256] = {};
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                 static_cast<DWORD>(std::size(text)), nullptr);
-  std::string message = panel_text::Utf8(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.'))
-    message.pop_back();
+  const std::string message = SystemErrorText(code);
   return "Windows error " + std::to_string(code) + (message.empty() ? "" : ": " + message);
 }
 
@@ -51,49 +44,18 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::st
   return true;
 }
 
-namespace {
-
-// Writes all bytes and flushes them to the disk; 0 or the Windows error.
-// The system's own calls, each checked: a C runtime's fclose may report
-// success although its last write failed (wine's does on a full disk).
-DWORD WriteAndFlush(HANDLE file, const std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return GetLastError();
-    if (written == 0) return ERROR_WRITE_FAULT;
-    done += written;
-  }
-  return FlushFileBuffers(file) ? 0 : GetLastError();
-}
-
-}  // namespace
-
 std::string TemporaryPathFor(const std::string& path) { return path + ".partial"; }
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
                          std::string& error) {
   const std::string temporary = TemporaryPathFor(path);
-  const std::wstring wideTemporary = Wide(temporary);
-  const HANDLE file = CreateFileW(wideTemporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    error = "cannot write " + path + ": cannot create " + temporary + ": " +
-            WindowsErrorText(GetLastError());
-    return false;
-  }
-  DWORD code = WriteAndFlush(file, bytes);
-  if (!CloseHandle(file) && code == 0) code = GetLastError();
-  if (code == 0 && !MoveFileExW(wideTemporary.c_str(), Wide(path).c_str(),
-                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    code = GetLastError();
-  if (code != 0) {
-    error = "cannot write " + path + ": " + WindowsErrorText(code);
-    DeleteFileW(wideTemporary.c_str());
-    return false;
-  }
-  return true;
+  const WholeFileWrite written =
+      WriteWholeFile(Wide(path), Wide(temporary), bytes.data(), bytes.size());
+  if (written.error == 0) return true;
+  error = "cannot write " + path + ": " +
+          (written.created ? "" : "cannot create " + temporary + ": ") +
+          WindowsErrorText(written.error);
+  return false;
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error) {

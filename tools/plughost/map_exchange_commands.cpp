@@ -7,26 +7,16 @@
 #include "maps/counted.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
-#include "maps/settings_listing.h"
 #include "maps/state_bytes.h"
 #include "maps/text_encoding.h"
 #include "tools/plughost/commands.h"
 #include "tools/plughost/console_text.h"
 #include "tools/plughost/file_io.h"
+#include "tools/plughost/map_listing.h"
 #include "tools/plughost/same_file.h"
 #include "tools/plughost/settings_file.h"
 
 namespace {
-
-int UsedSlots(const PluginSettings& settings) {
-  int used = 0;
-  for (const auto& slot : settings.slots) used += slot.IsDefault() ? 0 : 1;
-  return used;
-}
-
-std::string Located(const std::string& file, const ImportError& error) {
-  return file + ": " + (error.where.empty() ? "" : error.where + ": ") + error.message;
-}
 
 void PrintMessages(const std::vector<std::string>& notes,
                    const std::vector<std::string>& warnings) {
@@ -41,31 +31,31 @@ void PrintMessages(const std::vector<std::string>& notes,
 int ListCommand(const CommonOptions& options, const std::string& file, const MapChoice& choice) {
   SettingsSource source;
   if (const int failed = OpenSettingsArgument(file, source)) return failed;
-  if (source.kind == SettingsKind::ProgramMap && choice.pick.empty()) {
+  if (source.kind == MapFileKind::ForeignMap && choice.pick.empty()) {
     int onlyBank = -1;
     if (!choice.bank.empty()) {
       size_t index = 0;
       std::vector<std::string> warnings;
       ImportError problem;
-      if (!FindForeignBank(source.map, file, ImportChoiceOf(choice), index, warnings, problem))
+      if (!FindForeignBank(source.foreign, file, ImportChoiceOf(choice), index, warnings, problem))
         return Fail(kExitBadInput, Located(file, problem));
       PrintMessages({}, warnings);
       onlyBank = static_cast<int>(index);
     }
-    WriteText(Stream::kOut, ListForeignMap(source.map, file, onlyBank));
+    WriteText(Stream::kOut, ListForeignMap(source.foreign, file, onlyBank));
     return kExitOk;
   }
   std::string error;
   if (!ChooseSettings(file, ImportChoiceOf(choice), source, error))
     return Fail(kExitBadInput, error);
   // A state of any version, as the plug-in holds it once loaded.
-  if (source.kind == SettingsKind::State)
+  if (source.kind == MapFileKind::OurState)
     if (const int failed = LoadSettingsThroughPlugin(options, {}, file, source.settings))
       return failed;
   PrintMessages(source.import.notes, source.import.warnings);
-  const std::string kind = source.kind == SettingsKind::ProgramMap
-                               ? "the slots an import of " + SettingsKindName(source) + " writes"
-                               : SettingsKindName(source);
+  const std::string kind = source.kind == MapFileKind::ForeignMap
+                               ? "the slots an import of " + MapFileKindName(source) + " writes"
+                               : MapFileKindName(source);
   WriteText(Stream::kOut, ListSettings(source.settings, file, kind.c_str()));
   return kExitOk;
 }
@@ -84,8 +74,8 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
     return refused;
   SettingsSource source;
   if (const int failed = LoadSettingsArgument(file, choice, source)) return failed;
-  if (source.kind != SettingsKind::ProgramMap)
-    return Fail(kExitBadInput, file + " is " + SettingsKindName(source) +
+  if (source.kind != MapFileKind::ForeignMap)
+    return Fail(kExitBadInput, file + " is " + MapFileKindName(source) +
                                    " of the plug-in's own, not another program's: map-to-state "
                                    "and state-to-map convert it");
   const ImportResult& result = source.import;
@@ -110,7 +100,7 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
       return failed;
   }
   Print("%s -> %s: %s, %s, %s\n", file.c_str(), out.c_str(),
-        Counted(UsedSlots(result.settings), "slot").c_str(),
+        Counted(result.settings.UsedSlots(), "slot").c_str(),
         Counted(result.warnings.size(), "warning").c_str(),
         Counted(result.notes.size(), "note").c_str());
   return kExitOk;
@@ -118,12 +108,9 @@ int ImportCommand(const CommonOptions& options, const MapChoice& choice, const s
 
 int ExportCommand(const CommonOptions& options, const MapChoice& choice, const std::string& mapPath,
                   const std::string& out) {
-  const MapFormat format = FormatForExtension(out);
-  if (format == MapFormat::Unknown || format == MapFormat::DoricoLibrary ||
-      format == MapFormat::UniversalDefinition)
-    return Fail(
-        kExitUsage,
-        "export writes OUT ending in .reabank, .expressionmap, .plist or .keyswitch, not " + out);
+  if (WrittenExtension(FormatForExtension(out))[0] == '\0')
+    return Fail(kExitUsage,
+                "export writes OUT ending in " + WrittenExtensionList() + ", not " + out);
   if (const int refused =
           RefuseOutputOverInput(options, "export", {{"map", mapPath}}, {{"output", out}}))
     return refused;
@@ -138,7 +125,7 @@ int ExportCommand(const CommonOptions& options, const MapChoice& choice, const s
   for (const std::string& loss : losses) PrintError("plughost: warning: %s\n", loss.c_str());
   if (!WriteFileAtomically(out, text, error)) return Fail(kExitBadInput, error);
   Print("%s -> %s: %s as a %s, %s, %s\n", mapPath.c_str(), out.c_str(),
-        Counted(UsedSlots(settings), "slot").c_str(), MapFormatName(FormatForExtension(out)),
+        Counted(settings.UsedSlots(), "slot").c_str(), MapFormatName(FormatForExtension(out)),
         Counted(losses.size(), "warning").c_str(), Counted(notes.size(), "note").c_str());
   return kExitOk;
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/uacc_names.h"
 
 inline std::string ControllerName(int cc) {

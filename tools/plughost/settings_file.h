@@ -1,6 +1,6 @@
 // Settings files as commands are given them: a map (JSON), a state (the
 // plug-in's saved bytes, any version it reads) or another program's map with
-// --bank and --pick (maps/settings_source.h). Every command that takes
+// --bank and --pick (settings_source.h). Every command that takes
 // settings reads them here.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "maps/plugin_settings.h"
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 #include "tools/plughost/plugin_instance.h"
 
 // --bank and --pick as typed (UTF-8), for a file in another program's format, and

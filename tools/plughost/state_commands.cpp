@@ -63,7 +63,7 @@ int MapToStateCommand(const CommonOptions& options, const MapChoice& choice,
   SettingsSource source;
   if (const int failed = ReadSettingsArgument(mapPath, choice, source)) return failed;
   size_t written = 0;
-  if (source.kind == SettingsKind::State) {
+  if (source.kind == MapFileKind::OurState) {
     // The plug-in converts an older state as it loads it; what it saves is
     // the state of now.
     std::vector<uint8_t> saved;
@@ -101,9 +101,9 @@ int StateToMapCommand(const CommonOptions& options, const MapChoice& choice,
   if (!WriteFileAtomically(mapPath, text, error)) return Fail(kExitBadInput, error);
   int32_t version = 0;
   StateVersion(state, version);
-  const std::string kind = source.kind == SettingsKind::State
+  const std::string kind = source.kind == MapFileKind::OurState
                                ? "state version " + std::to_string(version)
-                               : SettingsKindName(source);
+                               : MapFileKindName(source);
   Print("%s -> %s (%s)\n", statePath.c_str(), mapPath.c_str(), kind.c_str());
   return kExitOk;
 }

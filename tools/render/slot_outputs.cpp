@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 #include "maps/text_encoding.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "maps/factory_library.h"
 #include "maps/map_formats.h"
 #include "maps/map_import.h"
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 #include "maps/state_bytes.h"
 
 std::vector<ImportedPage> ImportedPages(const std::string& name, const std::string& text,
@@ -55,7 +55,7 @@ std::vector<uint8_t> FactoryMapState(size_t index, const std::vector<uint8_t>& b
   if (!ReadSettingsSource(FactoryMapAt(index).name, std::vector<uint8_t>(json.begin(), json.end()),
                           source, error))
     return {};
-  if (source.kind != SettingsKind::Map) {
+  if (source.kind != MapFileKind::OurMap) {
     error = "not read as a map";
     return {};
   }

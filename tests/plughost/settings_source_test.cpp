@@ -1,6 +1,6 @@
 // Any settings file: which kind each content is read as, whatever its
 // name, and what a file of no known kind is told.
-#include "maps/settings_source.h"
+#include "tools/plughost/settings_source.h"
 
 #include <gtest/gtest.h>
 
@@ -17,19 +17,26 @@ std::vector<uint8_t> StateOfVersion(int32_t version) {
   return bytes;
 }
 
+// A whole version-1 state: channel, port and sixteen keyswitches.
+std::vector<uint8_t> OldState() {
+  std::vector<uint8_t> bytes(76, 0);
+  bytes[0] = 1;
+  return bytes;
+}
+
 TEST(SettingsSource, TheContentDecidesTheKind) {
   const std::string bank =
       "//! g=\"Lib/Strings\" n=\"Violins\"\nBank * * V\n//! o=note:24\n1 Legato\n";
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
-    const char* kind;  // SettingsKindName, or the error after the file's name
+    const char* kind;  // MapFileKindName, or the error after the file's name
   };
   const Case cases[] = {
       {"m.reabank", Bytes(" {\"slots\": [{\"slot\": 2, \"name\": \"Legato\"}]}"), "a map (JSON)"},
       {"m.json", Bytes("\xEF\xBB\xBF{}"), "a map (JSON)"},
       {"s.json", EncodeState(PluginSettings()), "a plug-in state"},
-      {"old", StateOfVersion(1), "a plug-in state"},
+      {"old", OldState(), "a plug-in state"},
       {"bank.txt", Bytes(bank), "a Reaticulate bank (.reabank)"},
       {"x.state", Bytes(kExample_strings_expressionmap),
        "a Cubase expression map (.expressionmap)"},
@@ -38,10 +45,7 @@ TEST(SettingsSource, TheContentDecidesTheKind) {
       {"b.plist", Bytes("bplist00\x01\x02"),
        "a binary property list; save the articulation set as an XML property list and import "
        "that"},
-      {"e.json",
-       {},
-       "not a settings file: neither a map (JSON), a plug-in state or another program's map "
-       "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it is empty"},
+      {"e.json", {}, "the file is empty"},
       {"n.txt", Bytes("just some notes\nmore"),
        "not a settings file: neither a map (JSON), a plug-in state or another program's map "
        "(.reabank, .expressionmap, .plist, .doricolib, .yaml, .keyswitch); it begins \"just some "
@@ -69,7 +73,7 @@ TEST(SettingsSource, TheContentDecidesTheKind) {
     std::string error;
     const bool read = ReadSettingsSource(c.name, c.bytes, source, error) &&
                       ChooseSettings(c.name, {}, source, error);
-    const std::string got = read ? SettingsKindName(source) : error;
+    const std::string got = read ? MapFileKindName(source) : error;
     EXPECT_EQ(got, read ? c.kind : c.name + std::string(": ") + c.kind) << c.name;
   }
 }

@@ -1,6 +1,7 @@
-#include "maps/note_names.h"
+#include "engine/note_names.h"
 
 #include <cctype>
+#include <cstring>
 
 std::string NoteName(int note) {
   static const char* const kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
@@ -30,4 +31,18 @@ bool ParseNoteName(std::string_view text, int& note) {
   if (value < 0 || value > 127) return false;
   note = value;
   return true;
+}
+
+NoteNameTable BuildNoteNameTable() {
+  NoteNameTable table{};
+  for (int n = 0; n < kNoteNameCount; ++n) {
+    const std::string name = NoteName(n);
+    std::memcpy(table[n].data(), name.c_str(), name.size() + 1);
+  }
+  return table;
+}
+
+const char* KeyswitchText(const NoteNameTable& table, int32_t note) {
+  if (note < 0) return "----";
+  return table[note > 127 ? 127 : note].data();
 }
