@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "editor/wide_text.h"
-#include "platform/whole_file.h"
+#include "plugin/whole_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/whole_file.h"
+#include "plugin/whole_file.h"
 
 #include <algorithm>
 #include <iterator>
